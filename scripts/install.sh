@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package the client, the local service and the tests need.
+# Safe to run again: apt skips what is already there.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5multimedia5-plugins
+  qtwebengine5-dev libqt5webchannel5-dev libqt5websockets5-dev libqt5x11extras5-dev
+  libqt5svg5-dev qttools5-dev-tools
+  libjsoncpp-dev libswscale-dev libavutil-dev libsodium-dev
+  libx11-dev libxcb1-dev
+  libcpp-httplib-dev libssl-dev
+  xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
+  fonts-noto-cjk fonts-dejavu-core librsvg2-bin
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install: all packages present"
+  exit 0
+fi
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs, builds, starts the local service and the client (under Xvfb without a display).
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="$ROOT/build"
+bash "$ROOT/scripts/install.sh"
+bash "$ROOT/scripts/build.sh" "$BUILD"
+# shellcheck source=session.sh
+source "$ROOT/scripts/session.sh"
+session_start_display
+session_start_audio
+session_browser_env
+
+if [ -x "$BUILD/bin/tarnwick-local" ]; then
+  "$BUILD/bin/tarnwick-local" --port 18080 --hub-port 18081 >"$SESSION_DIR/service.log" 2>&1 &
+  SESSION_PIDS+=($!)
+  for _ in $(seq 1 50); do grep -q '^tarnwick-local' "$SESSION_DIR/service.log" && break; sleep 0.1; done
+  head -1 "$SESSION_DIR/service.log"
+fi
+echo "client on DISPLAY=$DISPLAY; log in $BUILD/bin/log/"
+"$BUILD/bin/quorvel" "$@"
