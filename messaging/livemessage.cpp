@@ -1,0 +1,7 @@
+#include "messaging/livemessage.h"
+
+void registerLiveMessageType() {
+  // Magic static: exactly one registration even when first reached from two threads.
+  static const int id = qRegisterMetaType<LiveMessageList *>("std::vector<LiveMessage>*");
+  Q_UNUSED(id)
+}
