@@ -21,7 +21,8 @@ struct LiveMessage {
 
 using LiveMessageList = std::vector<LiveMessage>;
 
-Q_DECLARE_METATYPE(LiveMessageList *)
+// Spelled out: queued connections find the type by the name in the signal signature.
+Q_DECLARE_METATYPE(std::vector<LiveMessage> *)
 
 // Makes std::vector<LiveMessage>* usable in queued connections. Idempotent and thread-safe;
 // the message hook calls it before its first emission, receivers may call it too.

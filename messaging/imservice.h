@@ -1,0 +1,34 @@
+#pragma once
+// The process-wide IM service of the whiteboard: holds the receiver of whiteboard data that
+// arrives over IM, the whiteboard send sequence and the decoder of whiteboard messages.
+// Created on first use from any thread, never destroyed.
+
+#include <QRecursiveMutex>
+#include <atomic>
+
+class IMRecvWBDataCallback;
+
+class IMService {
+public:
+  static IMService *instance();
+
+  // Null clears it. Safe against a delivery in progress on the IM thread: the board service
+  // may destroy its receiver as soon as this returns.
+  void setWBDataReceiver(IMRecvWBDataCallback *receiver);
+  // Hands unwrapped board-action data to the receiver, if one is set. False when none is.
+  bool deliverWBData(const char *data, unsigned length);
+
+  // The sequence number for the next whiteboard send (1 for the first), advancing it.
+  int takeWBSequence();
+  int peekWBSequence() const;
+
+private:
+  IMService() = default;
+  IMService(const IMService &) = delete;
+  IMService &operator=(const IMService &) = delete;
+
+  // Recursive: a receiver may clear itself from inside onRecvWBData.
+  QRecursiveMutex receiverMutex_;
+  IMRecvWBDataCallback *receiver_ = nullptr;
+  std::atomic<int> wbSequence_{1};
+};
