@@ -1,12 +1,5 @@
-#include "core/deployment.h"
+#include "core/startup.h"
 
-#include <QApplication>
-#include <QDebug>
-
-// Start-up order and shutdown are built in core/ (next step); until then the program only
-// proves that the libraries and the resource tree link.
-int main(int argc, char **argv) {
-  QApplication app(argc, argv);
-  qDebug() << Deployment::instance().portalUrl;
-  return 0;
-}
+// The login window is not wired in yet: without a first window start-up shows nothing and
+// leaves the event loop on its first turn.
+int main(int argc, char **argv) { return runApplication(argc, argv, nullptr); }
