@@ -3,7 +3,7 @@
 
 #include <QLabel>
 
-class QMouseEvent;
+#include <QMouseEvent>
 
 class ExLabel : public QLabel {
   Q_OBJECT
