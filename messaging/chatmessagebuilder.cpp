@@ -1,5 +1,7 @@
 #include "messaging/chatmessagebuilder.h"
 
+#include "sdk/live/ilivemessage.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -60,4 +62,15 @@ std::vector<ChatElement> ChatMessageBuilder::elements(const QTextDocument &doc) 
   if (!out.empty())
     out.pop_back();
   return out;
+}
+
+void ChatMessageBuilder::build(const QTextDocument &doc, ilive::Message &out) {
+  for (const ChatElement &e : elements(doc)) {
+    if (e.kind == ChatElement::Face) {
+      out.addElem(new ilive::MessageFaceElem(e.faceIndex));
+    } else {
+      const QByteArray utf8 = e.text.toUtf8();
+      out.addElem(new ilive::MessageTextElem(ilive::String(utf8.constData(), size_t(utf8.size()))));
+    }
+  }
 }

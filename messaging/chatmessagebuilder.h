@@ -6,6 +6,9 @@
 #include <QString>
 #include <vector>
 
+namespace ilive {
+class Message;
+}
 class QTextBlock;
 class QTextDocument;
 class QTextFrame;
@@ -24,6 +27,8 @@ struct ChatElement {
 class ChatMessageBuilder {
 public:
   static std::vector<ChatElement> elements(const QTextDocument &doc);
+  // The same elements as live-SDK message elements (text 0, face 3), appended to out.
+  static void build(const QTextDocument &doc, ilive::Message &out);
 
   // The editor names emoji images "[emoji_NNN]". True and the index for such a name: it
   // begins with "[emoji" and the three characters before its last one are decimal digits.

@@ -2,6 +2,7 @@
 
 #include "messaging/imrecvwbdatacallback.h"
 
+#include <QDebug>
 #include <QMutexLocker>
 
 IMService *IMService::instance() {
@@ -21,6 +22,17 @@ bool IMService::deliverWBData(const char *data, unsigned length) {
     return false;
   receiver_->onRecvWBData(data, length);
   return true;
+}
+
+void IMService::setWBMessageDecoder(WBMessageDecoder decoder) { decoder_ = decoder; }
+
+void IMService::decodeWBMessage(im::MessageHandle msg, int elemCount) {
+  const WBMessageDecoder decoder = decoder_.load();
+  if (!decoder) {
+    qDebug("txcloud:whiteboard message dropped, no decoder");
+    return;
+  }
+  decoder(msg, elemCount, this);
 }
 
 int IMService::takeWBSequence() { return wbSequence_.fetch_add(1); }

@@ -3,10 +3,17 @@
 // arrives over IM, the whiteboard send sequence and the decoder of whiteboard messages.
 // Created on first use from any thread, never destroyed.
 
+#include "sdk/im/imsdk.h"
+
 #include <QRecursiveMutex>
 #include <atomic>
 
 class IMRecvWBDataCallback;
+class IMService;
+
+// Decodes one received whiteboard message (its handle is valid only during the call) and
+// passes the unwrapped board data to IMService::deliverWBData. Runs on the IM delivery thread.
+using WBMessageDecoder = void (*)(im::MessageHandle msg, int elemCount, IMService *service);
 
 class IMService {
 public:
@@ -17,6 +24,10 @@ public:
   void setWBDataReceiver(IMRecvWBDataCallback *receiver);
   // Hands unwrapped board-action data to the receiver, if one is set. False when none is.
   bool deliverWBData(const char *data, unsigned length);
+
+  // Where the message hook sends whiteboard messages. Null (the start) drops them.
+  void setWBMessageDecoder(WBMessageDecoder decoder);
+  void decodeWBMessage(im::MessageHandle msg, int elemCount);
 
   // The sequence number for the next whiteboard send (1 for the first), advancing it.
   int takeWBSequence();
@@ -31,4 +42,5 @@ private:
   QRecursiveMutex receiverMutex_;
   IMRecvWBDataCallback *receiver_ = nullptr;
   std::atomic<int> wbSequence_{1};
+  std::atomic<WBMessageDecoder> decoder_{nullptr};
 };
