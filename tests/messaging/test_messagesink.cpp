@@ -1,5 +1,7 @@
 #include "messaging/messagesink.h"
 
+#include "recordingwindow.h"
+
 #include <QObject>
 #include <QSignalSpy>
 #include <QTest>
@@ -7,29 +9,6 @@
 #include <thread>
 
 namespace {
-
-// Declares the signal and slot the way the classroom window does.
-class FakeWindow : public QObject {
-  Q_OBJECT
-public:
-  FakeWindow() {
-    connect(this, &FakeWindow::receiveMessage, this, &FakeWindow::OnReceiveMessage);
-  }
-  QString sender;
-  std::vector<LiveMessage> got;
-  QThread *slotThread = nullptr;
-  int calls = 0;
-signals:
-  void receiveMessage(QString sender, std::vector<LiveMessage> *msgs);
-public slots:
-  void OnReceiveMessage(QString from, std::vector<LiveMessage> *msgs) {
-    sender = from;
-    got = *msgs;
-    slotThread = QThread::currentThread();
-    ++calls;
-    delete msgs;
-  }
-};
 
 class NoSignal : public QObject {
   Q_OBJECT
@@ -41,7 +20,7 @@ class TestMessageSink : public QObject {
   Q_OBJECT
 private slots:
   void crossesToTheWindowsThreadQueued() {
-    FakeWindow w;
+    RecordingWindow w;
     bool emitted = false;
     std::thread imThread([&w, &emitted] {
       auto *msgs = new LiveMessageList;
@@ -51,20 +30,21 @@ private slots:
     });
     imThread.join();
     QVERIFY(emitted);
-    QCOMPARE(w.calls, 0); // queued: nothing ran on the IM thread
-    QTRY_COMPARE(w.calls, 1);
-    QCOMPARE(w.slotThread, QThread::currentThread());
-    QCOMPARE(w.sender, QStringLiteral("老师_01"));
-    QCOMPARE(int(w.got.size()), 2);
-    QCOMPARE(w.got[1].faceIndex, 3);
-    QCOMPARE(w.got[0].time, 17u);
+    QVERIFY(w.received.isEmpty()); // queued: nothing ran on the IM thread
+    QTRY_COMPARE(w.received.size(), 1);
+    const ReceivedMessage &m = w.received.first();
+    QCOMPARE(m.thread, QThread::currentThread());
+    QCOMPARE(m.sender, QStringLiteral("老师_01"));
+    QCOMPARE(int(m.records.size()), 2);
+    QCOMPARE(m.records[1].faceIndex, 3);
+    QCOMPARE(m.records[0].time, 17u);
   }
 
   void sameThreadDeliveryIsDirect() {
-    FakeWindow w;
+    RecordingWindow w;
     QVERIFY(MessageSink::emitReceiveMessage(&w, QStringLiteral("u"), new LiveMessageList));
-    QCOMPARE(w.calls, 1);
-    QVERIFY(w.got.empty());
+    QCOMPARE(w.received.size(), 1);
+    QVERIFY(w.received.first().records.empty());
   }
 
   void windowWithoutTheSignalIsRefused() {

@@ -80,6 +80,8 @@ QString hex(const QByteArray &b) { return QString::fromLatin1(b.left(256).toHex(
 class TestMessagingFuzz : public QObject {
   Q_OBJECT
 private slots:
+  void initTestCase() { messagingfuzz::quietLogs(); }
+
   void seedsHoldEveryInvariant() {
     for (const QByteArray &s : messagingfuzz::seeds()) {
       const QString failure =
