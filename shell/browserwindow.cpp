@@ -1,0 +1,494 @@
+#include "shell/browserwindow.h"
+
+#include "shell/audiodevices.h"
+#include "shell/centralframe.h"
+#include "shell/classroomlink.h"
+#include "shell/restart.h"
+#include "shell/titlebar.h"
+#include "shell/updatecheck.h"
+#include "shell/webview.h"
+
+#include "core/deployment.h"
+#include "core/jsonhelpers.h"
+#include "core/log.h"
+#include "core/processwindows.h"
+#include "core/settingsstore.h"
+#include "core/tips.h"
+#include "av/audiohelper.h"
+#include "net/sxbserverhelper.h"
+#include "sdk/live/ilive.h"
+#include "widgets/popshadow.h"
+#include "widgets/qtmessagebox.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QNetworkProxyFactory>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+// Parses a JSON text; logs the parser's complaint the way every page command is logged.
+bool parseJson(const QString &text, QJsonDocument &doc) {
+  QJsonParseError error;
+  doc = QJsonDocument::fromJson(text.toUtf8(), &error);
+  if (error.error != QJsonParseError::NoError) {
+    qDebug("json parse error:%s,pos:%d", qUtf8Printable(error.errorString()), error.offset);
+    return false;
+  }
+  return true;
+}
+
+void versionReply(int errorCode, const QString &errorInfo, const QVariantMap &data, void *userData) {
+  static_cast<BrowserWindow *>(userData)->onVersionAnswer(errorCode, errorInfo, data);
+}
+
+} // namespace
+
+BrowserWindow *BrowserWindow::instance() { return shellWindowAs<BrowserWindow>(); }
+
+void BrowserWindow::setInstance(BrowserWindow *shell) { setShellWindow(shell); }
+
+BrowserWindow::BrowserWindow(QWidget *parent)
+    : QMainWindow(parent), version_(QStringLiteral("3.7.5")) {
+  resize(1280, 720);
+  if (QScreen *screen = this->screen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - rect().center());
+  }
+  setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
+  setToolButtonStyle(Qt::ToolButtonFollowStyle);
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowIcon(QIcon(QStringLiteral(":/res/Resources/ico48.ico")));
+
+  connect(this, &BrowserWindow::notifyMessage, this, &BrowserWindow::onNotifyMessage);
+  connect(this, &BrowserWindow::urlChanged, this,
+          [this](const QString &url) { handleWebViewUrlChanged(QUrl(url)); });
+
+  devices_ = std::make_unique<AudioDevices>();
+  store_ = new SettingsStore(devices_.get(), this);
+  connectStore();
+
+  checkVersion(false);
+  shadow_ = new PopShadow(this, PopShadow::bigImage());
+}
+
+BrowserWindow::~BrowserWindow() {
+  delete shadow_;
+  delete store_; // before the devices it reads
+  store_ = nullptr;
+  if (instance() == this) setInstance(nullptr);
+}
+
+QSize BrowserWindow::sizeHint() const {
+  const QScreen *s = screen();
+  if (!s) return QMainWindow::sizeHint();
+  const QSize size = s->size();
+  return QSize(int(size.width() * 0.55), int(size.height() * 0.65));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sign-in and portal
+
+void BrowserWindow::applySignIn(const QString &phone, const QString &token,
+                                const QString &configJson, const QString &avatar) {
+  qDebug("configJson:%s", qUtf8Printable(configJson));
+  QJsonDocument doc;
+  if (parseJson(configJson, doc) && doc.isObject()) config_ = doc.object().toVariantMap();
+  phone_ = phone;
+  token_ = token;
+  avatar_ = avatar;
+
+  buildBody();
+  browserView_ = new WebView(portalAddress(), centralFrame_);
+  bodyLayout_->addWidget(browserView_);
+
+  setWindowTitle(QStringLiteral("%1-%2.%3%4")
+                     .arg(QStringLiteral("Tarnwick"), version_)
+                     .arg(5)
+                     .arg(10208));
+  QNetworkProxyFactory::setUseSystemConfiguration(true);
+  titleBar_->finishSetup();
+}
+
+void BrowserWindow::buildBody() {
+  centralFrame_ = new CentralFrame(this);
+  setCentralWidget(centralFrame_);
+  titleBar_ = new TitleBar(this);
+  installEventFilter(titleBar_);
+  mainLayout_ = new QVBoxLayout(centralFrame_);
+  mainLayout_->setSpacing(0);
+  mainLayout_->setContentsMargins(0, 0, 0, 0);
+  bodyLayout_ = new QVBoxLayout;
+  bodyLayout_->setSpacing(0);
+  bodyLayout_->setContentsMargins(0, 0, 0, 0);
+  mainLayout_->addWidget(titleBar_);
+  mainLayout_->addLayout(bodyLayout_, 1);
+}
+
+QString BrowserWindow::portalAddress() const {
+  return QStringLiteral("%1/check-token?phone=%2&token=%3&socketPort=%4&useCefChannel=true"
+                        "&useWebReplay=true&ver=%5&build=%6")
+      .arg(Deployment::instance().portalUrl, phone_, token_)
+      .arg(socketPort_)
+      .arg(config_.value(QStringLiteral("ver")).toString())
+      .arg(kBuildNumber);
+}
+
+void BrowserWindow::navigatePortal(const QString &path) {
+  if (path.startsWith(QLatin1String("http"))) {
+    QDesktopServices::openUrl(QUrl(QStringLiteral("%1&build=%2").arg(path).arg(kBuildNumber)));
+    return;
+  }
+  if (!browserView_) return;
+  browserView_->load(QUrl(QStringLiteral("%1%2&build=%3")
+                              .arg(Deployment::instance().portalUrl, path)
+                              .arg(kBuildNumber)));
+}
+
+void BrowserWindow::setUserInfo(const QString &json) {
+  if (titleBar_) titleBar_->setUserInfo(jsonToMap(json));
+}
+
+void BrowserWindow::setMyName(const QString &name) {
+  if (titleBar_) titleBar_->setMyName(name);
+}
+
+void BrowserWindow::openSettings() {
+  // The settings dialog comes with the classroom widgets; until then there is nothing to open.
+  if (settingsDialog_) {
+    settingsDialog_->show();
+    settingsDialog_->raise();
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Page commands and classes
+
+void BrowserWindow::executeCommand(const QString &json) {
+  qDebug("executeCommand:%s", qUtf8Printable(json));
+  QJsonDocument doc;
+  if (!parseJson(json, doc) || !doc.isObject()) return;
+  const QJsonObject command = doc.object();
+  const int action = command.value(QStringLiteral("action")).toVariant().toInt();
+  const QVariantMap data = command.value(QStringLiteral("data")).toObject().toVariantMap();
+  qDebug("action=%d", action);
+  if (data.contains(QStringLiteral("id")))
+    qDebug("datamap.id=%s", qUtf8Printable(data.value(QStringLiteral("id")).toString()));
+  switch (action) {
+  case 1:
+    enterClass(data);
+    break;
+  default:
+    break;
+  }
+}
+
+void BrowserWindow::enterClass(const QVariantMap &data) {
+  QDir::setCurrent(QCoreApplication::applicationDirPath());
+  if (!enterGuardsPass()) return;
+  if (!classroom_) {
+    if (QWidget *previous = ClassroomLink::current().widget()) delete previous;
+    ClassroomLink::setCurrent(nullptr);
+    QString lineType = data.value(QStringLiteral("lineType")).toString();
+    if (lineType.isEmpty()) lineType = QStringLiteral("normal");
+    if (!acceptLineType(lineType)) return;
+    openClassroom(data, lineType);
+    if (!classroom_) return;
+  }
+  classroom_->show();
+  ClassroomLink(classroom_).onBtnLogin();
+  titleBar_->setMode(TitleBar::ClassMode);
+  titleBar_->setNetGood();
+  titleBar_->setCourseName(data.value(QStringLiteral("courseName")).toString());
+  titleBar_->setLessonName(data.value(QStringLiteral("lessonName")).toString());
+}
+
+bool BrowserWindow::enterGuardsPass() {
+  if (std::time(nullptr) - lastQuitTime_ < 2) {
+    showTips(QStringLiteral("进入教室"),
+             QStringLiteral("系统正在进行一些清理以提高运行速度，请稍后再进入教室"), this);
+    return false;
+  }
+  QWidget *previous = ClassroomLink::current().widget();
+  if (previous && previous != classroom_ && !classroomReleased_) {
+    showTips(QStringLiteral("进入教室"),
+             QStringLiteral("系统超时未响应，请检查网络连接是否正常，或者重新启动客户端。"), this);
+    return false;
+  }
+  return true;
+}
+
+// The live SDK serves one line type per process; another one needs a fresh process.
+bool BrowserWindow::acceptLineType(const QString &lineType) {
+  if (lineType_.isEmpty()) {
+    initLiveSdk(lineType);
+    return true;
+  }
+  if (lineType_ == lineType) return true;
+  if (QtMessageBox::question(this, QStringLiteral("教室切换"),
+                             QStringLiteral("需要重新启动客户端以切换教室类型，是否立刻切换？"))) {
+    Restart::startClient();
+    QCoreApplication::exit(0);
+  }
+  return false;
+}
+
+void BrowserWindow::initLiveSdk(const QString &lineType) {
+  if (lineType == QLatin1String("bgp")) GetILive()->setChannelMode(1, "");
+  lineType_ = lineType;
+  const Deployment &d = Deployment::instance();
+  const int result = GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true);
+  sdkInitialised_ = true;
+  if (result != 0) ShowCodeErrorTips(QStringLiteral("系统初始化失败"), this);
+}
+
+void BrowserWindow::openClassroom(const QVariantMap &data, const QString &lineType) {
+  QWidget *room = ClassroomLink::create(lineType, centralFrame_);
+  if (!room) return;
+  if (browserView_) browserView_->hide();
+  const ClassroomLink link(room);
+  link.setToken(data.value(QStringLiteral("token")).toString());
+  link.setRoomId(data.value(QStringLiteral("roomId")).toInt());
+  link.setMasterId(data.value(QStringLiteral("masterId")).toString());
+  classroom_ = room;
+  classroomReleased_ = false;
+  ClassroomLink::setCurrent(room);
+  connect(room, SIGNAL(releaseFinished()), this, SLOT(onClassroomReleased()));
+  bodyLayout_->addWidget(room);
+}
+
+void BrowserWindow::onClassroomReleased() {
+  classroomReleased_ = true;
+  if (sender() == classroom_) classroom_ = nullptr;
+}
+
+int BrowserWindow::leaveClass(bool ask) {
+  if (!classroom_) {
+    if (browserView_) browserView_->back();
+    return 0;
+  }
+  const ClassroomLink link(classroom_);
+  if (!link.isReadyToLeave() && ask) return -1;
+  if (link.status() > 1 && ask) {
+    if (!QtMessageBox::question(this, QStringLiteral("确认"), QStringLiteral("是否离开教室？")))
+      return -1;
+  }
+  // The question ran an event loop: the class may have ended or moved on meanwhile.
+  if (!classroom_ || (ask && !link.isReadyToLeave()) || link.isLeaving()) return -1;
+
+  lastQuitTime_ = std::time(nullptr);
+  QWidget *room = classroom_;
+  room->hide();
+  room->close();
+  if (browserView_) browserView_->show();
+  if (titleBar_) {
+    titleBar_->setCourseName(QString());
+    titleBar_->setLessonName(QString());
+    titleBar_->setMode(TitleBar::PortalMode);
+  }
+  classroom_ = nullptr;
+  return 0;
+}
+
+void BrowserWindow::forgetClassroom() { classroom_ = nullptr; }
+
+void BrowserWindow::onQuitMainFormReleased() {
+  forgetClassroom();
+  close();
+}
+
+void BrowserWindow::closeEvent(QCloseEvent *event) {
+  if (classroom_) {
+    QPointer<QWidget> room = classroom_;
+    connect(room, SIGNAL(releaseFinished()), this, SLOT(onQuitMainFormReleased()));
+    if (leaveClass(true) == -1 && room && room == classroom_)
+      disconnect(room, SIGNAL(releaseFinished()), this, SLOT(onQuitMainFormReleased()));
+    event->ignore();
+    return;
+  }
+  GetILive()->release(nullptr, nullptr, nullptr);
+  closeLog();
+  if (shadow_) shadow_->hide();
+  event->accept();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Small page services
+
+void BrowserWindow::test(const QString &phone) { qDebug("%s", qUtf8Printable(phone)); }
+
+void BrowserWindow::sendAuthCode(const QString &phone) {
+  SxbServerHelper::request({{QStringLiteral("phone"), phone}}, QStringLiteral("login"),
+                           QStringLiteral("auth-code"));
+}
+
+void BrowserWindow::toRegist() { QDesktopServices::openUrl(QUrl(Deployment::instance().siteUrl)); }
+
+void BrowserWindow::toLogout() {
+  Restart::startClient();
+  close();
+}
+
+void BrowserWindow::onNotifyMessage(const QString &title, const QString &message) {
+  showTips(title, message, this);
+}
+
+void BrowserWindow::handleWebViewTitleChanged(const QString &title) { setWindowTitle(title); }
+
+void BrowserWindow::handleWebViewUrlChanged(const QUrl &url) {
+  qDebug("portal address: %s", qUtf8Printable(url.toString()));
+}
+
+void BrowserWindow::onTimer() {}
+
+// ---------------------------------------------------------------------------------------------
+// Update check
+
+void BrowserWindow::checkVersion(bool online) {
+  SxbServerHelper::request({{QStringLiteral("online"), online ? QStringLiteral("1")
+                                                              : QStringLiteral("0")}},
+                           QStringLiteral("live-service"), QStringLiteral("version"),
+                           &versionReply, this, this);
+}
+
+void BrowserWindow::onVersionAnswer(int errorCode, const QString &, const QVariantMap &data) {
+  using UpdateCheck::Outcome;
+  const Outcome outcome = UpdateCheck::evaluate(errorCode, data, version_);
+  if (outcome.kind == Outcome::Ignore) return;
+  emit versionCheck(outcome.kind == Outcome::UpToDate, outcome.version);
+  if (outcome.kind == Outcome::Forced) {
+    if (QtMessageBox::question(
+            this, QStringLiteral("检查更新"),
+            QStringLiteral("检查到新版本的客户端，需要升级后才能继续操作，是否现在升级？")))
+      startUpgrade(outcome.url);
+    QCoreApplication::exit(0);
+  } else if (outcome.kind == Outcome::Optional) {
+    if (QtMessageBox::question(this, QStringLiteral("检查更新"),
+                               QStringLiteral("检查到新版本的客户端，是否现在升级？"))) {
+      startUpgrade(outcome.url);
+      QCoreApplication::exit(0);
+    }
+  }
+}
+
+void BrowserWindow::startUpgrade(const QString &url) { Restart::startUpgrade(url); }
+
+// ---------------------------------------------------------------------------------------------
+// Shadow
+
+void BrowserWindow::initWidget() {
+  if (!isVisible() || isMaximized()) return;
+  followShadow();
+  shadow_->show();
+}
+
+void BrowserWindow::setShadowVisible(bool visible) {
+  if (visible) {
+    followShadow();
+    shadow_->show();
+  } else {
+    shadow_->hide();
+  }
+}
+
+void BrowserWindow::followShadow() { shadow_->follow(frameGeometry()); }
+
+void BrowserWindow::showEvent(QShowEvent *event) {
+  QMainWindow::showEvent(event);
+  QTimer::singleShot(0, this, &BrowserWindow::initWidget);
+}
+
+void BrowserWindow::hideEvent(QHideEvent *event) {
+  shadow_->hide();
+  QMainWindow::hideEvent(event);
+}
+
+void BrowserWindow::moveEvent(QMoveEvent *event) {
+  QMainWindow::moveEvent(event);
+  followShadow();
+}
+
+void BrowserWindow::resizeEvent(QResizeEvent *event) {
+  QMainWindow::resizeEvent(event);
+  followShadow();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Local settings: the store does the work; the open classroom hears of every change.
+
+void BrowserWindow::connectStore() {
+  auto device = [this](const char *slot) {
+    return [this, slot](int index, int value) { ClassroomLink(classroom_).setDevice(slot, index, value); };
+  };
+  auto flag = [this](const char *slot) {
+    return [this, slot](bool on) { ClassroomLink(classroom_).setFlag(slot, on); };
+  };
+  connect(store_, &SettingsStore::micChanged, this, device("setMic"));
+  connect(store_, &SettingsStore::micVolChanged, this, device("setMicVol"));
+  connect(store_, &SettingsStore::speakerChanged, this, device("setSpeaker"));
+  connect(store_, &SettingsStore::speakerVolChanged, this, device("setSpeakerVol"));
+  connect(store_, &SettingsStore::cameraChanged, this,
+          [this](int index) { ClassroomLink(classroom_).setCamera(index); });
+  connect(store_, &SettingsStore::disableCameraChanged, this, flag("setDisableCamera"));
+  connect(store_, &SettingsStore::hideUpChanged, this, flag("setHideUp"));
+}
+
+AudioHelper *BrowserWindow::audioHelper() const { return devices_->helper(); }
+
+void BrowserWindow::loadPassword(QString &phone, QString &password) {
+  store_->loadPassword(phone, password);
+}
+
+void BrowserWindow::storePassword(const QString &phone, const QString &password) {
+  store_->storePassword(phone, password);
+}
+
+void BrowserWindow::loadSetting() { store_->loadSetting(); }
+
+void BrowserWindow::resetStore() { store_->resetStore(); }
+
+QVariantMap BrowserWindow::currentSettings() const { return store_->currentSettings(); }
+
+void BrowserWindow::setMic(int micIndex, int value) { store_->setMic(micIndex, value); }
+
+void BrowserWindow::setSpeaker(int speakerIndex, int value) {
+  store_->setSpeaker(speakerIndex, value);
+}
+
+void BrowserWindow::setMicVol(int micIndex, int value) { store_->setMicVol(micIndex, value); }
+
+void BrowserWindow::setSpeakerVol(int speakerIndex, int value) {
+  store_->setSpeakerVol(speakerIndex, value);
+}
+
+void BrowserWindow::setCamera(int cameraIndex) { store_->setCamera(cameraIndex); }
+
+void BrowserWindow::setDisableCamera(bool disable) { store_->setDisableCamera(disable); }
+
+void BrowserWindow::setHideUp(bool hide) { store_->setHideUp(hide); }
+
+void BrowserWindow::micTest(int micIndex, int speakerIndex, int micVol, int speakerVol) {
+  if (AudioHelper *helper = audioHelper()) helper->micTest(micIndex, speakerIndex, micVol, speakerVol);
+}
+
+void BrowserWindow::speakerTest(int index, int speakerVol) {
+  if (AudioHelper *helper = audioHelper())
+    helper->speakerTest(index, QStringLiteral(":/res/Resources/mozart.wav"), speakerVol);
+}
+
+void BrowserWindow::stopMicTest() {
+  if (AudioHelper *helper = audioHelper()) helper->stopMicTest();
+}
+
+void BrowserWindow::stopSpeakerTest() {
+  if (AudioHelper *helper = audioHelper()) helper->stopSpeakerTest();
+}

@@ -1,0 +1,155 @@
+#pragma once
+// The main window after sign-in: the web portal under our own title bar, the classroom window
+// in its place during a class, the local settings and the audio test helper. Exactly one
+// exists; the login window creates it hidden and shows it when sign-in completes.
+//
+// Pages and other windows reach it by name through the meta-object system, so its slots and
+// invokables keep the names below.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QVariantMap>
+#include <ctime>
+#include <memory>
+
+class AudioDevices;
+class AudioHelper;
+class CentralFrame;
+class PopShadow;
+class QBoxLayout;
+class QSettings;
+class QVBoxLayout;
+class SettingsStore;
+class TitleBar;
+class WebView;
+
+class BrowserWindow : public QMainWindow {
+  Q_OBJECT
+public:
+  static constexpr int kBuildNumber = 1011;
+
+  explicit BrowserWindow(QWidget *parent = nullptr);
+  ~BrowserWindow() override;
+
+  // The process-wide shell window (null before it is made and after it is gone).
+  static BrowserWindow *instance();
+  static void setInstance(BrowserWindow *shell);
+
+  // Sign-in hand-over from the login window.
+  void applySignIn(const QString &phone, const QString &token, const QString &configJson,
+                   const QString &avatar);
+  // "%1/check-token?phone=...&build=1011" for the signed-in student.
+  QString portalAddress() const;
+
+  void enterClass(const QVariantMap &data);
+  // 0: left (or the portal went back a page), -1: stayed in the class.
+  Q_INVOKABLE int leaveClass(bool ask);
+  Q_INVOKABLE void navigatePortal(const QString &path);
+  Q_INVOKABLE void setUserInfo(const QString &json);
+  Q_INVOKABLE void openSettings();
+  Q_INVOKABLE void setMyName(const QString &name);
+  Q_INVOKABLE void checkVersion(bool online);
+  Q_INVOKABLE void startUpgrade(const QString &url);
+
+  // Local settings store.
+  Q_INVOKABLE void loadPassword(QString &phone, QString &password);
+  Q_INVOKABLE void storePassword(const QString &phone, const QString &password);
+  Q_INVOKABLE void loadSetting();
+  Q_INVOKABLE void resetStore();
+  Q_INVOKABLE QVariantMap currentSettings() const;
+  AudioHelper *audioHelper() const;
+  SettingsStore *settingsStore() const { return store_; }
+
+  // The version answer of the backend (errorCode, errorInfo, data): signal, questions, upgrade.
+  void onVersionAnswer(int errorCode, const QString &errorInfo, const QVariantMap &data);
+
+  // Shadow around the window; hidden while maximised (the title bar drives it).
+  void setShadowVisible(bool visible);
+  PopShadow *shadow() const { return shadow_; }
+
+  TitleBar *titleBar() const { return titleBar_; }
+  WebView *browserView() const { return browserView_; }
+  QWidget *classroom() const { return classroom_; }
+  CentralFrame *centralFrame() const { return centralFrame_; }
+  QString phone() const { return phone_; }
+  QString token() const { return token_; }
+  QString version() const { return version_; }
+  QString lineType() const { return lineType_; }
+  QVariantMap config() const { return config_; }
+  QString avatar() const { return avatar_; }
+  bool sdkInitialised() const { return sdkInitialised_; }
+
+  QSize sizeHint() const override;
+
+signals:
+  void urlChanged(const QString &url);
+  void notifyMessage(const QString &title, const QString &message);
+  void versionCheck(bool isUpToDate, const QString &ver);
+
+public slots:
+  void executeCommand(const QString &json);
+  void test(const QString &phone);
+  void sendAuthCode(const QString &phone);
+  void toRegist();
+  void micTest(int micIndex, int speakerIndex, int micVol, int speakerVol);
+  void speakerTest(int index, int speakerVol);
+  void setMic(int micIndex, int value);
+  void setSpeaker(int speakerIndex, int value);
+  void setMicVol(int micIndex, int value);
+  void setSpeakerVol(int speakerIndex, int value);
+  void setCamera(int cameraIndex);
+  void setDisableCamera(bool disable);
+  void setHideUp(bool hide);
+  void stopMicTest();
+  void stopSpeakerTest();
+  void toLogout();
+  void onQuitMainFormReleased();
+  void onNotifyMessage(const QString &title, const QString &message);
+
+private slots:
+  void handleWebViewTitleChanged(const QString &title);
+  void handleWebViewUrlChanged(const QUrl &url);
+  void onTimer();
+  void initWidget();
+  void onClassroomReleased();
+
+protected:
+  void closeEvent(QCloseEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
+  void moveEvent(QMoveEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+
+private:
+  void buildBody();
+  bool enterGuardsPass();
+  bool acceptLineType(const QString &lineType);
+  void initLiveSdk(const QString &lineType);
+  void openClassroom(const QVariantMap &data, const QString &lineType);
+  void forgetClassroom();
+  void followShadow();
+  void connectStore();
+
+  CentralFrame *centralFrame_ = nullptr;
+  WebView *browserView_ = nullptr;
+  QBoxLayout *bodyLayout_ = nullptr;
+  QVBoxLayout *mainLayout_ = nullptr;
+  QPointer<QWidget> classroom_;
+  QString phone_;
+  QString token_;
+  TitleBar *titleBar_ = nullptr;
+  QString version_;
+  QString lineType_;
+  std::time_t lastQuitTime_ = 0;
+  QVariantMap config_;
+  QString avatar_;
+  QPointer<QWidget> settingsDialog_;
+  int socketPort_ = 0;
+  std::unique_ptr<AudioDevices> devices_;
+  SettingsStore *store_ = nullptr;
+  PopShadow *shadow_ = nullptr;
+  bool sdkInitialised_ = false;
+  // Whether the process-wide classroom window has emitted releaseFinished.
+  bool classroomReleased_ = true;
+};

@@ -1,0 +1,6 @@
+#include "shell/centralframe.h"
+
+CentralFrame::CentralFrame(QWidget *parent) : QFrame(parent) {
+  setObjectName(QStringLiteral("centralFrame"));
+  setFrameShape(QFrame::NoFrame);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Starting other copies of the program: a fresh client (class-type switch, log-out) and the
+// upgrade program, both beside the executable, detached, with the executable's directory as
+// their working directory. The caller quits or closes afterwards.
+
+#include <QString>
+
+namespace Restart {
+
+// "<executable dir>/quorvel"
+QString clientPath();
+// "<executable dir>/<upgrade program of the deployment record>"
+QString upgradePath();
+
+bool startClient();
+// The upgrade program with the single argument url (empty when the answer had none).
+bool startUpgrade(const QString &url);
+
+} // namespace Restart
