@@ -1,0 +1,123 @@
+#pragma once
+// The class hub: sign-in, rooms with their IM group, IM messages, members and their stage
+// state, and media streams, for participants that reach it through any transport
+// (docs/protocol.md). A transport attaches a HubPeer per connection and feeds the hub what
+// arrives; everything here runs on the hub's thread except the presence queries.
+
+#include "service/hub/hublimits.h"
+#include "service/hub/presencetable.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class HubPeer;
+struct Participant;
+namespace hubproto {
+struct Envelope;
+struct MediaFrame;
+enum class Source : quint8;
+} // namespace hubproto
+
+class Hub : public QObject {
+  Q_OBJECT
+public:
+  explicit Hub(const QByteArray &secret, QObject *parent = nullptr);
+  ~Hub() override;
+
+  void setLimits(const HubLimits &limits);
+  const HubLimits &limits() const { return m_limits; }
+
+  // Transport side (hub thread). attach returns the connection id used by the other calls;
+  // the peer must stay valid until detach or its disconnectPeer.
+  quint64 attach(HubPeer *peer);
+  void receiveText(quint64 connection, const QByteArray &text);
+  void receiveBinary(quint64 connection, const QByteArray &frame);
+  // The connection went away on the transport's side.
+  void detach(quint64 connection);
+  int connectionCount() const { return static_cast<int>(m_participants.size()); }
+
+  // Any thread.
+  bool isOnline(const QString &userId) const;
+  bool isInRoom(const QString &userId, quint32 roomId) const;
+  QStringList roomMembers(quint32 roomId) const;
+
+signals:
+  void signedIn(const QString &userId);
+  void signedOut(const QString &userId);
+  void roomEntered(const QString &userId, quint32 roomId);
+  void roomLeft(const QString &userId, quint32 roomId);
+
+private:
+  struct Room {
+    QString groupId;
+    QList<quint64> members; // in joining order
+  };
+  using Handler = void (Hub::*)(Participant &, const hubproto::Envelope &);
+
+  // hub.cpp: connections, input, output, drops.
+  Participant *find(quint64 connection) const;
+  void dispatch(Participant &p, const hubproto::Envelope &env);
+  bool refuseText(Participant &p, const QByteArray &text);
+  void send(Participant &p, const QJsonObject &message);
+  void sendEncoded(Participant &p, const QByteArray &bytes);
+  void reply(Participant &p, qint64 id, int code = 0, const QString &desc = QString(),
+             QJsonObject result = QJsonObject());
+  void drop(Participant &p, int code, const QString &reason, bool notifyPeer);
+  void finishDrops();
+  void checkIdle();
+  qint64 nowMs() const;
+  void enter() { ++m_depth; }
+  void leave();
+
+  // hubsession.cpp
+  void onLogin(Participant &p, const hubproto::Envelope &env);
+  void onLogout(Participant &p, const hubproto::Envelope &env);
+  void onPing(Participant &p, const hubproto::Envelope &env);
+  void signOut(Participant &p);
+
+  // hubrooms.cpp
+  void onJoin(Participant &p, const hubproto::Envelope &env);
+  void onQuit(Participant &p, const hubproto::Envelope &env);
+  void onRole(Participant &p, const hubproto::Envelope &env);
+  void leaveRoom(Participant &p);
+  void notifyRoom(quint32 roomId, const QJsonObject &notice, quint64 except);
+  void notifyMember(const Participant &p, const QString &event);
+  QJsonObject memberList(const Participant &self) const;
+  std::vector<Participant *> roomPeers(quint32 roomId, quint64 except) const;
+
+  // hubmessages.cpp
+  void onSend(Participant &p, const hubproto::Envelope &env);
+  Participant *c2cTarget(const Participant &from, const QString &userId, int *code) const;
+
+  // hubstreams.cpp
+  void onPublish(Participant &p, const hubproto::Envelope &env);
+  void onUnpublish(Participant &p, const hubproto::Envelope &env);
+  void onRequest(Participant &p, const hubproto::Envelope &env);
+  void endPublications(Participant &p);
+  void notifyStream(const Participant &p, hubproto::Source source, bool on);
+  void handleFrame(Participant &p, const QByteArray &bytes);
+  void refuseFrame(Participant &p, int code, const QString &why);
+  void fanOut(Participant &from, const hubproto::MediaFrame &frame);
+
+  const QByteArray m_secret;
+  HubLimits m_limits;
+  std::map<quint64, std::unique_ptr<Participant>> m_participants;
+  QHash<QString, quint64> m_byUser;
+  std::map<quint32, Room> m_rooms;
+  PresenceTable m_presence;
+  QHash<QString, Handler> m_handlers;
+  QList<quint64> m_pendingDrops;
+  QTimer m_idleTimer;
+  quint64 m_nextConnection = 1;
+  quint64 m_nextSeq = 1;
+  quint64 m_nextChannel = 1;
+  int m_depth = 0;
+};

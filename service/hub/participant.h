@@ -1,0 +1,47 @@
+#pragma once
+// One connection to the hub and what it has done so far: sign-in, room, role, streams.
+
+#include "service/hub/hublimits.h"
+#include "service/hub/protocol.h"
+#include "service/hub/ratelimiter.h"
+
+#include <QMap>
+#include <QPair>
+#include <QSet>
+#include <QString>
+
+class HubPeer;
+
+struct Publication {
+  hubproto::Source video = hubproto::Source::Camera;
+  bool audio = false;
+};
+
+using StreamKey = QPair<QString, int>; // (owner's user id, source)
+
+struct Participant {
+  Participant(quint64 id, HubPeer *peer, const HubLimits &limits, qint64 nowMs);
+
+  bool inRoom() const { return roomId != 0; }
+  bool publishes(hubproto::Source source) const;
+  bool wants(const QString &owner, hubproto::Source source) const;
+
+  const quint64 id;
+  HubPeer *const peer;
+  QString userId; // empty until signed in
+  quint32 roomId = 0;
+  QString role;
+  QMap<quint64, Publication> publications; // by channel id
+  QSet<StreamKey> subscriptions;           // screen and media streams asked for
+  RateLimiter messages;
+  RateLimiter media;
+  qint64 lastSeenMs;
+  qint64 lastFrameErrorMs = -1;
+  qint64 lastRateErrorMs = -1;
+  quint64 sentFrames = 0;
+  quint64 droppedFrames = 0;
+  bool dropping = false; // being removed; nothing more is sent to it
+  bool closePeer = false; // the hub, not the transport, ends the connection
+  int dropCode = 0;
+  QString dropReason;
+};

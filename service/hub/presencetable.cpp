@@ -1,0 +1,42 @@
+#include "service/hub/presencetable.h"
+
+void PresenceTable::setOnline(const QString &userId, bool online) {
+  QWriteLocker lock(&m_lock);
+  if (online)
+    m_online.insert(userId);
+  else
+    m_online.remove(userId);
+}
+
+void PresenceTable::enterRoom(const QString &userId, quint32 roomId) {
+  QWriteLocker lock(&m_lock);
+  m_rooms[roomId].insert(userId);
+}
+
+void PresenceTable::leaveRoom(const QString &userId, quint32 roomId) {
+  QWriteLocker lock(&m_lock);
+  auto it = m_rooms.find(roomId);
+  if (it == m_rooms.end())
+    return;
+  it->remove(userId);
+  if (it->isEmpty())
+    m_rooms.erase(it);
+}
+
+bool PresenceTable::isOnline(const QString &userId) const {
+  QReadLocker lock(&m_lock);
+  return m_online.contains(userId);
+}
+
+bool PresenceTable::isInRoom(const QString &userId, quint32 roomId) const {
+  QReadLocker lock(&m_lock);
+  auto it = m_rooms.constFind(roomId);
+  return it != m_rooms.constEnd() && it->contains(userId);
+}
+
+QStringList PresenceTable::members(quint32 roomId) const {
+  QReadLocker lock(&m_lock);
+  QStringList list = m_rooms.value(roomId).values();
+  list.sort();
+  return list;
+}
