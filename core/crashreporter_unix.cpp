@@ -153,7 +153,8 @@ void onFatalSignal(int sig, siginfo_t *info, void *) {
   line.add(" (");
   line.add(signalName(sig));
   line.add(")");
-  if (info && sig != SIGABRT) {
+  // Only a fault raised by the kernel has a meaningful address; a sent signal has none.
+  if (info && info->si_code > 0 && sig != SIGABRT) {
     line.add(" at ");
     line.addHex(reinterpret_cast<uintptr_t>(info->si_addr));
   }

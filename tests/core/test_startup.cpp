@@ -1,0 +1,134 @@
+// Runs the real program from a scratch copy of its folder, so its log lands there.
+
+#include "core/browsersettings.h"
+#include "core/processwindows.h"
+#include "support/testenv.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+  int exitCode = -1;
+  QProcess::ExitStatus status = QProcess::CrashExit;
+  QStringList lines;
+};
+
+QStringList readLog(const QString &folder) {
+  QStringList lines;
+  const QDir dir(folder + QStringLiteral("/log"));
+  for (const QString &name : dir.entryList({QStringLiteral("rizhi_*.txt")})) {
+    QFile f(dir.filePath(name));
+    if (!f.open(QIODevice::ReadOnly)) continue;
+    const QByteArray text = f.readAll();
+    if (!text.endsWith("\r\n")) lines << QStringLiteral("<unterminated>");
+    lines += QString::fromUtf8(text).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+  }
+  return lines;
+}
+
+Run runProgram(const QStringList &args, const QString &workingDir, const QString &dataHome) {
+  QTemporaryDir folder;
+  Run run;
+  const QString exe = folder.path() + QStringLiteral("/quorvel");
+  if (!QFile::copy(testenv::binDir() + QStringLiteral("/quorvel"), exe)) return run;
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+  env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  p.setProcessEnvironment(env);
+  p.setWorkingDirectory(workingDir);
+  p.start(exe, args);
+  if (!p.waitForFinished(60000)) {
+    p.kill();
+    p.waitForFinished();
+  }
+  run.exitCode = p.exitCode();
+  run.status = p.exitStatus();
+  run.lines = readLog(folder.path());
+  return run;
+}
+
+const QRegularExpression kDebugLine(
+    QStringLiteral("^\\(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\) Debug: File:\\(.*\\) Line:\\(\\d+\\) (.*)$"));
+
+QStringList messages(const Run &run) {
+  QStringList out;
+  for (const QString &line : run.lines) {
+    const auto m = kDebugLine.match(line);
+    out << (m.hasMatch() ? m.captured(1) : QStringLiteral("<malformed> ") + line);
+  }
+  return out;
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+  Q_OBJECT
+private slots:
+  void firstArgumentIsLoggedOnce() {
+    QTemporaryDir data, elsewhere;
+    const QString arg = QStringLiteral("--from portal 课堂 %1 \"q\"");
+    const Run run = runProgram({arg, QStringLiteral("second")}, elsewhere.path(), data.path());
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, 0);
+    const QStringList texts = messages(run);
+    QCOMPARE(texts.count(arg), 1);
+    QCOMPARE(texts.first(), arg); // the first line of the run
+    QVERIFY(!texts.join(QLatin1Char('\n')).contains(QStringLiteral("second")));
+    QVERIFY(!texts.join(QLatin1Char('\n')).contains(QStringLiteral("<malformed>")));
+  }
+
+  void withoutArgumentOnlyTheProgramsOwnLines() {
+    QTemporaryDir data, elsewhere;
+    const Run run = runProgram({}, elsewhere.path(), data.path());
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, 0);
+    const QStringList texts = messages(run);
+    QVERIFY2(texts.first().startsWith(QStringLiteral("cachePath: ")), qPrintable(texts.join('\n')));
+  }
+
+  void cacheLivesUnderTheUsersDataFolder() {
+    QTemporaryDir data, elsewhere;
+    const Run run = runProgram({}, elsewhere.path(), data.path());
+    const QStringList texts = messages(run);
+    const QString expected = QStringLiteral("cachePath: ") + data.path() + QStringLiteral("/quorvel/cefcache");
+    QVERIFY2(texts.contains(expected), qPrintable(texts.join('\n')));
+  }
+
+  void browserDebugPortIsPreparedUnlessChosen() {
+    qunsetenv("QTWEBENGINE_REMOTE_DEBUGGING");
+    prepareBrowserEnvironment();
+    QCOMPARE(qgetenv("QTWEBENGINE_REMOTE_DEBUGGING"), QByteArray("127.0.0.1:21188"));
+    qputenv("QTWEBENGINE_REMOTE_DEBUGGING", "0.0.0.0:9999");
+    prepareBrowserEnvironment();
+    QCOMPARE(qgetenv("QTWEBENGINE_REMOTE_DEBUGGING"), QByteArray("0.0.0.0:9999"));
+    qunsetenv("QTWEBENGINE_REMOTE_DEBUGGING");
+  }
+
+  void windowPointersNeverDangle() {
+    auto *shell = new QWidget;
+    auto *classroom = new QWidget(shell);
+    setShellWindow(shell);
+    setClassroomWindow(classroom);
+    QCOMPARE(shellWindow(), shell);
+    QCOMPARE(classroomWindow(), classroom);
+    QCOMPARE(shellWindowAs<QWidget>(), shell);
+    QCOMPARE(classroomWindowAs<QApplication>(), nullptr);
+    shell->setAttribute(Qt::WA_DeleteOnClose);
+    shell->show();
+    shell->close(); // deletes itself later, as the shell window does
+    QTRY_COMPARE(shellWindow(), nullptr);
+    QCOMPARE(classroomWindow(), nullptr);
+  }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
