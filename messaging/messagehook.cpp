@@ -6,7 +6,7 @@
 #include "messaging/messagesink.h"
 
 #include <QDebug>
-#include <QMutex>
+#include <QRecursiveMutex>
 #include <QMutexLocker>
 #include <QObject>
 
@@ -21,8 +21,10 @@ struct HookState {
   int messageCounter = 0;
 };
 
-QMutex &hookMutex() {
-  static QMutex m;
+// Recursive so that a receiver reached directly (delivery on the receiver's own thread) may
+// uninstall the hook from its slot.
+QRecursiveMutex &hookMutex() {
+  static QRecursiveMutex m;
   return m;
 }
 

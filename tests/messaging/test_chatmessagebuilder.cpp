@@ -1,5 +1,7 @@
 #include "messaging/chatmessagebuilder.h"
 
+#include "sdk/live/ilivemessage.h"
+
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -101,6 +103,28 @@ private slots:
     const std::vector<ChatElement> expected{text("a"), text(kCrLf), text("c"), text(kCrLf),
                                             text("b")};
     QCOMPARE(describe(ChatMessageBuilder::elements(doc)), describe(expected));
+  }
+
+  void buildsLiveSdkElementsInUtf8() {
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    c.insertText(QStringLiteral("好"));
+    insertImage(c, QStringLiteral("[emoji_033]"));
+    c.insertBlock();
+    c.insertText(QStringLiteral("b"));
+    ilive::Message m;
+    ChatMessageBuilder::build(doc, m);
+    QCOMPARE(int(m.elems.size()), 4);
+    QCOMPARE(m.elems[0]->type, ilive::MESSAGE_ELEM_TEXT);
+    QCOMPARE(QByteArray(static_cast<ilive::MessageTextElem *>(m.elems[0])->text.c_str()),
+             QByteArray("\xe5\xa5\xbd"));
+    QCOMPARE(m.elems[1]->type, ilive::MESSAGE_ELEM_FACE);
+    const auto *faceElem = static_cast<ilive::MessageFaceElem *>(m.elems[1]);
+    QCOMPARE(faceElem->index, 33);
+    QVERIFY(faceElem->data.empty());
+    QCOMPARE(QByteArray(static_cast<ilive::MessageTextElem *>(m.elems[2])->text.c_str()),
+             QByteArray("\r\n"));
+    QCOMPARE(m.elems[3]->type, ilive::MESSAGE_ELEM_TEXT);
   }
 
   void faceIndexFromName_data() {

@@ -1,4 +1,5 @@
 #include "messaging/classcommand.h"
+#include "messaging/classsend.h"
 
 #include <QTest>
 
@@ -22,6 +23,17 @@ private slots:
     QVERIFY(ClassCommand::parse(QString::fromUtf8(json), &c));
     QCOMPARE(c.userAction, 2056);
     QCOMPARE(c.actionParam, param);
+  }
+
+  void commandMessageIsOneTaggedCustomElement() {
+    ilive::Message m;
+    g_buildClassCommand(2054, QStringLiteral("u_7"), m);
+    QCOMPARE(int(m.elems.size()), 1);
+    QCOMPARE(m.elems[0]->type, ilive::MESSAGE_ELEM_CUSTOM);
+    const auto *e = static_cast<const ilive::MessageCustomElem *>(m.elems[0]);
+    QCOMPARE(QByteArray(e->ext.c_str()), QByteArray("LiveNotification"));
+    QCOMPARE(QByteArray(e->data.c_str(), int(e->data.size())),
+             ClassCommand::toJson(2054, QStringLiteral("u_7")));
   }
 
   void roundTripsExtremeCodes() {
