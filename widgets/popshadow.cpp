@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -35,9 +35,23 @@ PopShadow::PopShadow(QWidget *parent, const QString &image) : QWidget(parent) {
   setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
                  Qt::WindowDoesNotAcceptFocus);
   setAttribute(Qt::WA_NoSystemBackground);
-  setAttribute(Qt::WA_TranslucentBackground);
+  // Unblended, a translucent window would show its transparent pixels black; the shadow then
+  // paints itself opaque over a copy of the screen beneath.
+  if (shadowbackdrop::needed())
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  else
+    setAttribute(Qt::WA_TranslucentBackground);
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setAttribute(Qt::WA_ShowWithoutActivating);
+  m_settleTimer = new QTimer(this);
+  m_settleTimer->setObjectName(QStringLiteral("settleTimer"));
+  m_settleTimer->setSingleShot(true);
+  m_settleTimer->setInterval(kSettleMs);
+  connect(m_settleTimer, &QTimer::timeout, this, [this] {
+    QWidget::setVisible(true);
+    // Newly mapped, the shadow lies on top; the window it surrounds goes back above it.
+    if (QWidget *owner = parentWidget()) owner->window()->raise();
+  });
   m_label = new QLabel(this);
   m_label->setObjectName(QStringLiteral("labelShadow"));
   m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -70,7 +84,18 @@ void PopShadow::follow(const QRect &popupGeometry) {
   setGeometry(g);
   m_label->setGeometry(QRect(QPoint(0, 0), g.size()));
   setMask(shadowMask(popupGeometry.size()));
-  if (isVisible() && shadowbackdrop::needed()) takeBackdrop();
+  if (shadowbackdrop::needed() && (isVisible() || m_settleTimer->isActive())) {
+    // A copy of the screen taken now would show the shadow itself: step aside until the
+    // pop-up rests and the windows beneath have repainted.
+    QWidget::setVisible(false);
+    m_settleTimer->start();
+  }
+}
+
+void PopShadow::setVisible(bool visible) {
+  // The owner's word outranks a pending return after a move.
+  m_settleTimer->stop();
+  QWidget::setVisible(visible);
 }
 
 void PopShadow::showEvent(QShowEvent *event) {

@@ -14,11 +14,15 @@
 #include <QWidget>
 
 class QLabel;
+class QTimer;
 
 class PopShadow : public QWidget {
   Q_OBJECT
 public:
   static constexpr int kShadowWidth = 20;
+  // Where the window system does not blend translucent windows, the shadow hides while its
+  // pop-up moves and comes back this long after the last move.
+  static constexpr int kSettleMs = 250;
 
   static QString defaultImage(); // ":/res/Resources/pop_background.png"
   static QString bigImage();     // ":/res/Resources/pop_background_big.png"
@@ -37,6 +41,8 @@ public:
   static QRect maskInnerRect(const QSize &popupSize, int s = kShadowWidth);
   static QRegion shadowMask(const QSize &popupSize, int s = kShadowWidth);
 
+  void setVisible(bool visible) override;
+
 protected:
   void showEvent(QShowEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
@@ -51,4 +57,5 @@ private:
   // Without a compositing manager translucent windows are not blended; the shadow then
   // draws itself over a copy of what was on screen beneath it.
   QPixmap m_backdrop;
+  QTimer *m_settleTimer = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "widgets/popwindow.h"
 
 #include "ui_popwindow.h"
+#include "widgets/housefont.h"
 #include "widgets/popshadow.h"
 #include "widgets/qtimagebutton.h"
 
@@ -9,6 +10,8 @@
 #include <QWindow>
 
 PopWindow::PopWindow(QWidget *parent) : QDialog(parent), ui(new Ui::PopWindow) {
+  // Every dialog depends on the house font; make sure it resolves before the first one.
+  housefont::install();
   ui->setupUi(this);
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
   setFixedSize(420, 543);

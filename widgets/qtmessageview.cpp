@@ -5,6 +5,7 @@
 #include "widgets/qtbackimagebutton.h"
 #include "widgets/qtimagebutton.h"
 
+#include <QFontMetrics>
 #include <QPixmap>
 
 QtMessageView::QtMessageView(QWidget *parent) : QWidget(parent), ui(new Ui::QtMessageView) {
@@ -25,7 +26,28 @@ QtMessageView::QtMessageView(QWidget *parent) : QWidget(parent), ui(new Ui::QtMe
 
 QtMessageView::~QtMessageView() { delete ui; }
 
-void QtMessageView::setMessage(const QString &text) { ui->labelMessage->setText(text); }
+void QtMessageView::setMessage(const QString &text) {
+  ui->labelMessage->setText(text);
+  fitMessage();
+}
+
+void QtMessageView::fitMessage() {
+  // A wrapping label would otherwise settle on a narrow column: short texts keep one line,
+  // longer ones wrap at the label's widest. The style sheet's font counts, so this runs
+  // again once the label is polished.
+  ExLabel *label = ui->labelMessage;
+  const QFontMetrics metrics(label->font());
+  int widest = 0;
+  for (const QString &line : label->text().split(QLatin1Char('\n')))
+    widest = qMax(widest, metrics.horizontalAdvance(line));
+  const int padding = 2 * 10 + 8; // the style sheet's padding, and room for rounding
+  label->setMinimumWidth(qMin(label->maximumWidth(), widest + padding));
+}
+
+void QtMessageView::showEvent(QShowEvent *event) {
+  fitMessage();
+  QWidget::showEvent(event);
+}
 
 QString QtMessageView::message() const { return ui->labelMessage->text(); }
 

@@ -39,6 +39,11 @@ public slots:
   void onBtnCancelClicked();
   void onMessageDoubleClicked();
 
+protected:
+  void showEvent(QShowEvent *event) override;
+
 private:
+  void fitMessage();
+
   Ui::QtMessageView *ui;
 };

@@ -16,6 +16,8 @@ QtMyButton::QtMyButton(QWidget *parent) : QPushButton(parent) {
     label->setObjectName(QString::fromLatin1(name));
     label->setScaledContents(true);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // An owner's background style must not cascade onto the layers and hide the picture.
+    label->setStyleSheet(QStringLiteral("background: transparent;"));
     return label;
   };
   m_labelAvatar = makeLabel("labelAvatar");
