@@ -1,0 +1,106 @@
+#include "hubfixture.h"
+
+#include "service/hub/protocol.h"
+#include "service/hub/usersig.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+const QByteArray kTestSecret = QByteArrayLiteral("test secret of the class hub");
+
+void FakePeer::sendText(const QByteArray &json) {
+  if (slow)
+    queued += json.size();
+  texts.append(QJsonDocument::fromJson(json).object());
+}
+
+void FakePeer::sendBinary(const QByteArray &frame) {
+  if (slow)
+    queued += frame.size();
+  frames.append(frame);
+}
+
+void FakePeer::disconnectPeer(int code, const QString &) {
+  closed = true;
+  closeCode = code;
+}
+
+TestParticipant::TestParticipant(Hub &hub) : m_hub(hub), m_connection(hub.attach(&peer)) {}
+
+TestParticipant::~TestParticipant() { vanish(); }
+
+void TestParticipant::vanish() {
+  if (m_attached && !peer.closed)
+    m_hub.detach(m_connection);
+  m_attached = false;
+}
+
+QJsonObject TestParticipant::request(const QString &type, QJsonObject body) {
+  const qint64 id = m_nextId++;
+  body.insert(QStringLiteral("type"), type);
+  body.insert(QStringLiteral("id"), id);
+  m_hub.receiveText(m_connection, hubproto::encode(body));
+  for (int i = 0; i < peer.texts.size(); ++i) {
+    const QJsonObject o = peer.texts[i];
+    if (o.value(QStringLiteral("type")) == QLatin1String("reply") &&
+        static_cast<qint64>(o.value(QStringLiteral("id")).toDouble()) == id) {
+      peer.texts.removeAt(i);
+      return o;
+    }
+  }
+  return QJsonObject();
+}
+
+int TestParticipant::login(const QString &userId) {
+  QJsonObject body;
+  body.insert(QStringLiteral("userId"), userId);
+  body.insert(QStringLiteral("userSig"), usersig::issueFor(kTestSecret, userId, 3600));
+  return code(request(QStringLiteral("login"), body));
+}
+
+int TestParticipant::join(quint32 roomId, const QString &role) {
+  QJsonObject body;
+  body.insert(QStringLiteral("roomId"), static_cast<qint64>(roomId));
+  body.insert(QStringLiteral("role"), role);
+  return code(request(QStringLiteral("join"), body));
+}
+
+int TestParticipant::sendGroup(quint32 roomId, const QJsonArray &elems) {
+  QJsonObject conv;
+  conv.insert(QStringLiteral("type"), QStringLiteral("group"));
+  conv.insert(QStringLiteral("peer"), QString::number(roomId));
+  QJsonObject body;
+  body.insert(QStringLiteral("conv"), conv);
+  body.insert(QStringLiteral("elems"), elems);
+  return code(request(QStringLiteral("send"), body));
+}
+
+QString TestParticipant::publish(const QString &source, bool audio) {
+  QJsonObject body;
+  body.insert(QStringLiteral("source"), source);
+  body.insert(QStringLiteral("audio"), audio);
+  const QJsonObject r = request(QStringLiteral("publish"), body);
+  return code(r) == 0 ? r.value(QStringLiteral("channelId")).toString() : QString();
+}
+
+QList<QJsonObject> TestParticipant::take(const QString &type) {
+  QList<QJsonObject> found;
+  for (int i = 0; i < peer.texts.size();) {
+    if (peer.texts[i].value(QStringLiteral("type")) == type)
+      found.append(peer.texts.takeAt(i));
+    else
+      ++i;
+  }
+  return found;
+}
+
+hubproto::MediaFrame testVideoFrame(int width, int height, hubproto::Source source) {
+  hubproto::MediaFrame f;
+  f.kind = hubproto::MediaFrame::Video;
+  f.source = source;
+  f.format = hubproto::MediaFrame::I420;
+  f.width = static_cast<quint16>(width);
+  f.height = static_cast<quint16>(height);
+  f.payload = QByteArray(hubproto::i420Size(width, height), '\x40');
+  return f;
+}

@@ -1,0 +1,229 @@
+// What a misbehaving participant can send, and that the others are not harmed by it.
+#include "hubfixture.h"
+
+#include "service/hub/protocol.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+QJsonArray textElem(const QString &text) {
+  return QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("text")},
+                                {QStringLiteral("text"), text}}};
+}
+int lastErrorCode(TestParticipant &p) {
+  const QList<QJsonObject> errors = p.take(QStringLiteral("error"));
+  return errors.isEmpty() ? -1 : errors.last().value(QStringLiteral("code")).toInt();
+}
+} // namespace
+
+class TestHubAbuse : public QObject {
+  Q_OBJECT
+private slots:
+  void badTextIsAnsweredWithAnError_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("code");
+    QTest::newRow("not json") << QByteArray("{\"v\":1,\"type\":") << int(hubproto::Malformed);
+    QTest::newRow("array") << QByteArray("[1,2]") << int(hubproto::Malformed);
+    QTest::newRow("number") << QByteArray("17") << int(hubproto::Malformed);
+    QTest::newRow("empty") << QByteArray() << int(hubproto::Malformed);
+    QTest::newRow("binary junk") << QByteArray("\x00\xff\xfe{", 4) << int(hubproto::Malformed);
+    QTest::newRow("no version") << QByteArray("{\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
+    QTest::newRow("version 2") << QByteArray("{\"v\":2,\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
+    QTest::newRow("version text") << QByteArray("{\"v\":\"1\",\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
+    QTest::newRow("no type") << QByteArray("{\"v\":1,\"id\":1}") << int(hubproto::BadArgument);
+    QTest::newRow("type number") << QByteArray("{\"v\":1,\"type\":3,\"id\":1}") << int(hubproto::BadArgument);
+    QTest::newRow("unknown kind") << QByteArray("{\"v\":1,\"type\":\"teleport\",\"id\":1}") << int(hubproto::UnknownKind);
+    QTest::newRow("reply kind") << QByteArray("{\"v\":1,\"type\":\"reply\",\"id\":1}") << int(hubproto::UnknownKind);
+    QTest::newRow("no id") << QByteArray("{\"v\":1,\"type\":\"ping\"}") << int(hubproto::BadArgument);
+    QTest::newRow("fraction id") << QByteArray("{\"v\":1,\"type\":\"ping\",\"id\":1.5}") << int(hubproto::BadArgument);
+    QByteArray deep(5000, '[');
+    QTest::newRow("deep nesting") << deep << int(hubproto::Malformed);
+  }
+  void badTextIsAnsweredWithAnError() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, code);
+    Hub hub(kTestSecret);
+    TestParticipant p(hub);
+    p.raw(text);
+    QCOMPARE(lastErrorCode(p), code);
+    QVERIFY(!p.peer.closed);
+    QCOMPARE(p.code(p.request(QStringLiteral("ping"))), 0);
+  }
+
+  void errorsCarryTheRequestIdWhenReadable() {
+    Hub hub(kTestSecret);
+    TestParticipant p(hub);
+    p.raw("{\"v\":1,\"type\":\"teleport\",\"id\":77}");
+    const QList<QJsonObject> errors = p.take(QStringLiteral("error"));
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors[0].value(QStringLiteral("id")).toInt(), 77);
+  }
+
+  void badSendArgumentsAreRefused_data() {
+    QTest::addColumn<QJsonObject>("body");
+    const QJsonObject group{{QStringLiteral("type"), QStringLiteral("group")}, {QStringLiteral("peer"), QStringLiteral("8")}};
+    QTest::newRow("no conv") << QJsonObject{{QStringLiteral("elems"), textElem(QStringLiteral("x"))}};
+    QTest::newRow("conv kind") << QJsonObject{{QStringLiteral("conv"), QJsonObject{{QStringLiteral("type"), QStringLiteral("room")}, {QStringLiteral("peer"), QStringLiteral("8")}}}, {QStringLiteral("elems"), textElem(QStringLiteral("x"))}};
+    QTest::newRow("no elems") << QJsonObject{{QStringLiteral("conv"), group}};
+    QTest::newRow("bad elem") << QJsonObject{{QStringLiteral("conv"), group}, {QStringLiteral("elems"), QJsonArray{42}}};
+    QTest::newRow("push ext number") << QJsonObject{{QStringLiteral("conv"), group}, {QStringLiteral("elems"), textElem(QStringLiteral("x"))}, {QStringLiteral("offlinePushExt"), 5}};
+  }
+  void badSendArgumentsAreRefused() {
+    QFETCH(QJsonObject, body);
+    Hub hub(kTestSecret);
+    TestParticipant p(hub), q(hub);
+    p.login(QStringLiteral("p"));
+    p.join(8);
+    q.login(QStringLiteral("q"));
+    q.join(8);
+    QCOMPARE(p.code(p.request(QStringLiteral("send"), body)), int(hubproto::BadArgument));
+    QVERIFY(q.take(QStringLiteral("message")).isEmpty());
+  }
+
+  void oversizedMessagesAreRefusedWithoutDelivery() {
+    Hub hub(kTestSecret);
+    HubLimits limits;
+    limits.maxTextBytes = 2000;
+    limits.maxBinaryBytes = 5000;
+    hub.setLimits(limits);
+    TestParticipant p(hub), q(hub);
+    p.login(QStringLiteral("p"));
+    p.join(8, QStringLiteral("LiveGuest"));
+    q.login(QStringLiteral("q"));
+    q.join(8);
+    QCOMPARE(p.sendGroup(8, textElem(QString(1500, QLatin1Char('a')))), 0);
+    QCOMPARE(p.sendGroup(8, textElem(QString(2500, QLatin1Char('a')))), -1); // no reply at all
+    QCOMPARE(lastErrorCode(p), int(hubproto::TooLarge));
+    QCOMPARE(q.take(QStringLiteral("message")).size(), 1);
+    QVERIFY(!p.publish(QStringLiteral("camera")).isEmpty());
+    p.frame(hubproto::encodeFrame(testVideoFrame(64, 64, hubproto::Source::Camera)));
+    QCOMPARE(lastErrorCode(p), int(hubproto::TooLarge));
+    QVERIFY(q.peer.frames.isEmpty());
+  }
+
+  void floodIsCutAndTheFlooderTold() {
+    Hub hub(kTestSecret);
+    HubLimits limits;
+    limits.messagesPerSecond = 50;
+    limits.messageBurst = 100;
+    hub.setLimits(limits);
+    TestParticipant flooder(hub), listener(hub);
+    flooder.login(QStringLiteral("f"));
+    flooder.join(1);
+    listener.login(QStringLiteral("l"));
+    listener.join(1);
+    int accepted = 0;
+    int limited = 0;
+    for (int i = 0; i < 2000; ++i) {
+      const int code = flooder.sendGroup(1, textElem(QString::number(i)));
+      accepted += code == 0 ? 1 : 0;
+      limited += code == -1 ? 1 : 0;
+    }
+    const QList<QJsonObject> errors = flooder.take(QStringLiteral("error"));
+    QCOMPARE(errors.size(), limited);
+    QVERIFY(!errors.isEmpty());
+    QCOMPARE(errors.first().value(QStringLiteral("code")).toInt(), int(hubproto::RateLimited));
+    // The refusal names the request, so a client does not wait for a reply in vain.
+    QVERIFY(errors.first().value(QStringLiteral("id")).toInt() > 0);
+    QVERIFY2(accepted >= 98 && accepted < 200, qPrintable(QString::number(accepted)));
+    QCOMPARE(listener.take(QStringLiteral("message")).size(), accepted);
+  }
+
+  void slowReaderIsDroppedAndTheOthersKeepReceiving() {
+    Hub hub(kTestSecret);
+    HubLimits limits;
+    limits.maxQueuedBytes = 20000;
+    limits.messagesPerSecond = 1e6;
+    limits.messageBurst = 1e6;
+    hub.setLimits(limits);
+    TestParticipant sender(hub), slow(hub), fast(hub);
+    sender.login(QStringLiteral("teacher"));
+    sender.join(2, QStringLiteral("LiveMaster"));
+    slow.login(QStringLiteral("slow"));
+    slow.join(2);
+    fast.login(QStringLiteral("fast"));
+    fast.join(2);
+    slow.peer.slow = true;
+    fast.take(QStringLiteral("member"));
+    for (int i = 0; i < 500; ++i)
+      QCOMPARE(sender.sendGroup(2, textElem(QString(100, QLatin1Char('x')))), 0);
+    QVERIFY(slow.peer.closed);
+    QCOMPARE(slow.peer.closeCode, int(hubproto::SlowReader));
+    QVERIFY(!hub.isInRoom(QStringLiteral("slow"), 2));
+    QCOMPARE(fast.take(QStringLiteral("message")).size(), 500);
+    QVERIFY(!fast.peer.closed);
+    QVERIFY(!sender.peer.closed);
+    const QList<QJsonObject> exits = fast.take(QStringLiteral("member"));
+    QCOMPARE(exits.size(), 1);
+    QCOMPARE(exits[0].value(QStringLiteral("userId")).toString(), QStringLiteral("slow"));
+  }
+
+  void silentConnectionIsDropped() {
+    Hub hub(kTestSecret);
+    HubLimits limits;
+    limits.idleTimeoutMs = 100;
+    hub.setLimits(limits);
+    TestParticipant silent(hub), chatty(hub);
+    silent.login(QStringLiteral("s"));
+    chatty.login(QStringLiteral("c"));
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 400) {
+      chatty.request(QStringLiteral("ping"));
+      QTest::qWait(20);
+    }
+    QVERIFY(silent.peer.closed);
+    QVERIFY(!hub.isOnline(QStringLiteral("s")));
+    QVERIFY(!chatty.peer.closed);
+  }
+
+  void randomInputNeverBreaksTheHub() {
+    Hub hub(kTestSecret);
+    HubLimits limits;
+    limits.messagesPerSecond = 1e9;
+    limits.messageBurst = 1e9;
+    hub.setLimits(limits);
+    TestParticipant fuzzer(hub), witness(hub);
+    fuzzer.login(QStringLiteral("fuzz"));
+    fuzzer.join(1, QStringLiteral("LiveGuest"));
+    witness.login(QStringLiteral("w"));
+    witness.join(900001);
+    const QList<QByteArray> seeds = {
+        R"({"v":1,"type":"send","id":5,"conv":{"type":"group","peer":"900001"},"elems":[{"type":"text","text":"x"}]})",
+        R"({"v":1,"type":"join","id":6,"roomId":1,"role":"LiveGuest"})",
+        R"({"v":1,"type":"publish","id":7,"source":"camera","audio":true})",
+        R"({"v":1,"type":"request","id":8,"streams":[{"userId":"w","source":"screen"}]})",
+        R"({"v":1,"type":"send","id":9,"conv":{"type":"c2c","peer":"w"},"elems":[{"type":"file","name":"n","data64":"AAAA"}]})",
+        R"({"v":1,"type":"role","id":10,"role":"Guest"})",
+        R"({"v":1,"type":"unpublish","id":11,"channelId":"1"})",
+    };
+    QRandomGenerator rng(1234);
+    for (int round = 0; round < 20000; ++round) {
+      QByteArray text = seeds[static_cast<int>(rng.bounded(seeds.size()))];
+      const int edits = static_cast<int>(rng.bounded(4));
+      for (int e = 0; e < edits; ++e) {
+        const int at = static_cast<int>(rng.bounded(text.size()));
+        switch (rng.bounded(3)) {
+        case 0: text[at] = static_cast<char>(rng.bounded(256)); break;
+        case 1: text.remove(at, static_cast<int>(rng.bounded(8))); break;
+        default: text.insert(at, text.mid(static_cast<int>(rng.bounded(text.size())), 6)); break;
+        }
+      }
+      fuzzer.raw(text);
+      if (round % 3 == 0)
+        fuzzer.frame(text);
+      fuzzer.peer.texts.clear();
+    }
+    // The witness in another room heard nothing of it, and both can still talk to the hub.
+    QVERIFY(witness.take(QStringLiteral("message")).isEmpty());
+    QVERIFY(witness.peer.frames.isEmpty());
+    QCOMPARE(witness.code(witness.request(QStringLiteral("ping"))), 0);
+    QVERIFY(!fuzzer.peer.closed);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestHubAbuse)
+#include "test_hubabuse.moc"
