@@ -387,14 +387,14 @@ void BrowserWindow::startUpgrade(const QString &url) { Restart::startUpgrade(url
 
 void BrowserWindow::initWidget() {
   if (!isVisible() || isMaximized()) return;
-  followShadow();
-  shadow_->show();
+  setShadowVisible(true);
 }
 
 void BrowserWindow::setShadowVisible(bool visible) {
   if (visible) {
     followShadow();
     shadow_->show();
+    raise(); // the shadow stays beneath the window
   } else {
     shadow_->hide();
   }

@@ -98,6 +98,7 @@ void QtLogin::initWidget() {
   if (!isVisible()) return;
   followShadow();
   shadow_->show();
+  raise(); // the shadow stays beneath the window
 }
 
 void QtLogin::followShadow() { shadow_->follow(frameGeometry()); }
