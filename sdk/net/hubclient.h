@@ -1,0 +1,109 @@
+#pragma once
+// One participant's session with a hub over any HubTransport: requests with their replies,
+// the hub's notices as signals, media frames both ways (docs/protocol.md). Lives on one
+// thread: call it there; its callbacks and signals come on that thread. Do not delete it from
+// inside one of its callbacks (use deleteLater). The live SDK runs one
+// on its network thread; tests and the scripted teacher use it directly as further participants.
+
+#include "service/hub/immessage.h"
+#include "service/hub/mediaframe.h"
+#include "service/hub/protocol.h"
+#include "sdk/net/hubtransport.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace sdk {
+
+struct HubReply {
+  int code = 0;
+  QString desc;
+  QJsonObject body;
+};
+using HubReplyFn = std::function<void(const HubReply &)>;
+
+// Codes of failures that never reached the hub (same numbers as ilive::ErrorCode).
+enum ClientCode : int {
+  kErrConnect = 2002,
+  kErrTimeout = 2003,
+  kErrConnectionLost = 2009,
+  kErrTooLarge = 1008,
+};
+
+struct StreamRequest {
+  QString userId;
+  hubproto::Source source;
+};
+
+class HubClient : public QObject {
+  Q_OBJECT
+public:
+  explicit HubClient(std::unique_ptr<HubTransport> transport, QObject *parent = nullptr);
+  ~HubClient() override;
+
+  void setRequestTimeout(int ms) { m_timeoutMs = ms; }
+  bool isOpen() const { return m_state == State::Open; }
+
+  // Sends a request, connecting first if needed; done is called exactly once (unless the
+  // client is destroyed first).
+  void request(const QString &type, QJsonObject body, HubReplyFn done);
+  void sendFrame(const hubproto::MediaFrame &frame); // dropped unless open
+  // Closes the link; pending requests fail with kErrConnectionLost. No connectionLost().
+  void close();
+
+  void login(const QString &userId, const QString &userSig, HubReplyFn done);
+  void logout(HubReplyFn done);
+  void join(quint32 roomId, const QString &role, const QString &authBuffer, HubReplyFn done);
+  void quit(HubReplyFn done);
+  void changeRole(const QString &role, HubReplyFn done);
+  void sendMessage(const hubproto::Conversation &conv, const QVector<hubproto::Element> &elems,
+                   const QString *offlinePushExt, HubReplyFn done);
+  void publish(hubproto::Source video, bool audio, HubReplyFn done);
+  void unpublish(quint64 channelId, HubReplyFn done);
+  void requestStreams(const QList<StreamRequest> &streams, HubReplyFn done);
+  void ping(HubReplyFn done);
+
+signals:
+  void imMessage(const hubproto::ImMessage &message);
+  void memberNotice(quint32 roomId, const QString &event, const QString &userId, const QString &role);
+  void streamNotice(quint32 roomId, const QString &userId, hubproto::Source source, bool on);
+  void mediaFrame(const hubproto::MediaFrame &frame);
+  void kicked(int code, const QString &desc);
+  void hubError(int code, const QString &desc); // error notices that answer no request
+  // The link went away by itself (not after close(), not after kicked()).
+  void connectionLost(int code, const QString &reason);
+
+private:
+  enum class State { Idle, Connecting, Open, Closed };
+  struct Pending {
+    HubReplyFn done;
+    qint64 deadline;
+  };
+
+  void open();
+  void onOpened();
+  void onClosed(int code, const QString &reason);
+  void onText(const QByteArray &text);
+  void onBinary(const QByteArray &frame);
+  void onNotice(const QString &type, const QJsonObject &o);
+  void finish(qint64 id, const HubReply &reply);
+  void failAll(int code, const QString &desc);
+  void checkTimeouts();
+
+  std::unique_ptr<HubTransport> m_transport;
+  State m_state = State::Idle;
+  QList<QByteArray> m_unsent; // requests made while connecting
+  QHash<qint64, Pending> m_pending;
+  QTimer m_timeoutTimer;
+  qint64 m_nextId = 1;
+  int m_timeoutMs = 15000;
+  bool m_kicked = false;
+};
+
+} // namespace sdk

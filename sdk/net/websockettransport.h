@@ -1,0 +1,31 @@
+#pragma once
+// The hub over a WebSocket (tarnwick-local's hub port).
+
+#include "sdk/net/hubtransport.h"
+
+#include <QUrl>
+
+class QWebSocket;
+
+namespace sdk {
+
+class WebSocketTransport : public HubTransport {
+  Q_OBJECT
+public:
+  explicit WebSocketTransport(const QUrl &url, QObject *parent = nullptr);
+  ~WebSocketTransport() override;
+
+  void open() override;
+  void sendText(const QByteArray &json) override;
+  void sendBinary(const QByteArray &frame) override;
+  void close() override;
+
+private:
+  void onDisconnected();
+
+  QUrl m_url;
+  QWebSocket *m_socket;
+  bool m_done = false; // closed() emitted or close() called
+};
+
+} // namespace sdk
