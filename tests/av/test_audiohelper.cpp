@@ -63,6 +63,7 @@ private slots:
   }
 
   void cleanup() {
+    // Whatever a test left running, the helper's end releases the devices.
     helper.reset();
     QTRY_COMPARE(playing(), 0);
     QTRY_COMPARE(recording(), 0);
@@ -202,16 +203,6 @@ private slots:
     helper->speakerTest(sink, kMelody, 50);
     helper->speakerTest(sink, QStringLiteral(":/res/Resources/no-such-sound.wav"), 50);
     QVERIFY(!helper->currentOutput());
-    QTRY_COMPARE(playing(), 0);
-  }
-
-  void deletingTheHelperReleasesTheDevices() {
-    helper->micTest(source, sink, 50, 50);
-    QTRY_COMPARE(recording(), 1);
-    helper->speakerTest(sink, kMelody, 50);
-    QTRY_COMPARE(playing(), 1);
-    helper.reset();
-    QTRY_COMPARE(recording(), 0);
     QTRY_COMPARE(playing(), 0);
   }
 };

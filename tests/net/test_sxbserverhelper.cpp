@@ -121,14 +121,6 @@ private slots:
     QVERIFY(answers.at(0).data.isEmpty());
   }
 
-  void helperTextsAreTheOnesShownToTheStudent() {
-    QCOMPARE(SxbServerHelper::timeoutText(), QStringLiteral("服务器未能返回处理结果，请检查网络是否通畅。"));
-    QCOMPARE(SxbServerHelper::networkErrorText(),
-             QStringLiteral("服务器处理数据时出现错误，请稍后重试或关闭程序重新打开。"));
-    QCOMPARE(SxbServerHelper::parseErrorText(),
-             QStringLiteral("解析服务器返回的数据时出现错误，请稍后重试或关闭程序重新打开。"));
-  }
-
   void lateReplyGivesOnlyTheTimeOut() {
     SxbServerHelper::setTimeLimitMs(100);
     server->route(QStringLiteral("/live-service/version"), HttpReply{200, "{}", "application/json", 400});
