@@ -1,6 +1,11 @@
 #include "classroom_widgets/qtbubble.h"
 
+#include "widgets/popshadow_backdrop.h"
+
+#include <QBitmap>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 
 namespace {
@@ -71,4 +76,18 @@ void QtBubble::layoutRow() {
   labelCenter->setGeometry(left + bodyLeft, 0, tip, kHeight);
   labelBodyRight->setGeometry(left + bodyLeft + tip, 0, bodies - bodyLeft, kHeight);
   labelRight->setGeometry(w - right, 0, right, kHeight);
+  if (shadowbackdrop::needed()) shapeToPictures();
+}
+
+// Without a compositing manager the transparent parts would show black: cut the window to
+// the shape of its pictures instead.
+void QtBubble::shapeToPictures() {
+  QImage shape(size(), QImage::Format_ARGB32_Premultiplied);
+  shape.fill(Qt::transparent);
+  {
+    QPainter p(&shape);
+    for (QLabel *l : {labelLeft, labelBodyLeft, labelCenter, labelBodyRight, labelRight})
+      p.drawPixmap(l->geometry(), l->pixmap(Qt::ReturnByValue));
+  }
+  setMask(QBitmap::fromImage(shape.createAlphaMask()));
 }

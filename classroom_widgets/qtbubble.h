@@ -23,6 +23,7 @@ protected:
 private:
   QLabel *addPicture(const char *name, const QString &file, bool stretched);
   void layoutRow();
+  void shapeToPictures();
 
   QLabel *labelLeft = nullptr;
   QLabel *labelBodyLeft = nullptr;

@@ -1,8 +1,10 @@
 #include "classroom_widgets/qtredpacket.h"
 
 #include "ui_qtredpacket.h"
+#include "widgets/popshadow_backdrop.h"
 
 #include <QMovie>
+#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 
@@ -52,7 +54,18 @@ QTimer *QtRedPacket::makeTimer(const char *name, int interval, void (QtRedPacket
 
 void QtRedPacket::setAmount(int amount) { m_amount = amount; }
 
-void QtRedPacket::paintEvent(QPaintEvent *) {}
+// The dialog itself is see-through and paints nothing. Where the window system shows
+// translucent windows unblended, it paints what lay beneath it when it appeared instead.
+void QtRedPacket::paintEvent(QPaintEvent *) {
+  if (m_backdrop.isNull()) return;
+  QPainter p(this);
+  p.drawPixmap(0, 0, m_backdrop);
+}
+
+void QtRedPacket::showEvent(QShowEvent *event) {
+  QDialog::showEvent(event); // places the dialog over its parent
+  if (shadowbackdrop::needed()) m_backdrop = shadowbackdrop::grab(this, geometry());
+}
 
 void QtRedPacket::onTimerout() {
   const QString file = QStringLiteral("rotation_%1.png").arg(m_rotationFrame % kRotationFrames);

@@ -12,6 +12,7 @@
 // when the packet starts to open. Connect it before show().
 
 #include <QDialog>
+#include <QPixmap>
 
 class QMovie;
 class QTimer;
@@ -49,6 +50,7 @@ public slots:
 
 protected:
   void paintEvent(QPaintEvent *event) override;
+  void showEvent(QShowEvent *event) override;
 
 private:
   QTimer *makeTimer(const char *name, int interval, void (QtRedPacket::*slot)());
@@ -66,4 +68,5 @@ private:
   int m_countdown = 5;
   int m_amount = 10;
   bool m_opening = false;
+  QPixmap m_backdrop;
 };
