@@ -137,15 +137,6 @@ private slots:
     }
     for (int t = 0; t < kThreads; ++t) QCOMPARE(next[t], kLines);
   }
-
-  void toolkitMessagesGoThroughTheInstalledHandler() {
-    const QtMessageHandler previous = qInstallMessageHandler(logMessageHandler);
-    qWarning("via qWarning %d", 7);
-    qInstallMessageHandler(previous);
-    const QByteArray text = readAll(expectedFile(QStringLiteral("2024_03_05")));
-    QVERIFY(text.startsWith("(2024-03-05 07:08:09) Warning: File:("));
-    QVERIFY(text.endsWith(") via qWarning 7\r\n"));
-  }
 };
 
 QTEST_GUILESS_MAIN(TestLog)

@@ -177,23 +177,17 @@ private slots:
     QCOMPARE(m_devices.inputSelections, (QList<QPair<int, int>>{{1, 60}, {7, 20}}));
     QCOMPARE(m_devices.outputSelections, (QList<QPair<int, int>>{{0, 45}}));
 
-    const QVariantMap &map = store.currentSettings();
-    QCOMPARE(map.value(QStringLiteral("mic")).toInt(), 7);
-    QCOMPARE(map.value(QStringLiteral("mic_name")).toString(), QString());
-    QCOMPARE(map.value(QStringLiteral("speaker_name")).toString(), QStringLiteral("Speakers"));
-    QCOMPARE(map.value(QStringLiteral("camera_name")).toString(), QStringLiteral("USB Cam"));
-    QCOMPARE(map.value(QStringLiteral("hide_up")).toInt(), 1);
-
+    const QVariantMap written{{QStringLiteral("mic"), 7},          {QStringLiteral("mic_vol"), 20},
+                              {QStringLiteral("mic_name"), QString()}, {QStringLiteral("speaker"), 0},
+                              {QStringLiteral("speaker_vol"), 45},     {QStringLiteral("speaker_name"), QStringLiteral("Speakers")},
+                              {QStringLiteral("camera_index"), 2},     {QStringLiteral("camera_name"), QStringLiteral("USB Cam")},
+                              {QStringLiteral("hide_up"), 1}};
     store.resetStore(); // writes the file out
     auto file = openFile();
-    QCOMPARE(file->value(QStringLiteral("mic")).toInt(), 7);
-    QCOMPARE(file->value(QStringLiteral("mic_vol")).toInt(), 20);
-    QCOMPARE(file->value(QStringLiteral("mic_name")).toString(), QString());
-    QCOMPARE(file->value(QStringLiteral("speaker")).toInt(), 0);
-    QCOMPARE(file->value(QStringLiteral("speaker_vol")).toInt(), 45);
-    QCOMPARE(file->value(QStringLiteral("camera_index")).toInt(), 2);
-    QCOMPARE(file->value(QStringLiteral("camera_name")).toString(), QStringLiteral("USB Cam"));
-    QCOMPARE(file->value(QStringLiteral("hide_up")).toInt(), 1);
+    for (auto it = written.begin(); it != written.end(); ++it) {
+      QCOMPARE(store.currentSettings().value(it.key()).toString(), it.value().toString());
+      QCOMPARE(file->value(it.key()).toString(), it.value().toString());
+    }
   }
 
   void settingsSurviveAReload() {
