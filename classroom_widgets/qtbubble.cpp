@@ -1,6 +1,6 @@
 #include "classroom_widgets/qtbubble.h"
 
-#include "widgets/popshadow_backdrop.h"
+#include "widgets/compositing.h"
 
 #include <QBitmap>
 #include <QImage>
@@ -76,7 +76,7 @@ void QtBubble::layoutRow() {
   labelCenter->setGeometry(left + bodyLeft, 0, tip, kHeight);
   labelBodyRight->setGeometry(left + bodyLeft + tip, 0, bodies - bodyLeft, kHeight);
   labelRight->setGeometry(w - right, 0, right, kHeight);
-  if (shadowbackdrop::needed()) shapeToPictures();
+  if (!compositing::translucentWindowsBlend()) shapeToPictures();
 }
 
 // Without a compositing manager the transparent parts would show black: cut the window to

@@ -1,7 +1,7 @@
 #include "classroom_widgets/qtredpacket.h"
 
 #include "ui_qtredpacket.h"
-#include "widgets/popshadow_backdrop.h"
+#include "widgets/compositing.h"
 
 #include <QMovie>
 #include <QPainter>
@@ -64,7 +64,7 @@ void QtRedPacket::paintEvent(QPaintEvent *) {
 
 void QtRedPacket::showEvent(QShowEvent *event) {
   QDialog::showEvent(event); // places the dialog over its parent
-  if (shadowbackdrop::needed()) m_backdrop = shadowbackdrop::grab(this, geometry());
+  if (!compositing::translucentWindowsBlend()) m_backdrop = compositing::grabScreen(this, geometry());
 }
 
 void QtRedPacket::onTimerout() {
