@@ -1,6 +1,6 @@
 #include "widgets/popshadow.h"
 
-#include "widgets/popshadow_backdrop.h"
+#include "widgets/compositing.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -37,7 +37,7 @@ PopShadow::PopShadow(QWidget *parent, const QString &image) : QWidget(parent) {
   setAttribute(Qt::WA_NoSystemBackground);
   // Unblended, a translucent window would show its transparent pixels black; the shadow then
   // paints itself opaque over a copy of the screen beneath.
-  if (shadowbackdrop::needed())
+  if (!compositing::translucentWindowsBlend())
     setAttribute(Qt::WA_OpaquePaintEvent);
   else
     setAttribute(Qt::WA_TranslucentBackground);
@@ -84,7 +84,7 @@ void PopShadow::follow(const QRect &popupGeometry) {
   setGeometry(g);
   m_label->setGeometry(QRect(QPoint(0, 0), g.size()));
   setMask(shadowMask(popupGeometry.size()));
-  if (shadowbackdrop::needed() && (isVisible() || m_settleTimer->isActive())) {
+  if (!compositing::translucentWindowsBlend() && (isVisible() || m_settleTimer->isActive())) {
     // A copy of the screen taken now would show the shadow itself: step aside until the
     // pop-up rests and the windows beneath have repainted.
     QWidget::setVisible(false);
@@ -99,17 +99,17 @@ void PopShadow::setVisible(bool visible) {
 }
 
 void PopShadow::showEvent(QShowEvent *event) {
-  if (shadowbackdrop::needed()) takeBackdrop();
+  if (!compositing::translucentWindowsBlend()) takeBackdrop();
   QWidget::showEvent(event);
 }
 
 void PopShadow::takeBackdrop() {
-  m_backdrop = shadowbackdrop::grab(this, geometry());
+  m_backdrop = compositing::grabScreen(this, geometry());
   update();
 }
 
 void PopShadow::paintEvent(QPaintEvent *) {
-  if (m_backdrop.isNull() || !shadowbackdrop::needed()) return;
+  if (m_backdrop.isNull() || !!compositing::translucentWindowsBlend()) return;
   QPainter p(this);
   p.drawPixmap(rect(), m_backdrop);
 }

@@ -1,5 +1,6 @@
 #include "widgets/qdialogprogress.h"
 
+#include "widgets/compositing.h"
 #include "widgets/qprogressindicator.h"
 
 #include <QGraphicsDropShadowEffect>
@@ -17,21 +18,26 @@ QDialogProgress *QDialogProgress::instance() {
 
 QDialogProgress::QDialogProgress(QWidget *parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-  setAttribute(Qt::WA_TranslucentBackground);
   setFixedSize(260, 96);
-
-  // The card sits inside a transparent margin that leaves room for its shadow.
   auto *outer = new QVBoxLayout(this);
-  outer->setContentsMargins(12, 12, 12, 12);
   auto *card = new QWidget(this);
   card->setObjectName(QStringLiteral("widgetCard"));
   card->setAttribute(Qt::WA_StyledBackground);
-  card->setStyleSheet(QStringLiteral("#widgetCard { background-color: rgb(255, 255, 255); border-radius: 6px; }"));
-  auto *shadow = new QGraphicsDropShadowEffect(card);
-  shadow->setBlurRadius(18);
-  shadow->setOffset(0, 2);
-  shadow->setColor(QColor(0, 0, 0, 70));
-  card->setGraphicsEffect(shadow);
+  if (compositing::translucentWindowsBlend()) {
+    // A rounded card inside a clear margin that leaves room for its shadow.
+    setAttribute(Qt::WA_TranslucentBackground);
+    outer->setContentsMargins(12, 12, 12, 12);
+    card->setStyleSheet(QStringLiteral("#widgetCard { background-color: rgb(255, 255, 255); border-radius: 6px; }"));
+    auto *shadow = new QGraphicsDropShadowEffect(card);
+    shadow->setBlurRadius(18);
+    shadow->setOffset(0, 2);
+    shadow->setColor(QColor(0, 0, 0, 70));
+    card->setGraphicsEffect(shadow);
+  } else {
+    // Unblended, the clear margin would come out black: the card fills the box instead.
+    outer->setContentsMargins(0, 0, 0, 0);
+    card->setStyleSheet(QStringLiteral("#widgetCard { background-color: rgb(255, 255, 255); border: 1px solid rgb(227, 229, 232); }"));
+  }
   outer->addWidget(card);
 
   auto *row = new QHBoxLayout(card);

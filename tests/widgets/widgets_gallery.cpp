@@ -3,6 +3,7 @@
 //   widgets_gallery [seconds]   quits after the given time (default: runs until closed)
 
 #include "widgets/popwindow.h"
+#include "widgets/qdialogprogress.h"
 #include "widgets/qtbackimagebutton.h"
 #include "widgets/qtimagebutton2.h"
 #include "widgets/qtmessagebox.h"
@@ -13,7 +14,7 @@
 #include "widgets/qprogressindicator.h"
 
 #include <QApplication>
-#include <QComboBox>
+#include <QLineEdit>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLinearGradient>
@@ -56,17 +57,16 @@ public:
       grid->addWidget(w, row, 1);
     };
     content->setStyleSheet(QStringLiteral(
-        "QComboBox { border: 1px solid #E7E7E7; border-radius: 4px; padding: 0 8px; min-height: 30px;"
-        " color: rgb(51, 51, 51); font: 13px \"微软雅黑\"; }"
-        "QComboBox::drop-down { border: none; width: 24px; }"));
-    auto *mic = new QComboBox(content);
-    mic->addItem(QStringLiteral("默认麦克风"));
+        "QLineEdit { border: 1px solid #E7E7E7; border-radius: 4px; padding: 0 8px; min-height: 30px;"
+        " color: rgb(51, 51, 51); font: 13px \"微软雅黑\"; }"));
+    auto *mic = new QLineEdit(QStringLiteral("默认麦克风"), content);
+    mic->setReadOnly(true);
     addRow(0, QStringLiteral("麦克风"), mic);
     auto *vol = new QtMySlider(content);
     vol->setValue(60);
     addRow(1, QStringLiteral("麦克风音量"), vol);
-    auto *speaker = new QComboBox(content);
-    speaker->addItem(QStringLiteral("默认扬声器"));
+    auto *speaker = new QLineEdit(QStringLiteral("默认扬声器"), content);
+    speaker->setReadOnly(true);
     addRow(2, QStringLiteral("扬声器"), speaker);
     auto *svol = new QtMySlider(content);
     svol->setValue(35);
@@ -131,6 +131,9 @@ void showPopups(QWidget *desktop) {
   settings->setParent(desktop, settings->windowFlags());
   settings->move(1060, 120);
   settings->show();
+  QDialogProgress *progress = QDialogProgress::instance();
+  progress->on_showProgress(QStringLiteral("正在上传文件"), 42);
+  progress->move(660, 480);
 }
 
 } // namespace
