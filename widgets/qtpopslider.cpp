@@ -1,7 +1,9 @@
 #include "widgets/qtpopslider.h"
 
+#include "widgets/compositing.h"
 #include "widgets/qtimagebutton.h"
 
+#include <QBitmap>
 #include <QPainter>
 #include <QPixmap>
 #include <QSlider>
@@ -33,7 +35,8 @@ QTimer *makeTimer(QObject *parent, const char *name) {
 
 QtPopSlider::QtPopSlider(QWidget *parent) : QWidget(parent) {
   setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-  setAttribute(Qt::WA_TranslucentBackground);
+  // Where translucent windows are not blended, the window takes the picture's shape instead.
+  if (compositing::translucentWindowsBlend()) setAttribute(Qt::WA_TranslucentBackground);
   resize(46, 121);
 
   m_slider = new QSlider(Qt::Vertical, this);
@@ -79,10 +82,18 @@ void QtPopSlider::resizeEvent(QResizeEvent *event) {
   // The background's pointer takes the bottom 8 pixels; the slider sits in the card above.
   const int sliderWidth = 24;
   m_slider->setGeometry((width() - sliderWidth) / 2, 12, sliderWidth, qMax(0, height() - 32));
+  if (!compositing::translucentWindowsBlend()) {
+    const QPixmap shape = background().scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (!shape.isNull()) setMask(shape.mask());
+  }
+}
+
+QPixmap QtPopSlider::background() {
+  return QPixmap(QtImageButton::resourcePath(QStringLiteral("pop_slider_background.png")));
 }
 
 void QtPopSlider::paintEvent(QPaintEvent *) {
   QPainter p(this);
   p.setRenderHint(QPainter::SmoothPixmapTransform);
-  p.drawPixmap(rect(), QPixmap(QtImageButton::resourcePath(QStringLiteral("pop_slider_background.png"))));
+  p.drawPixmap(rect(), background());
 }

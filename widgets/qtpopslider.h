@@ -39,6 +39,8 @@ protected:
   void resizeEvent(QResizeEvent *event) override;
 
 private:
+  static QPixmap background();
+
   QSlider *m_slider = nullptr;
   QTimer *m_showTimer = nullptr;
   QTimer *m_hideTimer = nullptr;

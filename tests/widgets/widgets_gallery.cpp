@@ -8,6 +8,7 @@
 #include "widgets/qtimagebutton2.h"
 #include "widgets/qtmessagebox.h"
 #include "widgets/qtmybutton.h"
+#include "widgets/qtpopslider.h"
 #include "widgets/qtmyslider.h"
 #include "widgets/qtreloadbutton.h"
 #include "widgets/qtrotatewidget.h"
@@ -134,6 +135,11 @@ void showPopups(QWidget *desktop) {
   QDialogProgress *progress = QDialogProgress::instance();
   progress->on_showProgress(QStringLiteral("正在上传文件"), 42);
   progress->move(660, 480);
+  auto *slider = new QtPopSlider(desktop);
+  slider->setFixedSize(46, 121);
+  slider->setValue(70);
+  slider->move(560, 470);
+  slider->show();
 }
 
 } // namespace
