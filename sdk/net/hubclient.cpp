@@ -23,8 +23,8 @@ HubReply replyOf(const QJsonObject &o) {
 } // namespace
 
 HubClient::HubClient(std::unique_ptr<HubTransport> transport, QObject *parent)
-    : QObject(parent), m_transport(std::move(transport)) {
-  m_transport->setParent(nullptr);
+    : QObject(parent), m_transport(std::move(transport)), m_timeoutTimer(this) {
+  m_transport->setParent(this); // moves to another thread together with the client
   connect(m_transport.get(), &HubTransport::opened, this, &HubClient::onOpened);
   connect(m_transport.get(), &HubTransport::closed, this, &HubClient::onClosed);
   connect(m_transport.get(), &HubTransport::textReceived, this, &HubClient::onText);

@@ -22,7 +22,8 @@ qint64 peekId(const QByteArray &text) {
 }
 } // namespace
 
-Hub::Hub(const QByteArray &secret, QObject *parent) : QObject(parent), m_secret(secret) {
+Hub::Hub(const QByteArray &secret, QObject *parent)
+    : QObject(parent), m_secret(secret), m_idleTimer(this) {
   m_handlers = {
       {QStringLiteral("login"), &Hub::onLogin},         {QStringLiteral("logout"), &Hub::onLogout},
       {QStringLiteral("ping"), &Hub::onPing},           {QStringLiteral("join"), &Hub::onJoin},

@@ -1,0 +1,375 @@
+#include "sdk/live/livesession.h"
+
+#include "sdk/im/imbridge.h"
+#include "sdk/live/guipost.h"
+#include "sdk/live/livecallbacks.h"
+#include "sdk/live/mediaengine.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QPointer>
+
+namespace ilivesdk {
+
+using hubproto::Source;
+
+namespace {
+constexpr int kQualityWindow = 10;
+
+ilive::MemberEvent streamEvent(Source source, bool on) {
+  switch (source) {
+  case Source::Camera: return on ? ilive::MEMBER_HAS_CAMERA : ilive::MEMBER_NO_CAMERA;
+  case Source::Screen: return on ? ilive::MEMBER_HAS_SCREEN : ilive::MEMBER_NO_SCREEN;
+  case Source::Media: return on ? ilive::MEMBER_HAS_MEDIA : ilive::MEMBER_NO_MEDIA;
+  case Source::Audio: break;
+  }
+  return on ? ilive::MEMBER_HAS_AUDIO : ilive::MEMBER_NO_AUDIO;
+}
+
+Source pushSource(ilive::PushDataType type) {
+  switch (type) {
+  case ilive::PUSH_SCREEN: return Source::Screen;
+  case ilive::PUSH_MEDIA: return Source::Media;
+  default: return Source::Camera;
+  }
+}
+} // namespace
+
+LiveSession::LiveSession(const LiveCallbacks *callbacks, MediaEngine *media, QObject *parent)
+    : QObject(parent), m_callbacks(callbacks), m_media(media), m_pingTimer(this) {
+  connect(&m_pingTimer, &QTimer::timeout, this, &LiveSession::onPingTimer);
+}
+
+LiveSession::~LiveSession() { shutdown(); }
+
+void LiveSession::toMedia(std::function<void(MediaEngine &)> fn) const {
+  MediaEngine *media = m_media;
+  QMetaObject::invokeMethod(media, [media, fn] { fn(*media); }, Qt::QueuedConnection);
+}
+
+void LiveSession::login(const QString &userId, const QString &userSig, const QString &hubUrl, Completion done) {
+  if (userId.isEmpty()) {
+    done.finish(ilive::ERR_BAD_ARGUMENT, QStringLiteral("empty user id"));
+    return;
+  }
+  if (m_loggingIn) {
+    done.finish(ilive::ERR_BUSY, QStringLiteral("a sign-in is already in progress"));
+    return;
+  }
+  if (signedIn()) {
+    if (userId == m_user)
+      done.finish(ilive::ERR_ALREADY, QStringLiteral("already signed in"));
+    else
+      done.finish(ilive::ERR_BUSY, QStringLiteral("signed in as another user; log out first"));
+    return;
+  }
+  m_loggingIn = true;
+  m_client = new sdk::HubClient(sdk::createHubTransport(hubUrl), this);
+  connect(m_client, &sdk::HubClient::kicked, this, &LiveSession::onKicked);
+  connect(m_client, &sdk::HubClient::connectionLost, this, &LiveSession::onConnectionLost);
+  connect(m_client, &sdk::HubClient::memberNotice, this, &LiveSession::onMemberNotice);
+  connect(m_client, &sdk::HubClient::streamNotice, this, &LiveSession::onStreamNotice);
+  connect(m_client, &sdk::HubClient::imMessage, this, [this](const hubproto::ImMessage &m) {
+    if (m_imEnabled)
+      imbridge::deliver(m);
+  });
+  connect(m_client, &sdk::HubClient::mediaFrame, this, [this](const hubproto::MediaFrame &frame) {
+    m_bytesReceived += static_cast<quint64>(frame.payload.size());
+    toMedia([frame](MediaEngine &media) { media.onRemoteFrame(frame); });
+  });
+  sdk::HubClient *client = m_client;
+  m_client->login(userId, userSig, [this, client, userId, done](const sdk::HubReply &r) {
+    m_loggingIn = false;
+    if (client != m_client)
+      return done.finish(ilive::ERR_CONNECTION_LOST, QStringLiteral("signed out meanwhile"));
+    if (r.code != 0) {
+      dropClient();
+      return done.finish(r.code, r.desc);
+    }
+    m_user = userId;
+    const QByteArray id = userId.toUtf8();
+    toMedia([id](MediaEngine &media) { media.setLocalUser(id); });
+    QPointer<LiveSession> self(this);
+    imbridge::setSender([self](const hubproto::Conversation &conv, const QVector<hubproto::Element> &elems,
+                               const QString *ext, imbridge::SendDone sent) {
+      const bool hasExt = ext != nullptr;
+      const QString pushExt = ext ? *ext : QString();
+      LiveSession *session = self.data();
+      if (!session)
+        return sent(ilive::ERR_NOT_LOGGED_IN, QStringLiteral("not signed in"));
+      QMetaObject::invokeMethod(session, [self, conv, elems, hasExt, pushExt, sent] {
+        if (self)
+          self->sendMessage(conv, elems, hasExt, pushExt, sent);
+      }, Qt::QueuedConnection);
+    });
+    done.finish(ilive::NO_ERR, QString());
+  });
+}
+
+void LiveSession::logout(Completion done) {
+  if (!signedIn()) {
+    done.finish(ilive::ERR_NOT_LOGGED_IN, QStringLiteral("not signed in"));
+    return;
+  }
+  leaveRoomState();
+  sdk::HubClient *client = m_client;
+  client->logout([this, client, done](const sdk::HubReply &r) {
+    if (client == m_client)
+      dropClient();
+    // Signed out either way: the connection is closed now.
+    done.finish(r.code == sdk::kErrConnectionLost ? ilive::NO_ERR : r.code, r.desc);
+  });
+}
+
+void LiveSession::join(const RoomSpec &room, Completion done) {
+  if (!signedIn()) {
+    done.finish(ilive::ERR_NOT_LOGGED_IN, QStringLiteral("not signed in"));
+    return;
+  }
+  if (m_inRoom && m_room.roomId == room.roomId) {
+    done.finish(ilive::ERR_ALREADY, QStringLiteral("already in this room"));
+    return;
+  }
+  if (m_joining) {
+    done.finish(ilive::ERR_BUSY, QStringLiteral("a join is already in progress"));
+    return;
+  }
+  m_joining = true;
+  leaveRoomState();
+  m_client->join(room.roomId, room.role, room.authBuffer, [this, room, done](const sdk::HubReply &r) {
+    m_joining = false;
+    if (r.code == 0)
+      onJoined(room, r.body);
+    done.finish(r.code, r.desc);
+  });
+}
+
+void LiveSession::onJoined(const RoomSpec &room, const QJsonObject &reply) {
+  m_inRoom = true;
+  m_room = room;
+  m_pingLost.clear();
+  m_pingOutstanding = false;
+  m_pingTimer.start(kPingIntervalMs);
+  toMedia([](MediaEngine &media) { media.setRemoteEnabled(true); });
+  QStringList everyone;
+  QMap<int, QStringList> bySource;
+  const QJsonArray members = reply.value(QStringLiteral("members")).toArray();
+  for (const QJsonValue &v : members) {
+    const QJsonObject m = v.toObject();
+    const QString id = m.value(QStringLiteral("userId")).toString();
+    everyone.append(id);
+    const QJsonArray streams = m.value(QStringLiteral("streams")).toArray();
+    for (const QJsonValue &s : streams) {
+      Source source{};
+      if (hubproto::sourceFromName(s.toString(), &source))
+        bySource[static_cast<int>(source)].append(id);
+    }
+  }
+  if (!everyone.isEmpty())
+    memberStatus(ilive::MEMBER_ENTER, everyone);
+  for (auto it = bySource.cbegin(); it != bySource.cend(); ++it)
+    memberStatus(streamEvent(static_cast<Source>(it.key()), true), it.value());
+}
+
+void LiveSession::quit(Completion done) {
+  if (!signedIn() || !m_inRoom) {
+    done.finish(ilive::ERR_NOT_IN_ROOM, QStringLiteral("not in a room"));
+    return;
+  }
+  leaveRoomState();
+  m_client->quit([done](const sdk::HubReply &r) { done.finish(r.code, r.desc); });
+}
+
+void LiveSession::changeRole(const QString &role, Completion done) {
+  if (!signedIn() || !m_inRoom) {
+    done.finish(ilive::ERR_NOT_IN_ROOM, QStringLiteral("not in a room"));
+    return;
+  }
+  m_client->changeRole(role, [this, role, done](const sdk::HubReply &r) {
+    if (r.code == 0) {
+      m_room.role = role;
+      if (!hubproto::roleMayPublish(role)) {
+        m_pushes.clear(); // the hub ended them
+        updatePublishing();
+      }
+    }
+    done.finish(r.code, r.desc);
+  });
+}
+
+void LiveSession::requestStreams(const QList<sdk::StreamRequest> &streams, Completion done) {
+  if (!signedIn() || !m_inRoom) {
+    done.finish(ilive::ERR_NOT_IN_ROOM, QStringLiteral("not in a room"));
+    return;
+  }
+  m_client->requestStreams(streams, [done](const sdk::HubReply &r) { done.finish(r.code, r.desc); });
+}
+
+void LiveSession::startPush(ilive::PushDataType type, PushCompletion done) {
+  if (!signedIn() || !m_inRoom) {
+    done.finish(ilive::ERR_NOT_IN_ROOM, QStringLiteral("not in a room"), 0);
+    return;
+  }
+  const bool audio = type == ilive::PUSH_CAMERA;
+  m_client->publish(pushSource(type), audio, [this, type, done](const sdk::HubReply &r) {
+    bool ok = false;
+    const quint64 channel = r.body.value(QStringLiteral("channelId")).toString().toULongLong(&ok);
+    if (r.code == 0 && ok) {
+      m_pushes.insert(channel, type);
+      updatePublishing();
+    }
+    done.finish(r.code == 0 && !ok ? ilive::ERR_BAD_ARGUMENT : r.code, r.desc, channel);
+  });
+}
+
+void LiveSession::stopPush(quint64 channelId, Completion done) {
+  if (!signedIn() || !m_pushes.contains(channelId)) {
+    done.finish(ilive::ERR_STREAM_NOT_FOUND, QStringLiteral("no such push stream"));
+    return;
+  }
+  m_pushes.remove(channelId);
+  updatePublishing();
+  m_client->unpublish(channelId, [done](const sdk::HubReply &r) { done.finish(r.code, r.desc); });
+}
+
+void LiveSession::updatePublishing() {
+  bool camera = false;
+  for (ilive::PushDataType t : qAsConst(m_pushes))
+    camera = camera || t == ilive::PUSH_CAMERA;
+  toMedia([camera](MediaEngine &media) { media.setPublishing(camera, camera); });
+}
+
+void LiveSession::sendMessage(hubproto::Conversation conv, const QVector<hubproto::Element> &elems,
+                              bool hasPushExt, const QString &pushExt, SendDone done) {
+  if (!signedIn())
+    return done(ilive::ERR_NOT_LOGGED_IN, QStringLiteral("not signed in"));
+  if (conv.type == hubproto::Conversation::Group && conv.peer.isEmpty()) {
+    if (!m_inRoom)
+      return done(ilive::ERR_NOT_IN_ROOM, QStringLiteral("not in a room"));
+    conv.peer = QString::number(m_room.roomId);
+  }
+  if (elems.isEmpty())
+    return done(ilive::ERR_BAD_ARGUMENT, QStringLiteral("a message needs at least one element"));
+  m_client->sendMessage(conv, elems, hasPushExt ? &pushExt : nullptr,
+                        [done](const sdk::HubReply &r) { done(r.code, r.desc); });
+}
+
+void LiveSession::sendFrame(const hubproto::MediaFrame &frame) {
+  if (!signedIn() || !m_inRoom || m_pushes.isEmpty())
+    return;
+  m_bytesSent += static_cast<quint64>(frame.payload.size());
+  m_client->sendFrame(frame);
+}
+
+void LiveSession::onKicked() {
+  leaveRoomState();
+  dropClient();
+  if (ilive::ForceOfflineCallback cb = m_callbacks->forceOffline())
+    postToGui([cb] { cb(); });
+}
+
+void LiveSession::onConnectionLost(int code, const QString &reason) {
+  const bool wasInRoom = m_inRoom;
+  const RoomSpec room = m_room;
+  leaveRoomState();
+  dropClient();
+  if (!wasInRoom || !room.connectionLost)
+    return;
+  const QByteArray text = (QStringLiteral("connection to the class hub lost (%1): ").arg(code) + reason).toUtf8();
+  postToGui([room, text] { room.connectionLost(ilive::ERR_CONNECTION_LOST, text.constData(), room.data); });
+}
+
+void LiveSession::onMemberNotice(quint32 roomId, const QString &event, const QString &userId, const QString &role) {
+  if (!m_inRoom || roomId != m_room.roomId)
+    return;
+  if (event == QLatin1String("enter"))
+    memberStatus(ilive::MEMBER_ENTER, {userId});
+  else if (event == QLatin1String("exit"))
+    memberStatus(ilive::MEMBER_EXIT, {userId});
+  else if (event == QLatin1String("role"))
+    memberStatus(hubproto::roleMayPublish(role) ? ilive::MEMBER_ON_STAGE : ilive::MEMBER_OFF_STAGE, {userId});
+}
+
+void LiveSession::onStreamNotice(quint32 roomId, const QString &userId, Source source, bool on) {
+  if (m_inRoom && roomId == m_room.roomId)
+    memberStatus(streamEvent(source, on), {userId});
+}
+
+void LiveSession::memberStatus(ilive::MemberEvent event, const QStringList &userIds) const {
+  const RoomSpec room = m_room;
+  if (!room.memberStatus)
+    return;
+  QList<QByteArray> ids;
+  for (const QString &id : userIds)
+    ids.append(id.toUtf8());
+  postToGui([room, event, ids] {
+    ilive::Vector<ilive::String> list;
+    for (const QByteArray &id : ids)
+      list.push_back(ilive::String(id.constData(), static_cast<size_t>(id.size())));
+    room.memberStatus(event, list, room.data);
+  });
+}
+
+void LiveSession::onPingTimer() {
+  if (!signedIn() || !m_inRoom)
+    return;
+  if (m_pingOutstanding)
+    m_pingLost.append(true);
+  while (m_pingLost.size() > kQualityWindow)
+    m_pingLost.removeFirst();
+  m_pingOutstanding = true;
+  const qint64 sentAt = QDateTime::currentMSecsSinceEpoch();
+  m_client->ping([this, sentAt](const sdk::HubReply &r) {
+    if (!m_pingOutstanding || r.code != 0)
+      return;
+    m_pingOutstanding = false;
+    m_pingLost.append(false);
+    reportQuality(r, sentAt);
+  });
+}
+
+void LiveSession::reportQuality(const sdk::HubReply &r, qint64 sentAt) {
+  const RoomSpec room = m_room;
+  if (!room.quality)
+    return;
+  ilive::QualityReport q;
+  const int lost = static_cast<int>(m_pingLost.count(true));
+  q.lossRateSend = static_cast<uint16_t>(m_pingLost.isEmpty() ? 0 : lost * 10000 / m_pingLost.size());
+  const double sent = r.body.value(QStringLiteral("sentFrames")).toDouble();
+  const double dropped = r.body.value(QStringLiteral("droppedFrames")).toDouble();
+  q.lossRateRecv = static_cast<uint16_t>(sent + dropped > 0 ? dropped * 10000 / (sent + dropped) : 0);
+  q.rttMs = static_cast<uint32_t>(QDateTime::currentMSecsSinceEpoch() - sentAt);
+  q.sendKbps = static_cast<uint32_t>(m_bytesSent * 8 / kPingIntervalMs);
+  q.recvKbps = static_cast<uint32_t>(m_bytesReceived * 8 / kPingIntervalMs);
+  m_bytesSent = 0;
+  m_bytesReceived = 0;
+  postToGui([room, q] { room.quality(q, room.data); });
+}
+
+void LiveSession::leaveRoomState() {
+  m_inRoom = false;
+  m_pingTimer.stop();
+  m_pushes.clear();
+  updatePublishing();
+}
+
+void LiveSession::dropClient() {
+  imbridge::setSender({});
+  m_user.clear();
+  m_inRoom = false;
+  if (m_client) {
+    m_client->close();
+    m_client->deleteLater();
+    m_client = nullptr;
+  }
+}
+
+void LiveSession::shutdown() {
+  leaveRoomState();
+  if (m_client) {
+    m_client->disconnect(this);
+    dropClient();
+  }
+}
+
+} // namespace ilivesdk

@@ -1,0 +1,88 @@
+#pragma once
+// The live SDK's network thread: one HubClient per sign-in, the room it joined, its role and
+// its published streams; turns the hub's notices into the program's callbacks. Every method
+// runs on the session's own thread (the SDK object posts to it).
+
+#include "sdk/live/completion.h"
+#include "sdk/net/hubclient.h"
+
+#include <QMap>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+namespace ilivesdk {
+
+class LiveCallbacks;
+class MediaEngine;
+
+struct RoomSpec {
+  quint32 roomId = 0;
+  QString role;
+  QString authBuffer;
+  ilive::ConnectionLostCallback connectionLost = nullptr;
+  ilive::MemberStatusCallback memberStatus = nullptr;
+  ilive::QualityCallback quality = nullptr;
+  void *data = nullptr;
+};
+
+class LiveSession : public QObject {
+  Q_OBJECT
+public:
+  using SendDone = std::function<void(int code, const QString &desc)>;
+
+  LiveSession(const LiveCallbacks *callbacks, MediaEngine *media, QObject *parent = nullptr);
+  ~LiveSession() override;
+
+  void login(const QString &userId, const QString &userSig, const QString &hubUrl, Completion done);
+  void logout(Completion done);
+  void join(const RoomSpec &room, Completion done);
+  void quit(Completion done);
+  void changeRole(const QString &role, Completion done);
+  void requestStreams(const QList<sdk::StreamRequest> &streams, Completion done);
+  void startPush(ilive::PushDataType type, PushCompletion done);
+  void stopPush(quint64 channelId, Completion done);
+  // A group conversation with an empty peer means the joined room's group.
+  void sendMessage(hubproto::Conversation conv, const QVector<hubproto::Element> &elems,
+                   bool hasPushExt, const QString &pushExt, SendDone done);
+  void sendFrame(const hubproto::MediaFrame &frame);
+  void setImEnabled(bool enabled) { m_imEnabled = enabled; }
+  // Leaves everything without waiting for answers (release).
+  void shutdown();
+
+  static constexpr int kPingIntervalMs = 2000;
+
+private:
+  void onKicked();
+  void onConnectionLost(int code, const QString &reason);
+  void onMemberNotice(quint32 roomId, const QString &event, const QString &userId, const QString &role);
+  void onStreamNotice(quint32 roomId, const QString &userId, hubproto::Source source, bool on);
+  void onJoined(const RoomSpec &room, const QJsonObject &reply);
+  void onPingTimer();
+  void reportQuality(const sdk::HubReply &reply, qint64 sentAt);
+  void memberStatus(ilive::MemberEvent event, const QStringList &userIds) const;
+  void leaveRoomState();
+  void dropClient();
+  void updatePublishing();
+  void toMedia(std::function<void(MediaEngine &)> fn) const;
+  bool signedIn() const { return m_client && !m_user.isEmpty(); }
+
+  const LiveCallbacks *m_callbacks;
+  MediaEngine *m_media;
+  sdk::HubClient *m_client = nullptr;
+  QString m_user;
+  bool m_loggingIn = false;
+  bool m_joining = false;
+  bool m_inRoom = false;
+  RoomSpec m_room;
+  QMap<quint64, ilive::PushDataType> m_pushes;
+  QTimer m_pingTimer;
+  bool m_pingOutstanding = false;
+  QList<bool> m_pingLost; // the last ten probes
+  quint64 m_bytesSent = 0;
+  quint64 m_bytesReceived = 0;
+  bool m_imEnabled = true;
+};
+
+} // namespace ilivesdk
