@@ -40,8 +40,9 @@ const QColor panel(0xF5, 0xF6, 0xF8);
 void roundedButton(QPainter &p, const QRectF &r, const QColor &fill, qreal radius);
 void centeredText(QPainter &p, const QRectF &r, const QString &text, const QColor &c, int pixelSize,
                   bool bold = false);
-// 16-bit mono PCM WAV from a sample generator f(t) in [-1, 1], t in seconds.
-QByteArray wav(double seconds, const std::function<double(double t)> &f, int rate = 22050);
+// 16-bit mono PCM WAV from a sample generator f(t) in [-1, 1], t in seconds. 44.1 kHz by
+// default, the rate at which the speaker test plays every sound.
+QByteArray wav(double seconds, const std::function<double(double t)> &f, int rate = 44100);
 
 // Registration from any art/*.cpp file: ART_REGISTER(widgets) { art::addImage(...); }
 struct Registrar {
