@@ -13,6 +13,7 @@
 #include "shell/qtlogin.h"
 #include "shell/titlebar.h"
 #include "shell/webview.h"
+#include "widgets/qtreloadbutton.h"
 #include "support/localservice.h"
 
 #include <QApplication>
@@ -20,7 +21,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMutex>
+#include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -198,6 +201,26 @@ private slots:
     shoot(QStringLiteral("portal"));
   }
 
+  // The course tab opens the configured page with the build number; while it loads the
+  // refresh button turns.
+  void tabsNavigateWhileTheRefreshButtonTurns() {
+    auto *refresh = shell->titleBar()->findChild<QtReloadButton *>(QStringLiteral("btnRefresh"));
+    auto *course = shell->titleBar()->findChild<QPushButton *>(QStringLiteral("btnCourse"));
+    QVERIFY(refresh && course);
+    QTRY_VERIFY_WITH_TIMEOUT(!refresh->isAnimating(), 5000);
+    QSignalSpy loaded(portal(), &QWebEngineView::loadFinished);
+    course->click();
+    QTRY_VERIFY_WITH_TIMEOUT(refresh->isAnimating(), 5000);
+    QVERIFY(loaded.wait(15000));
+    QTRY_VERIFY_WITH_TIMEOUT(!refresh->isAnimating(), 3000);
+    const QUrl url = portal()->url();
+    QCOMPARE(url.path(), QStringLiteral("/portal/course"));
+    QVERIFY2(url.query().endsWith(QStringLiteral("&build=1011")), qPrintable(url.toString()));
+    // Back becomes possible within a second.
+    auto *back = shell->titleBar()->findChild<QPushButton *>(QStringLiteral("btnBack"));
+    QTRY_VERIFY_WITH_TIMEOUT(back->isEnabled(), 2500);
+  }
+
   void enterRoomReachesTheClassroom() {
     js(portal(), command(QStringLiteral("'{\"action\":1,\"data\":{\"roomId\":\"123\"}}'")));
     QTRY_COMPARE_WITH_TIMEOUT(FakeClassroom::made().size(), 1, 5000);
@@ -212,6 +235,10 @@ private slots:
     QVERIFY(shell->sdkInitialised());
     QVERIFY(!portal()->isVisible());
     QCOMPARE(shell->titleBar()->mode(), int(TitleBar::ClassMode));
+    QVERIFY(shell->titleBar()->findChild<QWidget *>(QStringLiteral("widgetLiveTitle"))->isVisible());
+    QVERIFY(!shell->titleBar()->findChild<QWidget *>(QStringLiteral("widgetCenter"))->isVisible());
+    QCOMPARE(shell->titleBar()->findChild<QWidget *>(QStringLiteral("labelNetStatus"))->toolTip(),
+             QStringLiteral("网络良好"));
     leaveAndRelease();
     QVERIFY(portal()->isVisible());
     QCOMPARE(shell->titleBar()->mode(), int(TitleBar::PortalMode));
@@ -237,11 +264,17 @@ private slots:
     QCOMPARE(room->token, QStringLiteral("ct-9"));
     QCOMPARE(room->masterId, QStringLiteral("t20001"));
     QVERIFY(FakeClassroom::made().at(0) == nullptr); // the released one is gone
+    auto *course = shell->titleBar()->findChild<QLabel *>(QStringLiteral("labelCourse"));
+    auto *lesson = shell->titleBar()->findChild<QLabel *>(QStringLiteral("labelLesson"));
+    QCOMPARE(course->text(), QStringLiteral("初二数学"));
+    QCOMPARE(lesson->text(), QStringLiteral("第5讲"));
     // Device changes reach the open class.
     shell->loadSetting();
     shell->setHideUp(true);
     QCOMPARE(room->deviceCalls, QStringList{QStringLiteral("setHideUp(1,0)")});
     leaveAndRelease();
+    QVERIFY(course->text().isEmpty());
+    QVERIFY(lesson->text().isEmpty());
   }
 
   void unreleasedClassroomBlocksTheNext() {

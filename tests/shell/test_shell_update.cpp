@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,8 +28,9 @@ using UpdateCheck::Outcome;
 
 namespace {
 
-HttpReply versionReply(const QByteArray &data) {
-  return HttpReply{200, R"({"errorCode":0,"errorInfo":"","data":)" + data + "}", "application/json", 0};
+HttpReply envelope(int errorCode, const QVariantMap &data) {
+  const QVariantMap reply{{"errorCode", errorCode}, {"errorInfo", errorCode ? "坏了" : ""}, {"data", data}};
+  return HttpReply{200, QJsonDocument::fromVariant(reply).toJson(), "application/json", 0};
 }
 
 // Runs the application's event loop until something quits it, or until the time is up
@@ -56,8 +58,8 @@ class TestShellUpdate : public QObject {
   }
 
   // A shell whose silent check receives `data` as the version answer.
-  std::unique_ptr<BrowserWindow> shellAnswered(const QByteArray &data) {
-    server->route(QStringLiteral("/live-service/version"), versionReply(data));
+  std::unique_ptr<BrowserWindow> shellAnswered(const QVariantMap &data) {
+    server->route(QStringLiteral("/live-service/version"), envelope(0, data));
     return std::make_unique<BrowserWindow>();
   }
 
@@ -129,7 +131,7 @@ private slots:
   // Construction sends the silent check; the settings dialog's check says online=1.
   void checksSentWithOnlineFlag() {
     const int before = server->requestCount();
-    auto shell = shellAnswered(R"({"version":"3.7.5"})");
+    auto shell = shellAnswered({{"version", "3.7.5"}});
     QSignalSpy spy(shell.get(), &BrowserWindow::versionCheck);
     QVERIFY(spy.wait(5000));
     QCOMPARE(spy.at(0).at(0).toBool(), true);
@@ -145,8 +147,7 @@ private slots:
   }
 
   void failedCheckIsSilent() {
-    server->route(QStringLiteral("/live-service/version"),
-                  HttpReply{200, R"({"errorCode":5,"errorInfo":"坏了"})", "application/json", 0});
+    server->route(QStringLiteral("/live-service/version"), envelope(5, {{"version", "9.9.9"}}));
     BoxDriver driver(true);
     BrowserWindow shell;
     QSignalSpy spy(&shell, &BrowserWindow::versionCheck);
@@ -158,7 +159,7 @@ private slots:
 
   void optionalUpgradeDeclinedKeepsRunning() {
     BoxDriver driver(false);
-    auto shell = shellAnswered(R"({"version":"3.7.10","url":"http://d/new.tar"})");
+    auto shell = shellAnswered({{"version", "3.7.10"}, {"url", "http://d/new.tar"}});
     QSignalSpy spy(shell.get(), &BrowserWindow::versionCheck);
     QCOMPARE(runUntilQuit(2000), -1);
     QCOMPARE(spy.count(), 1);
@@ -169,14 +170,14 @@ private slots:
 
   void optionalUpgradeAcceptedStartsUpgradeAndQuits() {
     BoxDriver driver(true);
-    auto shell = shellAnswered(R"({"version":"3.10.0","url":"http://d/new.tar"})");
+    auto shell = shellAnswered({{"version", "3.10.0"}, {"url", "http://d/new.tar"}});
     QCOMPARE(runUntilQuit(10000), 0);
     QTRY_COMPARE_WITH_TIMEOUT(upgradeCalls(), QStringList{QStringLiteral("1:http://d/new.tar")}, 5000);
   }
 
   void forcedUpgradeDeclinedStillQuits() {
     BoxDriver driver(false);
-    auto shell = shellAnswered(R"({"version":"3.8.0","url":"http://d/new.tar","force":true})");
+    auto shell = shellAnswered({{"version", "3.8.0"}, {"url", "http://d/new.tar"}, {"force", true}});
     QCOMPARE(runUntilQuit(10000), 0);
     QCOMPARE(driver.questions(),
              QStringList{QStringLiteral("检查更新|检查到新版本的客户端，需要升级后才能继续操作，是否现在升级？")});
@@ -186,7 +187,7 @@ private slots:
 
   void forcedUpgradeWithoutUrlPassesEmptyArgument() {
     BoxDriver driver(true);
-    auto shell = shellAnswered(R"({"version":"4.0","force":true})");
+    auto shell = shellAnswered({{"version", "4.0"}, {"force", true}});
     QCOMPARE(runUntilQuit(10000), 0);
     QTRY_COMPARE_WITH_TIMEOUT(upgradeCalls(), QStringList{QStringLiteral("1:")}, 5000);
   }
@@ -209,6 +210,8 @@ private slots:
 int main(int argc, char **argv) {
   scratchenv::prepare();
   QApplication app(argc, argv);
+  // Only the shell's own exit may end the loop here, not the closing of the last box.
+  app.setQuitOnLastWindowClosed(false);
   TestShellUpdate t;
   return QTest::qExec(&t, argc, argv);
 }
