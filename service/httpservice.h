@@ -1,0 +1,46 @@
+#pragma once
+// The HTTP side on 127.0.0.1: API calls ("POST /<service>/<path>") go to the router, GET
+// requests to the page routes. cpp-httplib's blocking server runs on a thread of its own;
+// handlers run on its worker threads, which is why the stores lock.
+
+#include <QString>
+
+#include <memory>
+#include <thread>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+} // namespace httplib
+
+class ApiRouter;
+class PageRoutes;
+
+class HttpService {
+public:
+  HttpService(const ApiRouter &api, const PageRoutes &pages);
+  ~HttpService();
+  HttpService(const HttpService &) = delete;
+  HttpService &operator=(const HttpService &) = delete;
+
+  // Binds 127.0.0.1:port (0 picks a free one). False, with *error, when that fails.
+  bool bind(quint16 port, QString *error);
+  quint16 port() const { return m_port; }
+  // Serves on a new thread; returns once the server accepts connections.
+  bool start();
+  void stop();
+
+  // Larger bodies are refused before they reach a handler.
+  static constexpr size_t MaxBodyBytes = 16 * 1024 * 1024;
+
+private:
+  void handleApi(const httplib::Request &req, httplib::Response &res) const;
+  void handlePage(const httplib::Request &req, httplib::Response &res) const;
+
+  const ApiRouter &m_api;
+  const PageRoutes &m_pages;
+  std::unique_ptr<httplib::Server> m_server;
+  std::thread m_thread;
+  quint16 m_port = 0;
+};

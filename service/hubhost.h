@@ -1,0 +1,29 @@
+#pragma once
+// The class hub inside tarnwick-local: a WebSocket server on the main thread's event loop,
+// sharing the service's secret so that the user signatures the HTTP side issues let users
+// in. Built only when the hub library is part of the build; without it the service runs
+// HTTP only and reports hub port 0.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class RoomStore;
+class AccountStore;
+
+class HubHost : public QObject {
+  Q_OBJECT
+public:
+  HubHost(const QByteArray &secret, RoomStore &rooms, const AccountStore &accounts, QObject *parent = nullptr);
+  ~HubHost() override;
+
+  static bool isBuiltIn();
+  // Listens on 127.0.0.1:port (0 = any free port). Without the hub this does nothing and
+  // succeeds, and port() stays 0.
+  bool listen(quint16 port, QString *error);
+  quint16 port() const;
+
+private:
+  struct Parts;
+  Parts *m_parts = nullptr;
+};

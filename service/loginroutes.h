@@ -1,0 +1,33 @@
+#pragma once
+// The "login" service: sign-in by password or by code, sign-in codes, token check and
+// password change.
+
+#include "service/apirouter.h"
+
+class AccountStore;
+class Avatars;
+struct Account;
+struct ServiceConfig;
+
+class LoginRoutes {
+public:
+  LoginRoutes(AccountStore &accounts, const Avatars &avatars, const ServiceConfig &config)
+      : m_accounts(accounts), m_avatars(avatars), m_config(config) {}
+
+  void registerRoutes(ApiRouter &router);
+
+  ApiReply signIn(const FormParams &p);
+  ApiReply authCode(const FormParams &p);
+  ApiReply checkToken(const FormParams &p) const;
+  ApiReply modifyPassword(const FormParams &p);
+
+  static bool isPhoneNumber(const QString &phone);
+  // The configuration the sign-in page hands to the program: portal version and the
+  // addresses of the tabs and menu pages (paths, to which the program appends the build).
+  QJsonObject portalConfig(const QString &phone, const QString &token) const;
+
+private:
+  AccountStore &m_accounts;
+  const Avatars &m_avatars;
+  const ServiceConfig &m_config;
+};

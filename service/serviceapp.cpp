@@ -1,0 +1,111 @@
+#include "service/serviceapp.h"
+
+#include "service/accountstore.h"
+#include "service/apirouter.h"
+#include "service/avatars.h"
+#include "service/httpservice.h"
+#include "service/hubhost.h"
+#include "service/liveserviceroutes.h"
+#include "service/loginroutes.h"
+#include "service/pageroutes.h"
+#include "service/portalroutes.h"
+#include "service/roomstore.h"
+#include "service/seeddata.h"
+#include "service/serviceconfig.h"
+#include "service/signer.h"
+#include "service/webassets.h"
+
+#include <QFile>
+#include <QJsonDocument>
+
+struct ServiceApp::Parts {
+  Parts(const ServiceOptions &o, const SeedData &s)
+      : options(o), seed(s), accounts(seed.accounts), rooms(seed.classes), avatars(seed.accounts),
+        assets(o.webRoot.isEmpty() ? QStringLiteral(":/web") : o.webRoot),
+        signer(o.secret.isEmpty() ? Signer::randomSecret() : o.secret), login(accounts, avatars, config),
+        live(config), portal(accounts, rooms, avatars, seed, assets), pages(accounts, assets, seed, config),
+        http(router, pages) {
+    login.registerRoutes(router);
+    live.registerRoutes(router);
+    portal.registerRoutes(router);
+  }
+
+  ServiceOptions options;
+  SeedData seed;
+  ServiceConfig config;
+  AccountStore accounts;
+  RoomStore rooms;
+  Avatars avatars;
+  WebAssets assets;
+  Signer signer;
+  ApiRouter router;
+  LoginRoutes login;
+  LiveServiceRoutes live;
+  PortalRoutes portal;
+  PageRoutes pages;
+  HttpService http;
+  std::unique_ptr<HubHost> hub;
+};
+
+namespace {
+
+bool loadSeed(const ServiceOptions &o, SeedData *seed, QString *error) {
+  const QString path = o.seedPath.isEmpty() ? QStringLiteral(":/service/seed.json") : o.seedPath;
+  return SeedData::load(path, seed, error);
+}
+
+bool loadVersionReply(const QString &path, QJsonObject *out, QString *error) {
+  if (path.isEmpty()) return true;
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    *error = QStringLiteral("cannot read version reply %1").arg(path);
+    return false;
+  }
+  const QJsonDocument doc = QJsonDocument::fromJson(f.readAll());
+  if (!doc.isObject()) {
+    *error = QStringLiteral("version reply %1 is not a JSON object").arg(path);
+    return false;
+  }
+  *out = doc.object();
+  return true;
+}
+
+} // namespace
+
+ServiceApp::ServiceApp(std::unique_ptr<Parts> parts) : m_parts(std::move(parts)) {}
+
+ServiceApp::~ServiceApp() { stop(); }
+
+std::unique_ptr<ServiceApp> ServiceApp::start(const ServiceOptions &options, QString *error) {
+  SeedData seed;
+  if (!loadSeed(options, &seed, error)) return nullptr;
+  auto parts = std::make_unique<Parts>(options, seed);
+  ServiceConfig &config = parts->config;
+  config.refreshIntervalS = options.refreshIntervalS;
+  if (!loadVersionReply(options.versionReplyPath, &config.versionReply, error)) return nullptr;
+  if (!parts->http.bind(options.port, error)) return nullptr;
+  config.baseUrl = QStringLiteral("http://127.0.0.1:%1").arg(parts->http.port());
+
+  std::unique_ptr<ServiceApp> app(new ServiceApp(std::move(parts)));
+  Parts &p = *app->m_parts;
+  p.hub = std::make_unique<HubHost>(p.signer.secret(), p.rooms, p.accounts);
+  if (!p.hub->listen(options.hubPort, error)) return nullptr;
+  if (p.hub->port() != 0) config.hubUrl = QStringLiteral("ws://127.0.0.1:%1").arg(p.hub->port());
+  if (!p.http.start()) {
+    *error = QStringLiteral("the HTTP server did not start");
+    return nullptr;
+  }
+  return app;
+}
+
+quint16 ServiceApp::httpPort() const { return m_parts->http.port(); }
+
+quint16 ServiceApp::hubPort() const { return m_parts->hub ? m_parts->hub->port() : 0; }
+
+QString ServiceApp::readyLine() const {
+  return QStringLiteral("tarnwick-local http=%1 hub=%2").arg(httpPort()).arg(hubPort());
+}
+
+void ServiceApp::stop() {
+  if (m_parts) m_parts->http.stop();
+}

@@ -1,0 +1,65 @@
+#include "service/serviceoptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+bool readPort(const QString &text, quint16 *out) {
+  bool ok = false;
+  const uint value = text.toUInt(&ok);
+  if (!ok || value > 65535) return false;
+  *out = quint16(value);
+  return true;
+}
+} // namespace
+
+bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Local stand-in of the Tarnwick service"));
+  const QCommandLineOption portOpt(QStringLiteral("port"), QStringLiteral("HTTP port (0 = any free port)"),
+                                   QStringLiteral("port"), QStringLiteral("18080"));
+  const QCommandLineOption hubOpt(QStringLiteral("hub-port"), QStringLiteral("class hub port (0 = any free port)"),
+                                  QStringLiteral("port"), QStringLiteral("18081"));
+  const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("seed JSON file"), QStringLiteral("file"));
+  const QCommandLineOption webOpt(QStringLiteral("web-root"), QStringLiteral("serve pages from this folder"),
+                                  QStringLiteral("dir"));
+  const QCommandLineOption versionOpt(QStringLiteral("version-reply"),
+                                      QStringLiteral("JSON file answered by live-service/version"),
+                                      QStringLiteral("file"));
+  const QCommandLineOption secretOpt(QStringLiteral("secret"), QStringLiteral("signing secret shared with the hub"),
+                                     QStringLiteral("text"));
+  const QCommandLineOption refreshOpt(QStringLiteral("refresh-interval"),
+                                      QStringLiteral("roster refresh interval handed to clients, seconds"),
+                                      QStringLiteral("s"), QStringLiteral("30"));
+  const QCommandLineOption helpOpt = parser.addHelpOption();
+  for (const QCommandLineOption &o : {portOpt, hubOpt, seedOpt, webOpt, versionOpt, secretOpt, refreshOpt})
+    parser.addOption(o);
+  if (!parser.parse(arguments)) {
+    *error = parser.errorText();
+    return false;
+  }
+  if (parser.isSet(helpOpt)) {
+    helpRequested = true;
+    helpText = parser.helpText();
+    return true;
+  }
+  if (!parser.positionalArguments().isEmpty()) {
+    *error = QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first());
+    return false;
+  }
+  if (!readPort(parser.value(portOpt), &port) || !readPort(parser.value(hubOpt), &hubPort)) {
+    *error = QStringLiteral("ports are numbers from 0 to 65535");
+    return false;
+  }
+  bool ok = false;
+  refreshIntervalS = parser.value(refreshOpt).toInt(&ok);
+  if (!ok || refreshIntervalS <= 0) {
+    *error = QStringLiteral("--refresh-interval takes a positive number of seconds");
+    return false;
+  }
+  seedPath = parser.value(seedOpt);
+  webRoot = parser.value(webOpt);
+  versionReplyPath = parser.isSet(versionOpt) ? parser.value(versionOpt)
+                                              : qEnvironmentVariable("TARNWICK_LOCAL_VERSION_REPLY");
+  secret = (parser.isSet(secretOpt) ? parser.value(secretOpt) : qEnvironmentVariable("TARNWICK_LOCAL_SECRET")).toUtf8();
+  return true;
+}
