@@ -96,12 +96,10 @@ void addElement(ImMessageFactory &f, im::MessageHandle m, ExpectedMessage &e, Ba
     rec = {LiveMessage::Face, QString(), index, 0};
     break;
   }
-  default: {
-    const im::ElemType type = (r.byte() & 1) ? im::IM_ELEM_FILE : im::IM_ELEM_IMAGE;
-    f.addElemOfType(m, type);
-    rec = {type, QString(), -1, 0};
+  default: // the only other kind the IM layer carries
+    f.addElemOfType(m, im::IM_ELEM_FILE);
+    rec = {im::IM_ELEM_FILE, QString(), -1, 0};
     break;
-  }
   }
   e.records.push_back(rec);
 }
@@ -139,7 +137,8 @@ QString fuzzMessageDecoding(const QByteArray &input) {
       const bool exact = r.byte() & 1;
       const QByteArray ext = exact ? QByteArray(MessageHook::kWhiteboardExt) : r.bytes();
       f.setPushExt(batch.back(), ext);
-      expected.back().whiteboard = ext == MessageHook::kWhiteboardExt;
+      // The extension is text: it ends at its first NUL, like every field the hook reads.
+      expected.back().whiteboard = upToNul(ext) == MessageHook::kWhiteboardExt;
       continue;
     }
     addElement(f, batch.back(), expected.back(), r, op);
@@ -226,7 +225,7 @@ QList<QByteArray> seeds() {
   const auto face = [](char i) { return QByteArray("\3\0\0\0", 4) + i; };
   const QByteArray whiteboard("\5\1", 2);
   const auto ext = [&](const QByteArray &e) { return QByteArray("\5\0", 2) + chunk(e); };
-  const QByteArray file("\4\1", 2);
+  const QByteArray file(1, '\4');
   const QByteArray decoding(1, char(MessageDecoding));
   out << decoding + text("hi") + face(7) + text("\xe4\xb8\xad") + newMessage + whiteboard +
              custom("{\"a\":1}", "TXWhiteBoardExt") + newMessage +

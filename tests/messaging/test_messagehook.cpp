@@ -5,6 +5,7 @@
 #include "messaging/imservice.h"
 #include "messaging/messagehook.h"
 
+#include <QLoggingCategory>
 #include <QTest>
 #include <atomic>
 #include <thread>
@@ -61,6 +62,9 @@ class TestMessageHook : public QObject {
   }
 
 private slots:
+  // The hook logs every element; keep the test's output readable.
+  void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false")); }
+
   void init() {
     g_whiteboardSeen.clear();
     IMService::instance()->setWBMessageDecoder(&recordWhiteboard);
@@ -153,6 +157,8 @@ private slots:
     QTest::newRow("case") << QByteArray("txwhiteboardext") << false;
     QTest::newRow("empty") << QByteArray() << false;
     QTest::newRow("long") << QByteArray(300, 'T') << false;
+    // The extension is text and ends at its first NUL.
+    QTest::newRow("nul after") << QByteArray("TXWhiteBoardExt\0junk", 20) << true;
   }
   void onlyTheExactExtensionMarksWhiteboardData() {
     QFETCH(QByteArray, ext);
