@@ -25,7 +25,7 @@ bool RoomStore::onlineLocked(const Room &room, const Member &m) const {
   return room.inHub.value(m.uid) || m_clock() - m.lastSeenMs <= m_offlineAfterMs;
 }
 
-bool RoomStore::touchLocked(quint32 roomId, const Account &who, const Presence &p) {
+bool RoomStore::touchLocked(quint32 roomId, const Account &who, const Presence &p, bool seen) {
   const auto roomIt = m_rooms.find(roomId);
   if (roomIt == m_rooms.end()) return false;
   Room &room = *roomIt;
@@ -42,7 +42,7 @@ bool RoomStore::touchLocked(quint32 roomId, const Account &who, const Presence &
     room.members.append(fresh);
     m = &room.members.last();
   }
-  const bool changed = added || m->role != role || m->up != p.up || !onlineLocked(room, *m);
+  const bool changed = added || m->role != role || m->up != p.up || (seen && !onlineLocked(room, *m));
   m->name = who.name;
   m->role = role;
   if (!p.device.isEmpty()) {
@@ -50,19 +50,19 @@ bool RoomStore::touchLocked(quint32 roomId, const Account &who, const Presence &
     m->fullDevice = p.device;
   }
   m->up = p.up;
-  m->lastSeenMs = m_clock();
+  if (seen) m->lastSeenMs = m_clock();
   if (changed) ++room.notifyId;
   return added;
 }
 
 bool RoomStore::enter(quint32 roomId, const Account &who, const Presence &p) {
   QMutexLocker lock(&m_mutex);
-  return touchLocked(roomId, who, p);
+  return touchLocked(roomId, who, p, true);
 }
 
 bool RoomStore::heartbeat(quint32 roomId, const Account &who, const Presence &p) {
   QMutexLocker lock(&m_mutex);
-  return touchLocked(roomId, who, p);
+  return touchLocked(roomId, who, p, true);
 }
 
 bool RoomStore::exit(quint32 roomId, const QString &userId) {
@@ -85,10 +85,13 @@ void RoomStore::setHubPresence(quint32 roomId, const Account &who, bool present)
   const auto roomIt = m_rooms.find(roomId);
   if (roomIt == m_rooms.end()) return;
   if (present) {
-    // Joining the hub's group counts as being seen now; the role stays as last reported.
+    // Listed while in the hub's group; heartbeat times stay as they were, so leaving the
+    // group ends the presence at once. The role stays as last reported.
     Member *m = findLocked(*roomIt, who.userId);
-    touchLocked(roomId, who, Presence{m ? m->device : QString(), m ? m->role : QString(), m && m->up});
+    const bool wasOnline = m && onlineLocked(*roomIt, *m);
+    touchLocked(roomId, who, Presence{m ? m->device : QString(), m ? m->role : QString(), m && m->up}, false);
     roomIt->inHub.insert(who.userId, true);
+    if (m && !wasOnline) ++roomIt->notifyId;
   } else if (roomIt->inHub.remove(who.userId)) {
     ++roomIt->notifyId;
   }

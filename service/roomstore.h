@@ -56,7 +56,7 @@ private:
   };
   Member *findLocked(Room &room, const QString &userId);
   bool onlineLocked(const Room &room, const Member &m) const;
-  bool touchLocked(quint32 roomId, const Account &who, const Presence &p);
+  bool touchLocked(quint32 roomId, const Account &who, const Presence &p, bool seen);
 
   const QList<ClassRoom> m_classes;
   ServiceClock m_clock;

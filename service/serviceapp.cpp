@@ -3,6 +3,9 @@
 #include "service/accountstore.h"
 #include "service/apirouter.h"
 #include "service/avatars.h"
+#include "service/chatroutes.h"
+#include "service/classroomroutes.h"
+#include "service/credentialissuer.h"
 #include "service/httpservice.h"
 #include "service/hubhost.h"
 #include "service/liveserviceroutes.h"
@@ -22,11 +25,14 @@ struct ServiceApp::Parts {
   Parts(const ServiceOptions &o, const SeedData &s)
       : options(o), seed(s), accounts(seed.accounts), rooms(seed.classes), avatars(seed.accounts),
         assets(o.webRoot.isEmpty() ? QStringLiteral(":/web") : o.webRoot),
-        signer(o.secret.isEmpty() ? Signer::randomSecret() : o.secret), login(accounts, avatars, config),
-        live(config), portal(accounts, rooms, avatars, seed, assets), pages(accounts, assets, seed, config),
-        http(router, pages) {
+        signer(o.secret.isEmpty() ? Signer::randomSecret() : o.secret), credentials(signer),
+        login(accounts, avatars, config), live(config), classroom(accounts, rooms, credentials, config),
+        chat(accounts, credentials), portal(accounts, rooms, avatars, seed, assets),
+        pages(accounts, assets, seed, config), http(router, pages) {
     login.registerRoutes(router);
     live.registerRoutes(router);
+    classroom.registerRoutes(router);
+    chat.registerRoutes(router);
     portal.registerRoutes(router);
   }
 
@@ -38,9 +44,12 @@ struct ServiceApp::Parts {
   Avatars avatars;
   WebAssets assets;
   Signer signer;
+  CredentialIssuer credentials;
   ApiRouter router;
   LoginRoutes login;
   LiveServiceRoutes live;
+  ClassroomRoutes classroom;
+  ChatRoutes chat;
   PortalRoutes portal;
   PageRoutes pages;
   HttpService http;

@@ -1,6 +1,7 @@
 // The service's stores and request decoding, driven directly with a clock the test moves.
 
 #include "service/accountstore.h"
+#include "service/credentialissuer.h"
 #include "service/formparams.h"
 #include "service/portalroutes.h"
 #include "service/roomstore.h"
@@ -266,6 +267,28 @@ private slots:
       QCOMPARE(PortalRoutes::nameProblem(QString::fromUtf8(bad)), QStringLiteral("姓名中不能包含特殊字符！"));
     QCOMPARE(PortalRoutes::nameProblem(QStringLiteral("张-三")), QString());
     QCOMPARE(PortalRoutes::nameProblem(QStringLiteral("张_三")), QString());
+  }
+
+  void issuedCredentialsExpireAndCannotBeAltered() {
+    const Signer signer("k1");
+    const CredentialIssuer issuer(signer, clock());
+    const qint64 now = m_now / 1000;
+    const QString upload = issuer.uploadSignature(QStringLiteral("public"), QStringLiteral("s1"), now + 600);
+    QString user;
+    QVERIFY(issuer.checkUploadSignature(upload, QStringLiteral("public"), &user));
+    QCOMPARE(user, QStringLiteral("s1"));
+    QString forged = upload;
+    forged.replace(QStringLiteral(":s1:"), QStringLiteral(":s2:"));
+    QVERIFY(!issuer.checkUploadSignature(forged, QStringLiteral("public"), &user));
+    QVERIFY(!issuer.checkUploadSignature(QStringLiteral("v1:public:s1"), QStringLiteral("public"), &user));
+    const QString buffer = issuer.authBuffer(7, QStringLiteral("s1"));
+    QVERIFY(issuer.checkAuthBuffer(buffer, 7, QStringLiteral("s1")));
+    QVERIFY(!issuer.checkAuthBuffer(QStringLiteral("not base64 at all"), 7, QStringLiteral("s1")));
+    m_now += 601 * 1000;
+    QVERIFY(!issuer.checkUploadSignature(upload, QStringLiteral("public"), &user));
+    QVERIFY(issuer.checkAuthBuffer(buffer, 7, QStringLiteral("s1"))); // good for a day
+    m_now += CredentialIssuer::UserSigLifetimeS * 1000;
+    QVERIFY(!issuer.checkAuthBuffer(buffer, 7, QStringLiteral("s1")));
   }
 
   void signaturesBindEveryPart() {

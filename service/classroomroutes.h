@@ -1,0 +1,45 @@
+#pragma once
+// The "live-service" calls of the classroom: sign-in to a class (with the hub's user
+// signature), teacher presence, enter, heartbeat, exit and the rosters.
+
+#include "service/apirouter.h"
+#include "service/servicerecords.h"
+
+#include <optional>
+
+class AccountStore;
+class CredentialIssuer;
+class RoomStore;
+struct ServiceConfig;
+
+class ClassroomRoutes {
+public:
+  ClassroomRoutes(const AccountStore &accounts, RoomStore &rooms, const CredentialIssuer &credentials,
+                  const ServiceConfig &config)
+      : m_accounts(accounts), m_rooms(rooms), m_credentials(credentials), m_config(config) {}
+
+  void registerRoutes(ApiRouter &router);
+
+  ApiReply bgpLogin(const FormParams &p) const;
+  ApiReply teacherInRoom(const FormParams &p) const;
+  ApiReply enter(const FormParams &p);
+  ApiReply heartbeat(const FormParams &p);
+  ApiReply exit(const FormParams &p);
+  ApiReply roomUser(const FormParams &p) const;
+  ApiReply oneRoomUser(const FormParams &p) const;
+
+  // One element of "idlist": uid, name ("(离线)" appended while offline), role, device,
+  // full_device, offline, sort, up.
+  static QJsonObject memberObject(const Member &m);
+
+private:
+  // Checks token and roomId (in that order); the refusal when either is bad.
+  std::optional<ApiReply> caller(const FormParams &p, Account *who, ClassRoom *room) const;
+  // The role a caller may take: "0" for a student, "1" only for the class's teacher.
+  std::optional<ApiReply> checkRole(const FormParams &p, const Account &who, const ClassRoom &room) const;
+
+  const AccountStore &m_accounts;
+  RoomStore &m_rooms;
+  const CredentialIssuer &m_credentials;
+  const ServiceConfig &m_config;
+};

@@ -1,0 +1,35 @@
+#pragma once
+// The signed texts the service hands out: user signatures for the class hub, the room
+// authentication buffer of the "bgp" line, and upload signatures for the picture store
+// (checked again when a picture arrives).
+
+#include "service/serviceclock.h"
+#include "service/signer.h"
+
+#include <QString>
+
+class CredentialIssuer {
+public:
+  static constexpr qint64 UserSigLifetimeS = 24 * 3600;
+  static constexpr qint64 MaxUploadLifetimeS = 7 * 24 * 3600;
+
+  CredentialIssuer(const Signer &signer, ServiceClock clock = systemClock())
+      : m_signer(signer), m_clock(std::move(clock)) {}
+
+  // What the hub accepts at sign-in for userId, good for UserSigLifetimeS.
+  QString userSig(const QString &userId) const;
+  // Base64 of "<roomId>:<userId>:<expiry>:<mac>", good for UserSigLifetimeS.
+  QString authBuffer(quint32 roomId, const QString &userId) const;
+  bool checkAuthBuffer(const QString &buffer, quint32 roomId, const QString &userId) const;
+
+  // "v1:<bucket>:<userId>:<expiry>:<mac>"; expiresAt in seconds since 1970.
+  QString uploadSignature(const QString &bucket, const QString &userId, qint64 expiresAt) const;
+  // The user the signature was made for, when it is genuine, for bucket, and not expired.
+  bool checkUploadSignature(const QString &signature, const QString &bucket, QString *userId) const;
+
+  qint64 nowSeconds() const { return m_clock() / 1000; }
+
+private:
+  const Signer &m_signer;
+  ServiceClock m_clock;
+};
