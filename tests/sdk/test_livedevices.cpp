@@ -1,0 +1,86 @@
+// Microphone and speaker through the live SDK (needs the test session's PulseAudio with its
+// null source and sink): lists, open and close with their device-operation codes, volumes, and
+// the microphone's voice reaching a teacher while on stage.
+#include "sdkfixture.h"
+
+#include "sdk/inproc/inprocesstransport.h"
+#include "sdk/live/ilive.h"
+#include "service/hub/hub.h"
+
+#include <QtTest>
+
+using namespace ilive;
+
+class TestLiveDevices : public QObject {
+  Q_OBJECT
+private:
+  Recorder rec;
+
+  bool call(std::function<void()> fn) {
+    rec.reset();
+    fn();
+    return rec.wait();
+  }
+
+private slots:
+  void initTestCase() {
+    QCOMPARE(GetILive()->init(1, 2, true), 0);
+    GetILive()->setDeviceOperationCallback(Recorder::deviceOp, &rec);
+  }
+  void cleanupTestCase() { GetILive()->release(nullptr, nullptr, nullptr); }
+
+  void microphoneAndSpeakerReportTheirCodes() {
+    Vector<Pair<String, String>> mics, speakers;
+    QCOMPARE(GetILive()->getMicList(mics), 0);
+    QCOMPARE(GetILive()->getSpeakerList(speakers), 0);
+    if (mics.empty() || speakers.empty())
+      QSKIP("no audio devices: run under scripts/test.sh (PulseAudio null source and sink)");
+    QCOMPARE(GetILive()->openMic("no such microphone"), int(ERR_NO_DEVICE));
+    QCOMPARE(GetILive()->openMic(mics[0].first.c_str()), 0);
+    QTRY_VERIFY(rec.deviceOps.contains(qMakePair(int(DEVICE_OP_OPEN_MIC), 0)));
+    QCOMPARE(GetILive()->openSpeaker(speakers[0].first.c_str()), 0);
+    QTRY_VERIFY(rec.deviceOps.contains(qMakePair(int(DEVICE_OP_OPEN_SPEAKER), 0)));
+    QCOMPARE(GetILive()->setMicVolume(35), 0);
+    QCOMPARE(GetILive()->getMicVolume(), 35u);
+    QCOMPARE(GetILive()->setSpeakerVolume(250), 0);
+    QCOMPARE(GetILive()->getSpeakerVolume(), 100u);
+    QCOMPARE(GetILive()->closeMic(), 0);
+    QCOMPARE(GetILive()->closeSpeaker(), 0);
+    QTRY_VERIFY(rec.deviceOps.contains(qMakePair(int(DEVICE_OP_CLOSE_MIC), 0)));
+    QTRY_VERIFY(rec.deviceOps.contains(qMakePair(int(DEVICE_OP_CLOSE_SPEAKER), 0)));
+    QVERIFY(rec.callbacksOnGui);
+  }
+
+  void voiceReachesTheTeacherWhileOnStage() {
+    Vector<Pair<String, String>> mics;
+    GetILive()->getMicList(mics);
+    if (mics.empty())
+      QSKIP("no microphone: run under scripts/test.sh");
+    Hub hub(kSdkTestSecret);
+    sdk::useInProcessHub(&hub);
+    Teacher teacher(std::make_unique<sdk::InProcessTransport>(&hub));
+    QCOMPARE(teacher.login(QStringLiteral("t")), 0);
+    QCOMPARE(teacher.join(9), 0);
+    const QByteArray sig = testSig(QStringLiteral("s")).toUtf8();
+    QVERIFY(call([&] { GetILive()->login("s", sig.constData(), Recorder::succ, Recorder::err, &rec); }));
+    RoomOption option;
+    option.roomId = 9;
+    option.controlRole = "LiveGuest";
+    QVERIFY(call([&] { GetILive()->joinRoom(option, Recorder::succ, Recorder::err, &rec); }));
+    QVERIFY(rec.answer.ok);
+    QCOMPARE(GetILive()->openMic(mics[0].first.c_str()), 0);
+    QVERIFY(call([&] { GetILive()->startPushStream(PushStreamOption(), Recorder::pushSucc, Recorder::err, &rec); }));
+    QVERIFY(rec.answer.ok);
+    QTRY_VERIFY_WITH_TIMEOUT(!teacher.frames.isEmpty(), 8000);
+    const hubproto::MediaFrame f = teacher.frames.last();
+    QCOMPARE(f.kind, hubproto::MediaFrame::Audio);
+    QCOMPARE(f.sampleRate, 16000u);
+    QCOMPARE(f.payload.size(), 640);
+    GetILive()->closeMic();
+    QVERIFY(call([&] { GetILive()->logout(Recorder::succ, Recorder::err, &rec); }));
+    sdk::setHubTransportFactory({});
+  }
+};
+
+QTEST_GUILESS_MAIN(TestLiveDevices)
+#include "test_livedevices.moc"
