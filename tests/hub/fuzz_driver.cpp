@@ -1,0 +1,55 @@
+// Without libFuzzer: runs the fuzz target on a fixed number of inputs made by mutating valid
+// messages and frames with a fixed seed, so a CI run is repeatable.
+#include "service/hub/mediaframe.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QRandomGenerator>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
+namespace {
+QList<QByteArray> seeds() {
+  hubproto::MediaFrame f;
+  f.width = 8;
+  f.height = 8;
+  f.payload = QByteArray(hubproto::i420Size(8, 8), 'p');
+  return {
+      QByteArray("\0", 1) + R"({"v":1,"type":"send","id":1,"conv":{"type":"group","peer":"1"},"elems":[{"type":"text","text":"x"},{"type":"face","index":3}]})",
+      QByteArray("\0", 1) + R"({"v":1,"type":"send","id":2,"conv":{"type":"c2c","peer":"witness"},"elems":[{"type":"custom","data64":"AAE=","ext":"e"}],"offlinePushExt":"TXWhiteBoardExt"})",
+      QByteArray("\0", 1) + R"({"v":1,"type":"join","id":3,"roomId":1,"role":"LiveGuest","authBuffer":"a"})",
+      QByteArray("\0", 1) + R"({"v":1,"type":"request","id":4,"streams":[{"userId":"witness","source":"screen"}]})",
+      QByteArray("\0", 1) + R"({"v":1,"type":"publish","id":5,"source":"screen","audio":false})",
+      QByteArray("\0", 1) + R"({"v":1,"type":"unpublish","id":6,"channelId":"1"})",
+      QByteArray("\0", 1) + R"({"v":1,"type":"role","id":7,"role":"Guest"})",
+      QByteArray("\0", 1) + R"({"v":1,"type":"login","id":8,"userId":"fuzzer","userSig":"v1.1.x"})",
+      QByteArray("\1", 1) + hubproto::encodeFrame(f),
+  };
+}
+} // namespace
+
+int main(int argc, char **argv) {
+  const int runs = argc > 1 ? std::atoi(argv[1]) : 20000;
+  const QList<QByteArray> base = seeds();
+  QRandomGenerator rng(20261208);
+  for (int run = 0; run < runs; ++run) {
+    QByteArray input = base[static_cast<int>(rng.bounded(base.size()))];
+    const int edits = static_cast<int>(rng.bounded(6));
+    for (int e = 0; e < edits && input.size() > 1; ++e) {
+      const int at = 1 + static_cast<int>(rng.bounded(input.size() - 1));
+      switch (rng.bounded(4)) {
+      case 0: input[at] = static_cast<char>(rng.bounded(256)); break;
+      case 1: input.remove(at, static_cast<int>(rng.bounded(16))); break;
+      case 2: input.insert(at, input.mid(1 + static_cast<int>(rng.bounded(input.size() - 1)), 12)); break;
+      default: input.truncate(at); break;
+      }
+    }
+    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(input.constData()), static_cast<size_t>(input.size()));
+  }
+  std::printf("fuzz_hubinput: %d inputs, no crash\n", runs);
+  return 0;
+}
