@@ -86,7 +86,7 @@ void RoomStore::setHubPresence(quint32 roomId, const Account &who, bool present)
   if (roomIt == m_rooms.end()) return;
   if (present) {
     // Listed while in the hub's group; heartbeat times stay as they were, so leaving the
-    // group ends the presence at once. The role stays as last reported.
+    // group ends a hub-only presence at once. The role stays as last reported.
     Member *m = findLocked(*roomIt, who.userId);
     const bool wasOnline = m && onlineLocked(*roomIt, *m);
     touchLocked(roomId, who, Presence{m ? m->device : QString(), m ? m->role : QString(), m && m->up}, false);

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 const QString kPhone = QStringLiteral("13800000001");
 const QString kPassword = QStringLiteral("tarnwick01");
@@ -355,13 +357,20 @@ private slots:
     QVERIFY(!m_service.signIn(kPhone, kPassword).isEmpty());
   }
 
-  void sigtermStopsCleanly() {
-    LocalService other;
-    QVERIFY(other.start());
-    QVERIFY(other.stop());
-    QCOMPARE(other.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(other.exitCode(), 0);
-    QVERIFY(other.output().contains("stopped"));
+  void stopSignalsEndTheServiceCleanly() {
+    LocalService terminated;
+    QVERIFY(terminated.start());
+    QVERIFY(terminated.stop()); // SIGTERM
+    QCOMPARE(terminated.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(terminated.exitCode(), 0);
+    QVERIFY(terminated.output().contains("stopped"));
+
+    LocalService interrupted;
+    QVERIFY(interrupted.start());
+    QCOMPARE(::kill(pid_t(interrupted.processId()), SIGINT), 0);
+    QVERIFY(interrupted.waitForExit());
+    QCOMPARE(interrupted.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(interrupted.exitCode(), 0);
   }
 
   void busyPortIsReported() {

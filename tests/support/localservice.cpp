@@ -70,6 +70,12 @@ bool LocalService::stop(int timeoutMs) {
   return ended;
 }
 
+bool LocalService::waitForExit(int timeoutMs) {
+  const bool ended = m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
+  m_output += m_process.readAll();
+  return ended;
+}
+
 bool LocalService::isRunning() const { return m_process.state() != QProcess::NotRunning; }
 
 QString LocalService::baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_httpPort); }

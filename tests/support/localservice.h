@@ -24,6 +24,9 @@ public:
   // SIGTERM, then waits; true when the program ended by itself within the time.
   bool stop(int timeoutMs = 10000);
   bool isRunning() const;
+  qint64 processId() const { return m_process.processId(); }
+  // Waits for the program to end by itself (after a signal the test sent, say).
+  bool waitForExit(int timeoutMs = 10000);
 
   quint16 httpPort() const { return m_httpPort; }
   quint16 hubPort() const { return m_hubPort; }   // 0 when the build has no hub
