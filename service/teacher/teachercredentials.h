@@ -1,0 +1,18 @@
+#pragma once
+// Who the scripted teacher is on the hub: user id, user signature (made by the service, or
+// here with the service's secret), display name and the room authentication buffer.
+
+#include <QByteArray>
+#include <QString>
+
+struct TeacherCredentials {
+  static constexpr qint64 kLocalLifetimeS = 24 * 3600;
+
+  QString userId;
+  QString userSig;
+  QString name;
+  QString authBuffer;
+
+  // Signs userId with the service's secret, good for kLocalLifetimeS.
+  static TeacherCredentials signedLocally(const QByteArray &secret, const QString &userId, const QString &name);
+};
