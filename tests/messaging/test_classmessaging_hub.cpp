@@ -13,6 +13,7 @@
 #include "service/hub/hub.h"
 #include "service/hub/usersig.h"
 
+#include <QLoggingCategory>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -88,6 +89,7 @@ class TestClassMessagingHub : public QObject {
 
 private slots:
   void initTestCase() {
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     hub_ = std::make_unique<Hub>(kSecret);
     sdk::useInProcessHub(hub_.get());
     QCOMPARE(GetILive()->init(1400000001, 1, true), 0);
