@@ -82,6 +82,7 @@ TitleBar::TitleBar(BrowserWindow *shell) : QWidget(shell), ui(new Ui::TitleBar),
   refreshTimer_.setInterval(1000);
   connect(&refreshTimer_, &QTimer::timeout, this, &TitleBar::onTimerOut);
   connectButtons();
+  ui->btnLive->setChecked(true); // the portal opens on the live page
   setMode(PortalMode);
   if (!shell_->avatar().isEmpty()) setUserInfo({{QStringLiteral("avatar"), shell_->avatar()}});
   fetchSupportAddress();

@@ -7,12 +7,14 @@
 #include "fakeclassroom.h"
 #include "scratchenv.h"
 
+#include "core/browsersettings.h"
 #include "core/deployment.h"
 #include "shell/browserwindow.h"
 #include "shell/downloadhandler.h"
 #include "shell/qtlogin.h"
 #include "shell/titlebar.h"
 #include "shell/webview.h"
+#include "widgets/popshadow.h"
 #include "widgets/qtreloadbutton.h"
 #include "support/localservice.h"
 
@@ -20,8 +22,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QMutex>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -31,6 +38,7 @@
 #include <QTimer>
 #include <QWebEngineHistory>
 #include <memory>
+#include <QWebEngineProfile>
 
 namespace {
 
@@ -92,7 +100,7 @@ const QString kPassword = QStringLiteral("tarnwick01");
 
 class TestShellPortal : public QObject {
   Q_OBJECT
-  std::unique_ptr<testsupport::LocalService> service;
+  std::unique_ptr<LocalService> service;
   QPointer<QtLogin> login;
   QPointer<BrowserWindow> shell;
   QTemporaryDir downloads;
@@ -102,20 +110,35 @@ class TestShellPortal : public QObject {
   // Drives the save dialog the download handler opens: accept with `target`, or cancel.
   void answerSaveDialog(const QString &target, QString *proposed) {
     auto *timer = new QTimer(this);
+    auto seen = std::make_shared<bool>(false);
     connect(timer, &QTimer::timeout, this, [=] {
       auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-      if (!dialog) return;
-      timer->deleteLater();
-      timer->stop();
-      if (proposed) *proposed = dialog->selectedFiles().value(0);
-      if (target.isEmpty()) {
-        dialog->reject();
-      } else {
-        dialog->selectFile(target);
-        dialog->accept();
+      if (!dialog || !dialog->isVisible()) return;
+      if (!*seen) {
+        *seen = true;
+        if (proposed) *proposed = dialog->selectedFiles().value(0);
       }
+      if (target.isEmpty()) {
+        timer->stop();
+        timer->deleteLater();
+        dialog->reject();
+        return;
+      }
+      // The dialog settles its initial selection lazily; answer once ours has stuck.
+      const QFileInfo wanted(target);
+      auto *nameEdit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+      const bool settled = nameEdit && nameEdit->text() == wanted.fileName() &&
+                           QFileInfo(dialog->directory().absolutePath()) == QFileInfo(wanted.absolutePath());
+      if (!settled) {
+        dialog->setDirectory(wanted.absolutePath());
+        if (nameEdit) nameEdit->setText(wanted.fileName());
+        return;
+      }
+      timer->stop();
+      timer->deleteLater();
+      QMetaObject::invokeMethod(dialog, "accept");
     });
-    timer->start(50);
+    timer->start(100);
   }
 
   // Leaves the open fake class and lets it finish its release, as the real one does.
@@ -132,8 +155,8 @@ class TestShellPortal : public QObject {
 private slots:
   void initTestCase() {
     g_previousHandler = qInstallMessageHandler(captureLog);
-    service = std::make_unique<testsupport::LocalService>();
-    QVERIFY2(service->isRunning(), "tarnwick-local did not start");
+    service = std::make_unique<LocalService>();
+    QVERIFY2(service->start(), qPrintable(service->errorString()));
     Deployment d = Deployment::instance();
     d.portalUrl = service->baseUrl();
     d.backendUrl = service->baseUrl();
@@ -158,11 +181,33 @@ private slots:
     QVERIFY(!login->webContainer()->isVisible());
     // The page asks for the stored credentials once it is ready; that shows it.
     QTRY_VERIFY_WITH_TIMEOUT(login->webContainer()->isVisible(), 20000);
+    const qreal scale = QtLogin::scaleFactor(QGuiApplication::primaryScreen()->logicalDotsPerInch());
+    QCOMPARE(login->size(), QSize(qRound(370 * scale), qRound(450 * scale)));
+    QCOMPARE(QWebEngineProfile::defaultProfile()->cachePath(), browserCachePath());
+    QVERIFY(browserCachePath().startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
     QVERIFY(login->styleSheet().startsWith(QStringLiteral("background-color: #")));
     QVERIFY(waitForScript(login->webView(), QStringLiteral("document.getElementById('phone').value"), kPhone));
     QCOMPARE(js(login->webView(), QStringLiteral("document.getElementById('password').value")).toString(),
              QStringLiteral("stale-password"));
     shoot(QStringLiteral("signin"));
+  }
+
+  // Below 144 DPI the window keeps its 370 x 450; from there on it grows with the DPI.
+  void scaleFollowsTheScreensDpi() {
+    QCOMPARE(QtLogin::scaleFactor(96), 1.0);
+    QCOMPARE(QtLogin::scaleFactor(120), 1.0);
+    QCOMPARE(QtLogin::scaleFactor(143), 1.0);
+    QCOMPARE(QtLogin::scaleFactor(144), 1.5);
+    QCOMPARE(QtLogin::scaleFactor(192), 2.0);
+  }
+
+  // Start-up points the engine's remote debugging at 127.0.0.1:21188.
+  void remoteDebuggingAnswersOnItsPort() {
+    QNetworkAccessManager net;
+    QScopedPointer<QNetworkReply> reply(net.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:21188/json/version")))));
+    QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 10000);
+    QCOMPARE(reply->error(), QNetworkReply::NoError);
+    QVERIFY(QJsonDocument::fromJson(reply->readAll()).object().contains(QStringLiteral("Browser")));
   }
 
   void wrongPasswordShowsThePagesError() {
@@ -187,7 +232,7 @@ private slots:
                              QStringLiteral("&token=") + shell->token() +
                              QStringLiteral("&socketPort=0&useCefChannel=true&useWebReplay=true&ver=") + ver +
                              QStringLiteral("&build=1011");
-    QCOMPARE(portal()->url().toString(QUrl::FullyDecoded), expected);
+    QTRY_COMPARE_WITH_TIMEOUT(portal()->url().toString(QUrl::FullyDecoded), expected, 10000);
     // The portal page itself accepted the token (a bad one shows the error page).
     QVERIFY(waitForScript(portal(), QStringLiteral("typeof window.tarnwick === 'object' && document.readyState"),
                           QStringLiteral("complete")));
@@ -219,6 +264,22 @@ private slots:
     // Back becomes possible within a second.
     auto *back = shell->titleBar()->findChild<QPushButton *>(QStringLiteral("btnBack"));
     QTRY_VERIFY_WITH_TIMEOUT(back->isEnabled(), 2500);
+  }
+
+  void windowButtonsFollowTheWindowState() {
+    auto *max = shell->titleBar()->findChild<QtImageButton *>(QStringLiteral("btnMax"));
+    QVERIFY(max);
+    QTRY_VERIFY_WITH_TIMEOUT(shell->shadow()->isVisible(), 3000);
+    max->click();
+    QTRY_VERIFY_WITH_TIMEOUT(shell->isMaximized(), 3000);
+    QCOMPARE(max->imageName(), QStringLiteral("restore"));
+    QCOMPARE(max->toolTip(), QStringLiteral("还原"));
+    QVERIFY(!shell->shadow()->isVisible());
+    max->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!shell->isMaximized(), 3000);
+    QCOMPARE(max->imageName(), QStringLiteral("max"));
+    QCOMPARE(max->toolTip(), QStringLiteral("最大化"));
+    QTRY_VERIFY_WITH_TIMEOUT(shell->shadow()->isVisible(), 3000);
   }
 
   void enterRoomReachesTheClassroom() {
@@ -410,6 +471,7 @@ private slots:
 
 int main(int argc, char **argv) {
   scratchenv::prepare();
+  prepareBrowserEnvironment(); // as start-up does
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
   TestShellPortal t;
