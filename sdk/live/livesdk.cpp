@@ -81,13 +81,14 @@ void LiveSdk::release(ilive::SuccCallback succ, ilive::ErrCallback err, void *da
     QThread *here = QThread::currentThread();
     LiveSession *session = m_session;
     MediaEngine *media = m_media;
-    runOn(session, [session, here] {
-      session->shutdown();
-      session->moveToThread(here);
-    }, true);
+    // Media first: once its sources are stopped nothing posts frames to the session any more.
     runOn(media, [media, here] {
       media->shutdown();
       media->moveToThread(here);
+    }, true);
+    runOn(session, [session, here] {
+      session->shutdown();
+      session->moveToThread(here);
     }, true);
     stopThreads();
     delete session;

@@ -8,6 +8,11 @@
 #include "sdk/net/websockettransport.h"
 #include "service/hub/hub.h"
 #include "service/hub/hubwebsocketserver.h"
+#include "service/hub/usersig.h"
+#include "support/testenv.h"
+
+#include <QFileInfo>
+#include <QProcess>
 
 #include <QtTest>
 
@@ -119,6 +124,51 @@ private slots:
     QTRY_VERIFY(remote.count() > 0);
     QCOMPARE(QString::fromUtf8(remote.last().identifier), kTeacher);
     QCOMPARE(remote.last().width, 320);
+  }
+
+  // The hub as tarnwick-local serves it, when that program has been built beside the tests.
+  void chatThroughTarnwickLocal() {
+    const QString program = testenv::binDir() + QStringLiteral("/tarnwick-local");
+    if (!QFileInfo(program).isExecutable())
+      QSKIP("tarnwick-local is not built in this build directory");
+    const QByteArray secret("secret of the tarnwick-local test");
+    QProcess service;
+    service.start(program, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--hub-port"),
+                            QStringLiteral("0"), QStringLiteral("--secret"), QString::fromUtf8(secret)});
+    QVERIFY(service.waitForStarted(5000));
+    QVERIFY(QTest::qWaitFor([&] { return service.canReadLine(); }, 10000));
+    const QString first = QString::fromUtf8(service.readLine()).trimmed();
+    const int at = first.indexOf(QStringLiteral("hub="));
+    QVERIFY2(first.startsWith(QStringLiteral("tarnwick-local")) && at > 0, qPrintable(first));
+    const QString hubPort = first.mid(at + 4).section(QLatin1Char(' '), 0, 0);
+    QVERIFY(hubPort.toInt() > 0);
+    const QByteArray host = QStringLiteral("127.0.0.1:%1").arg(hubPort).toUtf8();
+    GetILive()->setChannelMode(1, host.constData());
+    QVERIFY(login(usersig::issueFor(secret, kStudent, 600)));
+    QVERIFY2(rec.answer.ok, qPrintable(rec.answer.desc));
+    RoomOption option;
+    option.roomId = 9001;
+    QVERIFY(call([&] { GetILive()->joinRoom(option, Recorder::succ, Recorder::err, &rec); }));
+    QVERIFY2(rec.answer.ok, qPrintable(rec.answer.desc));
+    ImRecorder im;
+    sdk::HubClient teacher(std::make_unique<sdk::WebSocketTransport>(QUrl(QStringLiteral("ws://") + QString::fromUtf8(host))));
+    int step = -1;
+    teacher.login(kTeacher, usersig::issueFor(secret, kTeacher, 600), [&](const sdk::HubReply &r) {
+      step = r.code;
+      if (r.code == 0)
+        teacher.join(9001, QStringLiteral("LiveMaster"), QString(), [&](const sdk::HubReply &j) {
+          QVector<hubproto::Element> hello(1);
+          hello[0].text = QStringLiteral("欢迎");
+          teacher.sendMessage({hubproto::Conversation::Group, QStringLiteral("9001")}, hello, nullptr,
+                              [&](const sdk::HubReply &m) { step = j.code == 0 ? 100 + m.code : j.code; });
+        });
+    });
+    QTRY_COMPARE(step, 100);
+    QTRY_COMPARE(im.count(), 1);
+    QCOMPARE(QString::fromUtf8(im.take().first().elems[0].content), QStringLiteral("欢迎"));
+    call([this] { GetILive()->logout(Recorder::succ, Recorder::err, &rec); });
+    service.terminate();
+    QVERIFY(service.waitForFinished(10000));
   }
 
   void kickOverTheSocket() {
