@@ -89,8 +89,8 @@ QJsonArray ClassState::rosterEntries() const {
     entries.append(QJsonObject{{QStringLiteral("uid"), id},
                                {QStringLiteral("name"), m_names.value(id)},
                                {QStringLiteral("role"), up ? QStringLiteral("2") : QStringLiteral("0")},
-                               {QStringLiteral("up"), up ? 1 : 0},
-                               {QStringLiteral("exit"), m_present.contains(id) ? 0 : 1}});
+                               {QStringLiteral("up"), flagText(up)},
+                               {QStringLiteral("exit"), flagText(!m_present.contains(id))}});
   }
   return entries;
 }

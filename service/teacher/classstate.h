@@ -54,8 +54,9 @@ public:
   // The 2113 answer for a student: {"forbid_all": "0"/"1", "forbid_you": "0"/"1"}.
   QJsonObject snapshotFor(const QString &userId) const;
 
-  // Entries of a roster notice (2109) for everyone seen in this room: uid, name, role
-  // ("2" on stage, "0" listening), up (1/0) and exit (1 once gone).
+  // Entries of a roster notice (2109) for everyone seen in this room, texts as the service's
+  // member lists have them: uid, name, role ("2" on stage, "0" listening), up ("1"/"0") and
+  // exit ("1" once gone).
   QJsonArray rosterEntries() const;
   // The notify id for the next roster notice; a given id restarts the count there.
   int nextNotifyId(int given);

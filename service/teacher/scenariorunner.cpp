@@ -525,7 +525,7 @@ void ScenarioRunner::doRoster(const ScenarioStep &s) {
 
 void ScenarioRunner::onCommand(const ReceivedCommand &c) {
   note(QStringLiteral("< %1: %2%3%4")
-           .arg(who(c.from), commandnames::labelled(c.code), c.direct ? QString() : QStringLiteral(" to the class"))
+           .arg(who(c.from), commandnames::labelled(c.code), c.direct ? QStringLiteral(" to me") : QStringLiteral(" to the class"))
            .arg(shown(c.code, c.param)));
   m_class.commandReceived(c);
   if (c.code == kAnswerSnapshotCode && c.direct && m_setup.scenario.chatSnapshot)

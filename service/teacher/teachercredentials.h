@@ -3,6 +3,7 @@
 // here with the service's secret), display name and the room authentication buffer.
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 
 struct TeacherCredentials {
@@ -16,3 +17,5 @@ struct TeacherCredentials {
   // Signs userId with the service's secret, good for kLocalLifetimeS.
   static TeacherCredentials signedLocally(const QByteArray &secret, const QString &userId, const QString &name);
 };
+
+Q_DECLARE_METATYPE(TeacherCredentials)

@@ -1,0 +1,189 @@
+// The teacher's parts that decide things on their own: picture conversion, what the class
+// state matches and remembers, variable expansion and the command line.
+#include "service/hub/mediaframe.h"
+#include "service/teacher/classstate.h"
+#include "service/teacher/i420image.h"
+#include "service/teacher/scenariovariables.h"
+#include "service/teacher/screenslide.h"
+#include "service/teacher/teacheroptions.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QtTest>
+
+class TestTeacherParts : public QObject {
+  Q_OBJECT
+
+private slots:
+  void i420OfSolidColours_data();
+  void i420OfSolidColours();
+  void i420AveragesChromaAndRoundsOddSizes();
+  void slideMovesBetweenFrames();
+  void commandsAreTakenOldestFirstOnce();
+  void anyoneClaimsEachMemberOnce();
+  void snapshotFollowsTheTeachersSettings();
+  void variablesExpandEverywhere();
+  void commandLine_data();
+  void commandLine();
+};
+
+void TestTeacherParts::i420OfSolidColours_data() {
+  QTest::addColumn<QColor>("colour");
+  QTest::addColumn<int>("y");
+  QTest::addColumn<int>("u");
+  QTest::addColumn<int>("v");
+  // BT.601 studio range.
+  QTest::newRow("white") << QColor(Qt::white) << 235 << 128 << 128;
+  QTest::newRow("black") << QColor(Qt::black) << 16 << 128 << 128;
+  QTest::newRow("red") << QColor(Qt::red) << 82 << 90 << 240;
+  QTest::newRow("blue") << QColor(Qt::blue) << 41 << 240 << 110;
+}
+
+void TestTeacherParts::i420OfSolidColours() {
+  QFETCH(QColor, colour);
+  QFETCH(int, y);
+  QFETCH(int, u);
+  QFETCH(int, v);
+  QImage image(4, 2, QImage::Format_RGB32);
+  image.fill(colour);
+  const QByteArray i420 = i420image::fromImage(image);
+  QCOMPARE(i420.size(), 4 * 2 + 2 * 2 * 1);
+  QCOMPARE(uchar(i420.at(0)), uchar(y));
+  QCOMPARE(uchar(i420.at(7)), uchar(y));
+  QCOMPARE(uchar(i420.at(8)), uchar(u));
+  QCOMPARE(uchar(i420.at(10)), uchar(v));
+}
+
+void TestTeacherParts::i420AveragesChromaAndRoundsOddSizes() {
+  // The chroma of a solid 2 × 2 picture of colour c.
+  auto chroma = [](const QColor &c) {
+    QImage solid(2, 2, QImage::Format_RGB32);
+    solid.fill(c);
+    const QByteArray b = i420image::fromImage(solid);
+    return qMakePair(uchar(b.at(4)), uchar(b.at(5)));
+  };
+  // 3 × 3: chroma planes of 2 × 2; the last column's and last row's blocks hold only the
+  // pixels that exist, so their average is over two pixels (one in the corner), not four.
+  QImage image(3, 3, QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  image.setPixelColor(2, 0, Qt::blue);
+  image.setPixelColor(0, 2, Qt::red);
+  const QByteArray i420 = i420image::fromImage(image);
+  QCOMPARE(i420.size(), hubproto::i420Size(3, 3));
+  const uchar *u = reinterpret_cast<const uchar *>(i420.constData()) + 9;
+  const uchar *v = u + 4;
+  QCOMPARE(u[0], chroma(Qt::white).first);
+  QCOMPARE(u[1], chroma(QColor(127, 127, 255)).first); // blue over white
+  QCOMPARE(v[2], chroma(QColor(255, 127, 127)).second); // red beside white
+  QCOMPARE(qMakePair(u[3], v[3]), chroma(Qt::white));
+  QVERIFY(i420image::fromImage(QImage()).isEmpty());
+}
+
+void TestTeacherParts::slideMovesBetweenFrames() {
+  ScreenSlide slide({QStringLiteral("第5讲"), {QStringLiteral("一次函数")}}, QSize(320, 180));
+  const QByteArray a = slide.frame(0);
+  QCOMPARE(a.size(), hubproto::i420Size(320, 180));
+  QVERIFY(a != slide.frame(10));
+  QCOMPARE(slide.picture(4).size(), QSize(320, 180));
+}
+
+void TestTeacherParts::commandsAreTakenOldestFirstOnce() {
+  ClassState state;
+  state.commandReceived({QStringLiteral("s1"), 2054, QStringLiteral("s1"), true});
+  state.commandReceived({QStringLiteral("s2"), 2054, QStringLiteral("s2"), true});
+  state.commandReceived({QStringLiteral("s2"), 2051, QStringLiteral("x"), false});
+  const QString x = QStringLiteral("x");
+  const QString other = QStringLiteral("y");
+  QVERIFY(!state.takeCommand(2051, QStringLiteral("s2"), &other));
+  QCOMPARE(state.takeCommand(2051, QStringLiteral("*"), &x)->from, QStringLiteral("s2"));
+  QCOMPARE(state.takeCommand(2054, QStringLiteral("s2"), nullptr)->param, QStringLiteral("s2"));
+  QCOMPARE(state.takeCommand(2054, QStringLiteral("*"), nullptr)->from, QStringLiteral("s1"));
+  QVERIFY(!state.takeCommand(2054, QStringLiteral("*"), nullptr));
+  for (int i = 0; i < ClassState::kMaxPending + 5; ++i)
+    state.commandReceived({QStringLiteral("s3"), 2056, QString::number(i), false});
+  QCOMPARE(state.pendingCount(), ClassState::kMaxPending);
+  QCOMPARE(state.takeCommand(2056, QStringLiteral("*"), nullptr)->param, QStringLiteral("5"));
+}
+
+void TestTeacherParts::anyoneClaimsEachMemberOnce() {
+  ClassState state;
+  state.memberEntered(QStringLiteral("s1"));
+  state.memberEntered(QStringLiteral("s2"));
+  state.claim(QStringLiteral("s1")); // waited for by name
+  QCOMPARE(state.claimNextMember(), QStringLiteral("s2"));
+  QVERIFY(state.claimNextMember().isEmpty());
+  state.memberLeft(QStringLiteral("s2"));
+  state.memberEntered(QStringLiteral("s2")); // back again: still claimed
+  state.memberEntered(QStringLiteral("s3"));
+  QCOMPARE(state.claimNextMember(), QStringLiteral("s3"));
+  QCOMPARE(state.present(), (QStringList{QStringLiteral("s1"), QStringLiteral("s2"), QStringLiteral("s3")}));
+}
+
+void TestTeacherParts::snapshotFollowsTheTeachersSettings() {
+  ClassState state;
+  state.memberEntered(QStringLiteral("s1"));
+  state.memberEntered(QStringLiteral("s2"));
+  const QJsonObject open{{"forbid_all", "0"}, {"forbid_you", "0"}};
+  QCOMPARE(state.snapshotFor(QStringLiteral("s1")), open);
+  state.commandSent(QString(), 2111, QStringLiteral("1")); // to the group: everyone present
+  state.commandSent(QStringLiteral("s2"), 2111, QStringLiteral("0"));
+  state.commandSent(QString(), 2110, QStringLiteral("1"));
+  state.commandSent(QStringLiteral("s1"), 2110, QStringLiteral("0")); // 2110 is for the group only
+  state.commandSent(QString(), 2110, QStringLiteral("yes"));          // neither on nor off
+  QCOMPARE(state.snapshotFor(QStringLiteral("s1")), (QJsonObject{{"forbid_all", "1"}, {"forbid_you", "1"}}));
+  QCOMPARE(state.snapshotFor(QStringLiteral("s2")), (QJsonObject{{"forbid_all", "1"}, {"forbid_you", "0"}}));
+  QCOMPARE(state.nextNotifyId(0), 1);
+  QCOMPARE(state.nextNotifyId(10), 10);
+  state.reset(); // a new room keeps counting
+  QCOMPARE(state.nextNotifyId(0), 11);
+  QCOMPARE(state.snapshotFor(QStringLiteral("s1")), open);
+}
+
+void TestTeacherParts::variablesExpandEverywhere() {
+  ScenarioVariables vars;
+  vars.set(QStringLiteral("s"), QStringLiteral("s1"));
+  vars.set(QStringLiteral("s.name"), QStringLiteral("林小雨"));
+  QCOMPARE(vars.expand(QStringLiteral("${s}:${s.name}:${gone}:${")), QStringLiteral("s1:林小雨::${"));
+  const QJsonValue expanded = vars.expand(QJsonValue(QJsonObject{{"${s}", QJsonArray{"a ${s.name}", 3}}}));
+  QCOMPARE(expanded, QJsonValue(QJsonObject{{"s1", QJsonArray{QStringLiteral("a 林小雨"), 3}}}));
+  QCOMPARE(vars.names(), QStringList{QStringLiteral("s")});
+  QStringList names;
+  QString problem;
+  QVERIFY(ScenarioVariables::references(QJsonValue(QJsonObject{{"k", "${a} ${b.name}"}}), &names, &problem));
+  QCOMPARE(names, (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+  QVERIFY(!ScenarioVariables::references(QStringLiteral("${9a}"), &names, &problem));
+}
+
+void TestTeacherParts::commandLine_data() {
+  QTest::addColumn<QStringList>("args");
+  QTest::addColumn<QString>("error"); // empty: accepted
+  QTest::newRow("local") << QStringList{"--scenario", "a.json", "--secret", "k", "--user", "t1", "--room", "300101"} << "";
+  QTest::newRow("service") << QStringList{"--scenario", "a.json", "--phone", "13900000001", "--password", "w"} << "";
+  QTest::newRow("check only") << QStringList{"--scenario", "a.json", "--check"} << "";
+  QTest::newRow("no scenario") << QStringList{"--check"} << "--scenario is missing";
+  QTest::newRow("no sign-in") << QStringList{"--scenario", "a.json"} << "say how the teacher signs in";
+  QTest::newRow("phone alone") << QStringList{"--scenario", "a.json", "--phone", "1"} << "--phone needs --password";
+  QTest::newRow("bad room") << QStringList{"--scenario", "a.json", "--room", "4294967296"} << "--room must be a room number";
+  QTest::newRow("unknown option") << QStringList{"--scenario", "a.json", "--rooom", "1"} << "Unknown option";
+  QTest::newRow("stray argument") << QStringList{"--scenario", "a.json", "extra", "--check"} << "unexpected argument \"extra\"";
+}
+
+void TestTeacherParts::commandLine() {
+  QFETCH(QStringList, args);
+  QFETCH(QString, error);
+  qunsetenv("TARNWICK_LOCAL_SECRET");
+  TeacherOptions options;
+  QString problem;
+  const bool ok = options.parse(QStringList{"tarnwick-teacher"} + args, &problem);
+  QCOMPARE(ok, error.isEmpty());
+  QVERIFY2(problem.contains(error), qPrintable(problem));
+  if (QTest::currentDataTag() == QLatin1String("local")) {
+    QCOMPARE(options.roomId, 300101u);
+    QCOMPARE(options.secret, QByteArray("k"));
+    QVERIFY(!options.signsInThroughService());
+  }
+}
+
+QTEST_MAIN(TestTeacherParts)
+#include "test_teacher_parts.moc"
