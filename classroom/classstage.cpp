@@ -1,0 +1,129 @@
+#include "classroom/classstage.h"
+
+#include "classroom/livecalls.h"
+#include "classroom_widgets/qtsuperbutton.h"
+#include "messaging/classsend.h"
+#include "sdk/live/ilive.h"
+
+#include <QDebug>
+#include <QTimer>
+
+ClassStage::ClassStage(ClassStageHost *host, LiveCalls *live, QtSuperButton *stageControl,
+                       QObject *parent)
+    : QObject(parent), host_(host), live_(live), stageControl_(stageControl) {
+  connect(live_, &LiveCalls::roleChanged, this, &ClassStage::onRoleChanged);
+  connect(live_, &LiveCalls::roleChangeFailed, this, &ClassStage::onRoleChangeFailed);
+  connect(live_, &LiveCalls::pushStarted, this, &ClassStage::onPushStarted);
+  connect(live_, &LiveCalls::pushFailed, this, &ClassStage::onPushFailed);
+  connect(live_, &LiveCalls::pushStopped, this, &ClassStage::onPushStopped);
+  connect(live_, &LiveCalls::pushStopFailed, this, &ClassStage::onPushStopFailed);
+}
+
+void ClassStage::goOnStage() {
+  requestedRole_ = GoingOnStage;
+  live_->changeRole(QStringLiteral("LiveGuest"));
+}
+
+void ClassStage::goOffStage() {
+  requestedRole_ = GoingOffStage;
+  stopPushStream();
+  live_->changeRole(QStringLiteral("Guest"));
+}
+
+void ClassStage::stopPushStream() {
+  live_->stopPushStream(pushChannelId_);
+  pushChannelId_ = 0;
+}
+
+void ClassStage::onRoleChanged() { continueAfterRole(); }
+
+// Asking for the role one already has is as good as getting it.
+void ClassStage::onRoleChangeFailed(int code, const QString &desc) {
+  qDebug("changeRole failed: %d, %s", code, qUtf8Printable(desc));
+  if (code == ilive::ERR_ROLE_UNCHANGED)
+    continueAfterRole();
+}
+
+void ClassStage::continueAfterRole() {
+  if (requestedRole_ == GoingOnStage)
+    acceptInteract();
+  else if (requestedRole_ == GoingOffStage)
+    finishOffStage();
+}
+
+void ClassStage::acceptInteract() {
+  if (!host_->openMic())
+    return;
+  qDebug("OnAcceptInteract");
+  pushRetries_ = 0;
+  host_->setStatus(3);
+  host_->sendHeartbeat();
+  g_sendGroupCustomCmd(2051, host_->userId());
+  host_->markOwnRow(true);
+  stageControl_->onMic();
+  live_->startPushStream();
+}
+
+void ClassStage::finishOffStage() {
+  host_->setStatus(2);
+  host_->sendHeartbeat();
+  host_->closeMic();
+  g_sendGroupCustomCmd(2053, host_->userId());
+  host_->markOwnRow(false);
+  stageControl_->offMic();
+}
+
+void ClassStage::onPushStarted(quint64 channelId) {
+  pushChannelId_ = channelId;
+  qDebug("OnStartPushStreamSuc");
+  // A start that succeeded on a retry finds the status lowered by the failure before it.
+  if (requestedRole_ == GoingOnStage && host_->sessionStatus() != 3)
+    host_->setStatus(3);
+}
+
+void ClassStage::onPushFailed(int code, const QString &desc) {
+  host_->setStatus(2);
+  qDebug("OnStartPushStreamErr--code=%d, desc=%s", code, qUtf8Printable(desc));
+  if (pushRetries_ < kPushRetries)
+    QTimer::singleShot(kPushRetryDelayMs, this, &ClassStage::retryPush);
+  else
+    goOffStage();
+}
+
+void ClassStage::retryPush() {
+  if (host_->isLeaving() || requestedRole_ != GoingOnStage)
+    return;
+  ++pushRetries_;
+  qDebug("OnStartPushStreamErr--retry:%d", pushRetries_);
+  live_->startPushStream();
+}
+
+void ClassStage::onPushStopped() { qDebug("OnStopPushStreamSuc--"); }
+
+void ClassStage::onPushStopFailed(int code, const QString &desc) {
+  qDebug("OnStopPushStreamErr--code=%d, desc=%s", code, qUtf8Printable(desc));
+}
+
+void ClassStage::cameraRequested() {
+  const QVariantMap settings = host_->localSettings();
+  if (settings.value(QStringLiteral("disable_camera")).toInt() == 1 ||
+      settings.value(QStringLiteral("camera_index")).toInt() < 0) {
+    goOnStage();
+    return;
+  }
+  if (!host_->openCamera())
+    return;
+  host_->setCameraUp(true);
+  g_sendGroupCustomCmd(2104, host_->userId());
+  goOnStage();
+  stageControl_->onStage();
+}
+
+void ClassStage::cameraClosedByTeacher() {
+  host_->closeCamera();
+  host_->setCameraUp(false);
+  g_sendGroupCustomCmd(2106, host_->userId());
+  host_->removeOwnTile();
+  goOffStage();
+  stageControl_->offStage();
+}
