@@ -5,7 +5,6 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -44,17 +43,6 @@ public:
 class TestIMService : public QObject {
   Q_OBJECT
 private slots:
-  void oneObjectWhicheverThreadComesFirst() {
-    std::vector<std::thread> threads;
-    std::vector<IMService *> seen(8, nullptr);
-    for (size_t i = 0; i < seen.size(); ++i)
-      threads.emplace_back([&seen, i] { seen[i] = IMService::instance(); });
-    for (std::thread &t : threads)
-      t.join();
-    for (IMService *s : seen)
-      QCOMPARE(s, IMService::instance());
-  }
-
   void sequenceStartsAtOneAndAdvancesPerTake() {
     IMService *im = IMService::instance();
     QCOMPARE(im->peekWBSequence(), 1);
