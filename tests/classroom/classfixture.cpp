@@ -1,0 +1,329 @@
+#include "classfixture.h"
+
+#include "core/deployment.h"
+#include "core/processwindows.h"
+#include "sdk/inproc/inprocesstransport.h"
+#include "sdk/live/ilive.h"
+#include "service/hub/hub.h"
+#include "service/hub/usersig.h"
+#include "widgets/qtmessagebox.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QMutexLocker>
+#include <QTest>
+#include <QTimer>
+
+namespace classtest {
+
+const QByteArray kSecret("classroom-test-secret");
+const quint32 kRoom = 52001;
+const QString kStudentId = QStringLiteral("stu_1001");
+const QString kStudentName = QStringLiteral("李小明");
+const QString kTeacherId = QStringLiteral("tch_9001");
+const QString kOtherStudentId = QStringLiteral("stu_1002");
+const QString kToken = QStringLiteral("tok-5f3a");
+
+namespace {
+
+const char *const kPaths[] = {
+    "live-service/bgp_login", "live-service/teacher_in_room", "live-service/enter",
+    "live-service/heartbeat", "live-service/exit", "live-service/room_user",
+    "live-service/one_room_user", "chat-service/cos_multi_effect_signature2"};
+
+QJsonObject member(const QString &uid, const QString &name, const QString &role, int sort) {
+  return {{"uid", uid}, {"name", name}, {"role", role}, {"device", "PC2.0_510208_normal"},
+          {"full_device", "PC2.0_510208_normal linux"}, {"offline", "0"}, {"sort", sort}};
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+void WatchingMember::sendText(const QByteArray &json) {
+  const QJsonObject o = QJsonDocument::fromJson(json).object();
+  const QString type = o.value(QStringLiteral("type")).toString();
+  if (type == QLatin1String("member") || type == QLatin1String("stream") ||
+      type == QLatin1String("kicked")) {
+    QMutexLocker lock(&noticeMutex_);
+    notices_.append(o);
+  }
+  HubTeacher::sendText(json);
+}
+
+QList<QJsonObject> WatchingMember::notices() const {
+  QMutexLocker lock(&noticeMutex_);
+  return notices_;
+}
+
+QList<ClassCommand> WatchingMember::commands() const {
+  QList<ClassCommand> out;
+  for (const hubproto::ImMessage &m : messages()) {
+    for (const hubproto::Element &e : m.elems) {
+      ClassCommand c;
+      if (e.kind == hubproto::Element::Custom && ClassCommand::parse(e.data, &c))
+        out.append(c);
+    }
+  }
+  return out;
+}
+
+QList<ClassCommand> WatchingMember::commands(int userAction) const {
+  QList<ClassCommand> out;
+  for (const ClassCommand &c : commands())
+    if (c.userAction == userAction)
+      out.append(c);
+  return out;
+}
+
+bool WatchingMember::lastRequestOk(int timeoutMs) const {
+  const qint64 id = lastRequestId();
+  int code = -1;
+  if (!QTest::qWaitFor([&] { return replied(id, &code); }, timeoutMs))
+    return false;
+  return code == 0;
+}
+
+void WatchingMember::sendCommand(int userAction, const QString &param) {
+  sendGroup(QString::number(kRoom),
+            {custom(ClassCommand::toJson(userAction, param), QString::fromLatin1(ClassCommand::kExt))});
+}
+
+void WatchingMember::sendCommandTo(const QString &userId, int userAction, const QString &param) {
+  sendC2C(userId,
+          {custom(ClassCommand::toJson(userAction, param), QString::fromLatin1(ClassCommand::kExt))});
+}
+
+// ---------------------------------------------------------------------------------------------
+
+FakeBackend::FakeBackend() {
+  Deployment d = Deployment::instance();
+  d.backendUrl = server_.baseUrl();
+  Deployment::setInstance(d);
+  const QString sig = usersig::issueFor(kSecret, kStudentId, 3600);
+  answer(QStringLiteral("live-service/bgp_login"),
+         ok({{"userId", kStudentId}, {"userSig", sig}, {"name", kStudentName}, {"authBuffer", ""}}));
+  answer(QStringLiteral("live-service/teacher_in_room"), ok({{"result", "true"}}));
+  answer(QStringLiteral("live-service/room_user"),
+         ok({{"idlist", QJsonArray{member(kTeacherId, QStringLiteral("王老师"), "1", 1),
+                                   member(kStudentId, kStudentName, "0", 2)}}}));
+  answer(QStringLiteral("live-service/one_room_user"), ok({{"idlist", QJsonArray{}}}));
+  answer(QStringLiteral("chat-service/cos_multi_effect_signature2"),
+         ok({{"signature", "upload-signature"},
+             {"expired", QDateTime::currentSecsSinceEpoch() + 3600}}));
+  for (const char *path : kPaths) {
+    const QString p = QString::fromLatin1(path);
+    server_.route(QLatin1Char('/') + p, [this, p](const testsupport::HttpRequest &) {
+      QMutexLocker lock(&mutex_);
+      const QList<Reply> &list = replies_[p];
+      const int i = qMin(served_.value(p, 0), list.size() - 1);
+      served_[p] = served_.value(p, 0) + 1;
+      const Reply r = i >= 0 ? list.at(i) : Reply();
+      const QJsonObject body{{"errorCode", r.errorCode}, {"errorInfo", r.errorInfo}, {"data", r.data}};
+      testsupport::HttpReply out;
+      out.body = QJsonDocument(body).toJson(QJsonDocument::Compact);
+      out.delayMs = r.delayMs;
+      return out;
+    });
+  }
+}
+
+FakeBackend::~FakeBackend() = default;
+
+void FakeBackend::answer(const QString &path, const QList<Reply> &replies) {
+  QMutexLocker lock(&mutex_);
+  replies_[path] = replies;
+  served_[path] = 0;
+}
+
+QList<testsupport::HttpRequest> FakeBackend::calls(const QString &path) const {
+  QList<testsupport::HttpRequest> out;
+  for (const testsupport::HttpRequest &r : const_cast<testsupport::HttpServer &>(server_).requests())
+    if (r.path == QLatin1Char('/') + path)
+      out.append(r);
+  return out;
+}
+
+bool FakeBackend::waitFor(const QString &path, int n, int timeoutMs) const {
+  return QTest::qWaitFor([&] { return count(path) >= n; }, timeoutMs);
+}
+
+FakeBackend::Reply FakeBackend::ok(const QJsonObject &data, int delayMs) {
+  Reply r;
+  r.data = data;
+  r.delayMs = delayMs;
+  return r;
+}
+
+FakeBackend::Reply FakeBackend::error(int code, const QString &info) {
+  Reply r;
+  r.errorCode = code;
+  r.errorInfo = info;
+  return r;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+FakeShell::FakeShell() { setShellWindow(this); }
+
+FakeShell::~FakeShell() {
+  if (shellWindow() == this)
+    setShellWindow(nullptr);
+}
+
+// Like the real shell: a class that is already leaving stays; otherwise the window is hidden
+// and closed (the window decides whether the close goes through).
+int FakeShell::leaveClass(bool ask) {
+  calls << QStringLiteral("leaveClass(%1)").arg(ask ? "true" : "false");
+  if (!classroom)
+    return 0;
+  bool leaving = false;
+  QMetaObject::invokeMethod(classroom, "isLeaving", Q_RETURN_ARG(bool, leaving));
+  if (leaving)
+    return -1;
+  classroom->hide();
+  classroom->close();
+  return 0;
+}
+
+void FakeShell::setMyName(const QString &name) { calls << QStringLiteral("setMyName(%1)").arg(name); }
+void FakeShell::loadSetting() { calls << QStringLiteral("loadSetting"); }
+void FakeShell::setNetGood() { calls << QStringLiteral("setNetGood"); }
+void FakeShell::setNetBad() { calls << QStringLiteral("setNetBad"); }
+
+// ---------------------------------------------------------------------------------------------
+
+BoxWatch::BoxWatch(bool yes) : yes_(yes), timer_(new QTimer) {
+  timer_->setInterval(20);
+  QObject::connect(timer_, &QTimer::timeout, [this] { poll(); });
+  timer_->start();
+}
+
+BoxWatch::~BoxWatch() { delete timer_; }
+
+void BoxWatch::poll() {
+  for (QWidget *w : QApplication::topLevelWidgets()) {
+    auto *box = qobject_cast<QtMessageBox *>(w);
+    if (!box || !box->isVisible() || box->kind() != QtMessageBox::Question)
+      continue;
+    questions_ << box->title() + QLatin1Char('|') + box->message();
+    if (yes_)
+      box->onOkClicked();
+    else
+      box->onCancelClicked();
+  }
+}
+
+QStringList BoxWatch::information() {
+  QStringList out;
+  for (QWidget *w : QApplication::topLevelWidgets()) {
+    auto *box = qobject_cast<QtMessageBox *>(w);
+    if (box && box->isVisible() && box->kind() == QtMessageBox::Information)
+      out << box->title() + QLatin1Char('|') + box->message();
+  }
+  return out;
+}
+
+int BoxWatch::informationCount(const QString &containing) {
+  int n = 0;
+  for (const QString &s : information())
+    if (s.contains(containing))
+      ++n;
+  return n;
+}
+
+void BoxWatch::closeInformation() {
+  for (QWidget *w : QApplication::topLevelWidgets()) {
+    auto *box = qobject_cast<QtMessageBox *>(w);
+    if (box && box->kind() == QtMessageBox::Information)
+      box->close();
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+ClassWorld::ClassWorld() : hub(std::make_unique<Hub>(kSecret)) {
+  sdk::useInProcessHub(hub.get());
+  const Deployment &d = Deployment::instance();
+  GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true);
+  teacher = std::make_unique<WatchingMember>(hub.get(), kTeacherId);
+  teacher->login(usersig::issueFor(kSecret, kTeacherId, 3600));
+  teacher->lastRequestOk();
+  teacher->join(kRoom, QStringLiteral("LiveMaster"));
+  teacher->lastRequestOk();
+
+  ilive::Vector<ilive::Pair<ilive::String, ilive::String>> list;
+  GetILive()->getCameraList(list);
+  testPatternCamera = int(list.size()) - 1;
+  list.clear();
+  GetILive()->getMicList(list);
+  for (size_t i = 0; i < list.size(); ++i)
+    if (QString::fromUtf8(list[i].first.c_str()).contains(QLatin1String("tarnwick_source")))
+      microphone = int(i);
+  shell.settings = {{"mic", microphone},          {"mic_vol", 80},
+                    {"speaker", 0},               {"speaker_vol", 60},
+                    {"camera_index", testPatternCamera}, {"disable_camera", 0},
+                    {"hide_up", 0}};
+}
+
+ClassWorld::~ClassWorld() {
+  destroyWindow();
+  GetILive()->release(nullptr, nullptr, nullptr);
+  other.reset();
+  teacher.reset();
+  hub.reset();
+  BoxWatch::closeInformation();
+  QTest::qWait(20);
+}
+
+MainForm *ClassWorld::open(const QString &lineType) {
+  auto *form = new MainForm(lineType, nullptr);
+  form->setToken(kToken);
+  form->setRoomId(int(kRoom));
+  form->setMasterId(kTeacherId);
+  form->show();
+  window = form;
+  shell.classroom = form;
+  return form;
+}
+
+bool ClassWorld::enter() {
+  if (!window)
+    open();
+  window->onBtnLogin();
+  return waitStatus(2) &&
+         QTest::qWaitFor([this] { return !teacher->commands(2112).isEmpty(); }, 5000);
+}
+
+void ClassWorld::destroyWindow() { delete window.data(); }
+
+void ClassWorld::dropHub() {
+  teacher.reset();
+  other.reset();
+  hub.reset();
+}
+
+void ClassWorld::teacherSays(int userAction, const QString &param, bool group) {
+  if (group)
+    teacher->sendCommand(userAction, param);
+  else
+    teacher->sendCommandTo(kStudentId, userAction, param);
+}
+
+WatchingMember *ClassWorld::otherStudent() {
+  if (!other) {
+    other = std::make_unique<WatchingMember>(hub.get(), kOtherStudentId);
+    other->login(usersig::issueFor(kSecret, kOtherStudentId, 3600));
+    other->lastRequestOk();
+    other->join(kRoom, QStringLiteral("Guest"));
+    other->lastRequestOk();
+  }
+  return other.get();
+}
+
+bool ClassWorld::waitStatus(int status, int timeoutMs) const {
+  return QTest::qWaitFor([&] { return window && window->status() == status; }, timeoutMs);
+}
+
+} // namespace classtest

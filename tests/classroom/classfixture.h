@@ -1,0 +1,161 @@
+#pragma once
+// A whole class in one test process: a hub with the teacher in the room (driven by the test),
+// the live SDK of the process reaching that hub in-process, a loopback backend that answers
+// the classroom's calls, a stand-in shell window with the invokables the classroom calls, and
+// a driver for the message boxes.
+
+#include "classroom/mainform.h"
+#include "messaging/classcommand.h"
+#include "messaging/hubteacher.h"
+#include "support/httpserver.h"
+
+#include <QJsonObject>
+#include <QMap>
+#include <QMutex>
+#include <QPointer>
+#include <QStringList>
+#include <QVariantMap>
+#include <QWidget>
+#include <memory>
+
+class Hub;
+class QTimer;
+
+namespace classtest {
+
+extern const QByteArray kSecret;
+extern const quint32 kRoom;
+extern const QString kStudentId;
+extern const QString kStudentName;
+extern const QString kTeacherId;
+extern const QString kOtherStudentId;
+extern const QString kToken;
+
+// A hub member that also keeps the member and stream notices the hub sends it.
+class WatchingMember : public HubTeacher {
+public:
+  WatchingMember(Hub *hub, const QString &userId) : HubTeacher(hub, userId) {}
+  void sendText(const QByteArray &json) override;
+  QList<QJsonObject> notices() const;
+  // Class commands received (group and one-to-one), in order.
+  QList<ClassCommand> commands() const;
+  QList<ClassCommand> commands(int userAction) const;
+  // Waits for the reply of the latest request; true when it succeeded.
+  bool lastRequestOk(int timeoutMs = 5000) const;
+  void sendCommand(int userAction, const QString &param);
+  void sendCommandTo(const QString &userId, int userAction, const QString &param);
+
+private:
+  mutable QMutex noticeMutex_;
+  QList<QJsonObject> notices_;
+};
+
+// The backend on loopback: every live-service and chat-service path answers from a queue of
+// replies (the last one repeats), each with an optional delay. Handlers run on the server's
+// threads.
+class FakeBackend {
+public:
+  struct Reply {
+    int errorCode = 0;
+    QString errorInfo;
+    QJsonObject data;
+    int delayMs = 0;
+  };
+
+  FakeBackend(); // points the process's deployment record at itself
+  ~FakeBackend();
+
+  // Replaces the replies of a path ("live-service/enter") with these, in order.
+  void answer(const QString &path, const QList<Reply> &replies);
+  void answer(const QString &path, const Reply &reply) { answer(path, QList<Reply>{reply}); }
+
+  QList<testsupport::HttpRequest> calls(const QString &path) const;
+  int count(const QString &path) const { return calls(path).size(); }
+  bool waitFor(const QString &path, int n, int timeoutMs = 5000) const;
+
+  static Reply ok(const QJsonObject &data = QJsonObject(), int delayMs = 0);
+  static Reply error(int code, const QString &info);
+
+  testsupport::HttpServer &server() { return server_; }
+
+private:
+  QByteArray reply(const QString &path);
+
+  testsupport::HttpServer server_;
+  mutable QMutex mutex_;
+  QMap<QString, QList<Reply>> replies_;
+  QMap<QString, int> served_;
+};
+
+// The shell window as the classroom sees it.
+class FakeShell : public QWidget {
+  Q_OBJECT
+public:
+  FakeShell();
+  ~FakeShell() override;
+
+  QVariantMap settings;
+  QStringList calls; // "leaveClass(false)", "setMyName(...)", "loadSetting", "setNetGood", ...
+  QPointer<QWidget> classroom;
+
+  Q_INVOKABLE int leaveClass(bool ask);
+  Q_INVOKABLE void setMyName(const QString &name);
+  Q_INVOKABLE void loadSetting();
+  Q_INVOKABLE QVariantMap currentSettings() const { return settings; }
+  Q_INVOKABLE void setNetGood();
+  Q_INVOKABLE void setNetBad();
+};
+
+// Answers every yes/no question with `yes` while it lives; lists the information boxes.
+class BoxWatch {
+public:
+  explicit BoxWatch(bool yes = true);
+  ~BoxWatch();
+  void setAnswer(bool yes) { yes_ = yes; }
+  QStringList questions() const { return questions_; } // "title|text"
+  static QStringList information();                    // open boxes, "title|text"
+  static int informationCount(const QString &containing);
+  static void closeInformation();
+
+private:
+  void poll();
+  bool yes_;
+  QStringList questions_;
+  QTimer *timer_;
+};
+
+// One class: hub, teacher in the room, backend with the ordinary answers, shell, boxes.
+class ClassWorld {
+public:
+  ClassWorld();
+  ~ClassWorld();
+
+  // A classroom window as the shell makes it (token, room, teacher set; shown).
+  MainForm *open(const QString &lineType = QStringLiteral("normal"));
+  // The whole way in with the teacher present; true once the student is seated (status 2,
+  // the teacher has the student's 2112).
+  bool enter();
+  // Deletes the window now (answers may be in flight).
+  void destroyWindow();
+  // Deletes the hub: every connection to it is lost.
+  void dropHub();
+
+  // The teacher's one-to-one command to the student, or to the group.
+  void teacherSays(int userAction, const QString &param, bool group = false);
+  // Another student in the room says something to the group.
+  WatchingMember *otherStudent();
+
+  bool waitStatus(int status, int timeoutMs = 5000) const;
+
+  std::unique_ptr<Hub> hub;
+  std::unique_ptr<WatchingMember> teacher;
+  std::unique_ptr<WatchingMember> other;
+  FakeBackend backend;
+  FakeShell shell;
+  BoxWatch boxes;
+  QPointer<MainForm> window;
+  int testPatternCamera = 0;
+  int microphone = 0;
+};
+
+} // namespace classtest

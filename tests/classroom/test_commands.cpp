@@ -1,0 +1,183 @@
+// The command table as the classroom receives it: who may give which command, the "@@"
+// prefix, the chat permission rules and the reward text.
+#include "classroom/classcommands.h"
+#include "classroom/rewardnotice.h"
+#include "messaging/classcommand.h"
+
+#include <QTest>
+
+namespace {
+
+const QString kMe = QStringLiteral("stu_1");
+const QString kTeacher = QStringLiteral("tch_1");
+const QString kOther = QStringLiteral("stu_2");
+
+struct Target : ClassCommandTarget {
+  int status = 2;
+  QStringList log;
+  QString userId() const override { return kMe; }
+  QString masterId() const override { return kTeacher; }
+  int sessionStatus() const override { return status; }
+  void welcomeMember(const QString &name) override { log << "welcome " + name; }
+  void queueWelcome(const QString &senderId) override { log << "queue " + senderId; }
+  void teacherLeft() override { log << "teacherLeft"; }
+  void goOnStage() override { log << "onStage"; }
+  void goOffStage() override { log << "offStage"; }
+  void markMemberStage(const QString &uid, bool on) override {
+    log << QStringLiteral("mark %1 %2").arg(uid).arg(on);
+  }
+  void receiveChatCommand(const QString &param, uint32_t time) override {
+    log << QStringLiteral("chat %1 %2").arg(param).arg(time);
+  }
+  void displayCommand(const QString &display) override { log << "display " + display; }
+  void applyChatPermission(ChatPermission::Action a) override {
+    log << (a == ChatPermission::Forbid ? "forbid" : a == ChatPermission::Allow ? "allow" : "?");
+  }
+  void reward(const QString &json) override { log << "reward " + json; }
+  void cameraRequested() override { log << "camera"; }
+  void cameraClosedByTeacher() override { log << "cameraClosed"; }
+  void rosterNotice(const QString &json) override { log << "notice " + json; }
+};
+
+} // namespace
+
+class TestCommands : public QObject {
+  Q_OBJECT
+
+  Target target_;
+  std::unique_ptr<ClassCommands> commands_;
+
+  QStringList run(const QString &sender, int code, const QString &param) {
+    target_.log.clear();
+    commands_->dispatch(sender, code, param, 1700000000);
+    return target_.log;
+  }
+
+private slots:
+  void init() {
+    target_ = Target();
+    commands_ = std::make_unique<ClassCommands>(&target_);
+  }
+
+  void teacherOnlyCommandsIgnoreOthers() {
+    for (int code : {2049, 2103, 2105}) {
+      QVERIFY2(run(kOther, code, kMe).isEmpty(), qPrintable(QString::number(code)));
+      QCOMPARE(run(kTeacher, code, kMe).size(), 1);
+    }
+    QCOMPARE(run(kTeacher, 2049, QString()), QStringList{"onStage"});
+    QCOMPARE(run(kTeacher, 2103, QString()), QStringList{"camera"});
+    QCOMPARE(run(kTeacher, 2105, QString()), QStringList{"cameraClosed"});
+  }
+
+  void offStageCommands() {
+    QCOMPARE(run(kOther, 6, QString()), QStringList{"offStage"});
+    target_.status = 3;
+    QVERIFY(run(kTeacher, 2050, kOther).isEmpty());
+    QCOMPARE(run(kTeacher, 2050, kMe), QStringList{"offStage"});
+    target_.status = 2;
+    QVERIFY(run(kTeacher, 2050, kMe).isEmpty());
+  }
+
+  void teacherLeftOnlyOnceSignedInPastStatusOne() {
+    target_.status = 1;
+    QVERIFY(run(kTeacher, 2, QString()).isEmpty());
+    for (int s : {0, 2, 3}) {
+      target_.status = s;
+      QCOMPARE(run(kTeacher, 2, QString()), QStringList{"teacherLeft"});
+    }
+  }
+
+  void prefixIsStrippedOnce() {
+    QCOMPARE(ClassCommands::stripPrefix(QStringLiteral("@@abc")), QStringLiteral("abc"));
+    QCOMPARE(ClassCommands::stripPrefix(QStringLiteral("@@@@x")), QStringLiteral("@@x"));
+    QCOMPARE(ClassCommands::stripPrefix(QStringLiteral("@x")), QStringLiteral("@x"));
+    QCOMPARE(run(kTeacher, 2057, QStringLiteral("@@WhiteBoard")), QStringList{"display WhiteBoard"});
+    target_.status = 3;
+    QCOMPARE(run(kTeacher, 2050, QStringLiteral("@@") + kMe), QStringList{"offStage"});
+  }
+
+  void memberEnteredWithAndWithoutName() {
+    QCOMPARE(run(kOther, 1, QStringLiteral("小红")), QStringList{"welcome 小红"});
+    QCOMPARE(run(kOther, 1, QString()), QStringList{"queue " + kOther});
+    QCOMPARE(run(kOther, 1, QStringLiteral("@@")), QStringList{"queue " + kOther});
+  }
+
+  void stageMarksChatDisplayAndNoticesFromAnyone() {
+    QCOMPARE(run(kOther, 2051, kOther), QStringList{"mark " + kOther + " 1"});
+    QCOMPARE(run(kOther, 2053, kOther), QStringList{"mark " + kOther + " 0"});
+    QCOMPARE(run(kOther, 2056, QStringLiteral("{}")), QStringList{"chat {} 1700000000"});
+    QCOMPARE(run(kOther, 2109, QStringLiteral("{\"notify_id\":1}")),
+             QStringList{"notice {\"notify_id\":1}"});
+    QCOMPARE(run(kTeacher, 2101, QStringLiteral("{}")), QStringList{"reward {}"});
+    QCOMPARE(run(kTeacher, 2102, QStringLiteral("{}")), QStringList{"reward {}"});
+    for (int code : {0, 3, 4, 5, 2052, 2054, 2055, 2058, 2060, 2104, 2106, 2107, 2112, 9999})
+      QVERIFY2(run(kTeacher, code, kMe).isEmpty(), qPrintable(QString::number(code)));
+  }
+
+  void receivedTextMustBeACommandObject() {
+    target_.log.clear();
+    QVERIFY(!commands_->dispatchText(kTeacher, QStringLiteral("hello"), 1));
+    QVERIFY(!commands_->dispatchText(kTeacher, QStringLiteral("[2049]"), 1));
+    QVERIFY(target_.log.isEmpty());
+    QVERIFY(commands_->dispatchText(
+        kTeacher, QString::fromUtf8(ClassCommand::toJson(2049, QString())), 1));
+    QCOMPARE(target_.log, QStringList{"onStage"});
+  }
+
+  void chatPermissionSequences_data() {
+    QTest::addColumn<QList<int>>("codes");
+    QTest::addColumn<QStringList>("params");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("switch off and on") << QList<int>{2059, 2061} << QStringList{"1", "0"}
+                                       << QStringList{"forbid", "allow"};
+    QTest::newRow("switch other value") << QList<int>{2059} << QStringList{"2"} << QStringList{};
+    QTest::newRow("snapshot keeps it closed through 2061 0")
+        << QList<int>{2113, 2061, 2110}
+        << QStringList{"{\"forbid_all\":\"1\"}", "0", "0"} << QStringList{"forbid", "allow"};
+    QTest::newRow("everybody and this student")
+        << QList<int>{2110, 2111, 2110, 2111} << QStringList{"1", "1", "0", "0"}
+        << QStringList{"forbid", "forbid", "forbid", "allow"};
+    QTest::newRow("other value only reapplies")
+        << QList<int>{2111, 2110} << QStringList{"1", "x"} << QStringList{"forbid", "forbid"};
+    QTest::newRow("snapshot with missing key keeps the flag")
+        << QList<int>{2111, 2113} << QStringList{"1", "{\"forbid_all\":\"0\"}"}
+        << QStringList{"forbid", "forbid"};
+    QTest::newRow("snapshot numbers read as their text")
+        << QList<int>{2113} << QStringList{"{\"forbid_all\":1}"} << QStringList{"forbid"};
+    QTest::newRow("snapshot that is no JSON opens")
+        << QList<int>{2113, 2059} << QStringList{"garbage", "0"} << QStringList{"allow"};
+  }
+
+  void chatPermissionSequences() {
+    QFETCH(QList<int>, codes);
+    QFETCH(QStringList, params);
+    QFETCH(QStringList, expected);
+    QStringList seen;
+    for (int i = 0; i < codes.size(); ++i)
+      seen << run(kTeacher, codes.at(i), params.at(i));
+    QCOMPARE(seen, expected);
+  }
+
+  void rewardTextNamesTheReceiver() {
+    const QString json = QStringLiteral(
+        R"({"type":"101","amount":20,"receiver":"stu_1","receiver_name":"小明",)"
+        R"("message":"恭喜[receiver_name]获得奖励，[receiver_name]真棒","memo":"备注"})");
+    const RewardNotice mine = RewardNotice::parse(json, kMe);
+    QVERIFY(mine.valid && mine.hasPacket());
+    QCOMPARE(mine.amount, 20);
+    QCOMPARE(mine.chatText(), QStringLiteral("恭喜你获得奖励，你真棒"));
+    const RewardNotice theirs = RewardNotice::parse(json, kOther);
+    QCOMPARE(theirs.chatText(), QStringLiteral("恭喜小明获得奖励，小明真棒"));
+
+    const RewardNotice memoOnly = RewardNotice::parse(
+        QStringLiteral(R"({"type":"103","message":"m [Receiver_Name]","memo":"表扬一次"})"), kMe);
+    QVERIFY(!memoOnly.hasPacket());
+    QCOMPARE(memoOnly.chatText(), QStringLiteral("表扬一次"));
+    QCOMPARE(memoOnly.message, QStringLiteral("m [Receiver_Name]"));
+    QVERIFY(RewardNotice::parse(QStringLiteral(R"({"type":"102"})"), kMe).hasPacket());
+    QVERIFY(!RewardNotice::parse(QStringLiteral("not json"), kMe).valid);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestCommands)
+#include "test_commands.moc"
