@@ -141,7 +141,7 @@ private slots:
     elems[0].kind = Element::Text;
     elems[0].text = QStringLiteral("你好 \"quoted\"");
     elems[1].kind = Element::Custom;
-    elems[1].data = QByteArray("\xff\x00\x01 not utf-8", 15);
+    elems[1].data = QByteArray("\xff\x00\x01 not utf-8", 13);
     elems[1].ext = QStringLiteral("TXWhiteBoardExt");
     elems[2].kind = Element::Face;
     elems[2].faceIndex = 12;

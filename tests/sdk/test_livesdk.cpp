@@ -68,7 +68,7 @@ private slots:
   void initTestCase() {
     QCOMPARE(sdk()->init(1400000000, 36862, true), 0);
     QCOMPARE(sdk()->init(1400000000, 36862, true), 0);
-    sdk()->setForceOfflineCallback([] { ++forceOfflineCalls; forceOfflineOnGui = QThread::currentThread() == qApp->thread(); });
+    sdk()->setForceOfflineCallback([] { ++forceOfflineCalls; forceOfflineOnGui = QThread::currentThread() == QCoreApplication::instance()->thread(); });
     sdk()->setLocalVideoCallback(FrameRecorder::onFrame, &local);
     sdk()->setRemoteVideoCallback(FrameRecorder::onFrame, &remote);
     sdk()->setDeviceOperationCallback(Recorder::deviceOp, &rec);
