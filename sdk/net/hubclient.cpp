@@ -25,6 +25,10 @@ HubReply replyOf(const QJsonObject &o) {
 HubClient::HubClient(std::unique_ptr<HubTransport> transport, QObject *parent)
     : QObject(parent), m_transport(std::move(transport)), m_timeoutTimer(this) {
   m_transport->setParent(this); // moves to another thread together with the client
+  // So that the notices can also be connected across threads.
+  qRegisterMetaType<hubproto::ImMessage>();
+  qRegisterMetaType<hubproto::MediaFrame>();
+  qRegisterMetaType<hubproto::Source>();
   connect(m_transport.get(), &HubTransport::opened, this, &HubClient::onOpened);
   connect(m_transport.get(), &HubTransport::closed, this, &HubClient::onClosed);
   connect(m_transport.get(), &HubTransport::textReceived, this, &HubClient::onText);

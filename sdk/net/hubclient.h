@@ -107,3 +107,7 @@ private:
 };
 
 } // namespace sdk
+
+Q_DECLARE_METATYPE(hubproto::ImMessage)
+Q_DECLARE_METATYPE(hubproto::MediaFrame)
+Q_DECLARE_METATYPE(hubproto::Source)

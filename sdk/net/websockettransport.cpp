@@ -6,6 +6,7 @@ namespace sdk {
 
 WebSocketTransport::WebSocketTransport(const QUrl &url, QObject *parent)
     : HubTransport(parent), m_url(url), m_socket(new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this)) {
+  m_socket->setMaxAllowedIncomingMessageSize(kMaxIncomingMessage);
   connect(m_socket, &QWebSocket::connected, this, &HubTransport::opened);
   connect(m_socket, &QWebSocket::textMessageReceived, this,
           [this](const QString &text) { emit textReceived(text.toUtf8()); });

@@ -20,6 +20,9 @@ public:
   void sendBinary(const QByteArray &frame) override;
   void close() override;
 
+  // Anything bigger from the hub is refused by the socket, which then closes.
+  static constexpr quint64 kMaxIncomingMessage = 16u << 20;
+
 private:
   void onDisconnected();
 
