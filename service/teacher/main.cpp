@@ -65,16 +65,19 @@ int main(int argc, char *argv[]) {
     return ScenarioRunner::BadInput;
   }
 
-  const QString hubUrl = options.hubUrl.isEmpty() ? Deployment::instance().hubUrl : options.hubUrl;
   RunnerSetup setup;
   setup.scenario = scenario;
   setup.roomId = roomId;
-  setup.transports = [hubUrl] { return sdk::createHubTransport(hubUrl); };
   setup.print = say;
   setup.warn = complain;
 
   std::unique_ptr<ScenarioRunner> runner;
   auto run = [&](const TeacherCredentials &credentials) {
+    // The command line first, then what the service said, then the deployment.
+    QString hubUrl = options.hubUrl.isEmpty() ? credentials.hubUrl : options.hubUrl;
+    if (hubUrl.isEmpty())
+      hubUrl = Deployment::instance().hubUrl;
+    setup.transports = [hubUrl] { return sdk::createHubTransport(hubUrl); };
     setup.credentials = credentials;
     runner = std::make_unique<ScenarioRunner>(setup);
     QObject::connect(runner.get(), &ScenarioRunner::finished, &app, [](int code) { QCoreApplication::exit(code); });

@@ -85,6 +85,7 @@ void ServiceSignIn::onRoomSignIn(const QJsonObject &data) {
     m_credentials.name = textOf(data, "name");
   m_credentials.userSig = textOf(data, "userSig");
   m_credentials.authBuffer = textOf(data, "authBuffer");
+  m_credentials.hubUrl = textOf(data, "hubUrl");
   if (m_credentials.userId.isEmpty() || m_credentials.userSig.isEmpty())
     return fail(QStringLiteral("live-service/bgp_login: the reply has no userId or userSig"));
   m_finished = true;

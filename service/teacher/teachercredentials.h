@@ -13,6 +13,7 @@ struct TeacherCredentials {
   QString userSig;
   QString name;
   QString authBuffer;
+  QString hubUrl; // where the service says its hub is; empty when it did not say
 
   // Signs userId with the service's secret, good for kLocalLifetimeS.
   static TeacherCredentials signedLocally(const QByteArray &secret, const QString &userId, const QString &name);

@@ -12,7 +12,7 @@ const QString kUsage = QStringLiteral(
     "Plays a class's teacher as the scenario FILE says (format: docs/teacher.md).\n"
     "  --scenario FILE  the scenario to follow\n"
     "  --room N         the class's room number (else the scenario's \"room\")\n"
-    "  --hub URL        the class hub (default: the deployment's, ws://127.0.0.1:18081)\n"
+    "  --hub URL        the class hub (default: the one the service names, else the deployment's)\n"
     "  --service URL    the class service to sign in with (default: the deployment's backend)\n"
     "  --phone P        the teacher's phone number, with --password: sign in through the service\n"
     "  --password W\n"

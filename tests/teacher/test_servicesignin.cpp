@@ -39,13 +39,14 @@ void TestServiceSignIn::signsInThenAsksForTheRoom() {
   server.route(QStringLiteral("/login/sign-in"),
                HttpReply{200, R"({"errorCode":0,"errorInfo":"","data":{"token":"tk1","userId":"t20001","name":"周老师"}})"});
   server.route(QStringLiteral("/live-service/bgp_login"),
-               HttpReply{200, R"({"errorCode":0,"errorInfo":"","data":{"userSig":"v1.9.abc","authBuffer":"ab"}})"});
+               HttpReply{200, R"({"errorCode":0,"errorInfo":"","data":{"userSig":"v1.9.abc","authBuffer":"ab","hubUrl":"ws://127.0.0.1:9"}})"});
   const Outcome o = signIn(server.baseUrl());
   QCOMPARE(o.error, QString());
   QCOMPARE(o.credentials.userId, QStringLiteral("t20001"));
   QCOMPARE(o.credentials.name, QStringLiteral("周老师"));
   QCOMPARE(o.credentials.userSig, QStringLiteral("v1.9.abc"));
   QCOMPARE(o.credentials.authBuffer, QStringLiteral("ab"));
+  QCOMPARE(o.credentials.hubUrl, QStringLiteral("ws://127.0.0.1:9"));
   const QList<testsupport::HttpRequest> requests = server.requests();
   QCOMPARE(requests.size(), 2);
   QCOMPARE(requests.at(0).method, QStringLiteral("POST"));
