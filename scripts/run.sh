@@ -17,5 +17,14 @@ if [ -x "$BUILD/bin/tarnwick-local" ]; then
   for _ in $(seq 1 50); do grep -q '^tarnwick-local' "$SESSION_DIR/service.log" && break; sleep 0.1; done
   head -1 "$SESSION_DIR/service.log"
 fi
+# A scripted teacher runs a demo class in room 300101 (初二数学提高班) once a student enters it.
+if [ -x "$BUILD/bin/tarnwick-teacher" ] && [ "${TARNWICK_NO_TEACHER:-0}" != 1 ]; then
+  "$BUILD/bin/tarnwick-teacher" --scenario "$ROOT/service/teacher/scenarios/demo-class.json" \
+      --service http://127.0.0.1:18080 --phone 13900000001 --password teacher01 --room 300101 \
+      >"$SESSION_DIR/teacher.log" 2>&1 &
+  SESSION_PIDS+=($!)
+  echo "scripted teacher waits in room 300101: tail -f $SESSION_DIR/teacher.log"
+fi
+echo "sign in with 13800000001 / tarnwick01"
 echo "client on DISPLAY=$DISPLAY; log in $BUILD/bin/log/"
 "$BUILD/bin/quorvel" "$@"
