@@ -329,6 +329,8 @@ private slots:
     auto *lesson = shell->titleBar()->findChild<QLabel *>(QStringLiteral("labelLesson"));
     QCOMPARE(course->text(), QStringLiteral("初二数学"));
     QCOMPARE(lesson->text(), QStringLiteral("第5讲"));
+    shell->setMyName(QStringLiteral("林小雨"));
+    shoot(QStringLiteral("classmode"));
     // Device changes reach the open class.
     shell->loadSetting();
     shell->setHideUp(true);
