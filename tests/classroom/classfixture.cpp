@@ -187,7 +187,11 @@ int FakeShell::leaveClass(bool ask) {
   return 0;
 }
 
-void FakeShell::setMyName(const QString &name) { calls << QStringLiteral("setMyName(%1)").arg(name); }
+void FakeShell::setMyName(const QString &name) {
+  calls << QStringLiteral("setMyName(%1)").arg(name);
+  if (onSetMyName)
+    onSetMyName();
+}
 void FakeShell::loadSetting() { calls << QStringLiteral("loadSetting"); }
 void FakeShell::setNetGood() { calls << QStringLiteral("setNetGood"); }
 void FakeShell::setNetBad() { calls << QStringLiteral("setNetBad"); }

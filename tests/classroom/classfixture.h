@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QVariantMap>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class Hub;
@@ -97,6 +98,7 @@ public:
   QVariantMap settings;
   QStringList calls; // "leaveClass(false)", "setMyName(...)", "loadSetting", "setNetGood", ...
   QPointer<QWidget> classroom;
+  std::function<void()> onSetMyName; // runs inside setMyName, when set
 
   Q_INVOKABLE int leaveClass(bool ask);
   Q_INVOKABLE void setMyName(const QString &name);

@@ -17,3 +17,5 @@ tarnwick_test(test_session_stage SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_
               LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
 tarnwick_test(test_session_exit SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_exit.cpp
               LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
+tarnwick_test(test_session_class SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_class.cpp
+              LIBS classroom_test_fixture DISPLAY TIMEOUT 90)

@@ -49,6 +49,12 @@ class TestClassDevicesAudio : public QObject {
     return seen ? at : -1;
   }
 
+  QString dumpOps() {
+    QStringList l;
+    for (const Op &o : ops()) l << QStringLiteral("%1/%2").arg(o.first).arg(o.second);
+    return l.join(QLatin1Char(' '));
+  }
+
 private slots:
   void initTestCase() {
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
@@ -96,7 +102,7 @@ private slots:
     QVERIFY(!toolBar().isSpeakerOn());
     QVERIFY(waitOp(ilive::DEVICE_OP_OPEN_SPEAKER, 0) >= 0);
     QVERIFY(clock.elapsed() >= kEarliestReopenMs);
-    QVERIFY(toolBar().isSpeakerOn());
+    QVERIFY2(toolBar().isSpeakerOn(), qPrintable(dumpOps()));
     QCOMPARE(int(GetILive()->getSpeakerVolume()), 45);
     QVERIFY(!ops().contains(ok(ilive::DEVICE_OP_CLOSE_MIC))); // the microphone is left alone
   }

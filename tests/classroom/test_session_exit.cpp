@@ -1,0 +1,202 @@
+// The ways out of a class: the close refused while in the room, the student's own leave, the
+// teacher leaving, being signed in elsewhere, a lost connection, and answers that arrive after
+// the window is gone.
+#include "classfixture.h"
+
+#include "classroom/classdevices.h"
+#include "classroom/classstage.h"
+#include "classroom/livecalls.h"
+#include "service/hub/usersig.h"
+
+#include <QSignalSpy>
+#include <QJsonArray>
+#include <QTest>
+#include <QTimer>
+
+using namespace classtest;
+
+class TestSessionExit : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<ClassWorld> world_;
+
+  MainForm *window() { return world_->window; }
+  FakeBackend &backend() { return world_->backend; }
+  bool closed() {
+    return QTest::qWaitFor([&] { return window() && window()->isClosed(); }, 5000);
+  }
+
+private slots:
+  void init() { world_ = std::make_unique<ClassWorld>(); }
+  void cleanup() { world_.reset(); }
+
+  void closeWaitsForTheExitAndTheQuit() {
+    backend().answer("live-service/exit", FakeBackend::ok({}, 300));
+    QVERIFY(world_->enter());
+    MainForm *w = window();
+    QSignalSpy released(w, &MainForm::releaseFinished);
+    QVERIFY(!w->close());
+    QVERIFY(w->isLeaving());
+    QVERIFY(!w->isClosed());
+    QVERIFY(backend().waitFor("live-service/exit", 1));
+    QCOMPARE(backend().calls("live-service/exit").at(0).body,
+             QByteArray("roomId=52001&token=" + kToken.toUtf8()));
+    // A second close while the exit is answered neither closes nor exits twice.
+    QVERIFY(!w->close());
+    QCOMPARE(released.count(), 0);
+    QVERIFY(closed());
+    QCOMPARE(released.count(), 1);
+    QCOMPARE(backend().count("live-service/exit"), 1);
+    QTRY_COMPARE(world_->teacher->commands(4).size(), 1);
+    QCOMPARE(world_->teacher->commands(4).at(0).actionParam, kStudentId);
+    QVERIFY(w->notInRoom());
+    QTRY_VERIFY(w->loggedOut());
+    QVERIFY(!w->heartbeatTimer()->isActive());
+    QVERIFY(!w->refreshTimer()->isActive());
+    QVERIFY(BoxWatch::information().isEmpty());
+    // Nothing goes to the backend once leaving.
+    w->onHeartBeatTimer();
+    w->onRefreshUserTimer();
+    QTest::qWait(200);
+    QCOMPARE(backend().count("live-service/heartbeat"), 0);
+    QCOMPARE(backend().count("live-service/room_user"), 1);
+  }
+
+  void exitErrorsOtherThan10010AreShown_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("tips");
+    QTest::newRow("10010 is quiet") << 10010 << 0;
+    QTest::newRow("other codes show") << 500 << 1;
+  }
+
+  void exitErrorsOtherThan10010AreShown() {
+    QFETCH(int, code);
+    QFETCH(int, tips);
+    backend().answer("live-service/exit", FakeBackend::error(code, QStringLiteral("退出失败")));
+    QVERIFY(world_->enter());
+    window()->close();
+    QVERIFY(closed());
+    QCOMPARE(BoxWatch::informationCount(QStringLiteral("错误码:   %1").arg(code)), tips);
+  }
+
+  void leavingAtTheStudentsRequest() {
+    QVERIFY(world_->enter());
+    MainForm *w = window();
+    world_->boxes.setAnswer(false);
+    w->onExitClass();
+    QCOMPARE(world_->boxes.questions(), QStringList{QStringLiteral("确认|确认要离开教室吗？")});
+    QTest::qWait(100);
+    QCOMPARE(backend().count("live-service/exit"), 0);
+
+    world_->boxes.setAnswer(true);
+    w->onExitClass();
+    QVERIFY(backend().waitFor("live-service/exit", 1));
+    QTRY_COMPARE(world_->teacher->commands(2055).size(), 1);
+    QVERIFY(closed());
+    QVERIFY(w->loggedOut() || QTest::qWaitFor([w] { return w->loggedOut(); }, 3000));
+  }
+
+  void theTeacherLeavingEndsTheClass() {
+    QVERIFY(world_->enter());
+    MainForm *w = window();
+    QSignalSpy released(w, &MainForm::releaseFinished);
+    world_->teacherSays(2, QString(), true);
+    QTRY_COMPARE(BoxWatch::information(), QStringList{QStringLiteral("老师退出房间|老师已经退出房间.")});
+    QVERIFY(!w->heartbeatTimer()->isActive());
+    QCOMPARE(world_->shell.calls.count("leaveClass(false)"), 1);
+    QVERIFY(backend().waitFor("live-service/exit", 1));
+    QVERIFY(closed());
+    QCOMPARE(released.count(), 1);
+  }
+
+  void signedInElsewhere() {
+    QVERIFY(world_->enter());
+    MainForm *w = window();
+    WatchingMember twin(world_->hub.get(), kStudentId);
+    twin.login(usersig::issueFor(kSecret, kStudentId, 3600));
+    QVERIFY(twin.lastRequestOk());
+    QTRY_COMPARE(BoxWatch::information(),
+                 QStringList{QStringLiteral("被踢下线|你的账号在其他地方登录,点击确认后关闭!")});
+    QVERIFY(!w->heartbeatTimer()->isActive());
+    QVERIFY(!w->refreshTimer()->isActive());
+    QCOMPARE(world_->shell.calls.count("leaveClass(false)"), 1);
+    QVERIFY(w->isLeaving());
+  }
+
+  void lostConnection() {
+    QVERIFY(world_->enter());
+    MainForm *w = window();
+    QSignalSpy released(w, &MainForm::releaseFinished);
+    world_->dropHub();
+    QVERIFY(closed());
+    QCOMPARE(released.count(), 1);
+    const QStringList boxes = BoxWatch::information();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(boxes.at(0).contains(QStringLiteral("与课堂的连接异常中断，请检查网络是否正常！")),
+             qPrintable(boxes.at(0)));
+    QVERIFY(w->notInRoom());
+    QVERIFY(!w->heartbeatTimer()->isActive());
+    // Closed without an exit: the room is gone with the connection.
+    QCOMPARE(backend().count("live-service/exit"), 0);
+  }
+
+  // The window goes while backend replies, live SDK answers and timers are still under way:
+  // none of them may reach it, and none may act for it.
+  void answersInFlightAfterTheWindowIsGone() {
+    QVERIFY(world_->enter());
+    MainForm *w = window();
+    backend().answer("live-service/heartbeat", FakeBackend::ok({}, 200));
+    backend().answer("live-service/room_user", FakeBackend::ok({{"idlist", QJsonArray{}}}, 200));
+    w->onHeartBeatTimer(); // backend reply and screen-stream answer under way
+    w->onRefreshUserTimer();
+    QVERIFY(backend().waitFor("live-service/room_user", 2));
+    // From here on no event is handled until the window is gone.
+    w->stage()->goOnStage(); // role change under way
+    w->devices()->queueOperation(QStringLiteral("EnterLive:") + kTeacherId, 50);
+    emit w->liveCalls()->pushFailed(1005, QStringLiteral("refused")); // retry timer
+    world_->destroyWindow();
+    QVERIFY(!window());
+    QTest::qWait(600);
+    QVERIFY(world_->teacher->commands(2051).isEmpty());
+    QVERIFY(BoxWatch::information().isEmpty());
+    // The connection ends with no window to tell.
+    world_->dropHub();
+    QTest::qWait(200);
+  }
+
+  void answersOnTheWayInAfterTheWindowIsGone_data() {
+    QTest::addColumn<QString>("pending");
+    QTest::newRow("backend sign-in") << "bgp_login";
+    QTest::newRow("live sign-in") << "live";
+    QTest::newRow("enter") << "enter";
+  }
+
+  void answersOnTheWayInAfterTheWindowIsGone() {
+    QFETCH(QString, pending);
+    if (pending != QLatin1String("live"))
+      backend().answer("live-service/" + pending,
+                       FakeBackend::ok({{"userId", kStudentId},
+                                        {"userSig", usersig::issueFor(kSecret, kStudentId, 60)}},
+                                       300));
+    MainForm *w = world_->open();
+    if (pending == QLatin1String("live")) {
+      // The shell hears the name right before the SDK sign-in is asked for; the window goes
+      // at the next turn of the event loop, before the hub can answer.
+      world_->shell.onSetMyName = [w] { w->deleteLater(); };
+      w->onBtnLogin();
+      QTRY_VERIFY(!window());
+    } else {
+      w->onBtnLogin();
+      QVERIFY(backend().waitFor("live-service/" + pending, 1));
+      world_->destroyWindow();
+    }
+    QTest::qWait(600);
+    QCOMPARE(backend().count("live-service/enter"), pending == "enter" ? 1 : 0);
+    QCOMPARE(backend().count("live-service/teacher_in_room"), pending == "enter" ? 1 : 0);
+    QVERIFY(world_->teacher->commands(1).isEmpty());
+    QVERIFY(BoxWatch::information().isEmpty());
+  }
+};
+
+QTEST_MAIN(TestSessionExit)
+#include "test_session_exit.moc"
