@@ -1,5 +1,11 @@
+#include "classroom/classroomfactory.h"
 #include "core/startup.h"
+#include "shell/classroomlink.h"
+#include "shell/qtlogin.h"
 
-// The login window is not wired in yet: without a first window start-up shows nothing and
-// leaves the event loop on its first turn.
-int main(int argc, char **argv) { return runApplication(argc, argv, nullptr); }
+// The shell sits above the classroom and creates it through its seam; the first window is
+// the login window, which creates the hidden shell.
+int main(int argc, char **argv) {
+  ClassroomLink::setFactory(&createClassroom);
+  return runApplication(argc, argv, [] { return new QtLogin; });
+}
