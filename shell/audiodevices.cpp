@@ -1,6 +1,7 @@
 #include "shell/audiodevices.h"
 
 #include "av/audiohelper.h"
+#include "sdk/live/ilive.h"
 
 AudioDevices::AudioDevices() = default;
 
@@ -25,8 +26,15 @@ QStringList AudioDevices::outputNames() const {
   return names;
 }
 
+// The classroom opens cameras by their position in the live SDK's list, which adds the
+// test-pattern camera to the machine's; the stored index must count the same list.
 QStringList AudioDevices::cameraDescriptions() const {
   QStringList names;
+  ilive::Vector<ilive::Pair<ilive::String, ilive::String>> cameras;
+  if (GetILive()->getCameraList(cameras) == 0) {
+    for (size_t i = 0; i < cameras.size(); ++i) names << QString::fromUtf8(cameras[i].second.c_str());
+    return names;
+  }
   if (helper_)
     for (const QCameraInfo &c : helper_->cameras()) names << c.description();
   return names;
