@@ -5,7 +5,7 @@ set(TARNWICK_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fn
 
 function(tarnwick_flags target)
   target_compile_options(${target} PRIVATE ${TARNWICK_WARNINGS})
-  target_compile_definitions(${target} PRIVATE QT_NO_FOREACH QT_MESSAGELOGCONTEXT)
+  target_compile_definitions(${target} PRIVATE QT_NO_FOREACH)
   if(TARNWICK_SANITIZE)
     target_compile_options(${target} PRIVATE ${TARNWICK_SANITIZERS})
     target_link_options(${target} PRIVATE ${TARNWICK_SANITIZERS})
