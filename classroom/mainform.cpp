@@ -22,6 +22,8 @@
 #include <QDebug>
 #include <QIcon>
 #include <QStandardItemModel>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <memory>
 
@@ -85,6 +87,7 @@ void MainForm::buildWidgets() {
   ui->labelRemoteVideo->setPixmap(QPixmap(QStringLiteral(":/res/Resources/teacher_video_idle.png")));
   ui->btnToggleRemoteVideo->setIcon(QIcon(kArrowUp));
   ui->btnToggleRemoteVideo->setToolTip(QStringLiteral("收起老师视频"));
+  ui->chatView->document()->setDocumentMargin(10);
   chat_ = new ClassChat(ui->chatView, ui->textEditChat, ui->btnSend, ui->widgetChatToolBar, this);
 }
 
@@ -449,6 +452,11 @@ void MainForm::beginLeaving() {
 }
 
 void MainForm::closeEvent(QCloseEvent *event) {
+  // Released already: a later close (the shell's, say) has nothing left to do.
+  if (closed_) {
+    event->accept();
+    return;
+  }
   if (!leaving_)
     beginLeaving();
   if (!notInRoom_) {

@@ -19,3 +19,16 @@ tarnwick_test(test_session_exit SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_e
               LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
 tarnwick_test(test_session_class SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_class.cpp
               LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
+
+# For looking at the window by eye (not a test).
+add_executable(classroom_gallery ${CMAKE_CURRENT_LIST_DIR}/classroom_gallery.cpp)
+target_link_libraries(classroom_gallery PRIVATE classroom_test_fixture)
+tarnwick_flags(classroom_gallery)
+set_target_properties(classroom_gallery PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# The same against the real local service and the scripted teacher, when they are built.
+if(TARGET tarnwick-local AND TARGET tarnwick-teacher)
+  tarnwick_test(test_session_local SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_local.cpp
+                LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
+  add_dependencies(test_session_local tarnwick-local tarnwick-teacher)
+endif()

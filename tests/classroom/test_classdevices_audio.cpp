@@ -13,6 +13,7 @@
 #include <QLoggingCategory>
 #include <QSignalSpy>
 #include <QTest>
+#include <QDateTime>
 
 namespace {
 
@@ -73,6 +74,7 @@ private slots:
   }
 
   void init() {
+    qWarning("DBG init");
     host().status = ClassDevices::kStatusListening;
     host().settings = {{QStringLiteral("mic"), 0}, {QStringLiteral("speaker"), 0}};
     host().helper = helper.get();
@@ -94,6 +96,18 @@ private slots:
     DeviceClass::closeTips();
   }
 
+  void experiment() {
+    ilive::Vector<ilive::Pair<ilive::String, ilive::String>> sp;
+    GetILive()->getSpeakerList(sp);
+    for (int i = 0; i < 8; ++i) {
+      qWarning("DBG close call at %lld", QDateTime::currentMSecsSinceEpoch() % 100000);
+      GetILive()->closeSpeaker();
+      QTest::qWait(500);
+      qWarning("DBG open call at %lld", QDateTime::currentMSecsSinceEpoch() % 100000);
+      GetILive()->openSpeaker(sp[0].first.c_str());
+      QTest::qWait(1500);
+    }
+  }
   void speakerChangeWhileListeningReopensLater() {
     QElapsedTimer clock;
     clock.start();
