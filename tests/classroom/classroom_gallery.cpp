@@ -1,7 +1,9 @@
 // Shows the classroom window in a real class on an in-process hub, for looking at it by eye:
-//   classroom_gallery waiting|seated|stage|packet [seconds]
+//   classroom_gallery waiting|seated|stage|packet [seconds [screenshot.png]]
 // "waiting": the teacher is not in the room yet; "seated": in class, listening, with some chat
-// and members; "stage": called on stage by the teacher (bubble up); "packet": a reward arrives.
+// and members; "stage": called on stage with the camera by the teacher (bubble up); "packet": a
+// reward arrives. With a file name the whole screen is saved there once the state is reached
+// (bubbles and pop-ups included) and the program ends.
 
 #include "classfixture.h"
 
@@ -9,6 +11,8 @@
 #include "widgets/housefont.h"
 
 #include <QApplication>
+#include <QPixmap>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -40,8 +44,9 @@ int main(int argc, char **argv) {
   const QString what = argc > 1 ? QString::fromLatin1(argv[1]) : QStringLiteral("seated");
   const int seconds = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 8;
 
+  const QString shot = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+
   ClassWorld world;
-  world.shell.settings.insert("disable_camera", 1);
   if (what == QLatin1String("waiting")) {
     world.backend.answer("live-service/teacher_in_room", FakeBackend::ok({{"result", "false"}}));
     world.open()->onBtnLogin();
@@ -58,6 +63,11 @@ int main(int argc, char **argv) {
   }
   if (world.window)
     world.window->move(0, 0);
+  if (!shot.isEmpty()) {
+    QTest::qWait(seconds * 1000);
+    QGuiApplication::primaryScreen()->grabWindow(0).copy(0, 0, 1434, 829).save(shot);
+    return 0;
+  }
   QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
   return app.exec();
 }
