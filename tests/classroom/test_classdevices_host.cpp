@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QPointer>
-#include <QDateTime>
 #include <QTest>
 
 namespace {
@@ -117,7 +116,6 @@ bool DeviceClass::start(QString *why) {
 void DeviceClass::onDeviceOp(ilive::DeviceOperation op, int32_t result, void *data) {
   auto *self = static_cast<DeviceClass *>(data);
   self->deviceOps.append(qMakePair(int(op), int(result)));
-  qWarning("DBG op %d/%d at %lld", int(op), int(result), QDateTime::currentMSecsSinceEpoch() % 100000);
   self->devices->onDeviceOperation(int(op), int(result));
 }
 
