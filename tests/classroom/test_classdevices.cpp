@@ -104,16 +104,6 @@ private slots:
     QVERIFY(cls->deviceOps.isEmpty());
   }
 
-  void cameraWithinTheListOpensWithoutTip() {
-    QTest::qWait(kTipGuardMs);
-    chooseTestPatternCamera();
-    QVERIFY(devices().openCamera());
-    QTRY_VERIFY(sawOp(ilive::DEVICE_OP_OPEN_CAMERA));
-    QVERIFY(DeviceClass::tips(kCameraTip).isEmpty());
-    // Camera reports are not the toolbar's business.
-    QCOMPARE(host().reapplied, 0);
-  }
-
   void deviceReports_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("result");
@@ -162,22 +152,6 @@ private slots:
     devices().onQuality(0, 0);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     QCOMPARE(host().network, (QList<bool>{true, false, false, true}));
-  }
-
-  void volumes() {
-    // Volume-only changes and the sliders reach the SDK as given.
-    devices().setMicVol(0, 23);
-    QCOMPARE(int(GetILive()->getMicVolume()), 23);
-    QCOMPARE(toolBar().micVolume(), 23);
-    devices().setSpeakerVol(0, 77);
-    QCOMPARE(int(GetILive()->getSpeakerVolume()), 77);
-    QCOMPARE(toolBar().speakerVolume(), 77);
-    devices().onHsMicVol(100);
-    devices().onHsSpeakerVol(0);
-    QCOMPARE(int(GetILive()->getMicVolume()), 100);
-    QCOMPARE(int(GetILive()->getSpeakerVolume()), 0);
-    QVERIFY(devices().pendingOperations().isEmpty());
-    QVERIFY(!cls->delayTimer.isActive());
   }
 
   void initialVolumesComeFromReloadedSettings() {

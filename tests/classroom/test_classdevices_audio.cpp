@@ -133,13 +133,6 @@ private slots:
     QCOMPARE(int(GetILive()->getMicVolume()), 52);
   }
 
-  void micChangeWhileListeningLeavesTheMicrophone() {
-    devices().setMic(0, 20);
-    QTest::qWait(800);
-    QVERIFY(ops().isEmpty());
-    QCOMPARE(int(GetILive()->getMicVolume()), 20);
-  }
-
   void twoChangesWithinTheDelayRunInOrderOnOneFiring() {
     host().status = ClassDevices::kStatusOnStage;
     QSignalSpy firings(&cls->delayTimer, &QTimer::timeout);
@@ -184,14 +177,13 @@ private slots:
     QVERIFY(helper->currentInput());
     QCOMPARE(qRound(helper->currentInput()->volume() * 100), 30);
     QCOMPARE(qRound(helper->currentOutput()->volume() * 100), 70);
-    QCOMPARE(helper->currentFormat(), AudioHelper::micTestFormat());
     devices().stopMicTest();
     QVERIFY(!helper->currentInput());
 
     devices().speakerTest(0, 80);
     QVERIFY(helper->currentOutput());
     QCOMPARE(qRound(helper->currentOutput()->volume() * 100), 80);
-    QTRY_VERIFY(helper->currentOutput()->processedUSecs() > 0); // the test tune is there
+    QTRY_VERIFY(helper->currentOutput()->processedUSecs() > 0); // the test tune was found
     devices().stopSpeakerTest();
     QVERIFY(!helper->currentOutput());
   }
