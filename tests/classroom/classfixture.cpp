@@ -1,5 +1,6 @@
 #include "classfixture.h"
 
+#include "classroom/livecalls.h"
 #include "core/deployment.h"
 #include "core/processwindows.h"
 #include "sdk/inproc/inprocesstransport.h"
@@ -289,6 +290,9 @@ MainForm *ClassWorld::open(const QString &lineType) {
   form->show();
   window = form;
   shell.classroom = form;
+  auto count = [this] { ++logoutAnswers; };
+  QObject::connect(form->liveCalls(), &LiveCalls::logoutSucceeded, form, count);
+  QObject::connect(form->liveCalls(), &LiveCalls::logoutFailed, form, count);
   return form;
 }
 
@@ -300,7 +304,13 @@ bool ClassWorld::enter() {
          QTest::qWaitFor([this] { return !teacher->commands(2112).isEmpty(); }, 5000);
 }
 
-void ClassWorld::destroyWindow() { delete window.data(); }
+void ClassWorld::destroyWindow() {
+  // The SDK must not be released while the window's sign-out is still under way.
+  if (window && window->isClosed())
+    if (!QTest::qWaitFor([this] { return logoutAnswers > 0; }, 3000))
+      qWarning("the classroom's sign-out was not answered");
+  delete window.data();
+}
 
 void ClassWorld::dropHub() {
   teacher.reset();

@@ -156,6 +156,7 @@ public:
   FakeShell shell;
   BoxWatch boxes;
   QPointer<MainForm> window;
+  int logoutAnswers = 0; // the window's sign-out answered (either way)
   int testPatternCamera = 0;
   int microphone = 0;
 };

@@ -61,9 +61,12 @@ DeviceClass::DeviceClass() : toolBar(std::make_unique<QtLiveToolBar>()) {
 
 DeviceClass::~DeviceClass() {
   closeTips();
+  // The SDK's release must not meet a close still running on its media thread.
+  const int mark = deviceOps.size();
   GetILive()->closeCamera();
   GetILive()->closeMic();
   GetILive()->closeSpeaker();
+  (void)QTest::qWaitFor([&] { return deviceOps.indexOf(qMakePair(int(ilive::DEVICE_OP_CLOSE_SPEAKER), 0), mark) >= 0; }, 10000);
   if (hub_) {
     sdkCall([](Answer *a) { GetILive()->quitRoom(&onSucc, &onErr, a); });
     sdkCall([](Answer *a) { GetILive()->logout(&onSucc, &onErr, a); });

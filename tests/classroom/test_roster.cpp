@@ -54,15 +54,6 @@ private slots:
     roster_.reset();
   }
 
-  void tableShowsOnlyTheName() {
-    QCOMPARE(roster_->model()->columnCount(), 13);
-    roster_->applyFullRoster({member("a", "甲")});
-    for (int c = 0; c < MemberRoster::ColumnCount; ++c)
-      QCOMPARE(view_->isColumnHidden(c), c != MemberRoster::ColName);
-    QCOMPARE(view_->columnWidth(MemberRoster::ColName), 250);
-    QCOMPARE(view_->editTriggers(), QAbstractItemView::NoEditTriggers);
-  }
-
   void fullAnswerFillsEveryColumn() {
     QVariantMap m = member("t1", "王老师(离线)", "1", 4);
     roster_->applyFullRoster({m});

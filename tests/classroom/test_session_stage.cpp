@@ -206,18 +206,6 @@ private slots:
     QVERIFY(w->chat()->shownLines().contains(QStringLiteral("系统消息:你获得了老师的红包")));
   }
 
-  void rewardForAnotherStudentAndAMemo() {
-    MainForm *w = window();
-    world_->teacherSays(2102, QStringLiteral(
-        R"({"type":"102","amount":3,"receiver":"stu_1002","receiver_name":"小红",)"
-        R"("message":"[receiver_name]获得了老师的红包","memo":""})"), true);
-    QTRY_VERIFY(w->chat()->shownLines().contains(QStringLiteral("系统消息:小红获得了老师的红包")));
-    QVERIFY(w->findChild<QtRedPacket *>() != nullptr);
-    world_->teacherSays(2101, QStringLiteral(R"({"type":"7","memo":"老师表扬了小红"})"), true);
-    QTRY_VERIFY(w->chat()->shownLines().contains(QStringLiteral("系统消息:老师表扬了小红")));
-    QCOMPARE(w->findChildren<QtRedPacket *>().size(), 1);
-  }
-
   void raisingTheHandTellsTheTeacher() {
     window()->toolBar()->superButton()->btnCircleClicked();
     QTRY_COMPARE(teacher()->commands(2054).size(), 1);
