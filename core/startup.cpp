@@ -5,6 +5,7 @@
 #include "core/crashreporter.h"
 #include "core/log.h"
 #include "core/processwindows.h"
+#include "core/quitonsignal.h"
 #include "widgets/housefont.h"
 
 #include <QApplication>
@@ -44,6 +45,7 @@ int runEventLoop(int &argc, char **argv, const FirstWindowFactory &makeFirstWind
   QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings, true);
   qDebug().noquote() << QStringLiteral("cachePath:") << browserCachePath();
 
+  QuitOnSignal quitOnSignal;
   showFirstWindow(makeFirstWindow);
   const int code = app->exec();
 

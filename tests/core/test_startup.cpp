@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -42,10 +43,18 @@ Run runProgram(const QStringList &args, const QString &workingDir, const QString
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
   env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   p.setProcessEnvironment(env);
   p.setWorkingDirectory(workingDir);
   p.start(exe, args);
+  // The program runs until the session stops it: once start-up has shown the login window,
+  // ask it to stop as a desktop session would.
+  QElapsedTimer waited;
+  waited.start();
+  while (p.state() != QProcess::NotRunning && waited.elapsed() < 60000 &&
+         !readLog(folder.path()).join(QLatin1Char('\n')).contains(QStringLiteral("cachePath:")))
+    QTest::qWait(100);
+  QTest::qWait(1000);
+  p.terminate();
   if (!p.waitForFinished(60000)) {
     p.kill();
     p.waitForFinished();
@@ -57,13 +66,13 @@ Run runProgram(const QStringList &args, const QString &workingDir, const QString
 }
 
 const QRegularExpression kDebugLine(
-    QStringLiteral("^\\(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\) Debug: File:\\(.*\\) Line:\\(\\d+\\) (.*)$"));
+    QStringLiteral("^\\(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\) (Debug|Info|Warning|Critical): File:\\(.*\\) Line:\\(\\d+\\) (.*)$"));
 
 QStringList messages(const Run &run) {
   QStringList out;
   for (const QString &line : run.lines) {
     const auto m = kDebugLine.match(line);
-    out << (m.hasMatch() ? m.captured(1) : QStringLiteral("<malformed> ") + line);
+    out << (m.hasMatch() ? m.captured(2) : QStringLiteral("<malformed> ") + line);
   }
   return out;
 }
@@ -84,6 +93,8 @@ private slots:
     QCOMPARE(texts.first(), arg); // the first line of the run
     QVERIFY(!texts.join(QLatin1Char('\n')).contains(QStringLiteral("second")));
     QVERIFY(!texts.join(QLatin1Char('\n')).contains(QStringLiteral("<malformed>")));
+    QVERIFY2(texts.contains(QStringLiteral("startup: signal 15, leaving the event loop")),
+             qPrintable(texts.join('\n')));
   }
 
   void withoutArgumentOnlyTheProgramsOwnLines() {
