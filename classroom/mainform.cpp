@@ -21,6 +21,7 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QStandardItemModel>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -130,6 +131,7 @@ void MainForm::connectSignals() {
   connect(this, &MainForm::receiveMessage, this, &MainForm::OnReceiveMessage);
   connect(ui->btnToggleRemoteVideo, &QPushButton::clicked, this, &MainForm::onToggleRemoteVideo);
   connect(ui->btnSend, &QPushButton::clicked, this, &MainForm::onBtnSendMessage);
+  ui->textEditChat->installEventFilter(this);
   connect(ui->btnTabChat, &QPushButton::clicked, this, &MainForm::showMessageView);
   connect(ui->btnTabMembers, &QPushButton::clicked, this, &MainForm::showMemberView);
 
@@ -667,6 +669,18 @@ void MainForm::onBtnSendMessage() { chat_->send(status_, userName_); }
 
 int MainForm::getMessageLength(QVariantMap &message) const {
   return ClassChat::messageLength(message);
+}
+
+bool MainForm::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == ui->textEditChat && event->type() == QEvent::KeyPress) {
+    auto *key = static_cast<QKeyEvent *>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enter && !(key->modifiers() & Qt::ShiftModifier)) {
+      onBtnSendMessage();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void MainForm::showMessageView() {

@@ -154,6 +154,8 @@ public slots:
 
 protected:
   void closeEvent(QCloseEvent *event) override;
+  // Enter and Return in the chat input send, as the send button does (Shift+Enter: new line).
+  bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
   void onLiveLoginSucceeded();

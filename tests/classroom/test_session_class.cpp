@@ -4,9 +4,12 @@
 
 #include "classroom/classchat.h"
 #include "classroom/memberroster.h"
+#include "core/jsonhelpers.h"
 
 #include <QDateTime>
 #include <QTest>
+#include <QTextEdit>
+#include <algorithm>
 #include <QTimer>
 
 using namespace classtest;
@@ -109,6 +112,35 @@ private slots:
     world_->teacherSays(2056, QStringLiteral(R"({"name":"王老师","type":"message","contents":[{"type":"text","value":"你好"}]})"), true);
     QTRY_COMPARE(w->chat()->shownLines().size(), 2);
     QCOMPARE(w->chat()->shownLines().at(1), QStringLiteral("王老师:你好"));
+  }
+
+  void sendingChatTwiceOverAndTheLengthLimit() {
+    QVERIFY(world_->enter());
+    MainForm *w = window();
+    auto *input = w->findChild<QTextEdit *>("textEditChat");
+    input->setFocus();
+    input->setPlainText(QStringLiteral("老师，我明白了"));
+    QTest::keyClick(input, Qt::Key_Return);
+    QTRY_COMPARE(world_->teacher->commands(2056).size(), 1);
+    const QVariantMap page = jsonToMap(world_->teacher->commands(2056).at(0).actionParam);
+    QCOMPARE(page.value("name").toString(), kStudentName);
+    QCOMPARE(page.value("contents").toList().at(0).toMap().value("value").toString(),
+             QStringLiteral("老师，我明白了"));
+    QTRY_VERIFY(std::any_of(world_->teacher->messages().cbegin(), world_->teacher->messages().cend(),
+                            [](const hubproto::ImMessage &m) {
+                              return m.elems.size() == 1 && m.elems.at(0).kind == hubproto::Element::Text &&
+                                     m.elems.at(0).text == QStringLiteral("老师，我明白了");
+                            }));
+    QCOMPARE(w->chat()->shownLines().last(), kStudentName + QStringLiteral(":老师，我明白了"));
+    QVERIFY(input->toPlainText().isEmpty());
+
+    input->setPlainText(QString(501, QLatin1Char('x')));
+    w->onBtnSendMessage();
+    QCOMPARE(w->chat()->shownLines().last(), QStringLiteral("系统消息:发送消息内容超长，请分条发送。"));
+    QCOMPARE(input->toPlainText().size(), 501);
+    input->setPlainText(QString(500, QLatin1Char('y')));
+    w->onBtnSendMessage();
+    QTRY_COMPARE(world_->teacher->commands(2056).size(), 2);
   }
 };
 
