@@ -444,6 +444,10 @@ void BrowserWindow::connectStore() {
 
 AudioHelper *BrowserWindow::audioHelper() const { return devices_->helper(); }
 
+void BrowserWindow::setNetGood() { titleBar_->setNetGood(); }
+
+void BrowserWindow::setNetBad() { titleBar_->setNetBad(); }
+
 void BrowserWindow::loadPassword(QString &phone, QString &password) {
   store_->loadPassword(phone, password);
 }

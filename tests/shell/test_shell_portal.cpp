@@ -3,6 +3,7 @@
 // bridge, the class guards and the line-type question, downloads and the bridge itself.
 // One process and one signed-in shell serve every case, in the order below.
 
+#include "av/audiohelper.h"
 #include "boxdriver.h"
 #include "fakeclassroom.h"
 #include "scratchenv.h"
@@ -264,6 +265,21 @@ private slots:
     // Back becomes possible within a second.
     auto *back = shell->titleBar()->findChild<QPushButton *>(QStringLiteral("btnBack"));
     QTRY_VERIFY_WITH_TIMEOUT(back->isEnabled(), 2500);
+  }
+
+  // The classroom sits below the shell and reaches these only by name.
+  void classroomReachesTheShellByName() {
+    QVERIFY(QMetaObject::invokeMethod(shell, "loadSetting")); // makes the audio helper
+    AudioHelper *helper = nullptr;
+    QVERIFY(QMetaObject::invokeMethod(shell, "audioHelper", Q_RETURN_ARG(AudioHelper *, helper)));
+    QCOMPARE(helper, shell->audioHelper());
+    QVERIFY(helper);
+    auto *net = shell->titleBar()->findChild<QLabel *>(QStringLiteral("labelNetStatus"));
+    QVERIFY(net);
+    QVERIFY(QMetaObject::invokeMethod(shell, "setNetBad"));
+    QCOMPARE(net->toolTip(), QStringLiteral("网络糟糕"));
+    QVERIFY(QMetaObject::invokeMethod(shell, "setNetGood"));
+    QCOMPARE(net->toolTip(), QStringLiteral("网络良好"));
   }
 
   void windowButtonsFollowTheWindowState() {
