@@ -357,10 +357,12 @@ void LiveSession::dropClient() {
   imbridge::setSender({});
   m_user.clear();
   m_inRoom = false;
-  if (m_client) {
-    m_client->close();
-    m_client->deleteLater();
-    m_client = nullptr;
+  // close() answers the pending requests at once; their callbacks see the client already gone.
+  sdk::HubClient *client = m_client;
+  m_client = nullptr;
+  if (client) {
+    client->close();
+    client->deleteLater();
   }
 }
 

@@ -1,48 +1,52 @@
 #include "sdk/live/speakeroutput.h"
 
-#include "sdk/live/devicecatalog.h"
+#include "sdk/live/speakerstream.h"
 
-#include <QAudioOutput>
+#include <algorithm>
 
 namespace ilivesdk {
 
 SpeakerOutput::SpeakerOutput(QObject *parent) : QObject(parent) {}
 
-SpeakerOutput::~SpeakerOutput() { stop(); }
+SpeakerOutput::~SpeakerOutput() {
+  stop();
+  m_ending.clear();
+}
 
 bool SpeakerOutput::start(const QAudioDeviceInfo &device, int volume) {
   stop();
-  const QAudioFormat format = voiceFormat();
-  if (device.isNull() || !device.isFormatSupported(format))
-    return false;
-  m_output = std::make_unique<QAudioOutput>(device, format);
-  m_output->setBufferSize(format.bytesForDuration(100000)); // 100 ms keeps the delay short
-  m_output->setVolume(qBound(0, volume, 100) / 100.0);
-  m_mixer.clear();
-  m_output->start(&m_mixer);
-  if (m_output->error() != QAudio::NoError) {
-    stop();
+  auto stream = std::make_unique<SpeakerStream>();
+  if (!stream->start(device, volume)) {
+    stream->end();
+    m_ending.push_back(std::move(stream));
     return false;
   }
+  m_stream = std::move(stream);
   return true;
 }
 
 void SpeakerOutput::stop() {
-  if (m_output) {
-    m_output->stop();
-    m_output.reset();
+  if (m_stream) {
+    m_stream->end();
+    m_ending.push_back(std::move(m_stream));
   }
-  m_mixer.clear();
+  forgetEnded();
+}
+
+void SpeakerOutput::forgetEnded() {
+  m_ending.erase(std::remove_if(m_ending.begin(), m_ending.end(),
+                                [](const std::unique_ptr<SpeakerStream> &s) { return s->isGone(); }),
+                 m_ending.end());
 }
 
 void SpeakerOutput::setVolume(int volume) {
-  if (m_output)
-    m_output->setVolume(qBound(0, volume, 100) / 100.0);
+  if (m_stream)
+    m_stream->setVolume(volume);
 }
 
 void SpeakerOutput::play(const QByteArray &owner, const QByteArray &pcm) {
-  if (m_output)
-    m_mixer.push(owner, pcm);
+  if (m_stream)
+    m_stream->push(owner, pcm);
 }
 
 } // namespace ilivesdk

@@ -4,7 +4,9 @@
 #include "sdkfixture.h"
 
 #include "sdk/inproc/inprocesstransport.h"
+#include "sdk/live/devicecatalog.h"
 #include "sdk/live/ilive.h"
+#include "sdk/live/speakeroutput.h"
 #include "service/hub/hub.h"
 
 #include <QtTest>
@@ -20,6 +22,23 @@ private:
     rec.reset();
     fn();
     return rec.wait();
+  }
+
+  static QByteArray firstSpeaker() {
+    Vector<Pair<String, String>> speakers;
+    GetILive()->getSpeakerList(speakers);
+    return speakers.empty() ? QByteArray() : QByteArray(speakers[0].first.c_str());
+  }
+
+  // Opens the speaker and lets it play a while (it plays silence whenever nobody speaks).
+  bool openPlayingSpeaker(const QByteArray &id) {
+    rec.deviceOps.clear();
+    if (GetILive()->openSpeaker(id.constData()) != 0)
+      return false;
+    if (!QTest::qWaitFor([this] { return !rec.deviceOps.isEmpty(); }, 5000))
+      return false;
+    QTest::qWait(300);
+    return rec.deviceOps.first() == qMakePair(int(DEVICE_OP_OPEN_SPEAKER), 0);
   }
 
 private slots:
@@ -49,6 +68,64 @@ private slots:
     QTRY_VERIFY(rec.deviceOps.contains(qMakePair(int(DEVICE_OP_CLOSE_MIC), 0)));
     QTRY_VERIFY(rec.deviceOps.contains(qMakePair(int(DEVICE_OP_CLOSE_SPEAKER), 0)));
     QVERIFY(rec.callbacksOnGui);
+  }
+
+  // Stopping must neither run other jobs of the thread inside it nor leave the output half open.
+  void speakerStopsWithoutRunningOtherJobs() {
+    const QAudioDeviceInfo device = ilivesdk::audioDevice(QAudio::AudioOutput, QString::fromUtf8(firstSpeaker()));
+    if (device.isNull())
+      QSKIP("no speaker: run under scripts/test.sh");
+    ilivesdk::SpeakerOutput speaker;
+    QVERIFY(speaker.start(device, 80));
+    QTest::qWait(300);
+    bool ran = false;
+    QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
+    speaker.stop();
+    QVERIFY(!ran);
+    QVERIFY(!speaker.isRunning());
+    QVERIFY(speaker.start(device, 80));
+    QVERIFY(speaker.isRunning());
+    QTRY_VERIFY(ran);
+    QTest::qWait(300);
+    speaker.stop();
+    QVERIFY(speaker.start(device, 80));
+    QVERIFY(speaker.isRunning());
+  }
+
+  // A late close must not undo the open that followed it.
+  void speakerReportsComeInTheOrderOfTheCalls() {
+    const QByteArray id = firstSpeaker();
+    if (id.isEmpty())
+      QSKIP("no speaker: run under scripts/test.sh");
+    QVERIFY(openPlayingSpeaker(id));
+    QCOMPARE(GetILive()->closeSpeaker(), 0);
+    QTest::qWait(500);
+    QCOMPARE(GetILive()->openSpeaker(id.constData()), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(rec.deviceOps.size() >= 3, 5000);
+    QTest::qWait(200); // nothing further may come
+    const QList<QPair<int, int>> expected{
+        {DEVICE_OP_OPEN_SPEAKER, 0}, {DEVICE_OP_CLOSE_SPEAKER, 0}, {DEVICE_OP_OPEN_SPEAKER, 0}};
+    QCOMPARE(rec.deviceOps, expected);
+    QCOMPARE(GetILive()->closeSpeaker(), 0);
+    QTRY_COMPARE(rec.deviceOps.size(), 4);
+  }
+
+  void releaseRightAfterClosingThePlayingSpeaker() {
+    const QByteArray id = firstSpeaker();
+    if (id.isEmpty())
+      QSKIP("no speaker: run under scripts/test.sh");
+    QVERIFY(openPlayingSpeaker(id));
+    QCOMPARE(GetILive()->closeSpeaker(), 0);
+    QTest::qWait(300); // the close has begun on the media thread
+    GetILive()->release(nullptr, nullptr, nullptr);
+    QTRY_COMPARE(rec.deviceOps.size(), 2);
+    QCOMPARE(rec.deviceOps.last(), qMakePair(int(DEVICE_OP_CLOSE_SPEAKER), 0));
+    QCOMPARE(GetILive()->closeSpeaker(), int(ERR_NOT_INITIALISED));
+    // Ready again after a new init, with the same speaker.
+    QCOMPARE(GetILive()->init(1, 2, true), 0);
+    QVERIFY(openPlayingSpeaker(id));
+    QCOMPARE(GetILive()->closeSpeaker(), 0);
+    QTRY_COMPARE(rec.deviceOps.size(), 2);
   }
 
   void voiceReachesTheTeacherWhileOnStage() {

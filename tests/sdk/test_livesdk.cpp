@@ -408,6 +408,28 @@ private slots:
     QCOMPARE(rec.answer.code, int(ERR_NOT_IN_ROOM));
   }
 
+  // Release closes the link under calls still waiting for the hub: each is answered, and the SDK
+  // can be started again afterwards.
+  void releaseAnswersASignInOrOutStillPending() {
+    QVERIFY(studentLogin(testSig(kStudent)));
+    rec.reset();
+    sdk()->logout(Recorder::succ, Recorder::err, &rec);
+    sdk()->release(nullptr, nullptr, nullptr);
+    QVERIFY(rec.wait());
+    QVERIFY(rec.answer.ok); // signed out either way
+    QCOMPARE(sdk()->init(1400000000, 36862, true), 0);
+    rec.reset();
+    const QByteArray user = kStudent.toUtf8();
+    const QByteArray sig = testSig(kStudent).toUtf8();
+    sdk()->login(user.constData(), sig.constData(), Recorder::succ, Recorder::err, &rec);
+    sdk()->release(nullptr, nullptr, nullptr);
+    QVERIFY(rec.wait());
+    QCOMPARE(rec.answer.code, int(ERR_CONNECTION_LOST));
+    QCOMPARE(sdk()->init(1400000000, 36862, true), 0);
+    QVERIFY(studentLogin(testSig(kStudent)));
+    QVERIFY(rec.answer.ok);
+  }
+
   void qualityIsReportedWhileInTheRoom() {
     QVERIFY(studentLogin(testSig(kStudent)));
     QVERIFY(studentJoin());
