@@ -87,7 +87,8 @@ void TestPopSlider::showTimerEmitsAfterDelay() {
   clock.start();
   s.requestShow();
   QVERIFY(shown.wait(3000));
-  QVERIFY(clock.elapsed() >= 490);
+  // Coarse timers may fire up to 5 % early.
+  QVERIFY2(clock.elapsed() >= 470, qPrintable(QString::number(clock.elapsed())));
   QCOMPARE(shown.count(), 1);
   // Showing is the owner's business: the slider only asks.
   QVERIFY(!s.isVisible());
