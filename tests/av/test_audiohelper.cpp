@@ -2,6 +2,7 @@
 
 #include <QAudioInput>
 #include <QAudioOutput>
+#include <QCoreApplication>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -15,12 +16,16 @@ const QString kSink = QStringLiteral("tarnwick_sink");
 const QString kSource = QStringLiteral("tarnwick_source");
 const QString kMelody = QStringLiteral(":/res/Resources/mozart.wav");
 
-// Streams the sound server has open: "sink-inputs" (playing) or "source-outputs" (recording).
+// Streams this process has open on the sound server: "sink-inputs" (playing) or
+// "source-outputs" (recording). Other tests share the server, so streams are told apart by
+// the process that opened them.
 int serverStreams(const char *kind) {
   QProcess pactl;
-  pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QLatin1String(kind)});
+  pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QLatin1String(kind)});
   if (!pactl.waitForFinished(5000) || pactl.exitCode() != 0) return -1;
-  return pactl.readAllStandardOutput().count('\n');
+  const QByteArray mine =
+      "application.process.id = \"" + QByteArray::number(QCoreApplication::applicationPid()) + '"';
+  return pactl.readAllStandardOutput().count(mine);
 }
 
 int playing() { return serverStreams("sink-inputs"); }
