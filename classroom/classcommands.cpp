@@ -52,7 +52,7 @@ void ClassCommands::dispatch(const QString &sender, int userAction, const QStrin
     memberEntered(sender, param);
     break;
   case 2:
-    if (target_->sessionStatus() != 1)
+    if (target_->sessionStatus() != ClassStatus::SignedIn)
       target_->teacherLeft();
     break;
   case 6:
@@ -63,7 +63,7 @@ void ClassCommands::dispatch(const QString &sender, int userAction, const QStrin
       target_->goOnStage();
     break;
   case 2050:
-    if (target_->sessionStatus() == 3 && param == target_->userId())
+    if (target_->sessionStatus() == ClassStatus::OnStage && param == target_->userId())
       target_->goOffStage();
     break;
   case 2051:

@@ -4,6 +4,7 @@
 // are ignored from anyone else; unknown codes are ignored.
 
 #include "classroom/chatpermission.h"
+#include "classroom/classstatus.h"
 
 #include <QString>
 #include <cstdint>
@@ -13,7 +14,7 @@ public:
   virtual ~ClassCommandTarget() = default;
   virtual QString userId() const = 0;
   virtual QString masterId() const = 0;
-  virtual int sessionStatus() const = 0;
+  virtual ClassStatus sessionStatus() const = 0;
 
   virtual void welcomeMember(const QString &name) = 0;           // 1 with a name
   virtual void queueWelcome(const QString &senderId) = 0;        // 1 without one

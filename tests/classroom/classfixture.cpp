@@ -179,9 +179,7 @@ int FakeShell::leaveClass(bool ask) {
   calls << QStringLiteral("leaveClass(%1)").arg(ask ? "true" : "false");
   if (!classroom)
     return 0;
-  bool leaving = false;
-  QMetaObject::invokeMethod(classroom, "isLeaving", Q_RETURN_ARG(bool, leaving));
-  if (leaving)
+  if (classroom->isLeaving())
     return -1;
   classroom->hide();
   classroom->close();
@@ -283,7 +281,7 @@ ClassWorld::~ClassWorld() {
 }
 
 MainForm *ClassWorld::open(const QString &lineType) {
-  auto *form = new MainForm(lineType, nullptr);
+  auto *form = new MainForm(lineType, nullptr, &shell);
   form->setToken(kToken);
   form->setRoomId(int(kRoom));
   form->setMasterId(kTeacherId);

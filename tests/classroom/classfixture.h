@@ -89,7 +89,7 @@ private:
 };
 
 // The shell window as the classroom sees it.
-class FakeShell : public QWidget {
+class FakeShell : public QWidget, public ClassroomShell {
   Q_OBJECT
 public:
   FakeShell();
@@ -97,15 +97,16 @@ public:
 
   QVariantMap settings;
   QStringList calls; // "leaveClass(false)", "setMyName(...)", "loadSetting", "setNetGood", ...
-  QPointer<QWidget> classroom;
+  QPointer<MainForm> classroom;
   std::function<void()> onSetMyName; // runs inside setMyName, when set
 
-  Q_INVOKABLE int leaveClass(bool ask);
-  Q_INVOKABLE void setMyName(const QString &name);
-  Q_INVOKABLE void loadSetting();
-  Q_INVOKABLE QVariantMap currentSettings() const { return settings; }
-  Q_INVOKABLE void setNetGood();
-  Q_INVOKABLE void setNetBad();
+  int leaveClass(bool ask) override;
+  void setMyName(const QString &name) override;
+  void loadSetting() override;
+  QVariantMap currentSettings() const override { return settings; }
+  AudioHelper *audioHelper() const override { return nullptr; }
+  void setNetGood() override;
+  void setNetBad() override;
 };
 
 // Answers every yes/no question with `yes` while it lives; lists the information boxes.

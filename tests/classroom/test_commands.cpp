@@ -17,7 +17,7 @@ struct Target : ClassCommandTarget {
   QStringList log;
   QString userId() const override { return kMe; }
   QString masterId() const override { return kTeacher; }
-  int sessionStatus() const override { return status; }
+  ClassStatus sessionStatus() const override { return ClassStatus(status); }
   void welcomeMember(const QString &name) override { log << "welcome " + name; }
   void queueWelcome(const QString &senderId) override { log << "queue " + senderId; }
   void teacherLeft() override { log << "teacherLeft"; }
