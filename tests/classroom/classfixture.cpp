@@ -3,6 +3,8 @@
 #include "classroom/livecalls.h"
 #include "core/deployment.h"
 #include "core/processwindows.h"
+#include "messaging/messagehook.h"
+#include "messaging/messagesink.h"
 #include "sdk/inproc/inprocesstransport.h"
 #include "sdk/live/ilive.h"
 #include "service/hub/hub.h"
@@ -177,6 +179,12 @@ FakeShell::~FakeShell() {
 // and closed (the window decides whether the close goes through).
 int FakeShell::leaveClass(bool ask) {
   calls << QStringLiteral("leaveClass(%1)").arg(ask ? "true" : "false");
+  if (!classroom && session) {
+    if (session->isLeaving())
+      return -1;
+    session->closeRequested();
+    return 0;
+  }
   if (!classroom)
     return 0;
   if (classroom->isLeaving())
@@ -272,6 +280,7 @@ ClassWorld::ClassWorld() : hub(std::make_unique<Hub>(kSecret)) {
 
 ClassWorld::~ClassWorld() {
   destroyWindow();
+  destroySession();
   GetILive()->release(nullptr, nullptr, nullptr);
   other.reset();
   teacher.reset();
@@ -308,6 +317,57 @@ void ClassWorld::destroyWindow() {
     if (!QTest::qWaitFor([this] { return logoutAnswers > 0; }, 3000))
       qWarning("the classroom's sign-out was not answered");
   delete window.data();
+}
+
+void MemoryView::OnReceiveMessage(QString sender, std::vector<LiveMessage> *msgs) {
+  std::unique_ptr<LiveMessageList> owned = MessageSink::take(msgs);
+  if (session)
+    session->receiveMessages(sender, std::move(owned));
+}
+
+ClassSession *ClassWorld::openSession(const QString &lineType) {
+  auto *s = new ClassSession(lineType, &shell, nullptr);
+  s->attach(&view, &view);
+  s->setToken(kToken);
+  s->setRoomId(int(kRoom));
+  s->setMasterId(kTeacherId);
+  view.session = s;
+  QObject::connect(&view, &MemoryView::receiveMessage, &view, &MemoryView::OnReceiveMessage,
+                   Qt::UniqueConnection);
+  MessageHook::install(&view);
+  // The window closes again once the room is left; here the session is asked directly.
+  QObject::connect(s, &ClassSession::closeWanted, s, [s] { s->closeRequested(); });
+  s->start();
+  session = s;
+  shell.session = s;
+  auto count = [this] { ++logoutAnswers; };
+  QObject::connect(s->liveCalls(), &LiveCalls::logoutSucceeded, s, count);
+  QObject::connect(s->liveCalls(), &LiveCalls::logoutFailed, s, count);
+  return s;
+}
+
+bool ClassWorld::enterSession() {
+  if (!session)
+    openSession();
+  session->login();
+  return waitSessionStatus(ClassStatus::Listening) &&
+         QTest::qWaitFor([this] { return !teacher->commands(2112).isEmpty(); }, 5000);
+}
+
+bool ClassWorld::waitSessionStatus(ClassStatus status, int timeoutMs) const {
+  return QTest::qWaitFor([&] { return session && session->classStatus() == status; }, timeoutMs);
+}
+
+void ClassWorld::destroySession() {
+  if (!session)
+    return;
+  if (session->isClosed())
+    if (!QTest::qWaitFor([this] { return logoutAnswers > 0; }, 3000))
+      qWarning("the session's sign-out was not answered");
+  MessageHook::uninstall();
+  MessageSink::dropPending(&view);
+  view.session = nullptr;
+  delete session.data();
 }
 
 void ClassWorld::dropHub() {

@@ -4,6 +4,9 @@
 // the classroom's calls, a stand-in shell window with the invokables the classroom calls, and
 // a driver for the message boxes.
 
+#include "classroom/classchatview.h"
+#include "classroom/classcontrols.h"
+#include "classroom/classsession.h"
 #include "classroom/mainform.h"
 #include "messaging/classcommand.h"
 #include "messaging/hubteacher.h"
@@ -98,6 +101,7 @@ public:
   QVariantMap settings;
   QStringList calls; // "leaveClass(false)", "setMyName(...)", "loadSetting", "setNetGood", ...
   QPointer<MainForm> classroom;
+  QPointer<ClassSession> session; // a session without a window: leaving closes it directly
   std::function<void()> onSetMyName; // runs inside setMyName, when set
 
   int leaveClass(bool ask) override;
@@ -107,6 +111,51 @@ public:
   AudioHelper *audioHelper() const override { return nullptr; }
   void setNetGood() override;
   void setNetBad() override;
+};
+
+// The window's side of a session without a window: chat column and controls in memory, and
+// the IM receiver that hands deliveries to the session.
+class MemoryView : public QObject, public ClassChatView, public ClassControls {
+  Q_OBJECT
+public:
+  ClassSession *session = nullptr;
+  bool allowed = true;
+  bool chatControls = false;
+  bool micEnabled = false;
+  bool speakerEnabled = false;
+  bool micOn = false;
+  bool speakerOn = false;
+  int micVol = 0;
+  int speakerVol = 0;
+  QStringList systemMessages;
+  QStringList stageMarks; // "onMic", "offStage", ...
+
+  bool chatAllowed() const override { return allowed; }
+  void setControlsEnabled(bool enabled) override { chatControls = enabled; }
+  void closeChat() override { allowed = chatControls = false; }
+  void openChat() override { allowed = chatControls = true; }
+  void addSystemMessage(const QString &text) override { systemMessages << text; }
+  void receiveChatCommand(const QString &, uint32_t) override {}
+  void receivePlain(const QString &, const QString &, const std::vector<LiveMessage> &) override {}
+  void setMicEnabled(bool enabled) override { micEnabled = enabled; }
+  void setSpeakerEnabled(bool enabled) override { speakerEnabled = enabled; }
+  void setMicOn(bool on) override { micOn = on; }
+  void setSpeakerOn(bool on) override { speakerOn = on; }
+  int micVolume() const override { return micVol; }
+  int speakerVolume() const override { return speakerVol; }
+  void setMicVolume(int value) override { micVol = value; }
+  void setSpeakerVolume(int value) override { speakerVol = value; }
+  void onMic() override { stageMarks << QStringLiteral("onMic"); }
+  void offMic() override { stageMarks << QStringLiteral("offMic"); }
+  void onStage() override { stageMarks << QStringLiteral("onStage"); }
+  void offStage() override { stageMarks << QStringLiteral("offStage"); }
+  void offCamera() override { stageMarks << QStringLiteral("offCamera"); }
+
+signals:
+  void receiveMessage(QString sender, std::vector<LiveMessage> *msgs);
+
+public slots:
+  void OnReceiveMessage(QString sender, std::vector<LiveMessage> *msgs);
 };
 
 // Answers every yes/no question with `yes` while it lives; lists the information boxes.
@@ -140,6 +189,13 @@ public:
   bool enter();
   // Deletes the window now (answers may be in flight).
   void destroyWindow();
+
+  // The session alone, as the window would set it up (token, room, teacher set).
+  ClassSession *openSession(const QString &lineType = QStringLiteral("normal"));
+  // The whole way in for the session alone (see enter).
+  bool enterSession();
+  bool waitSessionStatus(ClassStatus status, int timeoutMs = 5000) const;
+  void destroySession();
   // Deletes the hub: every connection to it is lost.
   void dropHub();
 
@@ -157,6 +213,8 @@ public:
   FakeShell shell;
   BoxWatch boxes;
   QPointer<MainForm> window;
+  QPointer<ClassSession> session;
+  MemoryView view;
   int logoutAnswers = 0; // the window's sign-out answered (either way)
   int testPatternCamera = 0;
   int microphone = 0;

@@ -1,5 +1,5 @@
-// A running class: the heartbeat and the teacher's display, the upload signature, roster
-// notices, welcome lines and chat from other kinds of clients.
+// A running class: roster notices, welcome lines and chat from other kinds of clients, and
+// sending chat. The heartbeat and the upload signature are the session's (test_classsession).
 #include "classfixture.h"
 
 #include "classroom/classchat.h"
@@ -26,45 +26,6 @@ class TestSessionClass : public QObject {
 private slots:
   void init() { world_ = std::make_unique<ClassWorld>(); }
   void cleanup() { world_.reset(); }
-
-  void heartbeatShowsTheScreenUntilTheTeacherChooses() {
-    QVERIFY(world_->enter());
-    MainForm *w = window();
-    w->onHeartBeatTimer();
-    QVERIFY(backend().waitFor("live-service/heartbeat", 1));
-    const QMap<QString, QString> beat = backend().calls("live-service/heartbeat").at(0).params;
-    QCOMPARE(beat.value("role"), QStringLiteral("0"));
-    QCOMPARE(beat.value("up"), QStringLiteral("0"));
-    QCOMPARE(beat.value("device"), QStringLiteral("PC2.0_510208_normal"));
-    QCOMPARE(w->currentDisplay(), QStringLiteral("Screen"));
-    QVERIFY(!area("layoutScreenShare")->isHidden());
-
-    world_->teacherSays(2057, QStringLiteral("WhiteBoard"), true);
-    QTRY_VERIFY(w->displayCommandSeen());
-    QVERIFY(!area("widgetWhiteBoard")->isHidden());
-    QVERIFY(area("layoutScreenShare")->isHidden());
-    w->onHeartBeatTimer();
-    QVERIFY(backend().waitFor("live-service/heartbeat", 2));
-    QCOMPARE(w->currentDisplay(), QStringLiteral("WhiteBoard"));
-  }
-
-  void signatureRenewedTenMinutesBeforeItsEnd() {
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
-    backend().answer("chat-service/cos_multi_effect_signature2",
-                     {FakeBackend::ok({{"signature", "s1"}, {"expired", now + 590}}),
-                      FakeBackend::ok({{"signature", "s2"}, {"expired", now + 3600}})});
-    QVERIFY(world_->enter());
-    MainForm *w = window();
-    QTRY_COMPARE(w->uploadSignature(), QStringLiteral("s1"));
-    // Ending within ten minutes: the next heartbeat asks for a new one.
-    w->onHeartBeatTimer();
-    QTRY_COMPARE(w->uploadSignature(), QStringLiteral("s2"));
-    QCOMPARE(w->signatureExpiry(), int(now + 3600));
-    w->onHeartBeatTimer();
-    QVERIFY(backend().waitFor("live-service/heartbeat", 2));
-    QTest::qWait(200);
-    QCOMPARE(backend().count("chat-service/cos_multi_effect_signature2"), 2);
-  }
 
   void rosterNoticesFetchWhatTheyMiss() {
     QVERIFY(world_->enter());

@@ -6,12 +6,14 @@
 #include "classroom/classdevices.h"
 #include "classroom/classstage.h"
 #include "classroom/livecalls.h"
+#include "messaging/messagesink.h"
 #include "service/hub/usersig.h"
 
 #include <QSignalSpy>
 #include <QJsonArray>
 #include <QTest>
 #include <QTimer>
+#include <thread>
 
 using namespace classtest;
 
@@ -162,6 +164,23 @@ private slots:
     // The connection ends with no window to tell.
     world_->dropHub();
     QTest::qWait(200);
+  }
+
+  // A delivery queued for the window when it goes never reaches a slot; its list is freed
+  // with the window all the same.
+  void messagesQueuedForAGoneWindowAreFreed() {
+    QVERIFY(world_->enter());
+    const int before = MessageSink::pendingCount();
+    MainForm *w = window();
+    std::thread([w] {
+      auto *msgs = new LiveMessageList(1);
+      msgs->front().type = LiveMessage::Text;
+      msgs->front().text = QStringLiteral("late");
+      MessageSink::emitReceiveMessage(w, kTeacherId, msgs);
+    }).join();
+    QCOMPARE(MessageSink::pendingCount(), before + 1);
+    world_->destroyWindow();
+    QCOMPARE(MessageSink::pendingCount(), before);
   }
 
   void answersOnTheWayInAfterTheWindowIsGone_data() {
