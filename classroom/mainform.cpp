@@ -3,6 +3,7 @@
 
 #include "classroom/classchat.h"
 #include "classroom/memberroster.h"
+#include "classroom/membertable.h"
 #include "classroom/toolbarcontrols.h"
 #include "classroom_widgets/qtlivetoolbar.h"
 #include "classroom_widgets/qtredpacket.h"
@@ -39,7 +40,7 @@ MainForm::MainForm(const QString &lineType, QWidget *parent, ClassroomShell *she
   buildWidgets();
   controls_ = std::make_unique<ToolBarControls>(toolBar());
   session_->attach(chat_, controls_.get());
-  session_->roster()->attachView(ui->tbMembers);
+  MemberTable::attach(ui->tbMembers, session_->roster());
   connectSignals();
   followSession();
   installMessageHook();
