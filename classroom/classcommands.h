@@ -5,6 +5,7 @@
 
 #include "classroom/chatpermission.h"
 #include "classroom/classstatus.h"
+#include "protocol/classcommandcode.h"
 
 #include <QString>
 #include <cstdint>
@@ -49,7 +50,7 @@ public:
 private:
   bool fromTeacher(const QString &sender) const { return sender == target_->masterId(); }
   void memberEntered(const QString &sender, const QString &name);
-  void chatCommand(int userAction, const QString &param);
+  void chatCommand(ClassCommandCode code, const QString &param);
 
   ClassCommandTarget *target_;
   ChatPermission chat_;

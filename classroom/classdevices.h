@@ -12,6 +12,7 @@
 // object from its slots of the same names. GUI thread only.
 
 #include "classroom/classstatus.h"
+#include "protocol/classcommandcode.h"
 
 #include <QObject>
 #include <QString>
@@ -52,8 +53,8 @@ public:
   static constexpr ClassStatus kStatusListening = ClassStatus::Listening;
   static constexpr ClassStatus kStatusOnStage = ClassStatus::OnStage;
   static constexpr int kReopenDelayMs = 500;
-  static constexpr int kCmdMicLevel = 2055;
-  static constexpr int kCmdCameraClosed = 2106;
+  static constexpr ClassCommandCode kCmdMicLevel = ClassCommandCode::MicClosed;
+  static constexpr ClassCommandCode kCmdCameraClosed = ClassCommandCode::CameraClosed;
   static constexpr quint16 kMaxGoodLossRate = 1000;
 
   static const char *const kOpenMic;     // "openMic"

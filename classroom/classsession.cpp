@@ -221,16 +221,16 @@ void ClassSession::onJoinFailed(int code, const QString &desc) {
 }
 
 void ClassSession::onJoinSucceeded() {
-  g_sendGroupCustomCmd(1, userName_);
+  g_sendGroupCustomCmd(ClassCommandCode::MemberEntered, userName_);
   setStatus(ClassStatus::Listening);
   devices_->openSpeakerWithSettings();
   backend_->roomUser(0);
   heartbeatTimer_->start(kHeartbeatMs);
   refreshTimer_->start(refreshInterval_);
   notInRoom_ = false;
-  g_sendGroupCustomCmd(2058, QString());
-  g_sendC2CCustomCmd(masterId_, 2060, QStringLiteral("ignore_in_new_version"));
-  g_sendC2CCustomCmd(masterId_, 2112, QString());
+  g_sendGroupCustomCmd(ClassCommandCode::Joined, QString());
+  g_sendC2CCustomCmd(masterId_, ClassCommandCode::JoinedNewVersion, QStringLiteral("ignore_in_new_version"));
+  g_sendC2CCustomCmd(masterId_, ClassCommandCode::AskChatPermission, QString());
   readyToLeave_ = true;
 }
 
@@ -348,7 +348,7 @@ bool ClassSession::closeRequested() {
 void ClassSession::onExitReply(int code, const QString &info) {
   if (code != 0 && code != kExitNotInRoom)
     emit codeErrorShown(code, info, kDetailExit);
-  g_sendGroupCustomCmd(4, userId_);
+  g_sendGroupCustomCmd(ClassCommandCode::MemberLeft, userId_);
   live_->quitRoom();
 }
 
@@ -460,7 +460,7 @@ void ClassSession::rosterNotice(const QString &json) {
     backend_->oneRoomUser(uid);
 }
 
-void ClassSession::raiseHand() { g_sendC2CCustomCmd(masterId_, 2054, userId_); }
+void ClassSession::raiseHand() { g_sendC2CCustomCmd(masterId_, ClassCommandCode::HandRaised, userId_); }
 
 // ---------------------------------------------------------------------------------------------
 // What the parts ask of the shell and the window.

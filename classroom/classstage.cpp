@@ -58,7 +58,7 @@ void ClassStage::acceptInteract() {
   pushRetries_ = 0;
   host_->setStatus(ClassStatus::OnStage);
   host_->sendHeartbeat();
-  g_sendGroupCustomCmd(2051, host_->userId());
+  g_sendGroupCustomCmd(ClassCommandCode::OnStage, host_->userId());
   host_->markOwnRow(true);
   stageControl_->onMic();
   live_->startPushStream();
@@ -68,7 +68,7 @@ void ClassStage::finishOffStage() {
   host_->setStatus(ClassStatus::Listening);
   host_->sendHeartbeat();
   host_->closeMic();
-  g_sendGroupCustomCmd(2053, host_->userId());
+  g_sendGroupCustomCmd(ClassCommandCode::LeftStage, host_->userId());
   host_->markOwnRow(false);
   stageControl_->offMic();
 }
@@ -114,7 +114,7 @@ void ClassStage::cameraRequested() {
   if (!host_->openCamera())
     return;
   host_->setCameraUp(true);
-  g_sendGroupCustomCmd(2104, host_->userId());
+  g_sendGroupCustomCmd(ClassCommandCode::CameraOpened, host_->userId());
   goOnStage();
   stageControl_->onStage();
 }
@@ -122,7 +122,7 @@ void ClassStage::cameraRequested() {
 void ClassStage::cameraClosedByTeacher() {
   host_->closeCamera();
   host_->setCameraUp(false);
-  g_sendGroupCustomCmd(2106, host_->userId());
+  g_sendGroupCustomCmd(ClassCommandCode::CameraClosed, host_->userId());
   host_->removeOwnTile();
   goOffStage();
   stageControl_->offStage();

@@ -72,10 +72,10 @@ QList<ClassCommand> WatchingMember::commands() const {
   return out;
 }
 
-QList<ClassCommand> WatchingMember::commands(int userAction) const {
+QList<ClassCommand> WatchingMember::commands(ClassCommandCode code) const {
   QList<ClassCommand> out;
   for (const ClassCommand &c : commands())
-    if (c.userAction == userAction)
+    if (c.userAction == toWire(code))
       out.append(c);
   return out;
 }
@@ -88,14 +88,14 @@ bool WatchingMember::lastRequestOk(int timeoutMs) const {
   return code == 0;
 }
 
-void WatchingMember::sendCommand(int userAction, const QString &param) {
+void WatchingMember::sendCommand(ClassCommandCode code, const QString &param) {
   sendGroup(QString::number(kRoom),
-            {custom(ClassCommand::toJson(userAction, param), QString::fromLatin1(ClassCommand::kExt))});
+            {custom(ClassCommand::toJson(toWire(code), param), QString::fromLatin1(ClassCommand::kExt))});
 }
 
-void WatchingMember::sendCommandTo(const QString &userId, int userAction, const QString &param) {
+void WatchingMember::sendCommandTo(const QString &userId, ClassCommandCode code, const QString &param) {
   sendC2C(userId,
-          {custom(ClassCommand::toJson(userAction, param), QString::fromLatin1(ClassCommand::kExt))});
+          {custom(ClassCommand::toJson(toWire(code), param), QString::fromLatin1(ClassCommand::kExt))});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -308,7 +308,7 @@ bool ClassWorld::enter() {
     open();
   window->onBtnLogin();
   return waitStatus(2) &&
-         QTest::qWaitFor([this] { return !teacher->commands(2112).isEmpty(); }, 5000);
+         QTest::qWaitFor([this] { return !teacher->commands(ClassCommandCode::AskChatPermission).isEmpty(); }, 5000);
 }
 
 void ClassWorld::destroyWindow() {
@@ -351,7 +351,7 @@ bool ClassWorld::enterSession() {
     openSession();
   session->login();
   return waitSessionStatus(ClassStatus::Listening) &&
-         QTest::qWaitFor([this] { return !teacher->commands(2112).isEmpty(); }, 5000);
+         QTest::qWaitFor([this] { return !teacher->commands(ClassCommandCode::AskChatPermission).isEmpty(); }, 5000);
 }
 
 bool ClassWorld::waitSessionStatus(ClassStatus status, int timeoutMs) const {
@@ -376,11 +376,11 @@ void ClassWorld::dropHub() {
   hub.reset();
 }
 
-void ClassWorld::teacherSays(int userAction, const QString &param, bool group) {
+void ClassWorld::teacherSays(ClassCommandCode code, const QString &param, bool group) {
   if (group)
-    teacher->sendCommand(userAction, param);
+    teacher->sendCommand(code, param);
   else
-    teacher->sendCommandTo(kStudentId, userAction, param);
+    teacher->sendCommandTo(kStudentId, code, param);
 }
 
 WatchingMember *ClassWorld::otherStudent() {

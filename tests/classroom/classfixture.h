@@ -9,6 +9,7 @@
 #include "classroom/classsession.h"
 #include "classroom/mainform.h"
 #include "messaging/classcommand.h"
+#include "protocol/classcommandcode.h"
 #include "messaging/hubteacher.h"
 #include "support/httpserver.h"
 
@@ -43,11 +44,11 @@ public:
   QList<QJsonObject> notices() const;
   // Class commands received (group and one-to-one), in order.
   QList<ClassCommand> commands() const;
-  QList<ClassCommand> commands(int userAction) const;
+  QList<ClassCommand> commands(ClassCommandCode code) const;
   // Waits for the reply of the latest request; true when it succeeded.
   bool lastRequestOk(int timeoutMs = 5000) const;
-  void sendCommand(int userAction, const QString &param);
-  void sendCommandTo(const QString &userId, int userAction, const QString &param);
+  void sendCommand(ClassCommandCode code, const QString &param);
+  void sendCommandTo(const QString &userId, ClassCommandCode code, const QString &param);
 
 private:
   mutable QMutex noticeMutex_;
@@ -200,7 +201,7 @@ public:
   void dropHub();
 
   // The teacher's one-to-one command to the student, or to the group.
-  void teacherSays(int userAction, const QString &param, bool group = false);
+  void teacherSays(ClassCommandCode code, const QString &param, bool group = false);
   // Another student in the room says something to the group.
   WatchingMember *otherStudent();
 

@@ -144,11 +144,11 @@ QList<ClassCommand> DeviceClass::teacherCommands(bool oneToOne) const {
   return out;
 }
 
-int DeviceClass::teacherCount(bool oneToOne, int userAction, const QString &param) const {
+int DeviceClass::teacherCount(bool oneToOne, ClassCommandCode code, const QString &param) const {
   int n = 0;
   const QList<ClassCommand> commands = teacherCommands(oneToOne);
   for (const ClassCommand &c : commands)
-    if (c.userAction == userAction && c.actionParam == param) ++n;
+    if (c.userAction == toWire(code) && c.actionParam == param) ++n;
   return n;
 }
 

@@ -80,7 +80,7 @@ public:
 
   // Class commands the teacher received so far, one-to-one or from the group.
   QList<ClassCommand> teacherCommands(bool oneToOne) const;
-  int teacherCount(bool oneToOne, int userAction, const QString &param) const;
+  int teacherCount(bool oneToOne, ClassCommandCode code, const QString &param) const;
 
   // The tip boxes now open whose message is text.
   static QList<QtMessageBox *> tips(const QString &text);

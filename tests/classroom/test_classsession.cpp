@@ -136,7 +136,7 @@ private slots:
     QCOMPARE(s->currentDisplay(), QStringLiteral("Screen"));
     QCOMPARE(display.last().at(0).toString(), QStringLiteral("Screen"));
 
-    world_->teacherSays(2057, QStringLiteral("WhiteBoard"), true);
+    world_->teacherSays(ClassCommandCode::Display, QStringLiteral("WhiteBoard"), true);
     QTRY_VERIFY(s->displayCommandSeen());
     QCOMPARE(display.last().at(0).toString(), QStringLiteral("WhiteBoard"));
     s->heartbeatTick();

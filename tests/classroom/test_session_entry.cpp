@@ -78,11 +78,11 @@ private slots:
     QCOMPARE(ClassCredentials::instance().roomId(), int(kRoom));
     QVERIFY(ClassCredentials::instance().userSig().startsWith("v1."));
 
-    QTRY_COMPARE(world_->teacher->commands(1).size(), 1);
-    QCOMPARE(world_->teacher->commands(1).at(0).actionParam, kStudentName);
-    QCOMPARE(world_->teacher->commands(2058).size(), 1);
-    QCOMPARE(world_->teacher->commands(2060).at(0).actionParam, QStringLiteral("ignore_in_new_version"));
-    QCOMPARE(world_->teacher->commands(2112).at(0).actionParam, QString());
+    QTRY_COMPARE(world_->teacher->commands(ClassCommandCode::MemberEntered).size(), 1);
+    QCOMPARE(world_->teacher->commands(ClassCommandCode::MemberEntered).at(0).actionParam, kStudentName);
+    QCOMPARE(world_->teacher->commands(ClassCommandCode::Joined).size(), 1);
+    QCOMPARE(world_->teacher->commands(ClassCommandCode::JoinedNewVersion).at(0).actionParam, QStringLiteral("ignore_in_new_version"));
+    QCOMPARE(world_->teacher->commands(ClassCommandCode::AskChatPermission).at(0).actionParam, QString());
 
     QVERIFY(!w->notInRoom());
     QVERIFY(w->isReadyToLeave());
@@ -127,7 +127,7 @@ private slots:
     QCOMPARE(BoxWatch::information().size(), 1);
     QVERIFY2(BoxWatch::information().at(0).contains("错误码:   1006"),
              qPrintable(BoxWatch::information().at(0)));
-    QCOMPARE(world_->teacher->commands(1).size(), 0);
+    QCOMPARE(world_->teacher->commands(ClassCommandCode::MemberEntered).size(), 0);
   }
 
 };
