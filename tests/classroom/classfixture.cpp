@@ -289,17 +289,27 @@ ClassWorld::~ClassWorld() {
   QTest::qWait(20);
 }
 
+// What the shell hands over, and the sign-out answers counted.
+template <class Room> void ClassWorld::prepare(Room *room) {
+  room->setToken(kToken);
+  room->setRoomId(int(kRoom));
+  room->setMasterId(kTeacherId);
+  auto count = [this] { ++logoutAnswers; };
+  QObject::connect(room->liveCalls(), &LiveCalls::logoutSucceeded, room, count);
+  QObject::connect(room->liveCalls(), &LiveCalls::logoutFailed, room, count);
+}
+
+bool ClassWorld::seated(const std::function<bool()> &inRoom) const {
+  return QTest::qWaitFor(inRoom, 5000) &&
+         QTest::qWaitFor([this] { return !teacher->commands(ClassCommandCode::AskChatPermission).isEmpty(); }, 5000);
+}
+
 MainForm *ClassWorld::open(const QString &lineType) {
   auto *form = new MainForm(lineType, nullptr, &shell);
-  form->setToken(kToken);
-  form->setRoomId(int(kRoom));
-  form->setMasterId(kTeacherId);
+  prepare(form);
   form->show();
   window = form;
   shell.classroom = form;
-  auto count = [this] { ++logoutAnswers; };
-  QObject::connect(form->liveCalls(), &LiveCalls::logoutSucceeded, form, count);
-  QObject::connect(form->liveCalls(), &LiveCalls::logoutFailed, form, count);
   return form;
 }
 
@@ -307,8 +317,7 @@ bool ClassWorld::enter() {
   if (!window)
     open();
   window->onBtnLogin();
-  return waitStatus(2) &&
-         QTest::qWaitFor([this] { return !teacher->commands(ClassCommandCode::AskChatPermission).isEmpty(); }, 5000);
+  return seated([this] { return window && window->status() == 2; });
 }
 
 void ClassWorld::destroyWindow() {
@@ -328,9 +337,7 @@ void MemoryView::OnReceiveMessage(QString sender, std::vector<LiveMessage> *msgs
 ClassSession *ClassWorld::openSession(const QString &lineType) {
   auto *s = new ClassSession(lineType, &shell, nullptr);
   s->attach(&view, &view);
-  s->setToken(kToken);
-  s->setRoomId(int(kRoom));
-  s->setMasterId(kTeacherId);
+  prepare(s);
   view.session = s;
   QObject::connect(&view, &MemoryView::receiveMessage, &view, &MemoryView::OnReceiveMessage,
                    Qt::UniqueConnection);
@@ -340,9 +347,6 @@ ClassSession *ClassWorld::openSession(const QString &lineType) {
   s->start();
   session = s;
   shell.session = s;
-  auto count = [this] { ++logoutAnswers; };
-  QObject::connect(s->liveCalls(), &LiveCalls::logoutSucceeded, s, count);
-  QObject::connect(s->liveCalls(), &LiveCalls::logoutFailed, s, count);
   return s;
 }
 
@@ -350,8 +354,7 @@ bool ClassWorld::enterSession() {
   if (!session)
     openSession();
   session->login();
-  return waitSessionStatus(ClassStatus::Listening) &&
-         QTest::qWaitFor([this] { return !teacher->commands(ClassCommandCode::AskChatPermission).isEmpty(); }, 5000);
+  return seated([this] { return session && session->classStatus() == ClassStatus::Listening; });
 }
 
 bool ClassWorld::waitSessionStatus(ClassStatus status, int timeoutMs) const {

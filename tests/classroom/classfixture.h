@@ -207,6 +207,13 @@ public:
 
   bool waitStatus(int status, int timeoutMs = 5000) const;
 
+private:
+  template <class Room> void prepare(Room *room);
+  // inRoom within five seconds, then the teacher has the student's chat-permission request.
+  bool seated(const std::function<bool()> &inRoom) const;
+
+public:
+
   std::unique_ptr<Hub> hub;
   std::unique_ptr<WatchingMember> teacher;
   std::unique_ptr<WatchingMember> other;
