@@ -2,13 +2,14 @@
 #include "ui_mainform.h"
 
 #include "classroom/classchat.h"
+#include "classroom/livecalls.h"
 #include "classroom/memberroster.h"
 #include "classroom/membertable.h"
 #include "classroom/toolbarcontrols.h"
 #include "classroom_widgets/qtlivetoolbar.h"
 #include "classroom_widgets/qtredpacket.h"
 #include "classroom_widgets/qtsuperbutton.h"
-#include "core/tips.h"
+#include "widgets/tips.h"
 #include "messaging/messagehook.h"
 #include "messaging/messagesink.h"
 #include "widgets/qtmessagebox.h"
@@ -48,6 +49,8 @@ MainForm::MainForm(const QString &lineType, QWidget *parent, ClassroomShell *she
 }
 
 MainForm::~MainForm() {
+  // No live SDK callback may reach the session once its widgets start to go.
+  liveCalls()->revoke();
   if (g_hookWindow == this) {
     MessageHook::uninstall();
     g_hookWindow = nullptr;

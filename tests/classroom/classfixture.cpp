@@ -5,10 +5,10 @@
 #include "core/processwindows.h"
 #include "messaging/messagehook.h"
 #include "messaging/messagesink.h"
-#include "sdk/inproc/inprocesstransport.h"
+#include "support/inprocesstransport.h"
 #include "sdk/live/ilive.h"
 #include "service/hub/hub.h"
-#include "service/hub/usersig.h"
+#include "protocol/usersig.h"
 #include "widgets/qtmessagebox.h"
 
 #include <QApplication>

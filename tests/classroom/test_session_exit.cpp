@@ -7,7 +7,7 @@
 #include "classroom/classstage.h"
 #include "classroom/livecalls.h"
 #include "messaging/messagesink.h"
-#include "service/hub/usersig.h"
+#include "protocol/usersig.h"
 
 #include <QSignalSpy>
 #include <QJsonArray>
