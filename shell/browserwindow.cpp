@@ -3,6 +3,7 @@
 #include "shell/audiodevices.h"
 #include "shell/centralframe.h"
 #include "shell/classroomlink.h"
+#include "shell/portaladdress.h"
 #include "shell/restart.h"
 #include "shell/titlebar.h"
 #include "shell/updatecheck.h"
@@ -15,6 +16,7 @@
 #include "core/settingsstore.h"
 #include "core/tips.h"
 #include "av/audiohelper.h"
+#include "av/testsounds.h"
 #include "net/sxbserverhelper.h"
 #include "sdk/live/ilive.h"
 #include "widgets/popshadow.h"
@@ -112,9 +114,7 @@ void BrowserWindow::applySignIn(const QString &phone, const QString &token,
   bodyLayout_->addWidget(browserView_);
 
   setWindowTitle(QStringLiteral("%1-%2.%3%4")
-                     .arg(QStringLiteral("Tarnwick"), version_)
-                     .arg(5)
-                     .arg(10208));
+                     .arg(QStringLiteral("Tarnwick"), version_, QString::number(5), QString::number(10208)));
   QNetworkProxyFactory::setUseSystemConfiguration(true);
   titleBar_->finishSetup();
 }
@@ -135,23 +135,17 @@ void BrowserWindow::buildBody() {
 }
 
 QString BrowserWindow::portalAddress() const {
-  return QStringLiteral("%1/check-token?phone=%2&token=%3&socketPort=%4&useCefChannel=true"
-                        "&useWebReplay=true&ver=%5&build=%6")
-      .arg(Deployment::instance().portalUrl, phone_, token_)
-      .arg(socketPort_)
-      .arg(config_.value(QStringLiteral("ver")).toString())
-      .arg(kBuildNumber);
+  return portaladdress::checkToken({Deployment::instance().portalUrl, phone_, token_, socketPort_,
+                                    config_.value(QStringLiteral("ver")).toString()});
 }
 
 void BrowserWindow::navigatePortal(const QString &path) {
   if (path.startsWith(QLatin1String("http"))) {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("%1&build=%2").arg(path).arg(kBuildNumber)));
+    QDesktopServices::openUrl(QUrl(portaladdress::external(path)));
     return;
   }
   if (!browserView_) return;
-  browserView_->load(QUrl(QStringLiteral("%1%2&build=%3")
-                              .arg(Deployment::instance().portalUrl, path)
-                              .arg(kBuildNumber)));
+  browserView_->load(QUrl(portaladdress::page(Deployment::instance().portalUrl, path)));
 }
 
 void BrowserWindow::setUserInfo(const QString &json) {
@@ -481,18 +475,13 @@ void BrowserWindow::setDisableCamera(bool disable) { store_->setDisableCamera(di
 void BrowserWindow::setHideUp(bool hide) { store_->setHideUp(hide); }
 
 void BrowserWindow::micTest(int micIndex, int speakerIndex, int micVol, int speakerVol) {
-  if (AudioHelper *helper = audioHelper()) helper->micTest(micIndex, speakerIndex, micVol, speakerVol);
+  TestSounds(audioHelper()).micTest(micIndex, speakerIndex, micVol, speakerVol);
 }
 
 void BrowserWindow::speakerTest(int index, int speakerVol) {
-  if (AudioHelper *helper = audioHelper())
-    helper->speakerTest(index, QStringLiteral(":/res/Resources/mozart.wav"), speakerVol);
+  TestSounds(audioHelper()).speakerTest(index, speakerVol);
 }
 
-void BrowserWindow::stopMicTest() {
-  if (AudioHelper *helper = audioHelper()) helper->stopMicTest();
-}
+void BrowserWindow::stopMicTest() { TestSounds(audioHelper()).stopMicTest(); }
 
-void BrowserWindow::stopSpeakerTest() {
-  if (AudioHelper *helper = audioHelper()) helper->stopSpeakerTest();
-}
+void BrowserWindow::stopSpeakerTest() { TestSounds(audioHelper()).stopSpeakerTest(); }

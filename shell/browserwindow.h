@@ -6,6 +6,8 @@
 // Pages and other windows reach it by name through the meta-object system, so its slots and
 // invokables keep the names below.
 
+#include "shell/portaladdress.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -27,7 +29,7 @@ class WebView;
 class BrowserWindow : public QMainWindow {
   Q_OBJECT
 public:
-  static constexpr int kBuildNumber = 1011;
+  static constexpr int kBuildNumber = portaladdress::kBuildNumber;
 
   explicit BrowserWindow(QWidget *parent = nullptr);
   ~BrowserWindow() override;

@@ -3,6 +3,7 @@
 
 #include "shell/browsersetup.h"
 #include "shell/browserwindow.h"
+#include "shell/portaladdress.h"
 #include "shell/webview.h"
 #include "shell/windowdragger.h"
 
@@ -49,9 +50,7 @@ qreal QtLogin::scaleFactor(qreal logicalDpi) {
 }
 
 QString QtLogin::signInAddress() {
-  return QStringLiteral("%1/client-login/login?build=%2")
-      .arg(Deployment::instance().portalUrl)
-      .arg(BrowserWindow::kBuildNumber);
+  return portaladdress::signIn(Deployment::instance().portalUrl);
 }
 
 QWidget *QtLogin::webContainer() const { return ui->widgetWeb; }
