@@ -13,6 +13,7 @@
 #include "core/jsonhelpers.h"
 #include "core/log.h"
 #include "core/processwindows.h"
+#include "core/quitonsignal.h"
 #include "core/settingsstore.h"
 #include "core/tips.h"
 #include "av/audiohelper.h"
@@ -20,6 +21,7 @@
 #include "net/sxbserverhelper.h"
 #include "sdk/live/ilive.h"
 #include "widgets/popshadow.h"
+#include "widgets/shadowfollower.h"
 #include "widgets/qtmessagebox.h"
 
 #include <QApplication>
@@ -80,11 +82,10 @@ BrowserWindow::BrowserWindow(QWidget *parent)
   connectStore();
 
   checkVersion(false);
-  shadow_ = new PopShadow(this, PopShadow::bigImage());
+  chrome_ = new ShadowFollower(this, PopShadow::bigImage());
 }
 
 BrowserWindow::~BrowserWindow() {
-  delete shadow_;
   delete store_; // before the devices it reads
   store_ = nullptr;
   if (instance() == this) setInstance(nullptr);
@@ -302,16 +303,19 @@ void BrowserWindow::onQuitMainFormReleased() {
 
 void BrowserWindow::closeEvent(QCloseEvent *event) {
   if (classroom_) {
+    // A stop from the session cannot wait for an answer: the class is then left unasked.
+    const bool ask = !stopRequested();
     QPointer<QWidget> room = classroom_;
     connect(room, SIGNAL(releaseFinished()), this, SLOT(onQuitMainFormReleased()));
-    if (leaveClass(true) == -1 && room && room == classroom_)
+    if (leaveClass(ask) == -1 && ask && room && room == classroom_)
       disconnect(room, SIGNAL(releaseFinished()), this, SLOT(onQuitMainFormReleased()));
     event->ignore();
     return;
   }
   GetILive()->release(nullptr, nullptr, nullptr);
+  store_->flush();
+  qDebug("shell: closed, live SDK released, settings written");
   closeLog();
-  if (shadow_) shadow_->hide();
   event->accept();
 }
 
@@ -380,41 +384,12 @@ void BrowserWindow::startUpgrade(const QString &url) { Restart::startUpgrade(url
 // Shadow
 
 void BrowserWindow::initWidget() {
-  if (!isVisible() || isMaximized()) return;
-  setShadowVisible(true);
+  if (!isMaximized()) chrome_->showShadow();
 }
 
-void BrowserWindow::setShadowVisible(bool visible) {
-  if (visible) {
-    followShadow();
-    shadow_->show();
-    raise(); // the shadow stays beneath the window
-  } else {
-    shadow_->hide();
-  }
-}
+void BrowserWindow::setShadowVisible(bool visible) { chrome_->setShadowVisible(visible); }
 
-void BrowserWindow::followShadow() { shadow_->follow(frameGeometry()); }
-
-void BrowserWindow::showEvent(QShowEvent *event) {
-  QMainWindow::showEvent(event);
-  QTimer::singleShot(0, this, &BrowserWindow::initWidget);
-}
-
-void BrowserWindow::hideEvent(QHideEvent *event) {
-  shadow_->hide();
-  QMainWindow::hideEvent(event);
-}
-
-void BrowserWindow::moveEvent(QMoveEvent *event) {
-  QMainWindow::moveEvent(event);
-  followShadow();
-}
-
-void BrowserWindow::resizeEvent(QResizeEvent *event) {
-  QMainWindow::resizeEvent(event);
-  followShadow();
-}
+PopShadow *BrowserWindow::shadow() const { return chrome_->shadow(); }
 
 // ---------------------------------------------------------------------------------------------
 // Local settings: the store does the work; the open classroom hears of every change.
@@ -455,6 +430,8 @@ void BrowserWindow::loadSetting() { store_->loadSetting(); }
 void BrowserWindow::resetStore() { store_->resetStore(); }
 
 QVariantMap BrowserWindow::currentSettings() const { return store_->currentSettings(); }
+
+DeviceSettings BrowserWindow::deviceSettings() const { return store_->deviceSettings(); }
 
 void BrowserWindow::setMic(int micIndex, int value) { store_->setMic(micIndex, value); }
 
