@@ -6,6 +6,7 @@
 #include "sdk/im/imsdk.h"
 
 #include <QAtomicInt>
+#include <QElapsedTimer>
 #include <QThread>
 #include <QtTest>
 
@@ -50,13 +51,21 @@ private slots:
   // The caller refills one record in place and registers it again, as the message hook does.
   void concurrentRegistrationNeverMixesCallbackAndData() {
     g_mismatches.storeRelaxed(0);
+    g_tagA.calls.storeRelaxed(0);
+    g_tagB.calls.storeRelaxed(0);
     QAtomicInt stop;
     QScopedPointer<QThread> deliverer(QThread::create([&stop] {
-      while (!stop.loadAcquire()) imbridge::deliver(hubproto::ImMessage());
+      while (!stop.loadAcquire()) {
+        imbridge::deliver(hubproto::ImMessage());
+        QThread::usleep(20); // small batches: many callbacks
+      }
     }));
     deliverer->start();
     im::MessageCallback record;
-    for (int i = 0; i < 20000; ++i) {
+    QElapsedTimer running;
+    running.start();
+    // Until both registrations have been delivered to many times.
+    while ((g_tagA.calls.loadAcquire() < 100 || g_tagB.calls.loadAcquire() < 100) && running.elapsed() < 20000) {
       record.onNewMessage = &onA;
       record.data = &g_tagA;
       im::setMessageCallback(&record);
@@ -67,7 +76,7 @@ private slots:
     stop.storeRelease(1);
     deliverer->wait();
     imbridge::flush();
-    QVERIFY(g_tagA.calls.loadAcquire() + g_tagB.calls.loadAcquire() > 0);
+    QVERIFY(g_tagA.calls.loadAcquire() >= 100 && g_tagB.calls.loadAcquire() >= 100);
     QCOMPARE(g_mismatches.loadAcquire(), 0);
   }
 
