@@ -15,16 +15,22 @@ bool stopRequested();
 class QuitOnSignal : public QObject {
   Q_OBJECT
 public:
-  // onStop closes the windows; it runs on the first signal. A second signal, or a stop that
-  // has not ended the event loop within kGraceMs, leaves the loop at once.
+  using StopFn = std::function<void(QuitOnSignal *)>;
+  // onStop closes the windows on the first signal and calls leaveEventLoop() when they are
+  // gone. A second signal, or a stop that has not ended within kGraceMs, leaves at once.
   static constexpr int kGraceMs = 15000;
-  explicit QuitOnSignal(std::function<void()> onStop, QObject *parent = nullptr);
+  explicit QuitOnSignal(StopFn onStop, QObject *parent = nullptr);
   ~QuitOnSignal() override;
+
+public slots:
+  void leaveEventLoop();
 
 private slots:
   void onSignal();
 
 private:
   QSocketNotifier *notifier_ = nullptr;
-  std::function<void()> onStop_;
+  StopFn onStop_;
+  int signal_ = 0;
+  bool leaving_ = false;
 };

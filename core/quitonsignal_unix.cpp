@@ -26,7 +26,7 @@ void onStopSignal(int sig) {
 
 bool stopRequested() { return g_stopRequested.load(); }
 
-QuitOnSignal::QuitOnSignal(std::function<void()> onStop, QObject *parent)
+QuitOnSignal::QuitOnSignal(StopFn onStop, QObject *parent)
     : QObject(parent), onStop_(std::move(onStop)) {
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_fds) != 0) {
     qDebug("startup: no stop-signal pipe, errno %d", errno);
@@ -54,15 +54,22 @@ QuitOnSignal::~QuitOnSignal() {
 void QuitOnSignal::onSignal() {
   char byte = 0;
   if (::read(g_fds[1], &byte, 1) != 1) return;
+  signal_ = int(byte);
   if (g_stopRequested.exchange(true) || !onStop_) {
-    qDebug("startup: signal %d, leaving the event loop", int(byte));
-    QCoreApplication::quit();
+    leaveEventLoop();
     return;
   }
-  qDebug("startup: signal %d, closing the windows", int(byte));
-  QTimer::singleShot(kGraceMs, qApp, [] {
-    qDebug("startup: the windows did not close in time, leaving the event loop");
-    QCoreApplication::quit();
+  qDebug("startup: signal %d, closing the windows", signal_);
+  QTimer::singleShot(kGraceMs, this, [this] {
+    qDebug("startup: the windows did not close in time");
+    leaveEventLoop();
   });
-  onStop_();
+  onStop_(this);
+}
+
+void QuitOnSignal::leaveEventLoop() {
+  if (leaving_) return;
+  leaving_ = true;
+  qDebug("startup: signal %d, leaving the event loop", signal_);
+  QCoreApplication::quit();
 }

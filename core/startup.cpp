@@ -32,15 +32,17 @@ void showFirstWindow(const FirstWindowFactory &makeFirstWindow) {
 }
 
 // As the student would end the program: the login window goes, then the shell window, which
-// leaves a running class first. The loop ends once the shell is gone.
-void closeWindowsForExit() {
+// leaves a running class first. The loop ends once the shell is gone, not as soon as no
+// window is visible (the shell may still be leaving a class).
+void closeWindowsForExit(QuitOnSignal *stop) {
+  QGuiApplication::setQuitOnLastWindowClosed(false);
   if (QWidget *login = loginWindow()) login->close();
   QWidget *shell = shellWindow();
   if (!shell) {
-    QCoreApplication::quit();
+    stop->leaveEventLoop();
     return;
   }
-  QObject::connect(shell, &QObject::destroyed, qApp, &QCoreApplication::quit);
+  QObject::connect(shell, &QObject::destroyed, stop, &QuitOnSignal::leaveEventLoop);
   shell->close();
 }
 
