@@ -4,7 +4,7 @@
 #include "av/testsounds.h"
 #include "classroom_widgets/qtlivetoolbar.h"
 #include "classroom_widgets/qtsuperbutton.h"
-#include "core/tips.h"
+#include "widgets/tips.h"
 #include "messaging/classsend.h"
 #include "sdk/live/ilive.h"
 

@@ -5,9 +5,9 @@
 // inside one of its callbacks (use deleteLater). The live SDK runs one
 // on its network thread; tests and the scripted teacher use it directly as further participants.
 
-#include "service/hub/immessage.h"
-#include "service/hub/mediaframe.h"
-#include "service/hub/protocol.h"
+#include "protocol/immessage.h"
+#include "protocol/mediaframe.h"
+#include "protocol/protocol.h"
 #include "sdk/net/hubtransport.h"
 
 #include <QHash>
@@ -28,14 +28,6 @@ struct HubReply {
 };
 using HubReplyFn = std::function<void(const HubReply &)>;
 
-// Codes of failures that never reached the hub (same numbers as ilive::ErrorCode).
-enum ClientCode : int {
-  kErrConnect = 2002,
-  kErrTimeout = 2003,
-  kErrConnectionLost = 2009,
-  kErrTooLarge = 1008,
-};
-
 struct StreamRequest {
   QString userId;
   hubproto::Source source;
@@ -54,7 +46,7 @@ public:
   // client is destroyed first).
   void request(const QString &type, QJsonObject body, HubReplyFn done);
   void sendFrame(const hubproto::MediaFrame &frame); // dropped unless open
-  // Closes the link; pending requests fail with kErrConnectionLost. No connectionLost().
+  // Closes the link; pending requests fail with ClientConnectionLost. No connectionLost().
   void close();
 
   void login(const QString &userId, const QString &userSig, HubReplyFn done);
