@@ -127,9 +127,13 @@ void appendNumber(QByteArray &line, int value) {
   line.append(digits, n);
 }
 
-QByteArray formatLine(const QByteArray &stamp, QtMsgType type, const QMessageLogContext &context,
-                      const QString &msg) {
-  QByteArray line;
+// Builds the line in this thread's buffer, which keeps its capacity from line to line.
+const QByteArray &formatLine(const QByteArray &stamp, QtMsgType type, const QMessageLogContext &context,
+                             const QString &msg) {
+  thread_local QByteArray line;
+  constexpr int kKeptCapacity = 64 * 1024; // a rare huge message does not stay allocated
+  if (line.capacity() > kKeptCapacity) line = QByteArray();
+  line.resize(0);
   line.reserve(stamp.size() + msg.size() * 3 + 64);
   line += stamp;
   line += levelWord(type);
@@ -149,7 +153,7 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const 
   if (t_inHandler) return;
   t_inHandler = true;
   const Stamp &stamp = currentStamp();
-  const QByteArray line = formatLine(stamp.text, type, context, msg);
+  const QByteArray &line = formatLine(stamp.text, type, context, msg);
   LogState &s = state();
   {
     QMutexLocker lock(&s.mutex);
@@ -158,7 +162,8 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const 
     // (the fatal-signal handler appends to the same descriptor), and the line is with the
     // system as soon as it returns. Straight to the descriptor: QFile's own write path costs
     // more than the system call.
-    if (s.file->isOpen()) fdwrite::writeAll(s.file->handle(), line.constData(), size_t(line.size()));
+    const int fd = g_fd.load(std::memory_order_relaxed);
+    if (fd >= 0) fdwrite::writeAll(fd, line.constData(), size_t(line.size()));
   }
   t_inHandler = false;
 }
