@@ -1,0 +1,49 @@
+#include "av/framerotation.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+inline void copyPixel(const uint8_t *src, uint8_t *dst) {
+  dst[0] = src[0];
+  dst[1] = src[1];
+  dst[2] = src[2];
+}
+
+// Output row r is source column `column(r)`, read from source row `first` stepping by `step`.
+void columnsToRows(const uint8_t *src, int srcStride, int width, int height, bool bottomUp,
+                   bool lastColumnFirst, uint8_t *dst, int dstStride) {
+  for (int r = 0; r < width; ++r) {
+    const int column = lastColumnFirst ? width - 1 - r : r;
+    uint8_t *out = dst + static_cast<std::ptrdiff_t>(r) * dstStride;
+    for (int c = 0; c < height; ++c) {
+      const int row = bottomUp ? height - 1 - c : c;
+      copyPixel(src + static_cast<std::ptrdiff_t>(row) * srcStride + column * 3, out + c * 3);
+    }
+  }
+}
+
+void halfTurn(const uint8_t *src, int srcStride, int width, int height, uint8_t *dst, int dstStride) {
+  for (int r = 0; r < height; ++r) {
+    const uint8_t *in = src + static_cast<std::ptrdiff_t>(height - 1 - r) * srcStride;
+    uint8_t *out = dst + static_cast<std::ptrdiff_t>(r) * dstStride;
+    for (int c = 0; c < width; ++c)
+      copyPixel(in + (width - 1 - c) * 3, out + c * 3);
+  }
+}
+
+} // namespace
+
+void rotatePacked24(const uint8_t *src, int srcStride, int width, int height, int rotation,
+                    uint8_t *dst, int dstStride) {
+  switch (rotation) {
+  case 1: columnsToRows(src, srcStride, width, height, true, false, dst, dstStride); break;
+  case 2: halfTurn(src, srcStride, width, height, dst, dstStride); break;
+  case 3: columnsToRows(src, srcStride, width, height, false, true, dst, dstStride); break;
+  default:
+    for (int r = 0; r < height; ++r)
+      std::memcpy(dst + static_cast<std::ptrdiff_t>(r) * dstStride, src + static_cast<std::ptrdiff_t>(r) * srcStride,
+                  static_cast<size_t>(width) * 3);
+  }
+}
