@@ -39,6 +39,21 @@ void paintBars(VideoCanvas &canvas, const CanvasGeometry &g, int w, int h) {
   }
 }
 
+// The planes of an unpadded I420 picture: full-size Y, then U and V at half size rounded up.
+struct I420Planes {
+  I420Planes(const uint8_t *base, int width, int height) {
+    const int chromaW = (width + 1) / 2;
+    planes[0] = base;
+    planes[1] = base + static_cast<size_t>(width) * height;
+    planes[2] = planes[1] + static_cast<size_t>(chromaW) * ((height + 1) / 2);
+    strides[0] = width;
+    strides[1] = chromaW;
+    strides[2] = chromaW;
+  }
+  const uint8_t *planes[3];
+  int strides[3];
+};
+
 } // namespace
 
 FramePipeline::~FramePipeline() { sws_freeContext(m_context); }
@@ -61,6 +76,7 @@ bool FramePipeline::acceptable(const ilive::LiveVideoFrame &frame) {
   return static_cast<qint64>(frame.dataSize) == expected;
 }
 
+// The context converts the upright picture, so it depends on the rotation too.
 void FramePipeline::ensureConverter(int width, int height, int rotation) {
   if (m_context && width == m_width && height == m_height && rotation == m_rotation)
     return;
@@ -71,52 +87,64 @@ void FramePipeline::ensureConverter(int width, int height, int rotation) {
     sws_freeContext(m_context);
     qDebug() << "sws_freeContext(img_convert_ctx);";
   }
+  const bool sideways = rotation % 2 == 1;
+  const int uprightW = sideways ? height : width;
+  const int uprightH = sideways ? width : height;
   qDebug() << "sws_getContext before";
-  m_context = sws_getContext(width, height, AV_PIX_FMT_YUV420P, width, height, AV_PIX_FMT_BGR24,
+  m_context = sws_getContext(uprightW, uprightH, AV_PIX_FMT_YUV420P, uprightW, uprightH, AV_PIX_FMT_BGR24,
                              kSwsFlags, nullptr, nullptr, nullptr);
   qDebug() << "sws_getContext after";
   qDebug().nospace() << "InitPlay, width:" << width << ",height:" << height;
   ++m_builds;
 }
 
-bool FramePipeline::convert(const ilive::LiveVideoFrame &frame, uint8_t *dst, int dstStride) {
-  const int w = static_cast<int>(frame.width);
-  const int h = static_cast<int>(frame.height);
-  ensureConverter(w, h, static_cast<int>(frame.rotate));
+// Converts an unpadded I420 picture at base into dst.
+bool FramePipeline::convert(const uint8_t *base, int width, int height, uint8_t *dst, int dstStride) {
   if (!m_context)
     return false;
-  // Exact plane strides: the frame's rows are unpadded, whatever its width.
-  const int chromaW = (w + 1) / 2;
-  const uint8_t *y = frame.data;
-  const uint8_t *u = y + static_cast<size_t>(w) * h;
-  const uint8_t *v = u + static_cast<size_t>(chromaW) * ((h + 1) / 2);
-  const uint8_t *const src[3] = {y, u, v};
-  const int srcStride[3] = {w, chromaW, chromaW};
+  const I420Planes in(base, width, height);
   uint8_t *const out[1] = {dst};
   const int outStride[1] = {dstStride};
-  return sws_scale(m_context, src, srcStride, 0, h, out, outStride) == h;
+  return sws_scale(m_context, in.planes, in.strides, 0, height, out, outStride) == height;
+}
+
+// Turns the three planes of an I420 frame into m_turned, an I420 picture of the upright size.
+void FramePipeline::turnPlanes(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH) {
+  const int w = static_cast<int>(frame.width);
+  const int h = static_cast<int>(frame.height);
+  const size_t wanted = static_cast<size_t>(i420Size(w, h));
+  if (m_turned.size() != wanted)
+    m_turned.resize(wanted);
+  const I420Planes in(frame.data, w, h);
+  const I420Planes out(m_turned.data(), uprightW, uprightH);
+  const int rotation = static_cast<int>(frame.rotate);
+  for (int i = 0; i < 3; ++i) {
+    const int pw = i == 0 ? w : (w + 1) / 2;
+    const int ph = i == 0 ? h : (h + 1) / 2;
+    rotatePlane(in.planes[i], in.strides[i], pw, ph, rotation, const_cast<uint8_t *>(out.planes[i]),
+                out.strides[i], 1);
+  }
 }
 
 // Converted or packed pixels into the canvas at dst. An upright I420 frame is converted
-// straight into the canvas; a turned one goes through one scratch picture.
-void FramePipeline::place(const ilive::LiveVideoFrame &frame, uint8_t *dst, int dstStride) {
+// straight into the canvas; a turned one is turned plane by plane first, which moves half the
+// bytes that turning the converted picture would.
+void FramePipeline::place(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst,
+                          int dstStride) {
   const int w = static_cast<int>(frame.width);
   const int h = static_cast<int>(frame.height);
   const int rotation = static_cast<int>(frame.rotate);
-  const int packedStride = w * kBytesPerPixel;
   if (frame.colorFormat != ilive::COLOR_FORMAT_I420) {
-    rotatePacked24(frame.data, packedStride, w, h, rotation, dst, dstStride);
+    rotatePlane(frame.data, w * kBytesPerPixel, w, h, rotation, dst, dstStride, kBytesPerPixel);
     return;
   }
+  ensureConverter(w, h, rotation);
   if (rotation == 0) {
-    convert(frame, dst, dstStride);
+    convert(frame.data, w, h, dst, dstStride);
     return;
   }
-  const size_t wanted = static_cast<size_t>(packedStride) * h + VideoCanvas::kSlack;
-  if (m_turned.size() != wanted)
-    m_turned.resize(wanted);
-  if (convert(frame, m_turned.data(), packedStride))
-    rotatePacked24(m_turned.data(), packedStride, w, h, rotation, dst, dstStride);
+  turnPlanes(frame, uprightW, uprightH);
+  convert(m_turned.data(), uprightW, uprightH, dst, dstStride);
 }
 
 bool FramePipeline::render(const ilive::LiveVideoFrame &frame, const QSize &view, VideoCanvas &canvas) {
@@ -127,7 +155,7 @@ bool FramePipeline::render(const ilive::LiveVideoFrame &frame, const QSize &view
   const int uprightH = static_cast<int>(sideways ? frame.width : frame.height);
   const CanvasGeometry g = canvasGeometry(view, QSize(uprightW, uprightH));
   resizeCanvas(canvas, g);
-  place(frame, canvas.row(g.y) + static_cast<size_t>(g.x) * kBytesPerPixel, canvas.stride());
+  place(frame, uprightW, uprightH, canvas.row(g.y) + static_cast<size_t>(g.x) * kBytesPerPixel, canvas.stride());
   paintBars(canvas, g, uprightW, uprightH);
   return true;
 }

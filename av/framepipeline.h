@@ -2,7 +2,7 @@
 // The media-thread half of a video view: converts a frame (I420 through libswscale, or packed
 // BGR24 as it is), turns it upright and letterboxes it into a canvas of the view's shape.
 // The conversion context is rebuilt only when width, height or rotation change; the canvas and
-// the scratch picture of turned frames grow only when their byte size changes, so a steady
+// the scratch planes of turned frames change only when their byte size changes, so a steady
 // stream allocates nothing.
 
 #include "av/videocanvas.h"
@@ -35,13 +35,14 @@ public:
 private:
   static bool acceptable(const ilive::LiveVideoFrame &frame);
   void ensureConverter(int width, int height, int rotation);
-  bool convert(const ilive::LiveVideoFrame &frame, uint8_t *dst, int dstStride);
-  void place(const ilive::LiveVideoFrame &frame, uint8_t *dst, int dstStride);
+  bool convert(const uint8_t *base, int width, int height, uint8_t *dst, int dstStride);
+  void turnPlanes(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH);
+  void place(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
 
   SwsContext *m_context = nullptr;
   int m_width = 0;
   int m_height = 0;
   int m_rotation = -1;
   int m_builds = 0;
-  std::vector<uint8_t> m_turned; // the converted picture of a frame that still has to be turned
+  std::vector<uint8_t> m_turned; // a turned frame's I420 planes, upright
 };

@@ -7,6 +7,18 @@ const ilive::LiveVideoFrame &TestFrame::live() {
   return frame;
 }
 
+namespace {
+
+void describe(TestFrame &t, ilive::ColorFormat format, int width, int height, int rotation) {
+  t.frame.colorFormat = format;
+  t.frame.width = static_cast<uint32_t>(width);
+  t.frame.height = static_cast<uint32_t>(height);
+  t.frame.rotate = static_cast<uint32_t>(rotation);
+  t.live();
+}
+
+} // namespace
+
 TestFrame i420Frame(int width, int height, const std::function<int(int x, int y)> &luma, int rotation) {
   TestFrame t;
   const int chroma = ((width + 1) / 2) * ((height + 1) / 2);
@@ -14,11 +26,7 @@ TestFrame i420Frame(int width, int height, const std::function<int(int x, int y)
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
       t.bytes[y * width + x] = char(luma(x, y));
-  t.frame.colorFormat = ilive::COLOR_FORMAT_I420;
-  t.frame.width = static_cast<uint32_t>(width);
-  t.frame.height = static_cast<uint32_t>(height);
-  t.frame.rotate = static_cast<uint32_t>(rotation);
-  t.live();
+  describe(t, ilive::COLOR_FORMAT_I420, width, height, rotation);
   return t;
 }
 
@@ -33,11 +41,7 @@ TestFrame bgrFrame(int width, int height, const std::function<QRgb(int x, int y)
       p[1] = char(qGreen(c));
       p[2] = char(qRed(c));
     }
-  t.frame.colorFormat = ilive::COLOR_FORMAT_BGR24;
-  t.frame.width = static_cast<uint32_t>(width);
-  t.frame.height = static_cast<uint32_t>(height);
-  t.frame.rotate = static_cast<uint32_t>(rotation);
-  t.live();
+  describe(t, ilive::COLOR_FORMAT_BGR24, width, height, rotation);
   return t;
 }
 
