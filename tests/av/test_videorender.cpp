@@ -11,7 +11,6 @@ constexpr int kBright = 200; // luma; about 214 after conversion
 constexpr int kGrey = 100;   // about 98
 constexpr int kWhite = 235;
 
-bool isBright(int v) { return v > 180; }
 bool isGrey(int v) { return v > 60 && v < 140; }
 bool isBlack(int v) { return v < 10; }
 
@@ -53,14 +52,14 @@ void TestVideoRender::letterboxesIntoTallView() {
   QCOMPARE(canvas.size(), QSize(640, 640));
   for (int x : {0, 320, 639}) {
     QVERIFY(isBlack(level(canvas, x, 79)));
-    QVERIFY(isBright(level(canvas, x, 80)));
-    QVERIFY(isBright(level(canvas, x, 559)));
+    QVERIFY(isBrightLevel(level(canvas, x, 80)));
+    QVERIFY(isBrightLevel(level(canvas, x, 559)));
     QVERIFY(isBlack(level(canvas, x, 560)));
   }
   // On screen the canvas is stretched over 320 × 320: bars of 40 rows.
   const QImage screen = shown(*w);
   QVERIFY(isBlack(level(screen, 160, 20)));
-  QVERIFY(isBright(level(screen, 160, 160)));
+  QVERIFY(isBrightLevel(level(screen, 160, 160)));
   QVERIFY(isBlack(level(screen, 160, 300)));
   QCOMPARE(w->streamUserId(), QByteArray("teacher"));
 }
@@ -73,8 +72,8 @@ void TestVideoRender::pillarboxesIntoWideView() {
   QCOMPARE(canvas.size(), QSize(1280, 480));
   for (int y : {0, 240, 479}) {
     QVERIFY(isBlack(level(canvas, 319, y)));
-    QVERIFY(isBright(level(canvas, 320, y)));
-    QVERIFY(isBright(level(canvas, 959, y)));
+    QVERIFY(isBrightLevel(level(canvas, 320, y)));
+    QVERIFY(isBrightLevel(level(canvas, 959, y)));
     QVERIFY(isBlack(level(canvas, 960, y)));
   }
 }
@@ -105,7 +104,7 @@ void TestVideoRender::turnsFramesUpright() {
   for (int cx = 0; cx < 2; ++cx)
     for (int cy = 0; cy < 2; ++cy) {
       const int v = level(canvas, cx ? right - 5 : 5, cy ? bottom - 5 : 5);
-      QVERIFY2(QPoint(cx, cy) == corner ? isBright(v) : isGrey(v),
+      QVERIFY2(QPoint(cx, cy) == corner ? isBrightLevel(v) : isGrey(v),
                qPrintable(QStringLiteral("corner %1,%2: %3").arg(cx).arg(cy).arg(v)));
     }
 }
@@ -129,7 +128,7 @@ void TestVideoRender::rebuildsConverterOnlyOnChange() {
   w->inputFrame(turned.live());
   QCOMPARE(w->converterBuilds(), 2);
   QCOMPARE(w->canvasSnapshot().size(), QSize(480, 640));
-  QVERIFY(isBright(level(w->canvasSnapshot(), 240, 320)));
+  QVERIFY(isBrightLevel(level(w->canvasSnapshot(), 240, 320)));
 }
 
 void TestVideoRender::unusableFramesKeepLastPicture() {
@@ -173,14 +172,14 @@ void TestVideoRender::oddSizesAndPaddedRows() {
   const QImage canvas = w->canvasSnapshot();
   QCOMPARE(canvas.size(), QSize(644, 481));
   for (int y = 0; y < 480; ++y) {
-    QVERIFY2(isBright(level(canvas, 321, y)), qPrintable(QString::number(y)));
+    QVERIFY2(isBrightLevel(level(canvas, 321, y)), qPrintable(QString::number(y)));
     QVERIFY2(isGrey(level(canvas, 318, y)) && isGrey(level(canvas, 324, y)), qPrintable(QString::number(y)));
     QVERIFY(isBlack(level(canvas, 0, y)));
     QVERIFY(isBlack(level(canvas, 642, y)) && isBlack(level(canvas, 643, y)));
     QVERIFY(isGrey(level(canvas, 641, y)));
   }
   for (int x = 1; x < 642; x += 64)
-    QVERIFY(isBright(level(canvas, x, 480)));
+    QVERIFY(isBrightLevel(level(canvas, x, 480)));
 }
 
 void TestVideoRender::packedFramesTurnAndPlace() {
@@ -217,7 +216,7 @@ void TestVideoRender::nameBarOnlyWithName() {
   w->inputFrame(f.live());
   const QImage bare = shown(*w);
   const int picture = level(bare, 160, 120);
-  QVERIFY(isBright(picture));
+  QVERIFY(isBrightLevel(picture));
   // Without a name the bottom rows are the picture itself, icons included.
   for (int x : {2, 10, 60, 150, 305})
     for (int y : {212, 225, 233, 239})

@@ -27,3 +27,5 @@ TestFrame bgrFrame(int width, int height, const std::function<QRgb(int x, int y)
 
 // Brightness of a pixel (the green channel; neutral grey keeps all three equal).
 int level(const QImage &image, int x, int y);
+// Luma 200 converted (about 214), told apart from bars (0) and mid grey (about 98).
+inline bool isBrightLevel(int v) { return v > 180; }
