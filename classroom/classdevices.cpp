@@ -3,7 +3,7 @@
 #include "av/audiohelper.h"
 #include "classroom_widgets/qtlivetoolbar.h"
 #include "classroom_widgets/qtsuperbutton.h"
-#include "core/tips.h"
+#include "widgets/tips.h"
 #include "messaging/classsend.h"
 #include "sdk/live/ilive.h"
 

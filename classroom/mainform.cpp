@@ -11,7 +11,7 @@
 #include "classroom_widgets/qtredpacket.h"
 #include "classroom_widgets/qtsuperbutton.h"
 #include "core/deployment.h"
-#include "core/tips.h"
+#include "widgets/tips.h"
 #include "messaging/classcommand.h"
 #include "messaging/classsend.h"
 #include "messaging/messagehook.h"

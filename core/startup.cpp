@@ -6,7 +6,6 @@
 #include "core/log.h"
 #include "core/processwindows.h"
 #include "core/quitonsignal.h"
-#include "widgets/housefont.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -38,8 +37,6 @@ int runEventLoop(int &argc, char **argv, const FirstWindowFactory &makeFirstWind
 
   auto app = std::make_unique<QApplication>(argc, argv);
   qInstallMessageHandler(logMessageHandler);
-  // Style sheets name the house font; map it before any widget resolves a font.
-  housefont::install();
   QDir::setCurrent(QCoreApplication::applicationDirPath());
   if (argc > 1) qDebug().noquote() << QString::fromLocal8Bit(argv[1]);
   QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings, true);

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ccache
   qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5multimedia5-plugins
   qtwebengine5-dev libqt5webchannel5-dev libqt5websockets5-dev libqt5x11extras5-dev
   libqt5svg5-dev qttools5-dev-tools

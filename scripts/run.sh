@@ -19,7 +19,7 @@ if [ -x "$BUILD/bin/tarnwick-local" ]; then
 fi
 # A scripted teacher runs a demo class in room 300101 (初二数学提高班) once a student enters it.
 if [ -x "$BUILD/bin/tarnwick-teacher" ] && [ "${TARNWICK_NO_TEACHER:-0}" != 1 ]; then
-  "$BUILD/bin/tarnwick-teacher" --scenario "$ROOT/service/teacher/scenarios/demo-class.json" \
+  "$BUILD/bin/tarnwick-teacher" --scenario "$ROOT/teacher/scenarios/demo-class.json" \
       --service http://127.0.0.1:18080 --phone 13900000001 --password teacher01 --room 300101 \
       >"$SESSION_DIR/teacher.log" 2>&1 &
   SESSION_PIDS+=($!)

@@ -13,6 +13,8 @@ for a in "$@"; do
 done
 
 bash "$ROOT/scripts/install.sh"
+# Folders point one way; a wrong include fails here before anything is built.
+bash "$ROOT/scripts/check-includes.sh"
 # shellcheck source=session.sh
 source "$ROOT/scripts/session.sh"
 session_start_display

@@ -2,18 +2,11 @@
 
 #include <QStringList>
 
-#ifdef TARNWICK_HAVE_HUB
-#include "service/hub/usersig.h"
-#endif
+#include "protocol/usersig.h"
 
 QString CredentialIssuer::userSig(const QString &userId) const {
   const qint64 expiry = nowSeconds() + UserSigLifetimeS;
-#ifdef TARNWICK_HAVE_HUB
   return usersig::issue(m_signer.secret(), userId, expiry);
-#else
-  // Without the hub nobody checks it; keep it signed all the same.
-  return QStringLiteral("local.%1.%2").arg(expiry).arg(m_signer.sign({QStringLiteral("usersig"), userId, QString::number(expiry)}));
-#endif
 }
 
 QString CredentialIssuer::authBuffer(quint32 roomId, const QString &userId) const {

@@ -5,7 +5,6 @@
 
 #include <QHostAddress>
 
-#ifdef TARNWICK_HAVE_HUB
 #include "service/hub/hub.h"
 #include "service/hub/hubwebsocketserver.h"
 
@@ -14,8 +13,6 @@ struct HubHost::Parts {
   Hub hub;
   HubWebSocketServer server;
 };
-
-bool HubHost::isBuiltIn() { return true; }
 
 HubHost::HubHost(const QByteArray &secret, RoomStore &rooms, const AccountStore &accounts, QObject *parent)
     : QObject(parent), m_parts(new Parts(secret)) {
@@ -38,19 +35,3 @@ bool HubHost::listen(quint16 port, QString *error) {
 }
 
 quint16 HubHost::port() const { return m_parts->server.serverPort(); }
-
-#else
-
-struct HubHost::Parts {};
-
-bool HubHost::isBuiltIn() { return false; }
-
-HubHost::HubHost(const QByteArray &, RoomStore &, const AccountStore &, QObject *parent) : QObject(parent) {}
-
-HubHost::~HubHost() = default;
-
-bool HubHost::listen(quint16, QString *) { return true; }
-
-quint16 HubHost::port() const { return 0; }
-
-#endif

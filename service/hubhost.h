@@ -1,8 +1,7 @@
 #pragma once
 // The class hub inside tarnwick-local: a WebSocket server on the main thread's event loop,
 // sharing the service's secret so that the user signatures the HTTP side issues let users
-// in. Built only when the hub library is part of the build; without it the service runs
-// HTTP only and reports hub port 0.
+// in.
 
 #include <QByteArray>
 #include <QObject>
@@ -17,9 +16,7 @@ public:
   HubHost(const QByteArray &secret, RoomStore &rooms, const AccountStore &accounts, QObject *parent = nullptr);
   ~HubHost() override;
 
-  static bool isBuiltIn();
-  // Listens on 127.0.0.1:port (0 = any free port). Without the hub this does nothing and
-  // succeeds, and port() stays 0.
+  // Listens on 127.0.0.1:port (0 = any free port).
   bool listen(quint16 port, QString *error);
   quint16 port() const;
 

@@ -13,7 +13,7 @@
 #include "core/log.h"
 #include "core/processwindows.h"
 #include "core/settingsstore.h"
-#include "core/tips.h"
+#include "widgets/tips.h"
 #include "av/audiohelper.h"
 #include "net/sxbserverhelper.h"
 #include "sdk/live/ilive.h"
@@ -246,6 +246,7 @@ void BrowserWindow::initLiveSdk(const QString &lineType) {
   if (lineType == QLatin1String("bgp")) GetILive()->setChannelMode(1, "");
   lineType_ = lineType;
   const Deployment &d = Deployment::instance();
+  GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
   const int result = GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true);
   sdkInitialised_ = true;
   if (result != 0) ShowCodeErrorTips(QStringLiteral("系统初始化失败"), this);

@@ -2,7 +2,7 @@
 // Where the IM library meets the live SDK's connection: the live SDK hands every received
 // message to deliver() and lends the IM library its send path. Internal to the SDK layer.
 
-#include "service/hub/immessage.h"
+#include "protocol/immessage.h"
 
 #include <functional>
 

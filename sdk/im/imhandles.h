@@ -2,7 +2,7 @@
 // What the IM library's handles point at. Internal to sdk/im.
 
 #include "sdk/im/imsdk.h"
-#include "service/hub/immessage.h"
+#include "protocol/immessage.h"
 
 #include <QByteArray>
 

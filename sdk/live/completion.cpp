@@ -7,7 +7,7 @@
 namespace ilivesdk {
 
 const char *moduleOf(int code) {
-  if (code >= 2001 && code <= 2009)
+  if (code >= ilive::ERR_NOT_INITIALISED && code <= ilive::ERR_CONNECTION_LOST)
     return code == ilive::ERR_NO_DEVICE || code == ilive::ERR_DEVICE_FAILED ? "DEVICE" : "SDK";
   return "HUB";
 }

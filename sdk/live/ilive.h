@@ -148,6 +148,8 @@ public:
   virtual int init(uint32_t appId, uint32_t accountType, bool imSupport) = 0;
   // Leaves the room, signs out, closes the devices and stops the threads.
   virtual void release(SuccCallback succ, ErrCallback err, void *data) = 0;
+  // Where the class hub listens (ws://host:port); the program hands it over before init().
+  virtual void setHubAddress(const char *url) = 0;
   // Mode 1 selects the "bgp" line. A non-empty host replaces the hub address (ws://host:port).
   virtual void setChannelMode(int32_t mode, const char *host) = 0;
   virtual void setForceOfflineCallback(ForceOfflineCallback cb) = 0;

@@ -1,6 +1,5 @@
 #include "sdk/live/livesdk.h"
 
-#include "core/deployment.h"
 #include "sdk/im/imbridge.h"
 #include "sdk/live/completion.h"
 #include "sdk/live/devicecatalog.h"
@@ -116,9 +115,11 @@ void LiveSdk::setChannelMode(int32_t mode, const char *host) {
   m_hubHost = text(host);
 }
 
+void LiveSdk::setHubAddress(const char *url) { m_hubAddress = text(url); }
+
 QString LiveSdk::hubUrl() const {
   if (m_hubHost.isEmpty())
-    return Deployment::instance().hubUrl;
+    return m_hubAddress;
   return m_hubHost.contains(QLatin1String("://")) ? m_hubHost : QStringLiteral("ws://") + m_hubHost;
 }
 

@@ -24,6 +24,7 @@ public:
 
   int init(uint32_t appId, uint32_t accountType, bool imSupport) override;
   void release(ilive::SuccCallback succ, ilive::ErrCallback err, void *data) override;
+  void setHubAddress(const char *url) override;
   void setChannelMode(int32_t mode, const char *host) override;
   void setForceOfflineCallback(ilive::ForceOfflineCallback cb) override;
   void setLocalVideoCallback(ilive::VideoFrameCallback cb, void *data) override;
@@ -87,6 +88,7 @@ private:
   std::atomic<uint32_t> m_speakerVolume{100};
   int m_channelMode = 0;
   QString m_hubHost;
+  QString m_hubAddress;
 };
 
 } // namespace ilivesdk

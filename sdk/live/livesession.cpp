@@ -117,7 +117,7 @@ void LiveSession::logout(Completion done) {
     if (client == m_client)
       dropClient();
     // Signed out either way: the connection is closed now.
-    done.finish(r.code == sdk::kErrConnectionLost ? ilive::NO_ERR : r.code, r.desc);
+    done.finish(r.code == hubproto::ClientConnectionLost ? ilive::NO_ERR : r.code, r.desc);
   });
 }
 

@@ -3,7 +3,7 @@
 // to the chosen colour format, the local and remote video callbacks, and what is published.
 // Every method runs on the engine's own thread (callers post to it).
 
-#include "service/hub/mediaframe.h"
+#include "protocol/mediaframe.h"
 #include "sdk/live/ilive.h"
 #include "sdk/live/videoconverter.h"
 

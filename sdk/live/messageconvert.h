@@ -1,7 +1,7 @@
 #pragma once
 // Outgoing live SDK messages in the hub's element form.
 
-#include "service/hub/immessage.h"
+#include "protocol/immessage.h"
 #include "sdk/live/ilivemessage.h"
 
 namespace ilivesdk {

@@ -1,6 +1,6 @@
 #include "sdk/live/testpatterncamera.h"
 
-#include "service/hub/mediaframe.h"
+#include "protocol/mediaframe.h"
 
 #include <cstring>
 

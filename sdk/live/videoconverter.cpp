@@ -1,6 +1,6 @@
 #include "sdk/live/videoconverter.h"
 
-#include "service/hub/mediaframe.h"
+#include "protocol/mediaframe.h"
 
 extern "C" {
 #include <libswscale/swscale.h>

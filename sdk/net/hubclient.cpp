@@ -52,7 +52,7 @@ void HubClient::open() {
 
 void HubClient::request(const QString &type, QJsonObject body, HubReplyFn done) {
   if (m_state == State::Closed) {
-    QMetaObject::invokeMethod(this, [done] { done({kErrConnectionLost, QStringLiteral("not connected"), {}}); },
+    QMetaObject::invokeMethod(this, [done] { done({hubproto::ClientConnectionLost, QStringLiteral("not connected"), {}}); },
                               Qt::QueuedConnection);
     return;
   }
@@ -61,7 +61,7 @@ void HubClient::request(const QString &type, QJsonObject body, HubReplyFn done) 
   body.insert(QStringLiteral("id"), id);
   const QByteArray text = encode(body);
   if (text.size() > kMaxOutgoingText) {
-    QMetaObject::invokeMethod(this, [done] { done({kErrTooLarge, QStringLiteral("message too large"), {}}); },
+    QMetaObject::invokeMethod(this, [done] { done({hubproto::TooLarge, QStringLiteral("message too large"), {}}); },
                               Qt::QueuedConnection);
     return;
   }
@@ -92,7 +92,7 @@ void HubClient::close() {
   m_unsent.clear();
   if (wasOpen)
     m_transport->close();
-  failAll(kErrConnectionLost, QStringLiteral("connection closed"));
+  failAll(hubproto::ClientConnectionLost, QStringLiteral("connection closed"));
 }
 
 void HubClient::onOpened() {
@@ -112,11 +112,11 @@ void HubClient::onClosed(int code, const QString &reason) {
   m_state = State::Closed;
   m_unsent.clear();
   if (wasOpen) {
-    failAll(kErrConnectionLost, QStringLiteral("connection to the class hub lost: ") + reason);
+    failAll(hubproto::ClientConnectionLost, QStringLiteral("connection to the class hub lost: ") + reason);
     if (!m_kicked)
       emit connectionLost(code, reason);
   } else {
-    failAll(kErrConnect, QStringLiteral("cannot reach the class hub: ") + reason);
+    failAll(hubproto::ClientConnect, QStringLiteral("cannot reach the class hub: ") + reason);
   }
 }
 
@@ -190,7 +190,7 @@ void HubClient::checkTimeouts() {
       late.append(it.key());
   std::sort(late.begin(), late.end());
   for (qint64 id : late)
-    finish(id, HubReply{kErrTimeout, QStringLiteral("the class hub did not answer in time"), {}});
+    finish(id, HubReply{hubproto::ClientTimeout, QStringLiteral("the class hub did not answer in time"), {}});
 }
 
 void HubClient::login(const QString &userId, const QString &userSig, HubReplyFn done) {

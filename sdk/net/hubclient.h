@@ -5,9 +5,9 @@
 // inside one of its callbacks (use deleteLater). The live SDK runs one
 // on its network thread; tests and the scripted teacher use it directly as further participants.
 
-#include "service/hub/immessage.h"
-#include "service/hub/mediaframe.h"
-#include "service/hub/protocol.h"
+#include "protocol/immessage.h"
+#include "protocol/mediaframe.h"
+#include "protocol/protocol.h"
 #include "sdk/net/hubtransport.h"
 
 #include <QHash>
@@ -27,14 +27,6 @@ struct HubReply {
   QJsonObject body;
 };
 using HubReplyFn = std::function<void(const HubReply &)>;
-
-// Codes of failures that never reached the hub (same numbers as ilive::ErrorCode).
-enum ClientCode : int {
-  kErrConnect = 2002,
-  kErrTimeout = 2003,
-  kErrConnectionLost = 2009,
-  kErrTooLarge = 1008,
-};
 
 struct StreamRequest {
   QString userId;
@@ -58,7 +50,7 @@ public:
   void sendFrame(const hubproto::MediaFrame &frame);
   static constexpr qint64 kMaxQueuedBytes = 2 << 20; // about four 640 × 480 pictures
   quint64 droppedVideoFrames() const { return m_droppedVideo; }
-  // Closes the link; pending requests fail with kErrConnectionLost. No connectionLost().
+  // Closes the link; pending requests fail with ClientConnectionLost. No connectionLost().
   void close();
 
   void login(const QString &userId, const QString &userSig, HubReplyFn done);

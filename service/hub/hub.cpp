@@ -2,7 +2,7 @@
 
 #include "service/hub/hubpeer.h"
 #include "service/hub/participant.h"
-#include "service/hub/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QDateTime>
 #include <QDebug>

@@ -1,9 +1,9 @@
 // IM messages: to the joined room's group, or to one member of the same room.
 #include "service/hub/hub.h"
 
-#include "service/hub/immessage.h"
+#include "protocol/immessage.h"
 #include "service/hub/participant.h"
-#include "service/hub/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QDateTime>
 

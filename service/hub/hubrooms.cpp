@@ -2,7 +2,7 @@
 #include "service/hub/hub.h"
 
 #include "service/hub/participant.h"
-#include "service/hub/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QDateTime>
 #include <QJsonArray>

@@ -2,8 +2,8 @@
 #include "service/hub/hub.h"
 
 #include "service/hub/participant.h"
-#include "service/hub/protocol.h"
-#include "service/hub/usersig.h"
+#include "protocol/protocol.h"
+#include "protocol/usersig.h"
 
 #include <QDateTime>
 

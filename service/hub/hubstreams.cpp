@@ -2,9 +2,9 @@
 #include "service/hub/hub.h"
 
 #include "service/hub/hubpeer.h"
-#include "service/hub/mediaframe.h"
+#include "protocol/mediaframe.h"
 #include "service/hub/participant.h"
-#include "service/hub/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QJsonArray>
 

@@ -2,7 +2,7 @@
 // One connection to the hub and what it has done so far: sign-in, room, role, streams.
 
 #include "service/hub/hublimits.h"
-#include "service/hub/protocol.h"
+#include "protocol/protocol.h"
 #include "service/hub/ratelimiter.h"
 
 #include <QMap>

@@ -3,10 +3,10 @@
 #include "classroom/livecalls.h"
 #include "core/deployment.h"
 #include "core/processwindows.h"
-#include "sdk/inproc/inprocesstransport.h"
+#include "support/inprocesstransport.h"
 #include "sdk/live/ilive.h"
 #include "service/hub/hub.h"
-#include "service/hub/usersig.h"
+#include "protocol/usersig.h"
 #include "widgets/qtmessagebox.h"
 
 #include <QApplication>

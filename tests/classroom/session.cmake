@@ -4,7 +4,7 @@
 add_library(classroom_test_fixture STATIC
   ${CMAKE_CURRENT_LIST_DIR}/classfixture.cpp ${CMAKE_CURRENT_LIST_DIR}/classfixture.h
   ${CMAKE_SOURCE_DIR}/tests/messaging/hubteacher.cpp ${CMAKE_SOURCE_DIR}/tests/messaging/hubteacher.h)
-target_link_libraries(classroom_test_fixture PUBLIC classroom resources hub sdk_inproc
+target_link_libraries(classroom_test_fixture PUBLIC classroom resources hub inproc_transport
                       tarnwick_test_support Qt5::Test)
 tarnwick_flags(classroom_test_fixture)
 
@@ -26,9 +26,7 @@ target_link_libraries(classroom_gallery PRIVATE classroom_test_fixture)
 tarnwick_flags(classroom_gallery)
 set_target_properties(classroom_gallery PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# The same against the real local service and the scripted teacher, when they are built.
-if(TARGET tarnwick-local AND TARGET tarnwick-teacher)
-  tarnwick_test(test_session_local SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_local.cpp
-                LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
-  add_dependencies(test_session_local tarnwick-local tarnwick-teacher)
-endif()
+# The same against the real local service and the scripted teacher.
+tarnwick_test(test_session_local SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_local.cpp
+              LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
+add_dependencies(test_session_local tarnwick-local tarnwick-teacher)

@@ -3,9 +3,9 @@
 #include "messaging/hubteacher.h"
 
 #include "classroom_widgets/qtlivetoolbar.h"
-#include "sdk/inproc/inprocesstransport.h"
+#include "support/inprocesstransport.h"
 #include "service/hub/hub.h"
-#include "service/hub/usersig.h"
+#include "protocol/usersig.h"
 #include "widgets/qtmessagebox.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "classroom/classdevices.h"
 #include "classroom/classstage.h"
 #include "classroom/livecalls.h"
-#include "service/hub/usersig.h"
+#include "protocol/usersig.h"
 
 #include <QSignalSpy>
 #include <QJsonArray>

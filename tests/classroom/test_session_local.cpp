@@ -63,6 +63,7 @@ private slots:
     d.backendUrl = service.baseUrl();
     d.hubUrl = service.hubUrl();
     Deployment::setInstance(d);
+    GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
     QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
     const QString token = service.signIn(kPhone, kPassword);
     QVERIFY(!token.isEmpty());

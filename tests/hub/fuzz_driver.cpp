@@ -1,6 +1,6 @@
 // Without libFuzzer: runs the fuzz target on a fixed number of inputs made by mutating valid
 // messages and frames with a fixed seed, so a CI run is repeatable.
-#include "service/hub/mediaframe.h"
+#include "protocol/mediaframe.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,7 +2,7 @@
 // the hub answers or drops them without crashing, and nothing reaches the other room.
 #include "hubfixture.h"
 
-#include "service/hub/usersig.h"
+#include "protocol/usersig.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>

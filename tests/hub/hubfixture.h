@@ -4,7 +4,7 @@
 
 #include "service/hub/hub.h"
 #include "service/hub/hubpeer.h"
-#include "service/hub/mediaframe.h"
+#include "protocol/mediaframe.h"
 
 #include <QJsonObject>
 #include <QList>

@@ -1,7 +1,7 @@
 // What a misbehaving participant can send, and that the others are not harmed by it.
 #include "hubfixture.h"
 
-#include "service/hub/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

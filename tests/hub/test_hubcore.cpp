@@ -1,8 +1,8 @@
 // Sign-in, rooms, roles, presence and IM messages through the hub core.
 #include "hubfixture.h"
 
-#include "service/hub/protocol.h"
-#include "service/hub/usersig.h"
+#include "protocol/protocol.h"
+#include "protocol/usersig.h"
 
 #include <QDateTime>
 #include <QJsonArray>

@@ -1,7 +1,7 @@
 // User signatures, the media frame codec and the IM element codec.
-#include "service/hub/immessage.h"
-#include "service/hub/mediaframe.h"
-#include "service/hub/usersig.h"
+#include "protocol/immessage.h"
+#include "protocol/mediaframe.h"
+#include "protocol/usersig.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // Publishing, asking for streams and the delivery of media frames.
 #include "hubfixture.h"
 
-#include "service/hub/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QJsonArray>
 #include <QtTest>

@@ -2,8 +2,8 @@
 #include "hubfixture.h"
 
 #include "service/hub/hubwebsocketserver.h"
-#include "service/hub/protocol.h"
-#include "service/hub/usersig.h"
+#include "protocol/protocol.h"
+#include "protocol/usersig.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

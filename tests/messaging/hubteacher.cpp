@@ -1,7 +1,7 @@
 #include "hubteacher.h"
 
 #include "service/hub/hub.h"
-#include "service/hub/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QJsonDocument>
 #include <QMetaObject>

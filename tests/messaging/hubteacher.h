@@ -3,7 +3,7 @@
 // connection. Its requests are posted to the hub's thread; what the hub sends it is recorded.
 
 #include "service/hub/hubpeer.h"
-#include "service/hub/immessage.h"
+#include "protocol/immessage.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -8,10 +8,10 @@
 #include "messaging/classsend.h"
 #include "messaging/imservice.h"
 #include "messaging/messagehook.h"
-#include "sdk/inproc/inprocesstransport.h"
+#include "support/inprocesstransport.h"
 #include "sdk/live/ilive.h"
 #include "service/hub/hub.h"
-#include "service/hub/usersig.h"
+#include "protocol/usersig.h"
 
 #include <QLoggingCategory>
 #include <QTest>

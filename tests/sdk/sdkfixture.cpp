@@ -1,6 +1,6 @@
 #include "sdkfixture.h"
 
-#include "service/hub/usersig.h"
+#include "protocol/usersig.h"
 
 #include <QCoreApplication>
 #include <QtTest>

@@ -124,13 +124,13 @@ private slots:
     c.client->ping(c.record(&replies));
     c.transport->refuse();
     QCOMPARE(replies.size(), 2);
-    QCOMPARE(replies[0].code, int(sdk::kErrConnect));
+    QCOMPARE(replies[0].code, int(hubproto::ClientConnect));
     QCOMPARE(lost.count(), 0);
     // Closed for good: later requests fail at once (but not synchronously).
     c.client->ping(c.record(&replies));
     QCOMPARE(replies.size(), 2);
     QTRY_COMPARE(replies.size(), 3);
-    QCOMPARE(replies[2].code, int(sdk::kErrConnectionLost));
+    QCOMPARE(replies[2].code, int(hubproto::ClientConnectionLost));
   }
 
   void droppedLinkIsReportedUnlessKicked() {
@@ -141,7 +141,7 @@ private slots:
     c.transport->accept();
     c.transport->drop();
     QCOMPARE(replies.size(), 1);
-    QCOMPARE(replies[0].code, int(sdk::kErrConnectionLost));
+    QCOMPARE(replies[0].code, int(hubproto::ClientConnectionLost));
     QCOMPARE(lost.count(), 1);
 
     Client k;
@@ -162,7 +162,7 @@ private slots:
     c.client->ping(c.record(&replies));
     c.transport->accept();
     QTRY_COMPARE(replies.size(), 1);
-    QCOMPARE(replies[0].code, int(sdk::kErrTimeout));
+    QCOMPARE(replies[0].code, int(hubproto::ClientTimeout));
   }
 
   void oversizedRequestIsRefusedLocally() {
@@ -172,7 +172,7 @@ private slots:
     big[0].text = QString(1 << 20, QLatin1Char('a'));
     c.client->sendMessage({hubproto::Conversation::Group, QStringLiteral("1")}, big, nullptr, c.record(&replies));
     QTRY_COMPARE(replies.size(), 1);
-    QCOMPARE(replies[0].code, int(sdk::kErrTooLarge));
+    QCOMPARE(replies[0].code, int(hubproto::TooLarge));
     QCOMPARE(c.transport->opens, 0);
   }
 

@@ -3,7 +3,7 @@
 // the microphone's voice reaching a teacher while on stage.
 #include "sdkfixture.h"
 
-#include "sdk/inproc/inprocesstransport.h"
+#include "support/inprocesstransport.h"
 #include "sdk/live/devicecatalog.h"
 #include "sdk/live/ilive.h"
 #include "sdk/live/speakeroutput.h"

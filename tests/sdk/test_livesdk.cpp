@@ -4,7 +4,7 @@
 #include "sdkfixture.h"
 
 #include "sdk/im/imsdk.h"
-#include "sdk/inproc/inprocesstransport.h"
+#include "support/inprocesstransport.h"
 #include "sdk/live/ilive.h"
 #include "sdk/live/testpatterncamera.h"
 #include "service/hub/hub.h"

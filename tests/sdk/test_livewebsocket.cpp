@@ -3,12 +3,11 @@
 #include "imrecorder.h"
 #include "sdkfixture.h"
 
-#include "core/deployment.h"
 #include "sdk/live/ilive.h"
 #include "sdk/net/websockettransport.h"
 #include "service/hub/hub.h"
 #include "service/hub/hubwebsocketserver.h"
-#include "service/hub/usersig.h"
+#include "protocol/usersig.h"
 #include "support/testenv.h"
 
 #include <QFileInfo>
@@ -50,9 +49,7 @@ private slots:
     server = new HubWebSocketServer(hub);
     QVERIFY(server->listen(QHostAddress::LocalHost, 0));
     url = QStringLiteral("ws://127.0.0.1:%1").arg(server->serverPort());
-    Deployment d = Deployment::instance();
-    d.hubUrl = url;
-    Deployment::setInstance(d);
+    GetILive()->setHubAddress(url.toUtf8().constData());
     QCOMPARE(GetILive()->init(1400000000, 36862, true), 0);
     GetILive()->setRemoteVideoCallback(FrameRecorder::onFrame, &remote);
   }

@@ -7,7 +7,7 @@
 #include "sdk/live/messageconvert.h"
 #include "sdk/live/testpatterncamera.h"
 #include "sdk/live/videoconverter.h"
-#include "service/hub/mediaframe.h"
+#include "protocol/mediaframe.h"
 
 #include <QtEndian>
 #include <QtTest>

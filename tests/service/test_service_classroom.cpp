@@ -6,9 +6,7 @@
 #include "service/signer.h"
 #include "support/localservice.h"
 
-#ifdef TARNWICK_HAVE_HUB
-#include "service/hub/usersig.h"
-#endif
+#include "protocol/usersig.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -92,12 +90,10 @@ private slots:
     QVERIFY(!d.contains(QStringLiteral("authBuffer"))); // only the "bgp" line has one
     const QString sig = d.value(QStringLiteral("userSig")).toString();
     QVERIFY(!sig.isEmpty());
-#ifdef TARNWICK_HAVE_HUB
     // Signed with the secret the hub checks, for this user only.
     QCOMPARE(usersig::verifyNow(m_service.secret(), QStringLiteral("s10001"), sig), usersig::Check::Ok);
     QCOMPARE(usersig::verifyNow(m_service.secret(), QStringLiteral("s10002"), sig), usersig::Check::BadSignature);
     QCOMPARE(d.value(QStringLiteral("hubUrl")).toString(), m_service.hubUrl());
-#endif
 
     const LocalService::Reply bgp =
         live(QStringLiteral("bgp_login"), room(m_student, kBgpRoom) + LocalService::Params{{QStringLiteral("role"), QStringLiteral("0")}});

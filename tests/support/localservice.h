@@ -29,9 +29,9 @@ public:
   bool waitForExit(int timeoutMs = 10000);
 
   quint16 httpPort() const { return m_httpPort; }
-  quint16 hubPort() const { return m_hubPort; }   // 0 when the build has no hub
+  quint16 hubPort() const { return m_hubPort; }   // 0 until started
   QString baseUrl() const;                          // http://127.0.0.1:<http port>
-  QString hubUrl() const;                           // ws://127.0.0.1:<hub port>, empty without hub
+  QString hubUrl() const;                           // ws://127.0.0.1:<hub port>, empty until started
   QByteArray secret() const { return m_secret; }    // the secret user signatures are made with
   QString errorString() const { return m_error; }
   // Everything the program printed so far (stdout and stderr together).

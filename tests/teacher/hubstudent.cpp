@@ -1,7 +1,7 @@
 #include "hubstudent.h"
 
-#include "sdk/inproc/inprocesstransport.h"
-#include "service/hub/usersig.h"
+#include "support/inprocesstransport.h"
+#include "protocol/usersig.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

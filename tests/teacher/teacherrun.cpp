@@ -1,7 +1,7 @@
 #include "teacherrun.h"
 
-#include "sdk/inproc/inprocesstransport.h"
-#include "service/teacher/scenarioreader.h"
+#include "support/inprocesstransport.h"
+#include "teacher/scenarioreader.h"
 
 #include <QRegularExpression>
 #include <QtTest>

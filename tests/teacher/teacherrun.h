@@ -2,7 +2,7 @@
 // Runs a scenario given as JSON text as teacher "t1" (周老师) on an in-process hub and keeps
 // what it printed.
 
-#include "service/teacher/scenariorunner.h"
+#include "teacher/scenariorunner.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -1,6 +1,6 @@
 // Reading scenario files: every kind of mistake is refused before anything runs, with a
 // message that says where and what; the repository's scenarios read; defaults apply.
-#include "service/teacher/scenarioreader.h"
+#include "teacher/scenarioreader.h"
 
 #include "support/testenv.h"
 
@@ -96,7 +96,7 @@ void TestScenarioReader::fileErrorsNameTheFile() {
 }
 
 void TestScenarioReader::repositoryScenariosRead() {
-  const QDir dir(testenv::sourceDir() + QStringLiteral("/service/teacher/scenarios"));
+  const QDir dir(testenv::sourceDir() + QStringLiteral("/teacher/scenarios"));
   const QStringList files = dir.entryList({QStringLiteral("*.json")}, QDir::Files);
   QVERIFY(files.contains(QStringLiteral("demo-class.json")));
   for (const QString &f : files) {

@@ -1,6 +1,6 @@
 // Getting the teacher's credentials from a class service: the two calls with their
 // parameters, and the failures a person must be able to act on.
-#include "service/teacher/servicesignin.h"
+#include "teacher/servicesignin.h"
 
 #include "support/httpserver.h"
 

@@ -5,7 +5,7 @@
 #include "teacherrun.h"
 
 #include "service/hub/hub.h"
-#include "service/hub/mediaframe.h"
+#include "protocol/mediaframe.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,11 +1,11 @@
 // The teacher's parts that decide things on their own: picture conversion, what the class
 // state matches and remembers, variable expansion and the command line.
-#include "service/hub/mediaframe.h"
-#include "service/teacher/classstate.h"
-#include "service/teacher/i420image.h"
-#include "service/teacher/scenariovariables.h"
-#include "service/teacher/screenslide.h"
-#include "service/teacher/teacheroptions.h"
+#include "protocol/mediaframe.h"
+#include "teacher/classstate.h"
+#include "teacher/i420image.h"
+#include "teacher/scenariovariables.h"
+#include "teacher/screenslide.h"
+#include "teacher/teacheroptions.h"
 
 #include <QImage>
 #include <QJsonArray>

@@ -114,7 +114,7 @@ void TestTeacherProgram::badInputEndsWithAMessage() {
 }
 
 void TestTeacherProgram::checkListsTheDemo() {
-  const Result r = runTeacher({"--scenario", testenv::sourceDir() + "/service/teacher/scenarios/demo-class.json", "--check"});
+  const Result r = runTeacher({"--scenario", testenv::sourceDir() + "/teacher/scenarios/demo-class.json", "--check"});
   QCOMPARE(r.exitCode, 0);
   QVERIFY2(r.out.contains(QStringLiteral("for room 300101")) && r.out.contains(QStringLiteral("all well formed")),
            qPrintable(r.out));

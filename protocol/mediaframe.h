@@ -1,0 +1,41 @@
+#pragma once
+// One media frame of the hub protocol (docs/protocol.md, "Media frames"): a fixed 24-byte
+// little-endian header, the owner's user id and the payload.
+
+#include "protocol/protocol.h"
+
+#include <QByteArray>
+
+namespace hubproto {
+
+constexpr int kFrameHeaderSize = 24;
+constexpr int kMaxFrameUserId = 128;
+constexpr int kMaxVideoSide = 4096;
+
+struct MediaFrame {
+  enum Kind : quint8 { Video = 1, Audio = 2 };
+  enum Format : quint8 { I420 = 0, PcmS16 = 1 };
+  Kind kind = Video;
+  Source source = Source::Camera;
+  Format format = I420;
+  quint16 width = 0;  // video
+  quint16 height = 0; // video
+  quint8 rotation = 0;
+  quint16 channels = 0;   // audio
+  quint32 sampleRate = 0; // audio
+  quint32 timestamp = 0;
+  QByteArray userId; // UTF-8
+  QByteArray payload;
+};
+
+// Bytes of an I420 picture of w × h.
+int i420Size(int width, int height);
+
+QByteArray encodeFrame(const MediaFrame &frame);
+// Reads and checks a frame: header, sizes and payload length. On failure *why says what is
+// wrong and the frame must be dropped.
+bool decodeFrame(const QByteArray &bytes, MediaFrame *frame, QString *why);
+// The same frame with another owner, re-encoded (the hub stamps the sender's id).
+QByteArray withUserId(const MediaFrame &frame, const QByteArray &userId);
+
+} // namespace hubproto

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Fails when a source file includes a header from a folder its own folder may not use.
+# The allowed uses are the folder table of the house plan, written out with what each folder
+# reaches through the folders it uses (messaging may include protocol/ because sdk/ does).
+# Usage: scripts/check-includes.sh [source-root]
+set -euo pipefail
+ROOT="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+
+declare -A ALLOWED=(
+  [resources]=""
+  [core]=""
+  [widgets]="core resources"
+  [net]="core"
+  [protocol]=""
+  [sdk]="protocol"
+  [messaging]="core sdk protocol"
+  [av]="core widgets sdk resources protocol"
+  [whiteboard]="core widgets messaging sdk resources protocol"
+  [classroom_widgets]="core widgets resources"
+  [screenshot]="core widgets resources"
+  [classroom]="resources core widgets net protocol sdk messaging av whiteboard classroom_widgets screenshot"
+  [shell]="resources core widgets net protocol sdk messaging av whiteboard classroom_widgets screenshot"
+  [service]="protocol core"
+  [teacher]="protocol sdk core net messaging av whiteboard widgets classroom_widgets screenshot resources"
+)
+# The shell and the classroom meet through interfaces the classroom declares; the shell may
+# include those headers and nothing else of classroom/.
+SHELL_SEAM_HEADERS="classroom/classroomseam.h classroom/classroomfactory.h"
+# app/, tests/ and bench/ tie everything together and may use any folder.
+FREE_FOLDERS="app tests bench"
+
+# The folder a file belongs to: its first path component; service/hub is part of service.
+folder_of() { echo "${1%%/*}"; }
+
+allowed() {
+  local from="$1" to="$2" header="$3"
+  [ "$from" = "$to" ] && return 0
+  case " $FREE_FOLDERS " in *" $from "*) return 0 ;; esac
+  case " ${ALLOWED[$from]-} " in *" $to "*) return 0 ;; esac
+  if [ "$from" = shell ] && [ "$to" = classroom ]; then
+    case " $SHELL_SEAM_HEADERS " in *" $header "*) return 0 ;; esac
+  fi
+  return 1
+}
+
+cd "$ROOT"
+failures=0
+checked=0
+while IFS= read -r file; do
+  from="$(folder_of "$file")"
+  [ -n "${ALLOWED[$from]+set}" ] || case " $FREE_FOLDERS " in *" $from "*) ;; *) continue ;; esac
+  while IFS=: read -r line header; do
+    to="$(folder_of "$header")"
+    # Only includes of our own folders are checked; Qt and system headers are not ours.
+    [ -n "${ALLOWED[$to]+set}" ] || continue
+    checked=$((checked + 1))
+    if ! allowed "$from" "$to" "$header"; then
+      echo "$file:$line: $from/ may not include $header"
+      failures=$((failures + 1))
+    fi
+  done < <(grep -n -o -E '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[^"]+"' "$file" \
+             | sed -E 's/^([0-9]+):.*"([^"]+)"/\1:\2/')
+done < <(find . -path ./build -prune -o -path './build-*' -prune -o -path ./.git -prune -o \
+           -type f \( -name '*.h' -o -name '*.cpp' \) -print | sed 's|^\./||' | sort)
+
+if [ "$failures" -gt 0 ]; then
+  echo "check-includes: $failures include(s) cross a folder boundary the house plan does not allow"
+  exit 1
+fi
+echo "check-includes: $checked includes of our folders, all allowed"

@@ -1,0 +1,201 @@
+#include "teacher/teachersession.h"
+
+#include "messaging/classcommand.h"
+#include "sdk/net/hubclient.h"
+#include "protocol/mediaframe.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+
+using hubproto::Element;
+
+namespace {
+
+Element commandElement(int code, const QString &param) {
+  Element e;
+  e.kind = Element::Custom;
+  e.data = ClassCommand::toJson(code, param);
+  e.ext = QString::fromLatin1(ClassCommand::kExt);
+  return e;
+}
+
+} // namespace
+
+TeacherSession::TeacherSession(sdk::HubTransportFactory transports, QObject *parent)
+    : QObject(parent), m_transports(std::move(transports)), m_keepAlive(this) {
+  connect(&m_keepAlive, &QTimer::timeout, this, [this] {
+    if (m_client)
+      m_client->ping([](const sdk::HubReply &) {});
+  });
+}
+
+TeacherSession::~TeacherSession() { delete m_client; }
+
+void TeacherSession::signIn(const QString &userId, const QString &userSig, Done done) {
+  if (m_client) {
+    done(hubproto::Already, QStringLiteral("already signed in"));
+    return;
+  }
+  m_client = new sdk::HubClient(m_transports(), this);
+  connect(m_client, &sdk::HubClient::imMessage, this, &TeacherSession::onMessage);
+  connect(m_client, &sdk::HubClient::memberNotice, this,
+          [this](quint32 room, const QString &event, const QString &user, const QString &) {
+            onMemberNotice(room, event, user);
+          });
+  connect(m_client, &sdk::HubClient::connectionLost, this, [this](int code, const QString &reason) {
+    onGone(QStringLiteral("the connection to the class hub was lost (%1: %2)").arg(code).arg(reason));
+  });
+  connect(m_client, &sdk::HubClient::kicked, this, [this](int code, const QString &desc) {
+    onGone(QStringLiteral("the teacher's account signed in elsewhere (%1: %2)").arg(code).arg(desc));
+  });
+  sdk::HubClient *client = m_client;
+  m_client->login(userId, userSig, [this, client, userId, done](const sdk::HubReply &r) {
+    if (client != m_client)
+      return done(hubproto::ClientConnectionLost, QStringLiteral("signed out meanwhile"));
+    if (r.code != 0) {
+      forget();
+      return done(r.code, r.desc);
+    }
+    m_userId = userId;
+    m_signedIn = true;
+    m_keepAlive.start(kKeepAliveMs);
+    done(0, QString());
+  });
+}
+
+void TeacherSession::enter(quint32 roomId, const QString &authBuffer, EnterDone done) {
+  if (!m_signedIn)
+    return done(hubproto::NotSignedIn, QStringLiteral("not signed in"), {});
+  m_client->join(roomId, QLatin1String(kRole), authBuffer, [this, roomId, done](const sdk::HubReply &r) {
+    if (r.code != 0)
+      return done(r.code, r.desc, {});
+    m_roomId = roomId;
+    m_channels.clear();
+    QStringList members;
+    for (const QJsonValue &m : r.body.value(QLatin1String("members")).toArray())
+      members.append(m.toObject().value(QLatin1String("userId")).toString());
+    done(0, QString(), members);
+  });
+}
+
+void TeacherSession::leave(Done done) {
+  if (!m_signedIn) {
+    forget();
+    return done(0, QString());
+  }
+  if (!isInRoom())
+    return logout(0, QString(), done);
+  m_client->quit([this, done](const sdk::HubReply &r) {
+    m_roomId = 0;
+    m_channels.clear();
+    logout(r.code, r.desc, done);
+  });
+}
+
+void TeacherSession::logout(int firstCode, const QString &firstDesc, Done done) {
+  if (!m_client)
+    return done(firstCode, firstDesc);
+  m_client->logout([this, firstCode, firstDesc, done](const sdk::HubReply &r) {
+    forget();
+    const bool first = firstCode != 0;
+    // The hub may close the link right after signing out; that is not a failure.
+    const int code = r.code == hubproto::ClientConnectionLost ? 0 : r.code;
+    done(first ? firstCode : code, first ? firstDesc : r.desc);
+  });
+}
+
+void TeacherSession::forget() {
+  m_keepAlive.stop();
+  m_signedIn = false;
+  m_roomId = 0;
+  m_channels.clear();
+  if (m_client) {
+    m_client->disconnect(this);
+    m_client->close();
+    m_client->deleteLater();
+    m_client = nullptr;
+  }
+}
+
+void TeacherSession::onGone(const QString &why) {
+  forget();
+  emit lost(why);
+}
+
+void TeacherSession::send(const QString &to, const QVector<Element> &elems, Done done) {
+  if (!isInRoom())
+    return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
+  hubproto::Conversation conv;
+  conv.type = to.isEmpty() ? hubproto::Conversation::Group : hubproto::Conversation::C2C;
+  conv.peer = to.isEmpty() ? QString::number(m_roomId) : to;
+  m_client->sendMessage(conv, elems, nullptr, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
+}
+
+void TeacherSession::sendCommand(const QString &to, int code, const QString &param, Done done) {
+  send(to, {commandElement(code, param)}, std::move(done));
+}
+
+void TeacherSession::sendText(const QString &to, const QString &text, Done done) {
+  Element e;
+  e.kind = Element::Text;
+  e.text = text;
+  send(to, {e}, std::move(done));
+}
+
+void TeacherSession::publish(hubproto::Source source, Done done) {
+  if (!isInRoom())
+    return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
+  m_client->publish(source, false, [this, source, done](const sdk::HubReply &r) {
+    bool ok = false;
+    const quint64 channel = r.body.value(QLatin1String("channelId")).toString().toULongLong(&ok);
+    if (r.code == 0 && ok)
+      m_channels.insert(int(source), channel);
+    done(r.code == 0 && !ok ? hubproto::BadArgument : r.code, r.desc);
+  });
+}
+
+void TeacherSession::unpublish(hubproto::Source source, Done done) {
+  if (!m_channels.contains(int(source)))
+    return done(hubproto::StreamNotFound, QStringLiteral("that stream is not published"));
+  const quint64 channel = m_channels.take(int(source));
+  m_client->unpublish(channel, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
+}
+
+void TeacherSession::sendVideo(hubproto::Source source, const QByteArray &i420, int width, int height) {
+  if (!m_client || !publishes(source))
+    return;
+  hubproto::MediaFrame f;
+  f.kind = hubproto::MediaFrame::Video;
+  f.source = source;
+  f.format = hubproto::MediaFrame::I420;
+  f.width = static_cast<quint16>(width);
+  f.height = static_cast<quint16>(height);
+  f.timestamp = static_cast<quint32>(QDateTime::currentMSecsSinceEpoch());
+  f.payload = i420;
+  m_client->sendFrame(f);
+}
+
+void TeacherSession::onMessage(const hubproto::ImMessage &message) {
+  // As the student's client does, a custom element is a command when it holds a JSON
+  // object; code 0 (no usable "userAction", e.g. whiteboard data) means nothing here.
+  for (const Element &e : message.elems) {
+    ClassCommand parsed;
+    if (e.kind != Element::Custom || !ClassCommand::parse(e.data, &parsed) || parsed.userAction == 0)
+      continue;
+    ReceivedCommand c;
+    c.from = message.from;
+    c.code = parsed.userAction;
+    c.param = parsed.actionParam;
+    c.direct = message.conv.type == hubproto::Conversation::C2C;
+    emit commandReceived(c);
+  }
+}
+
+void TeacherSession::onMemberNotice(quint32 roomId, const QString &event, const QString &userId) {
+  if (roomId != m_roomId)
+    return;
+  if (event == QLatin1String("enter"))
+    emit memberEntered(userId);
+  else if (event == QLatin1String("exit"))
+    emit memberLeft(userId);
+}

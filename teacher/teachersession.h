@@ -1,0 +1,78 @@
+#pragma once
+// The teacher's connection to the class hub: one sdk::HubClient per sign-in, the room, the
+// class commands both ways (written and read with messaging's ClassCommand), published
+// streams and their frames, and a keep-alive so that long waits do not look like silence.
+// Lives on one thread; its callbacks and signals come on that thread.
+
+#include "sdk/net/hubtransport.h"
+#include "protocol/immessage.h"
+#include "protocol/protocol.h"
+#include "teacher/classstate.h"
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+
+namespace sdk {
+class HubClient;
+struct HubReply;
+} // namespace sdk
+
+class TeacherSession : public QObject {
+  Q_OBJECT
+public:
+  using Done = std::function<void(int code, const QString &desc)>;
+  using EnterDone = std::function<void(int code, const QString &desc, const QStringList &members)>;
+  static constexpr int kKeepAliveMs = 10000;
+  static constexpr const char *kRole = "LiveMaster";
+
+  explicit TeacherSession(sdk::HubTransportFactory transports, QObject *parent = nullptr);
+  ~TeacherSession() override;
+
+  bool isSignedIn() const { return m_signedIn; }
+  bool isInRoom() const { return m_roomId != 0; }
+  QString userId() const { return m_userId; }
+  quint32 roomId() const { return m_roomId; }
+  bool publishes(hubproto::Source source) const { return m_channels.contains(int(source)); }
+
+  void signIn(const QString &userId, const QString &userSig, Done done);
+  // Joins as the teacher; members are the others already in the room.
+  void enter(quint32 roomId, const QString &authBuffer, EnterDone done);
+  // Quits the room and signs out, whatever of it applies; done once the hub answered (or at
+  // once when there is nothing to do). The first failure is reported, the rest still runs.
+  void leave(Done done);
+
+  // to empty = the room's group, otherwise one user.
+  void sendCommand(const QString &to, int code, const QString &param, Done done);
+  void sendText(const QString &to, const QString &text, Done done);
+  void publish(hubproto::Source source, Done done);
+  void unpublish(hubproto::Source source, Done done);
+  // Dropped unless the source is published.
+  void sendVideo(hubproto::Source source, const QByteArray &i420, int width, int height);
+
+signals:
+  void commandReceived(const ReceivedCommand &command);
+  void memberEntered(const QString &userId);
+  void memberLeft(const QString &userId);
+  // The connection went away or the account signed in elsewhere; the session is signed out.
+  void lost(const QString &why);
+
+private:
+  void send(const QString &to, const QVector<hubproto::Element> &elems, Done done);
+  void onMessage(const hubproto::ImMessage &message);
+  void onMemberNotice(quint32 roomId, const QString &event, const QString &userId);
+  void onGone(const QString &why);
+  void forget();
+  void logout(int firstCode, const QString &firstDesc, Done done);
+
+  sdk::HubTransportFactory m_transports;
+  sdk::HubClient *m_client = nullptr;
+  QString m_userId;
+  bool m_signedIn = false;
+  quint32 m_roomId = 0;
+  QHash<int, quint64> m_channels; // by source
+  QTimer m_keepAlive;
+};

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Runs the include check on the source tree (must pass), then on small trees with one planted
+# include each (must fail and name the file, or pass where the table allows the include).
+set -uo pipefail
+CHECK="$1"
+SOURCE="$2"
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+if ! out="$(bash "$CHECK" "$SOURCE" 2>&1)"; then
+  fail "the source tree breaks the folder table:"; echo "$out"
+fi
+
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+
+# plant <file> <include> <expect: refused|allowed>
+plant() {
+  local file="$1" header="$2" expect="$3" tree="$scratch/$RANDOM$RANDOM"
+  mkdir -p "$tree/$(dirname "$file")" "$tree/$(dirname "$header")"
+  printf '#include "%s"\n#include <QString>\n' "$header" > "$tree/$file"
+  touch "$tree/$header"
+  local out rc
+  out="$(bash "$CHECK" "$tree" 2>&1)"; rc=$?
+  if [ "$expect" = refused ]; then
+    [ $rc -ne 0 ] || fail "$file including $header passed"
+    grep -q "^$file:1: .* may not include $header\$" <<<"$out" || fail "no line for $file: $out"
+  else
+    [ $rc -eq 0 ] || fail "$file including $header was refused: $out"
+  fi
+}
+
+plant core/settingsstore.cpp widgets/qtmessagebox.h refused
+plant sdk/live/livesdk.cpp core/deployment.h refused
+plant sdk/net/hubclient.h service/hub/hub.h refused
+plant service/hub/hub.cpp sdk/net/hubclient.h refused
+plant classroom/mainform.cpp shell/browserwindow.h refused
+plant shell/browserwindow.cpp classroom/mainform.h refused
+plant widgets/popwindow.cpp classroom_widgets/qtbubble.h refused
+plant protocol/protocol.h core/log.h refused
+plant teacher/main.cpp classroom/mainform.h refused
+
+plant shell/browserwindow.cpp classroom/classroomseam.h allowed
+plant messaging/classsend.cpp protocol/protocol.h allowed
+plant classroom/mainform.cpp av/audiohelper.h allowed
+plant tests/support/inprocesstransport.cpp service/hub/hub.h allowed
+plant teacher/main.cpp sdk/live/ilive.h allowed
+
+[ $failed -eq 0 ] && echo "include layers: all checks passed"
+exit $failed
