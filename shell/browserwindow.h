@@ -7,6 +7,8 @@
 // invokables keep the names below.
 
 #include "classroom/classroomseam.h"
+#include "core/devicesettings.h"
+#include "shell/portaladdress.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -23,6 +25,7 @@ class QBoxLayout;
 class QSettings;
 class QVBoxLayout;
 class SettingsStore;
+class ShadowFollower;
 class TitleBar;
 class WebView;
 
@@ -31,7 +34,7 @@ class ClassroomLink;
 class BrowserWindow : public QMainWindow, public ClassroomShell {
   Q_OBJECT
 public:
-  static constexpr int kBuildNumber = 1011;
+  static constexpr int kBuildNumber = portaladdress::kBuildNumber;
 
   explicit BrowserWindow(QWidget *parent = nullptr);
   ~BrowserWindow() override;
@@ -62,6 +65,7 @@ public:
   Q_INVOKABLE void loadSetting() override;
   Q_INVOKABLE void resetStore();
   Q_INVOKABLE QVariantMap currentSettings() const override;
+  DeviceSettings deviceSettings() const;
   // The classroom's side of the shell (ClassroomShell).
   AudioHelper *audioHelper() const override;
   void setNetGood() override;
@@ -73,7 +77,7 @@ public:
 
   // Shadow around the window; hidden while maximised (the title bar drives it).
   void setShadowVisible(bool visible);
-  PopShadow *shadow() const { return shadow_; }
+  PopShadow *shadow() const;
 
   TitleBar *titleBar() const { return titleBar_; }
   WebView *browserView() const { return browserView_; }
@@ -123,10 +127,6 @@ private slots:
 
 protected:
   void closeEvent(QCloseEvent *event) override;
-  void showEvent(QShowEvent *event) override;
-  void hideEvent(QHideEvent *event) override;
-  void moveEvent(QMoveEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
 
 private:
   void buildBody();
@@ -137,7 +137,6 @@ private:
   void forgetClassroom();
   // The classroom this window holds; an empty link once its window is gone.
   ClassroomLink classroomLink() const;
-  void followShadow();
   void connectStore();
 
   CentralFrame *centralFrame_ = nullptr;
@@ -159,7 +158,7 @@ private:
   int socketPort_ = 0;
   std::unique_ptr<AudioDevices> devices_;
   SettingsStore *store_ = nullptr;
-  PopShadow *shadow_ = nullptr;
+  ShadowFollower *chrome_ = nullptr;
   bool sdkInitialised_ = false;
   // Whether the process-wide classroom window has emitted releaseFinished.
   bool classroomReleased_ = true;
