@@ -34,17 +34,6 @@ void snap(const QString &name) {
                                                QString::fromLocal8Bit(dir) + '/' + name + ".png"});
 }
 
-bool dragBy(QPoint from, QPoint to, const QString &midShot = QString()) {
-  if (!xdo::moveTo(from.x(), from.y()) || !xdo::press()) return false;
-  QTest::qWait(50);
-  xdo::moveTo((from.x() + to.x()) / 2, (from.y() + to.y()) / 2);
-  QTest::qWait(50);
-  xdo::moveTo(to.x(), to.y());
-  QTest::qWait(100);
-  if (!midShot.isEmpty()) snap(midShot);
-  return xdo::release();
-}
-
 QList<QWidget *> visibleToolWindows() {
   QList<QWidget *> found;
   for (QWidget *w : QApplication::topLevelWidgets())
@@ -53,8 +42,6 @@ QList<QWidget *> visibleToolWindows() {
       found << w;
   return found;
 }
-
-QPoint centreOf(QWidget *w) { return w->mapToGlobal(w->rect().center()); }
 
 } // namespace
 
@@ -75,10 +62,7 @@ class TestScreenshotTool : public QObject {
     QVERIFY(bar && bar->isVisible());
     auto *button = bar->findChild<QToolButton *>(QLatin1String(name));
     QVERIFY(button);
-    const QPoint c = centreOf(button);
-    QVERIFY(xdo::moveTo(c.x(), c.y()));
-    QTest::qWait(100);
-    QVERIFY(xdo::click());
+    QVERIFY(xdo::clickOn(button));
   }
 
 private slots:
@@ -117,7 +101,7 @@ private slots:
 
   void dragShowsMagnifierAndLabelThenCornerPressResizesFromTheCorner() {
     startTool();
-    QVERIFY(dragBy(QPoint(100, 100), QPoint(400, 300), QStringLiteral("2-selecting")));
+    QVERIFY(xdo::drag(QPoint(100, 100), QPoint(400, 300), [] { snap(QStringLiteral("2-selecting")); }));
     QTRY_VERIFY(m_tool->selection() && m_tool->selection()->controlBar());
     OEScreen *selection = m_tool->selection();
     QCOMPARE(selection->geometry(), QRect(100, 100, 300, 200));
@@ -132,20 +116,20 @@ private slots:
     QVERIFY(xdo::moveTo(105, 105));
     QTest::qWait(150);
     QCOMPARE(selection->cursor().shape(), Qt::SizeFDiagCursor);
-    QVERIFY(dragBy(QPoint(105, 105), QPoint(50, 60)));
+    QVERIFY(xdo::drag(QPoint(105, 105), QPoint(50, 60)));
     QTRY_COMPARE(selection->geometry(), QRect(50, 60, 350, 240));
     QCOMPARE(m_tool->sizeLabel()->text(), QStringLiteral("350 x 240"));
     QTRY_VERIFY(selection->controlBar()->isVisible()); // placed again after the release
     QCOMPARE(selection->controlBar()->pos(), QPoint(400 - 260, 306));
 
     // Inside, the selection moves.
-    QVERIFY(dragBy(QPoint(200, 200), QPoint(260, 230)));
+    QVERIFY(xdo::drag(QPoint(200, 200), QPoint(260, 230)));
     QTRY_COMPARE(selection->geometry(), QRect(110, 90, 350, 240));
   }
 
   void escapeLeavesNothingBehind() {
     startTool();
-    QVERIFY(dragBy(QPoint(200, 200), QPoint(500, 400)));
+    QVERIFY(xdo::drag(QPoint(200, 200), QPoint(500, 400)));
     QTRY_VERIFY(m_tool->selection() && m_tool->selection()->controlBar());
     clickButton("rectangleBtn");
     QTRY_VERIFY(m_tool->selection()->drawingLayer()->isVisible());
@@ -159,7 +143,7 @@ private slots:
 
   void rightClickDropsTheSelectionThenQuits() {
     startTool();
-    QVERIFY(dragBy(QPoint(200, 200), QPoint(500, 400)));
+    QVERIFY(xdo::drag(QPoint(200, 200), QPoint(500, 400)));
     QTRY_VERIFY(m_tool->selection() && m_tool->selection()->controlBar());
     QPointer<QWidget> bar = m_tool->selection()->controlBar();
     QVERIFY(xdo::moveTo(1200, 900));
@@ -170,7 +154,7 @@ private slots:
     QVERIFY(m_tool->magnifier()->isVisible());
     QVERIFY(!m_tool->sizeLabel()->isVisible());
     // Detecting again: a new drag makes a new selection.
-    QVERIFY(dragBy(QPoint(300, 300), QPoint(350, 340)));
+    QVERIFY(xdo::drag(QPoint(300, 300), QPoint(350, 340)));
     QTRY_VERIFY(m_tool->selection());
     QCOMPARE(m_tool->selection()->geometry(), QRect(300, 300, 50, 40));
     QVERIFY(xdo::moveTo(1200, 900));
@@ -184,7 +168,7 @@ private slots:
   void annotatedPictureIsCopiedAndHandedOver() {
     startTool();
     const QImage frozen = m_tool->frozenPicture();
-    QVERIFY(dragBy(QPoint(600, 400), QPoint(1100, 800)));
+    QVERIFY(xdo::drag(QPoint(600, 400), QPoint(1100, 800)));
     QTRY_VERIFY(m_tool->selection() && m_tool->selection()->controlBar());
     QCOMPARE(m_tool->selection()->controlBar()->pos(), QPoint(1100 - 260, 800 + 6));
     clickButton("arrowBtn");
@@ -192,11 +176,11 @@ private slots:
     QTRY_VERIFY(layer->isVisible());
     QCOMPARE(layer->geometry(), QRect(600, 400, 500, 400));
     QCOMPARE(layer->tool(), QSLabel::Arrow);
-    QVERIFY(dragBy(QPoint(650, 450), QPoint(900, 650)));
+    QVERIFY(xdo::drag(QPoint(650, 450), QPoint(900, 650)));
     QTRY_COMPARE(layer->shapes(QSLabel::Arrow), (QVector<QLine>{QLine(50, 50, 300, 250)}));
     clickButton("rectangleBtn");
     QTRY_COMPARE(layer->tool(), QSLabel::Rectangle);
-    QVERIFY(dragBy(QPoint(700, 700), QPoint(800, 760)));
+    QVERIFY(xdo::drag(QPoint(700, 700), QPoint(800, 760)));
     QTRY_COMPARE(layer->shapes(QSLabel::Rectangle).size(), 1);
     QCOMPARE(layer->shapes(QSLabel::Arrow).size(), 1); // kept across tools
     snap(QStringLiteral("4-annotated"));
@@ -217,7 +201,7 @@ private slots:
   void enterFinishesWithoutDrawing() {
     startTool();
     const QImage frozen = m_tool->frozenPicture();
-    QVERIFY(dragBy(QPoint(650, 450), QPoint(900, 990)));
+    QVERIFY(xdo::drag(QPoint(650, 450), QPoint(900, 990)));
     QTRY_VERIFY(m_tool->selection() && m_tool->selection()->controlBar());
     // Within 25 pixels of the screen bottom (1000) the bar sits inside the selection.
     QCOMPARE(m_tool->selection()->controlBar()->pos(), QPoint(900 - 260, 990 - 30));

@@ -32,23 +32,6 @@ private:
   ChatPictureUpload *m_upload;
 };
 
-bool drag(QPoint from, QPoint to) {
-  if (!xdo::moveTo(from.x(), from.y()) || !xdo::press()) return false;
-  QTest::qWait(50);
-  xdo::moveTo((from.x() + to.x()) / 2, (from.y() + to.y()) / 2);
-  QTest::qWait(50);
-  xdo::moveTo(to.x(), to.y());
-  QTest::qWait(100);
-  return xdo::release();
-}
-
-bool clickAt(QWidget *w) {
-  const QPoint c = w->mapToGlobal(w->rect().center());
-  if (!xdo::moveTo(c.x(), c.y())) return false;
-  QTest::qWait(100);
-  return xdo::click();
-}
-
 } // namespace
 
 class TestScreenshotUpload : public QObject {
@@ -85,14 +68,14 @@ private slots:
     QTRY_VERIFY(tool);
     QVERIFY(QTest::qWaitForWindowExposed(tool.data()));
 
-    QVERIFY(drag(QPoint(200, 150), QPoint(520, 390)));
+    QVERIFY(xdo::drag(QPoint(200, 150), QPoint(520, 390)));
     QTRY_VERIFY(tool->selection() && tool->selection()->controlBar());
     QWidget *bar = tool->selection()->controlBar();
-    QVERIFY(clickAt(bar->findChild<QToolButton *>(QStringLiteral("arrowBtn"))));
+    QVERIFY(xdo::clickOn(bar->findChild<QToolButton *>(QStringLiteral("arrowBtn"))));
     QTRY_VERIFY(tool->selection()->drawingLayer()->isVisible());
-    QVERIFY(drag(QPoint(240, 360), QPoint(460, 200)));
+    QVERIFY(xdo::drag(QPoint(240, 360), QPoint(460, 200)));
     QTRY_COMPARE(tool->selection()->drawingLayer()->shapes(QSLabel::Arrow).size(), 1);
-    QVERIFY(clickAt(bar->findChild<QToolButton *>(QStringLiteral("finishBtn"))));
+    QVERIFY(xdo::clickOn(bar->findChild<QToolButton *>(QStringLiteral("finishBtn"))));
 
     QTRY_VERIFY(!tool);
     QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, 10000);

@@ -4,8 +4,8 @@
 #include "service/picturestore.h"
 #include "service/serviceconfig.h"
 #include "service/signer.h"
+#include "testpicture.h"
 
-#include <QBuffer>
 #include <QDirIterator>
 #include <QImage>
 #include <QJsonObject>
@@ -18,15 +18,7 @@ const QByteArray kBoundary = "----0123456789abcdef0123456789abcdef";
 const QByteArray kType = "multipart/form-data; boundary=" + kBoundary;
 const QString kPath = QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-03-05/u7_1772719629.png");
 
-QByteArray pngBytes() {
-  QImage img(16, 12, QImage::Format_RGB32);
-  img.fill(Qt::red);
-  QByteArray out;
-  QBuffer buffer(&out);
-  buffer.open(QIODevice::WriteOnly);
-  img.save(&buffer, "PNG");
-  return out;
-}
+QByteArray pngBytes() { return testpicture::png(QSize(16, 12), Qt::red); }
 
 // The body exactly as the classroom builds it: no file name, a ";" after the part's name.
 QByteArray body(const QByteArray &file, const QByteArray &fileType = "image/png", const QByteArray &op = "upload") {

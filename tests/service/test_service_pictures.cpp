@@ -1,8 +1,8 @@
 // Chat pictures through tarnwick-local as the classroom sends them: a signature from
 // chat-service, a signed multipart POST to the store, the picture served at access_url.
 #include "support/localservice.h"
+#include "testpicture.h"
 
-#include <QBuffer>
 #include <QEventLoop>
 #include <QImage>
 #include <QJsonDocument>
@@ -16,15 +16,7 @@ namespace {
 const QByteArray kBoundary = "----fedcba9876543210fedcba9876543210";
 const QString kAddress = QStringLiteral("/storage/files/v2/1250000000/public/chatPicture/2026-03-05/%1_1772719629.png");
 
-QByteArray pngBytes() {
-  QImage img(20, 10, QImage::Format_RGB32);
-  img.fill(Qt::blue);
-  QByteArray out;
-  QBuffer buffer(&out);
-  buffer.open(QIODevice::WriteOnly);
-  img.save(&buffer, "PNG");
-  return out;
-}
+QByteArray pngBytes() { return testpicture::png(QSize(20, 10), Qt::blue); }
 
 struct Answer {
   int status = 0;
