@@ -34,7 +34,19 @@ Qt::CursorShape pointerFor(Direction d) {
   default: return Qt::SizeAllCursor;
   }
 }
+QString askWithDialog(QWidget *parent, const QString &title, const QString &name, const QString &filter) {
+  return QFileDialog::getSaveFileName(parent, title, name, filter);
+}
+
+OEScreen::SaveNameAsker &saveNameAsker() {
+  static OEScreen::SaveNameAsker asker = askWithDialog;
+  return asker;
+}
 } // namespace
+
+void OEScreen::setSaveNameAsker(SaveNameAsker asker) {
+  saveNameAsker() = asker ? std::move(asker) : SaveNameAsker(askWithDialog);
+}
 
 OEScreen::OEScreen(const QImage &frozen, const QPoint &press, const QPoint &desktopOrigin, QWidget *parent)
     : QWidget(parent), m_frozen(frozen), m_press(press), m_origin(desktopOrigin), m_menu(new QMenu(this)),
@@ -101,9 +113,9 @@ void OEScreen::onSaveScreen() {
 }
 
 void OEScreen::onSaveScreenOther() {
-  const QString name = QFileDialog::getSaveFileName(
-      this, QStringLiteral("保存图片"), shotgeometry::defaultSaveName(QDateTime::currentDateTime()),
-      QStringLiteral("JPEG Files (*.jpg)"));
+  const QString name = saveNameAsker()(this, QStringLiteral("保存图片"),
+                                       shotgeometry::defaultSaveName(QDateTime::currentDateTime()),
+                                       QStringLiteral("JPEG Files (*.jpg)"));
   if (name.isEmpty()) return;
   resultImage().save(name, "jpg");
   closeTool();

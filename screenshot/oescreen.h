@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -18,6 +19,11 @@ class OEScreen : public QWidget {
 public:
   OEScreen(const QImage &frozen, const QPoint &press, const QPoint &desktopOrigin, QWidget *parent);
   ~OEScreen() override;
+
+  // Asks for the file "保存" writes to: (parent, title, default name, filter) → the name, empty
+  // when cancelled. A file dialog unless replaced (tests answer it themselves); null restores it.
+  using SaveNameAsker = std::function<QString(QWidget *, const QString &, const QString &, const QString &)>;
+  static void setSaveNameAsker(SaveNameAsker asker);
 
   // Whether a selection is shown anywhere in the process; while not, the hit test is idle.
   static bool isShown() { return s_shown; }

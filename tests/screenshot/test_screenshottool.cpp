@@ -12,6 +12,8 @@
 #include <QClipboard>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -196,6 +198,36 @@ private slots:
     QCOMPARE(picture.pixelColor(100, 330).red(), 255);              // rectangle's left side
     QCOMPARE(picture.pixelColor(100, 330).green(), 0);
     QCOMPARE(QApplication::clipboard()->image().size(), QSize(500, 400));
+  }
+
+  void saveWritesAJpegAndUploadsNothing() {
+    QTemporaryDir folder;
+    QString answer; // what the "dialog" answers: empty first, as when cancelled
+    QStringList asked;
+    OEScreen::setSaveNameAsker([&](QWidget *, const QString &title, const QString &name, const QString &filter) {
+      asked << title << name << filter;
+      return answer;
+    });
+    startTool();
+    QVERIFY(xdo::drag(QPoint(650, 450), QPoint(900, 650)));
+    QTRY_VERIFY(m_tool->selection() && m_tool->selection()->controlBar());
+    m_tool->selection()->onSaveScreenOther();
+    QCOMPARE(asked.size(), 3);
+    QCOMPARE(asked.at(0), QStringLiteral("保存图片"));
+    QVERIFY2(QRegularExpression(QStringLiteral("^Tarnwick截图_\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d-\\d\\d$"))
+                 .match(asked.at(1)).hasMatch(), qPrintable(asked.at(1)));
+    QCOMPARE(asked.at(2), QStringLiteral("JPEG Files (*.jpg)"));
+    QTest::qWait(100);
+    QVERIFY(m_tool && m_tool->selection()); // cancelled: still in the tool
+
+    answer = folder.filePath(QStringLiteral("shot.jpg"));
+    m_tool->selection()->onSaveScreenOther();
+    QTRY_VERIFY(!m_tool);
+    QImage saved;
+    QVERIFY(saved.load(answer, "JPG"));
+    QCOMPARE(saved.size(), QSize(250, 200));
+    QVERIFY(m_target.pictures.isEmpty());
+    OEScreen::setSaveNameAsker(nullptr);
   }
 
   void enterFinishesWithoutDrawing() {
