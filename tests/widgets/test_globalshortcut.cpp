@@ -104,6 +104,15 @@ private slots:
     QVERIFY(again.setShortcut(kCtrlShiftA));
   }
 
+  void filterOutlivesTheObjectThatInstalledIt() {
+    auto first = std::make_unique<QxtGlobalShortcut>(); // installs the one native filter
+    QxtGlobalShortcut second(kCtrlShiftA);
+    first.reset();
+    QSignalSpy spy(&second, &QxtGlobalShortcut::activated);
+    QVERIFY(xdo::key(QStringLiteral("ctrl+shift+a")));
+    QTRY_COMPARE(spy.count(), 1);
+  }
+
   void hotKeyHeldByAnotherApplicationOnlyWarns() {
     // Another X client takes Ctrl+Shift+B first.
     xcb_connection_t *other = xcb_connect(nullptr, nullptr);
