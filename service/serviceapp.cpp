@@ -11,6 +11,7 @@
 #include "service/liveserviceroutes.h"
 #include "service/loginroutes.h"
 #include "service/pageroutes.h"
+#include "service/picturestore.h"
 #include "service/portalroutes.h"
 #include "service/roomstore.h"
 #include "service/seeddata.h"
@@ -20,6 +21,7 @@
 
 #include <QFile>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 
 struct ServiceApp::Parts {
   Parts(const ServiceOptions &o, const SeedData &s)
@@ -28,7 +30,9 @@ struct ServiceApp::Parts {
         signer(o.secret.isEmpty() ? Signer::randomSecret() : o.secret), credentials(signer),
         login(accounts, avatars, config), live(config), classroom(accounts, rooms, credentials, config),
         chat(accounts, credentials), portal(accounts, rooms, avatars, seed, assets),
-        pages(accounts, assets, seed, config), http(router, pages) {
+        pages(accounts, assets, seed, config),
+        pictures(o.storeDir.isEmpty() ? scratchStore.path() : o.storeDir, credentials, config),
+        http(router, pages, pictures) {
     login.registerRoutes(router);
     live.registerRoutes(router);
     classroom.registerRoutes(router);
@@ -52,6 +56,8 @@ struct ServiceApp::Parts {
   ChatRoutes chat;
   PortalRoutes portal;
   PageRoutes pages;
+  QTemporaryDir scratchStore; // the pictures' folder when none was given; goes with the service
+  PictureStore pictures;
   HttpService http;
   std::unique_ptr<HubHost> hub;
 };

@@ -12,6 +12,7 @@ public:
   QString seedPath;         // empty: the seed compiled into the program
   QString webRoot;          // empty: the pages compiled into the program
   QString versionReplyPath; // --version-reply, else $TARNWICK_LOCAL_VERSION_REPLY
+  QString storeDir;         // --store: uploaded pictures; empty: a temporary folder
   QByteArray secret;        // --secret, else $TARNWICK_LOCAL_SECRET, else random
   int refreshIntervalS = 30;
   bool helpRequested = false;
