@@ -7,7 +7,10 @@
 #include "classroom_widgets/textedit.h"
 #include "widgets/qtbackimagebutton.h"
 
+#include <QFile>
 #include <QGridLayout>
+#include <QImage>
+#include <QSet>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTextBlock>
@@ -39,6 +42,17 @@ private slots:
     QCOMPARE(TextEdit::emojiCode(100), QStringLiteral("100"));
     QCOMPARE(TextEdit::emojiName(12), QStringLiteral("[emoji_012]"));
     QVERIFY(TextEdit::emojiImagePath(139).endsWith(QStringLiteral("/png/emoji/image139.png")));
+  }
+
+  void everyFaceIsDrawnAndDistinct() {
+    QSet<QByteArray> seen;
+    for (int n = 1; n <= TextEdit::kFaceCount; ++n) {
+      const QImage face(TextEdit::emojiImagePath(n));
+      QVERIFY2(!face.isNull(), qPrintable(TextEdit::emojiImagePath(n)));
+      seen.insert(QByteArray(reinterpret_cast<const char *>(face.constBits()), int(face.sizeInBytes())));
+    }
+    QCOMPARE(seen.size(), TextEdit::kFaceCount);
+    QVERIFY(!QFile::exists(TextEdit::emojiImagePath(TextEdit::kFaceCount + 1)));
   }
 
   void insertedFacesFollowTheTextAsNamedImages() {
@@ -98,6 +112,7 @@ private slots:
     layout->getItemPosition(layout->indexOf(panel.cell(139)), &row, &column, &rowSpan, &columnSpan);
     QCOMPARE(QPoint(column, row), QPoint(5, 19));
     QCOMPARE(panel.cell(139)->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(!panel.cell(139)->pixmap(Qt::ReturnByValue).isNull());
   }
 
   void pickerCellReportsItsFace() {
