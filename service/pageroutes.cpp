@@ -5,6 +5,9 @@
 #include "service/serviceconfig.h"
 #include "service/webassets.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
 #include <QUrl>
 
 PageResponse PageRoutes::get(const QString &path, const FormParams &query) const {
@@ -20,6 +23,8 @@ PageResponse PageRoutes::get(const QString &path, const FormParams &query) const
   }
   if (path.startsWith(QLatin1String("/assets/"))) return file(path.mid(1));
   if (path.startsWith(QLatin1String("/files/"))) return download(path.mid(7));
+  if (path.startsWith(QLatin1String("/static/live/"))) return file(path.mid(8));
+  if (path.startsWith(QLatin1String("/static/png/emoji/"))) return face(path.mid(18));
   return errorPage(404, QStringLiteral("页面不存在"), QStringLiteral("您访问的页面不存在或已被移除。"));
 }
 
@@ -31,6 +36,18 @@ PageResponse PageRoutes::file(const QString &relativePath) const {
   r.contentType = WebAssets::contentType(relativePath);
   r.body = *body;
   r.headers.append(qMakePair(QByteArray("Cache-Control"), QByteArray("no-cache")));
+  return r;
+}
+
+PageResponse PageRoutes::face(const QString &name) const {
+  // The faces are drawn at build time beside the programs; only their own names are served.
+  static const QRegularExpression faceName(QStringLiteral("^image\\d{3}\\.png$"));
+  QFile png(QCoreApplication::applicationDirPath() + QStringLiteral("/png/emoji/") + name);
+  if (!faceName.match(name).hasMatch() || !png.open(QIODevice::ReadOnly))
+    return errorPage(404, QStringLiteral("页面不存在"), QStringLiteral("您访问的页面不存在或已被移除。"));
+  PageResponse r;
+  r.contentType = WebAssets::contentType(name);
+  r.body = png.readAll();
   return r;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The pages: sign-in, the portal entry that checks the token, the portal pages, support,
-// their assets and the downloadable files.
+// their assets, the downloadable files, and the chat page with its faces on the static host.
 
 #include "service/formparams.h"
 #include "service/pageresponse.h"
@@ -25,6 +25,7 @@ public:
 
 private:
   PageResponse file(const QString &relativePath) const;
+  PageResponse face(const QString &name) const;
   PageResponse checkToken(const FormParams &query) const;
   PageResponse download(const QString &name) const;
   PageResponse redirect(const QString &location) const;

@@ -264,6 +264,9 @@ private slots:
     QTest::newRow("live tab") << QStringLiteral("/portal/live?build=1011") << QByteArray("text/html") << QByteArray("今日直播");
     QTest::newRow("course tab") << QStringLiteral("/portal/course?build=1011") << QByteArray("text/html") << QByteArray("course.js");
     QTest::newRow("downloads") << QStringLiteral("/portal/download?build=1011") << QByteArray("text/html") << QByteArray("资料下载");
+    QTest::newRow("chat page") << QStringLiteral("/static/live/chat_v5.html") << QByteArray("text/html") << QByteArray("chat_v5.js");
+    QTest::newRow("chat script") << QStringLiteral("/static/live/chat_v5.js") << QByteArray("application/javascript") << QByteArray("\"imageView\"");
+    QTest::newRow("chat face") << QStringLiteral("/static/png/emoji/image139.png") << QByteArray("image/png") << QByteArray("PNG");
   }
   void pagesAreServedWithTheirTypes() {
     QFETCH(QString, path);
@@ -326,6 +329,10 @@ private slots:
     for (const QString &p : {QStringLiteral("/assets/../service/seed.json"), QStringLiteral("/files/..%2F..%2Fservice%2Fseed.json"),
                              QStringLiteral("/portal/..%2Flogin")})
       QVERIFY2(!m_service.get(p).body.contains("\"students\""), qPrintable(p));
+    // Only the faces themselves are served from beside the program.
+    for (const QString &p : {QStringLiteral("/static/png/emoji/image140.png"), QStringLiteral("/static/png/emoji/..%2Fdeployment.ini"),
+                             QStringLiteral("/static/png/emoji/image1.png")})
+      QCOMPARE(m_service.get(p).httpStatus, 404);
     const LocalService::Reply api = m_service.call(kLive, QStringLiteral("no_such_call"));
     QCOMPARE(api.httpStatus, 404);
     QCOMPARE(api.errorCode(), 404);

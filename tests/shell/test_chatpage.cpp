@@ -1,0 +1,152 @@
+// The class chat page in the real browser engine, fed through the program's own view: messages
+// with faces and pictures are drawn, a picture click asks for the viewer, and hostile text in
+// any field stays text.
+
+#include "shell/webview.h"
+#include "support/localservice.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+QVariant js(QWebEngineView *view, const QString &script) {
+  bool done = false;
+  QVariant result;
+  view->page()->runJavaScript(script, [&](const QVariant &v) {
+    result = v;
+    done = true;
+  });
+  if (!QTest::qWaitFor([&] { return done; }, 10000)) qWarning("script did not answer: %s", qPrintable(script));
+  return result;
+}
+
+bool waitFor(QWebEngineView *view, const QString &script, const QVariant &expected) {
+  return QTest::qWaitFor([&] { return js(view, script) == expected; }, 15000);
+}
+
+QVariantMap item(const char *type, const QString &value) {
+  return {{QStringLiteral("type"), QString::fromLatin1(type)}, {QStringLiteral("value"), value}};
+}
+
+QString chatJson(const QString &name, const QVariantList &contents) {
+  return QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap({{QStringLiteral("name"), name},
+                                                                       {QStringLiteral("type"), QStringLiteral("message")},
+                                                                       {QStringLiteral("contents"), contents}}))
+                               .toJson());
+}
+
+QString pictureJson(const QString &url) {
+  return QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap({{QStringLiteral("name"), QStringLiteral("王老师")},
+                                                                       {QStringLiteral("type"), QStringLiteral("image")},
+                                                                       {QStringLiteral("url"), url}}))
+                               .toJson());
+}
+
+// The program's view, with the page's calls recorded instead of reaching a classroom.
+class RecordingView : public WebView {
+public:
+  using WebView::WebView;
+  QStringList calls;
+
+protected:
+  void onInvokeMethod(const QString &method, const QStringList &arguments) override {
+    calls << (QStringList{method} + arguments).join(QLatin1Char('|'));
+  }
+};
+
+const QString kHostile = QStringLiteral("<img src=x onerror=\"window.pwned=1\"><script>window.pwned=2</script>"
+                                        "<a href=\"javascript:window.pwned=3\">点我</a>&lt;b&gt;");
+
+} // namespace
+
+class TestChatPage : public QObject {
+  Q_OBJECT
+
+  LocalService service;
+  RecordingView *view = nullptr;
+
+  void post(const QString &message, const QString &time = QStringLiteral("0")) {
+    view->broadcastEvent(QStringLiteral("sendText"),
+                         {{QStringLiteral("message"), message}, {QStringLiteral("time"), time}});
+  }
+  int rows() { return js(view, QStringLiteral("document.querySelectorAll('#messages > li').length")).toInt(); }
+  QString last(const QString &expression) {
+    return js(view, QStringLiteral("(function(){var r=document.querySelector('#messages > li:last-child');return %1;})()")
+                        .arg(expression))
+        .toString();
+  }
+
+private slots:
+  void initTestCase() {
+    QVERIFY2(service.start(), qPrintable(service.errorString()));
+    view = new RecordingView(service.baseUrl() + QStringLiteral("/static/live/chat_v5.html"));
+    view->resize(250, 400);
+    view->show();
+    QVERIFY(waitFor(view, QStringLiteral("!!document.getElementById('messages')"), true));
+    // Events reach the page once its channel to the program is open.
+    js(view, QStringLiteral("window.addEventListener('probe',function(){window.probed=true;});"));
+    QVERIFY(QTest::qWaitFor([&] {
+      view->broadcastEvent(QStringLiteral("probe"), {});
+      return js(view, QStringLiteral("window.probed===true")).toBool();
+    }, 15000));
+  }
+  void cleanupTestCase() {
+    delete view;
+    service.stop();
+  }
+
+  void textAndFacesAreDrawnInOrder() {
+    const int before = rows();
+    post(chatJson(QStringLiteral("王老师"), {item("text", QStringLiteral("同学们好")), item("face", QStringLiteral("005")),
+                                             item("face", QStringLiteral("139"))}),
+         QStringLiteral("1700000000"));
+    QVERIFY(waitFor(view, QStringLiteral("document.querySelectorAll('#messages > li').length"), before + 1));
+    QCOMPARE(last(QStringLiteral("r.querySelector('.name').textContent")), QStringLiteral("王老师"));
+    QCOMPARE(last(QStringLiteral("r.querySelector('.body').textContent")), QStringLiteral("同学们好"));
+    QCOMPARE(last(QStringLiteral("[].map.call(r.querySelectorAll('img.face'),function(i){return i.src.split('/').pop();}).join(',')")),
+             QStringLiteral("image005.png,image139.png"));
+    // The faces come from the service and really load.
+    QVERIFY(waitFor(view, QStringLiteral("[].every.call(document.querySelectorAll('img.face'),function(i){return i.naturalWidth>0;})"), true));
+  }
+
+  void systemNotesHaveTheirOwnLook() {
+    post(chatJson(QStringLiteral("系统消息"), {item("text", QStringLiteral("发送消息内容超长，请分条发送。"))}));
+    QVERIFY(waitFor(view, QStringLiteral("document.querySelector('#messages > li:last-child').className"), QStringLiteral("msg system")));
+  }
+
+  void picturesOpenTheViewer() {
+    const QString url = service.baseUrl() + QStringLiteral("/static/png/emoji/image042.png");
+    post(pictureJson(url));
+    QVERIFY(waitFor(view, QStringLiteral("!!document.querySelector('#messages > li:last-child img.picture')"), true));
+    js(view, QStringLiteral("document.querySelector('#messages > li:last-child img.picture').click()"));
+    QTRY_COMPARE(view->calls, QStringList{QStringLiteral("imageView|") + url});
+  }
+
+  void hostileTextStaysText() {
+    const QString shape = QStringLiteral("document.querySelectorAll('script,a,iframe,object').length + '/' + document.images.length");
+    const QString before = js(view, shape).toString();
+    const int count = rows();
+    post(chatJson(kHostile, {item("text", kHostile), item("face", QStringLiteral("001\" onerror=\"window.pwned=5")),
+                             item("face", QStringLiteral("../../x"))}));
+    QVERIFY(waitFor(view, QStringLiteral("document.querySelectorAll('#messages > li').length"), count + 1));
+    QCOMPARE(last(QStringLiteral("r.querySelector('.name').textContent")), kHostile);
+    QCOMPARE(last(QStringLiteral("r.querySelector('.body').textContent")), kHostile);
+    // Pictures that are not http/https are not loaded or drawn at all.
+    for (const QString &url : {QStringLiteral("javascript:window.pwned=4"), QStringLiteral("data:image/png;base64,AAAA"),
+                               QStringLiteral("x\" onerror=\"window.pwned=6")})
+      post(pictureJson(url));
+    post(QStringLiteral("<img src=x onerror=window.pwned=7>"));
+    post(QStringLiteral("toBottom"));
+    QTest::qWait(500);
+    QCOMPARE(rows(), count + 1);
+    QCOMPARE(js(view, shape).toString(), before);
+    QCOMPARE(js(view, QStringLiteral("typeof window.pwned")).toString(), QStringLiteral("undefined"));
+    QCOMPARE(view->calls.size(), 1);
+  }
+};
+
+QTEST_MAIN(TestChatPage)
+#include "test_chatpage.moc"
