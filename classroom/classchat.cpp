@@ -1,5 +1,7 @@
 #include "classroom/classchat.h"
 
+#include "classroom/classroomseam.h"
+#include "classroom_widgets/textedit.h"
 #include "core/jsonhelpers.h"
 #include "messaging/chatmessagebuilder.h"
 #include "messaging/classsend.h"
@@ -7,10 +9,12 @@
 #include "sdk/live/ilivemessage.h"
 
 #include <QAbstractButton>
-#include <QDateTime>
 #include <QJsonObject>
-#include <QTextBrowser>
-#include <QTextEdit>
+#include <QJsonDocument>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextFrame>
 
 namespace {
 
@@ -35,9 +39,9 @@ QString contentsText(const QVariantList &contents) {
 
 } // namespace
 
-ClassChat::ClassChat(QTextBrowser *view, QTextEdit *input, QAbstractButton *send, QWidget *toolBar,
-                     QObject *parent)
-    : QObject(parent), view_(view), input_(input), send_(send), toolBar_(toolBar) {}
+ClassChat::ClassChat(ChatPage *page, TextEdit *input, QAbstractButton *send, QWidget *toolBar,
+                     QWidget *emojiPanel, QObject *parent)
+    : QObject(parent), page_(page), input_(input), send_(send), toolBar_(toolBar), emojiPanel_(emojiPanel) {}
 
 QString ClassChat::faceValue(int index) {
   if (index < 10)
@@ -54,19 +58,13 @@ void ClassChat::addSystemMessage(const QString &text) {
 }
 
 void ClassChat::showMessageMap(const QVariantMap &message) {
-  const QString name = message.value(QStringLiteral("name")).toString();
-  QString body;
-  if (message.value(QStringLiteral("type")).toString() == QLatin1String("image"))
-    body = QStringLiteral("[图片]");
-  else
-    body = contentsText(message.value(QStringLiteral("contents")).toList());
-  appendLine(name, body, name == kSystemName);
+  post(QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(message)).toJson()), 0);
+  record(message);
 }
 
-void ClassChat::receiveChatCommand(const QString &json, uint32_t) {
-  const QVariantMap message = jsonToMap(json);
-  if (!message.isEmpty())
-    showMessageMap(message);
+void ClassChat::receiveChatCommand(const QString &json, uint32_t time) {
+  post(json, time);
+  record(jsonToMap(json));
 }
 
 void ClassChat::receivePlain(const QString &name, const QString &device,
@@ -87,17 +85,17 @@ void ClassChat::receivePlain(const QString &name, const QString &device,
                   {QStringLiteral("contents"), contents}});
 }
 
-void ClassChat::appendLine(const QString &name, const QString &body, bool system) {
-  lines_ << name + QLatin1Char(':') + body;
-  if (!view_)
-    return;
-  const QString colour = system ? QStringLiteral("#e08a00") : QStringLiteral("#2f8cff");
-  view_->append(QStringLiteral("<p style='margin:6px 0 0 0;'><span style='color:%1;'>%2</span>"
-                               " <span style='color:#a0a4ab;'>%3</span><br/>"
-                               "<span style='color:#333333;'>%4</span></p>")
-                    .arg(colour, name.toHtmlEscaped(),
-                         QDateTime::currentDateTime().toString(QStringLiteral("HH:mm")),
-                         body.toHtmlEscaped()));
+void ClassChat::post(const QString &text, uint32_t time) {
+  posted_ << text;
+  if (page_)
+    page_->broadcastEvent(QStringLiteral("sendText"),
+                          {{QStringLiteral("message"), text}, {QStringLiteral("time"), QString::number(time)}});
+}
+
+void ClassChat::record(const QVariantMap &message) {
+  const bool picture = message.value(QStringLiteral("type")).toString() == QLatin1String("image");
+  lines_ << message.value(QStringLiteral("name")).toString() + QLatin1Char(':') +
+                (picture ? QStringLiteral("[图片]") : contentsText(message.value(QStringLiteral("contents")).toList()));
 }
 
 void ClassChat::closeChat() {
@@ -105,6 +103,8 @@ void ClassChat::closeChat() {
   input_->setEnabled(false);
   send_->setEnabled(false);
   allowed_ = false;
+  if (emojiPanel_)
+    emojiPanel_->hide();
 }
 
 void ClassChat::openChat() {
@@ -128,22 +128,41 @@ int ClassChat::messageLength(const QVariantMap &message) {
   return length;
 }
 
+QVariantMap ClassChat::pageMessage(const QTextDocument &document, const QString &userName) {
+  QVariantList contents;
+  // Blocks of the root frame only: child frames are not entered.
+  for (auto frameIt = document.rootFrame()->begin(); !frameIt.atEnd(); ++frameIt) {
+    const QTextBlock block = frameIt.currentBlock();
+    if (!block.isValid())
+      continue;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      qDebug("--------------\n\n");
+      qDebug("%s\n\n", qUtf8Printable(fragment.text()));
+      const QTextCharFormat format = fragment.charFormat();
+      if (!format.isImageFormat()) {
+        contents << item(QStringLiteral("text"), fragment.text());
+        continue;
+      }
+      int index = 0;
+      if (!ChatMessageBuilder::emojiFaceIndex(format.toImageFormat().name(), &index))
+        continue;
+      for (int i = 0; i < fragment.length(); ++i)
+        contents << item(QStringLiteral("face"), faceValue(index));
+    }
+  }
+  if (contents.isEmpty())
+    return {};
+  return {{QStringLiteral("name"), userName},
+          {QStringLiteral("type"), QStringLiteral("message")},
+          {QStringLiteral("contents"), contents}};
+}
+
 void ClassChat::send(int status, const QString &userName) {
   if (status < 2)
     return;
   QTextDocument *doc = input_->document();
-  QVariantList contents;
-  for (const ChatElement &e : ChatMessageBuilder::elements(*doc)) {
-    if (e.kind == ChatElement::Face)
-      contents << item(QStringLiteral("face"), faceValue(e.faceIndex));
-    else if (e.text != QLatin1String("\r\n"))
-      contents << item(QStringLiteral("text"), e.text);
-  }
-  QVariantMap message;
-  if (!contents.isEmpty())
-    message = {{QStringLiteral("name"), userName},
-               {QStringLiteral("type"), QStringLiteral("message")},
-               {QStringLiteral("contents"), contents}};
+  const QVariantMap message = pageMessage(*doc, userName);
   if (messageLength(message) > kMaxMessageLength) {
     addSystemMessage(QStringLiteral("发送消息内容超长，请分条发送。"));
     return;
@@ -152,9 +171,13 @@ void ClassChat::send(int status, const QString &userName) {
   ChatMessageBuilder::build(*doc, im);
   g_sendGroupCmd(im);
   if (!message.isEmpty()) {
-    g_sendGroupCustomCmd(ClassCommandCode::Chat, jsonToText(QJsonObject::fromVariantMap(message)));
-    showMessageMap(message);
+    const QString json = QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(message)).toJson());
+    g_sendGroupCustomCmd(ClassCommandCode::Chat, json);
+    post(json, 0);
+    record(message);
+    post(QStringLiteral("toBottom"), 0);
   }
+  doc->clear();
   input_->clear();
   input_->setFocus();
 }

@@ -13,10 +13,26 @@ class AudioHelper;
 class QObject;
 class QWidget;
 
+// The class chat page: a browser view only the shell can make. The classroom places its
+// widget and broadcasts events into the page (the page calls back through the shell's bridge).
+class ChatPage {
+public:
+  virtual ~ChatPage() = default;
+  virtual QWidget *widget() = 0;
+  virtual void broadcastEvent(const QString &name, const QVariantMap &properties) = 0;
+};
+
 // What the classroom asks of the shell window that holds it.
 class ClassroomShell {
 public:
   virtual ~ClassroomShell() = default;
+  // A chat page on url, its widget owned by parent; null where there is no browser (the chat
+  // then records what it would show).
+  virtual ChatPage *createChatPage(const QString &url, QWidget *parent) {
+    Q_UNUSED(url);
+    Q_UNUSED(parent);
+    return nullptr;
+  }
   // 0: left (or the portal went back a page), -1: stayed in the class.
   virtual int leaveClass(bool ask) = 0;
   virtual void setMyName(const QString &name) = 0;

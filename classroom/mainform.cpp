@@ -6,9 +6,14 @@
 #include "classroom/memberroster.h"
 #include "classroom/membertable.h"
 #include "classroom/toolbarcontrols.h"
+#include "classroom_widgets/emojipanel.h"
 #include "classroom_widgets/qtlivetoolbar.h"
+#include "classroom_widgets/qtmessagetab.h"
+#include "classroom_widgets/qtmessagetoolbar.h"
 #include "classroom_widgets/qtredpacket.h"
 #include "classroom_widgets/qtsuperbutton.h"
+#include "classroom_widgets/textedit.h"
+#include "core/deployment.h"
 #include "widgets/tips.h"
 #include "messaging/messagehook.h"
 #include "messaging/messagesink.h"
@@ -17,15 +22,15 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QStandardItemModel>
-#include <QTextBrowser>
 #include <QTextDocument>
 
 namespace {
 
 const QString kArrowUp = QStringLiteral(":/res/Resources/arrow_up_32x32.png");
 const QString kArrowDown = QStringLiteral(":/res/Resources/arrow_down_32x32.png");
+constexpr int kChatColumnWidth = 250;
+constexpr int kEmojiPanelHeight = 200;
 
 // The window that receives IM messages now. A window being destroyed unregisters the hook only
 // when it is still its own, so that it never cuts off a newer classroom.
@@ -39,6 +44,7 @@ QObject *g_hookWindow = nullptr;
 MainForm::MainForm(const QString &lineType, QWidget *parent, ClassroomShell *shell)
     : QWidget(parent), ui(new Ui::MainForm), session_(new ClassSession(lineType, shell, this)) {
   buildWidgets();
+  buildChat(shell);
   controls_ = std::make_unique<ToolBarControls>(toolBar());
   session_->attach(chat_, controls_.get());
   MemberTable::attach(ui->tbMembers, session_->roster());
@@ -70,10 +76,23 @@ void MainForm::buildWidgets() {
   ui->labelRemoteVideo->setPixmap(QPixmap(QStringLiteral(":/res/Resources/teacher_video_idle.png")));
   ui->btnToggleRemoteVideo->setIcon(QIcon(kArrowUp));
   ui->btnToggleRemoteVideo->setToolTip(QStringLiteral("收起老师视频"));
-  ui->chatView->document()->setDocumentMargin(10);
   ui->widgetRemoteTitle->hide();
   ui->widgetRemoteVideo->hide();
-  chat_ = new ClassChat(ui->chatView, ui->textEditChat, ui->btnSend, ui->widgetChatToolBar, this);
+}
+
+void MainForm::buildChat(ClassroomShell *shell) {
+  const QString url = Deployment::instance().staticUrl + QStringLiteral("/live/chat_v5.html");
+  ChatPage *page = shell ? shell->createChatPage(url, ui->widgetChatPage) : nullptr;
+  if (page) {
+    page->widget()->setFixedWidth(kChatColumnWidth);
+    ui->layoutChatPage->addWidget(page->widget());
+  }
+  emojiPanel_ = new EmojiPanel(ui->widgetChat);
+  emojiPanel_->setFixedSize(kChatColumnWidth, kEmojiPanelHeight);
+  emojiPanel_->hide();
+  ui->layoutChat->insertWidget(ui->layoutChat->indexOf(ui->widgetChatToolBar), emojiPanel_);
+  ui->btnSend->setImageName(QStringLiteral("gray_button2"));
+  chat_ = new ClassChat(page, ui->textEditChat, ui->btnSend, ui->widgetChatToolBar, emojiPanel_, this);
 }
 
 // Connected before the hook is installed, so that no delivery finds the signal unconnected.
@@ -91,9 +110,13 @@ void MainForm::connectSignals() {
   connect(this, &MainForm::receiveMessage, this, &MainForm::OnReceiveMessage);
   connect(ui->btnToggleRemoteVideo, &QPushButton::clicked, this, &MainForm::onToggleRemoteVideo);
   connect(ui->btnSend, &QPushButton::clicked, this, &MainForm::onBtnSendMessage);
-  ui->textEditChat->installEventFilter(this);
-  connect(ui->btnTabChat, &QPushButton::clicked, this, &MainForm::showMessageView);
-  connect(ui->btnTabMembers, &QPushButton::clicked, this, &MainForm::showMemberView);
+  connect(ui->textEditChat, &TextEdit::keyEnter, this, &MainForm::onBtnSendMessage);
+  connect(ui->textEditChat, &TextEdit::clicked, this, &MainForm::onTextEditClicked);
+  connect(ui->widgetChatTabs, &QtMessageTab::messageViewRequested, this, &MainForm::showMessageView);
+  connect(ui->widgetChatTabs, &QtMessageTab::memberViewRequested, this, &MainForm::showMemberView);
+  connect(ui->widgetChatToolBar, &QtMessageToolBar::emojiRequested, this, &MainForm::onEmoji);
+  connect(ui->widgetChatToolBar, &QtMessageToolBar::screenShotRequested, this, &MainForm::onScreenshotClicked);
+  connect(emojiPanel_, &EmojiPanel::faceClicked, this, &MainForm::onEmojiClicked);
   connectToolBar();
 }
 
@@ -221,28 +244,29 @@ int MainForm::getMessageLength(QVariantMap &message) const {
   return ClassChat::messageLength(message);
 }
 
-bool MainForm::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == ui->textEditChat && event->type() == QEvent::KeyPress) {
-    auto *key = static_cast<QKeyEvent *>(event);
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (enter && !(key->modifiers() & Qt::ShiftModifier)) {
-      onBtnSendMessage();
-      return true;
-    }
-  }
-  return QWidget::eventFilter(watched, event);
+void MainForm::onEmoji() {
+  if (status() < int(ClassStatus::Listening) || !chat_->chatAllowed())
+    return;
+  emojiPanel_->setVisible(emojiPanel_->isHidden());
 }
 
+void MainForm::onEmojiClicked(int &faceIndex) {
+  ui->textEditChat->insertEmoji(faceIndex);
+  emojiPanel_->hide();
+  ui->textEditChat->show();
+  ui->textEditChat->setFocus();
+}
+
+void MainForm::onTextEditClicked() { emojiPanel_->hide(); }
+
 void MainForm::showMessageView() {
-  ui->chatView->show();
+  ui->widgetChatPage->show();
   ui->tbMembers->hide();
-  ui->btnTabChat->setChecked(true);
 }
 
 void MainForm::showMemberView() {
-  ui->chatView->hide();
+  ui->widgetChatPage->hide();
   ui->tbMembers->show();
-  ui->btnTabMembers->setChecked(true);
 }
 
 // Pictures of the chat open in the image viewer, which comes with the chat page.

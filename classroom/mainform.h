@@ -16,6 +16,7 @@
 #include <vector>
 
 class ClassChat;
+class EmojiPanel;
 class QTimer;
 class QtLiveToolBar;
 class ToolBarControls;
@@ -130,17 +131,19 @@ public slots:
   void onBtnSendMessage();
   void showMessageView();
   void showMemberView();
+  void onEmoji();
+  void onEmojiClicked(int &faceIndex);
+  void onTextEditClicked();
   void imageView(const QString &url) override;
   void onScreenshotClicked();
   void onToggleRemoteVideo();
 
 protected:
   void closeEvent(QCloseEvent *event) override;
-  // Enter and Return in the chat input send, as the send button does (Shift+Enter: new line).
-  bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
   void buildWidgets();
+  void buildChat(ClassroomShell *shell);
   void installMessageHook();
   void connectSignals();
   void followSession();
@@ -157,6 +160,7 @@ private:
   Ui::MainForm *ui;
   ClassSession *session_;
   ClassChat *chat_ = nullptr;
+  EmojiPanel *emojiPanel_ = nullptr;
   std::unique_ptr<ToolBarControls> controls_;
   QPointer<QWidget> whiteboard_;
   bool whiteboardReady_ = false;

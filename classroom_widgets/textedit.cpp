@@ -20,6 +20,9 @@ QString TextEdit::emojiImagePath(int faceIndex) {
 
 void TextEdit::insertEmoji(int faceIndex) {
   moveCursor(QTextCursor::End);
+  QTextCharFormat textFormat = currentCharFormat();
+  if (textFormat.isImageFormat())
+    textFormat = QTextCharFormat();
   const QString name = emojiName(faceIndex);
   // A missing file leaves an empty resource; the named image still carries the face.
   document()->addResource(QTextDocument::ImageResource, QUrl(name), QImage(emojiImagePath(faceIndex)));
@@ -27,6 +30,8 @@ void TextEdit::insertEmoji(int faceIndex) {
   format.setName(name);
   textCursor().insertImage(format);
   moveCursor(QTextCursor::End);
+  // Text typed or set after a face must not take over the face's image format.
+  setCurrentCharFormat(textFormat);
 }
 
 void TextEdit::keyPressEvent(QKeyEvent *event) {

@@ -2,6 +2,7 @@
 
 #include "shell/audiodevices.h"
 #include "shell/centralframe.h"
+#include "shell/chatpageview.h"
 #include "shell/classroomlink.h"
 #include "shell/portaladdress.h"
 #include "shell/restart.h"
@@ -426,6 +427,10 @@ void BrowserWindow::connectStore() {
 }
 
 AudioHelper *BrowserWindow::audioHelper() const { return devices_->helper(); }
+
+ChatPage *BrowserWindow::createChatPage(const QString &url, QWidget *parent) {
+  return new ChatPageView(url, parent);
+}
 
 void BrowserWindow::setNetGood() { titleBar_->setNetGood(); }
 

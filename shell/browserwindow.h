@@ -68,6 +68,7 @@ public:
   DeviceSettings deviceSettings() const;
   // The classroom's side of the shell (ClassroomShell).
   AudioHelper *audioHelper() const override;
+  ChatPage *createChatPage(const QString &url, QWidget *parent) override;
   void setNetGood() override;
   void setNetBad() override;
   SettingsStore *settingsStore() const { return store_; }

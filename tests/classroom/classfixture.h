@@ -6,6 +6,7 @@
 
 #include "classroom/classchatview.h"
 #include "classroom/classcontrols.h"
+#include "classroom/classroomseam.h"
 #include "classroom/classsession.h"
 #include "classroom/mainform.h"
 #include "messaging/classcommand.h"
@@ -92,6 +93,18 @@ private:
   QMap<QString, int> served_;
 };
 
+// The chat page as a plain widget that keeps the events broadcast into it.
+class RecordingChatPage : public QWidget, public ChatPage {
+  Q_OBJECT
+public:
+  using QWidget::QWidget;
+  QList<QPair<QString, QVariantMap>> events;
+  QWidget *widget() override { return this; }
+  void broadcastEvent(const QString &name, const QVariantMap &properties) override {
+    events << qMakePair(name, properties);
+  }
+};
+
 // The shell window as the classroom sees it.
 class FakeShell : public QWidget, public ClassroomShell {
   Q_OBJECT
@@ -112,6 +125,14 @@ public:
   AudioHelper *audioHelper() const override { return nullptr; }
   void setNetGood() override;
   void setNetBad() override;
+
+  QString chatPageUrl;
+  QPointer<RecordingChatPage> chatPage;
+  ChatPage *createChatPage(const QString &url, QWidget *parent) override {
+    chatPageUrl = url;
+    chatPage = new RecordingChatPage(parent);
+    return chatPage;
+  }
 };
 
 // The window's side of a session without a window: chat column and controls in memory, and

@@ -65,6 +65,13 @@ private slots:
     // Both land at the end, after the text, whatever the cursor was.
     QCOMPARE(edit.document()->toPlainText().left(2), QStringLiteral("hi"));
     QCOMPARE(edit.textCursor().position(), edit.document()->characterCount() - 1);
+
+    // Text after a face stays text, set anew or typed.
+    edit.setPlainText(QStringLiteral("new"));
+    QVERIFY(imageNames(edit.document()).isEmpty());
+    edit.insertEmoji(3);
+    QTest::keyClicks(&edit, QStringLiteral("z"));
+    QCOMPARE(imageNames(edit.document()).size(), 1);
   }
 
   void returnSendsAndOnlyCtrlReturnBreaksTheLine() {
