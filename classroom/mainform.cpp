@@ -7,6 +7,7 @@
 #include "classroom/membertable.h"
 #include "classroom/toolbarcontrols.h"
 #include "classroom_widgets/emojipanel.h"
+#include "classroom_widgets/qtimageview.h"
 #include "classroom_widgets/qtlivetoolbar.h"
 #include "classroom_widgets/qtmessagetab.h"
 #include "classroom_widgets/qtmessagetoolbar.h"
@@ -269,8 +270,11 @@ void MainForm::showMemberView() {
   ui->tbMembers->show();
 }
 
-// Pictures of the chat open in the image viewer, which comes with the chat page.
-void MainForm::imageView(const QString &url) { qDebug("imageView:%s", qUtf8Printable(url)); }
+void MainForm::imageView(const QString &url) {
+  if (!imageView_)
+    imageView_ = new QtImageView(this);
+  imageView_->showImage(url);
+}
 
 void MainForm::onScreenshotClicked() {
   if (status() < int(ClassStatus::Listening) || !chat_->chatAllowed())

@@ -17,6 +17,7 @@
 
 class ClassChat;
 class EmojiPanel;
+class QtImageView;
 class QTimer;
 class QtLiveToolBar;
 class ToolBarControls;
@@ -161,6 +162,7 @@ private:
   ClassSession *session_;
   ClassChat *chat_ = nullptr;
   EmojiPanel *emojiPanel_ = nullptr;
+  QtImageView *imageView_ = nullptr; // made on the first picture, then reused
   std::unique_ptr<ToolBarControls> controls_;
   QPointer<QWidget> whiteboard_;
   bool whiteboardReady_ = false;
