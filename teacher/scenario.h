@@ -50,6 +50,7 @@ struct ScenarioStep {
 
   QString text;         // Chat, Text, Print; Display: the mode
   QJsonArray contents;  // Chat: text runs (strings) and faces (integers)
+  QString picture;      // Chat: address of a picture the class sees in the chat
   QString name;         // Chat: the sender's name; Reward: the receiver's name
   bool announce = true; // Leave: tell the class first (command 2)
 

@@ -277,11 +277,17 @@ void ScenarioReader::readCommand(FieldReader &f, ScenarioStep &step) {
 void ScenarioReader::readChat(FieldReader &f, ScenarioStep &step) {
   f.text("text", &step.text);
   f.array("contents", &step.contents);
+  f.text("picture", &step.picture);
   f.text("name", &step.name);
   if (!f.ok())
     return;
-  if (f.has("text") == f.has("contents")) {
-    f.fail(QStringLiteral("give either \"text\" or \"contents\" (texts and face numbers)"));
+  if (int(f.has("text")) + int(f.has("contents")) + int(f.has("picture")) != 1) {
+    f.fail(QStringLiteral("give either \"text\" or \"contents\" (texts and face numbers), or a \"picture\" address"));
+    return;
+  }
+  if (f.has("picture")) {
+    if (step.picture.isEmpty())
+      f.fail(QStringLiteral("\"picture\" is empty; the class would see nothing"));
     return;
   }
   if (f.has("text")) {

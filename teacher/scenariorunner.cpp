@@ -1,5 +1,6 @@
 #include "teacher/scenariorunner.h"
 
+#include "core/deployment.h"
 #include "protocol/classcommandcode.h"
 #include "teacher/commandnames.h"
 #include "teacher/streampublisher.h"
@@ -112,6 +113,7 @@ void ScenarioRunner::start() {
   m_vars.set(QStringLiteral("me"), c.userId);
   m_vars.set(QStringLiteral("myName"), teacherName());
   m_vars.set(QStringLiteral("room"), QString::number(m_setup.roomId));
+  m_vars.set(QStringLiteral("static"), Deployment::instance().staticUrl);
   if (m_setup.print)
     m_setup.print(QStringLiteral("teacher %1 (%2), room %3, scenario \"%4\", %5 steps")
                       .arg(c.userId, teacherName())
@@ -460,6 +462,11 @@ void ScenarioRunner::doCommand(const ScenarioStep &s) {
 }
 
 void ScenarioRunner::doChat(const ScenarioStep &s) {
+  const QString name = s.name.isEmpty() ? teacherName() : m_vars.expand(s.name);
+  if (!s.picture.isEmpty())
+    return sendChat(QJsonObject{{QStringLiteral("name"), name},
+                                {QStringLiteral("type"), QStringLiteral("image")},
+                                {QStringLiteral("url"), m_vars.expand(s.picture)}});
   QJsonArray items;
   if (s.contents.isEmpty())
     items.append(QJsonObject{{QStringLiteral("type"), QStringLiteral("text")}, {QStringLiteral("value"), m_vars.expand(s.text)}});
@@ -468,9 +475,12 @@ void ScenarioRunner::doChat(const ScenarioStep &s) {
     items.append(QJsonObject{{QStringLiteral("type"), face ? QStringLiteral("face") : QStringLiteral("text")},
                              {QStringLiteral("value"), face ? faceValue(v.toInt()) : m_vars.expand(v.toString())}});
   }
-  const QJsonObject message{{QStringLiteral("name"), s.name.isEmpty() ? teacherName() : m_vars.expand(s.name)},
-                            {QStringLiteral("type"), QStringLiteral("message")},
-                            {QStringLiteral("contents"), items}};
+  sendChat(QJsonObject{{QStringLiteral("name"), name},
+                       {QStringLiteral("type"), QStringLiteral("message")},
+                       {QStringLiteral("contents"), items}});
+}
+
+void ScenarioRunner::sendChat(const QJsonObject &message) {
   // Indented, as the toolkit writes the chat page messages the students' clients send.
   const QString param = QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Indented));
   announce(QStringLiteral("chat to the class:%1").arg(shown(kChat, param)));

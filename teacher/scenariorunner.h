@@ -12,6 +12,7 @@
 #include "teacher/teachercredentials.h"
 #include "teacher/teachersession.h"
 
+#include <QJsonObject>
 #include <QHash>
 #include <QObject>
 #include <QTimer>
@@ -74,6 +75,7 @@ private:
   void doUnpublish(const ScenarioStep &s);
   void doCommand(const ScenarioStep &s);
   void doChat(const ScenarioStep &s);
+  void sendChat(const QJsonObject &message);
   void doText(const ScenarioStep &s);
   void doReward(const ScenarioStep &s);
   void doRoster(const ScenarioStep &s);

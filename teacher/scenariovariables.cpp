@@ -17,7 +17,8 @@ QStringList ScenarioVariables::names() const {
 }
 
 QStringList ScenarioVariables::builtInNames() {
-  return {QStringLiteral("me"), QStringLiteral("myName"), QStringLiteral("room")};
+  // static: the service's static content host, where pictures for the chat live.
+  return {QStringLiteral("me"), QStringLiteral("myName"), QStringLiteral("room"), QStringLiteral("static")};
 }
 
 bool ScenarioVariables::isValidName(const QString &name) {

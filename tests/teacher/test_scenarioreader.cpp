@@ -63,6 +63,8 @@ void TestScenarioReader::refusesMistakes_data() {
   QTest::newRow("too many fps") << inRoom(R"({"do": "publish", "source": "camera", "fps": 60})") << "\"fps\" must be a whole number from 1 to 30";
   QTest::newRow("display mode") << inRoom(R"({"do": "display", "mode": "Board"})") << "\"mode\" must be \"Screen\" or \"WhiteBoard\"";
   QTest::newRow("chat both") << inRoom(R"({"do": "chat", "text": "a", "contents": ["b"]})") << "give either \"text\" or \"contents\"";
+  QTest::newRow("chat text and picture") << inRoom(R"({"do": "chat", "text": "a", "picture": "http://x/p.png"})") << "or a \"picture\" address";
+  QTest::newRow("chat empty picture") << inRoom(R"({"do": "chat", "picture": ""})") << "\"picture\" is empty";
   QTest::newRow("chat empty") << inRoom(R"({"do": "chat", "text": ""})") << "\"text\" is empty";
   QTest::newRow("chat face") << inRoom(R"({"do": "chat", "contents": ["a", 1000]})") << "a face number from 0 to 999";
   QTest::newRow("leave anyone") << inRoom(R"({"do": "waitLeave", "user": "*"})") << "\"user\" must name one member";
