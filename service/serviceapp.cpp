@@ -3,9 +3,11 @@
 #include "service/accountstore.h"
 #include "service/apirouter.h"
 #include "service/avatars.h"
+#include "service/boardroutes.h"
 #include "service/chatroutes.h"
 #include "service/classroomroutes.h"
 #include "service/credentialissuer.h"
+#include "service/documentpreviews.h"
 #include "service/httpservice.h"
 #include "service/hubhost.h"
 #include "service/liveserviceroutes.h"
@@ -18,6 +20,7 @@
 #include "service/signer.h"
 #include "service/webassets.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 
@@ -28,7 +31,13 @@ struct ServiceApp::Parts {
         signer(o.secret.isEmpty() ? Signer::randomSecret() : o.secret), credentials(signer),
         login(accounts, avatars, config), live(config), classroom(accounts, rooms, credentials, config),
         chat(accounts, credentials), portal(accounts, rooms, avatars, seed, assets),
-        pages(accounts, assets, seed, config), http(router, pages) {
+        pages(accounts, assets, seed, config), board(signer.secret()),
+        previews(o.documentsDir.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/documents")
+                                          : o.documentsDir,
+                 seed.documents),
+        http(router, pages) {
+    pages.setPreviews(&previews);
+    board.registerRoutes(router);
     login.registerRoutes(router);
     live.registerRoutes(router);
     classroom.registerRoutes(router);
@@ -52,6 +61,8 @@ struct ServiceApp::Parts {
   ChatRoutes chat;
   PortalRoutes portal;
   PageRoutes pages;
+  BoardRoutes board;
+  DocumentPreviews previews;
   HttpService http;
   std::unique_ptr<HubHost> hub;
 };
@@ -99,6 +110,7 @@ std::unique_ptr<ServiceApp> ServiceApp::start(const ServiceOptions &options, QSt
   Parts &p = *app->m_parts;
   p.hub = std::make_unique<HubHost>(p.signer.secret(), p.rooms, p.accounts);
   if (!p.hub->listen(options.hubPort, error)) return nullptr;
+  p.board.setHub(&p.hub->hub());
   if (p.hub->port() != 0) config.hubUrl = QStringLiteral("ws://127.0.0.1:%1").arg(p.hub->port());
   if (!p.http.start()) {
     *error = QStringLiteral("the HTTP server did not start");

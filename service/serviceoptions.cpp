@@ -30,8 +30,11 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
   const QCommandLineOption refreshOpt(QStringLiteral("refresh-interval"),
                                       QStringLiteral("roster refresh interval handed to clients, seconds"),
                                       QStringLiteral("s"), QStringLiteral("30"));
+  const QCommandLineOption documentsOpt(QStringLiteral("documents"),
+                                        QStringLiteral("folder of the documents' PDFs (default: documents beside the program)"),
+                                        QStringLiteral("dir"));
   const QCommandLineOption helpOpt = parser.addHelpOption();
-  for (const QCommandLineOption &o : {portOpt, hubOpt, seedOpt, webOpt, versionOpt, secretOpt, refreshOpt})
+  for (const QCommandLineOption &o : {portOpt, hubOpt, seedOpt, webOpt, versionOpt, secretOpt, refreshOpt, documentsOpt})
     parser.addOption(o);
   if (!parser.parse(arguments)) {
     *error = parser.errorText();
@@ -58,6 +61,7 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
   }
   seedPath = parser.value(seedOpt);
   webRoot = parser.value(webOpt);
+  documentsDir = parser.value(documentsOpt);
   versionReplyPath = parser.isSet(versionOpt) ? parser.value(versionOpt)
                                               : qEnvironmentVariable("TARNWICK_LOCAL_VERSION_REPLY");
   secret = (parser.isSet(secretOpt) ? parser.value(secretOpt) : qEnvironmentVariable("TARNWICK_LOCAL_SECRET")).toUtf8();

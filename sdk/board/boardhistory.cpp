@@ -20,13 +20,13 @@ QMutex g_sourceMutex;
 HistorySource g_source;
 
 void fetchOverHttp(QNetworkAccessManager *network, const HistoryQuery &query, HistoryDone done) {
-  QUrl url(query.serviceUrl + QLatin1String(kHistoryPath));
-  QUrlQuery q;
-  q.addQueryItem(QStringLiteral("roomId"), QString::number(query.roomId));
-  q.addQueryItem(QStringLiteral("userId"), query.userId);
-  q.addQueryItem(QStringLiteral("userSig"), query.userSig);
-  url.setQuery(q);
-  QNetworkReply *reply = network->get(QNetworkRequest(url));
+  QUrlQuery form;
+  form.addQueryItem(QStringLiteral("roomId"), QString::number(query.roomId));
+  form.addQueryItem(QStringLiteral("userId"), QString::fromLatin1(QUrl::toPercentEncoding(query.userId)));
+  form.addQueryItem(QStringLiteral("userSig"), QString::fromLatin1(QUrl::toPercentEncoding(query.userSig)));
+  QNetworkRequest request(QUrl(query.serviceUrl + QLatin1String(kHistoryPath)));
+  request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+  QNetworkReply *reply = network->post(request, form.toString(QUrl::FullyEncoded).toUtf8());
   QObject::connect(reply, &QNetworkReply::finished, network, [reply, done] {
     reply->deleteLater();
     if (reply->error() != QNetworkReply::NoError &&

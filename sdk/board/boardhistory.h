@@ -27,7 +27,7 @@ using HistoryDone = std::function<void(int code, const QList<QByteArray> &envelo
 using HistorySource =
     std::function<void(QNetworkAccessManager *network, const HistoryQuery &query, HistoryDone done)>;
 
-extern const char kHistoryPath[]; // "/board/history"
+extern const char kHistoryPath[]; // "/board/history", a form-encoded POST
 constexpr int kHistoryUnreachable = -1;
 constexpr int kHistoryMalformed = -2;
 
