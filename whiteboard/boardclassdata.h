@@ -16,4 +16,5 @@ struct BoardClassData {
   // The class group board data is sent to; the student client leaves it empty (view only).
   std::string groupId;
   QString previewUrl; // document pages are <previewUrl>/<file>?cmd=doc_preview&of=pic&page=N
+  QString serviceUrl; // the class service's backend, which keeps the room's whiteboard history
 };

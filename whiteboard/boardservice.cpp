@@ -15,6 +15,8 @@ BoardService::BoardService(const BoardClassData &data)
       currentFile_(board::kDefaultBoard), previewUrl_(data.previewUrl) {
   qDebug("new BoardSDK(userId=%s, userSig=%s, sdkAppID=%d, roomID=%d)", qUtf8Printable(data.userId),
          qUtf8Printable(data.userSig), int(data.appId), data.roomId);
+  if (!data.serviceUrl.isEmpty())
+    BoardSDK::setServiceUrl(data.serviceUrl.toUtf8().constData());
   sdk_->enableDefaultReporter(data.appId, uint32_t(data.roomId), data.userSig.toUtf8().constData());
   sdk_->setCallback(this);
   IMService::instance()->setWBGroupId(data.groupId);
@@ -39,6 +41,7 @@ void BoardService::setListener(BoardServiceCallback *listener) {
 
 void BoardService::useTool(board::Tool tool) { sdk_->useTool(tool); }
 board::Tool BoardService::tool() const { return sdk_->tool(); }
+board::PenState BoardService::pen() const { return sdk_->pen(); }
 void BoardService::setColor(uint32_t rgba) { sdk_->setColor(rgba); }
 void BoardService::setWidth(uint32_t width) { sdk_->setWidth(width); }
 void BoardService::setFill(bool fill) { sdk_->setFill(fill); }

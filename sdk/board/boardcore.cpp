@@ -30,7 +30,11 @@ BoardCore::BoardCore(const std::string &userId, QWidget *parent)
   history_.userId = QString::fromStdString(userId);
 }
 
-BoardCore::~BoardCore() { delete view_.data(); }
+BoardCore::~BoardCore() {
+  // Nothing may post a repaint to the view once it is gone.
+  thread_.stop();
+  delete view_.data();
+}
 
 void BoardCore::setServiceUrl(const QString &url) {
   QMutexLocker lock(&g_urlMutex);

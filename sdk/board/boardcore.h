@@ -22,13 +22,6 @@ namespace board {
 
 class BoardView;
 
-struct PenState {
-  Tool tool = ToolNone;
-  uint32_t color = 0x000000FFu;
-  uint32_t width = 100;
-  bool fill = false;
-};
-
 struct Snapshot {
   Board board;
   std::vector<std::string> selected;

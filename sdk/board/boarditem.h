@@ -23,6 +23,14 @@ constexpr int kCanvasHeight = 900;
 constexpr int kWidthUnits = 10000;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
+// The local drawing settings.
+struct PenState {
+  Tool tool = ToolNone;
+  uint32_t color = 0x000000FFu;
+  uint32_t width = 100;
+  bool fill = false;
+};
+
 struct Item {
   std::string id;
   int shape = ToolPen; // ToolPen, ToolLine, ToolEllipse or ToolRectangle

@@ -33,6 +33,8 @@ void BoardSDK::useTool(board::Tool tool) {
 
 board::Tool BoardSDK::tool() const { return core_->pen().tool; }
 
+board::PenState BoardSDK::pen() const { return core_->pen(); }
+
 void BoardSDK::setColor(uint32_t rgba) {
   board::PenState pen = core_->pen();
   pen.color = rgba;

@@ -34,6 +34,7 @@ public:
 
   void useTool(board::Tool tool);
   board::Tool tool() const;
+  board::PenState pen() const;
   void setColor(uint32_t rgba);
   void setWidth(uint32_t width);
   void setFill(bool fill);

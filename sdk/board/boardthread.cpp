@@ -11,7 +11,7 @@ BoardThread::BoardThread() : context_(new QObject) {
   thread_.start();
 }
 
-BoardThread::~BoardThread() {
+void BoardThread::stop() {
   thread_.quit();
   thread_.wait();
 }

@@ -14,7 +14,9 @@ namespace board {
 class BoardThread {
 public:
   BoardThread();
-  ~BoardThread(); // stops the thread; a job already running finishes first
+  ~BoardThread() { stop(); }
+  // Ends the thread; a job already running finishes first, the others are dropped.
+  void stop();
 
   void post(std::function<void()> job);
   // The object that lives on the thread (for network managers and queued calls).
