@@ -1,17 +1,18 @@
 #include "whiteboard/boardservice.h"
 
-#include "messaging/imservice.h"
 #include "sdk/board/boardids.h"
 #include "sdk/board/boardsdk.h"
 #include "whiteboard/boardservicecallback.h"
+#include "whiteboard/imservicelink.h"
 
 #include <QDateTime>
 #include <QDebug>
 
 const char BoardService::kPreviewPath[] = "%1?cmd=doc_preview&of=pic&page=%2";
 
-BoardService::BoardService(const BoardClassData &data)
-    : sdk_(std::make_unique<BoardSDK>(data.userId.toUtf8().constData())),
+BoardService::BoardService(const BoardClassData &data, std::unique_ptr<BoardDataLink> link)
+    : link_(link ? std::move(link) : std::make_unique<IMServiceLink>()),
+      sdk_(std::make_unique<BoardSDK>(data.userId.toUtf8().constData())),
       currentFile_(board::kDefaultBoard), previewUrl_(data.previewUrl) {
   qDebug("new BoardSDK(userId=%s, userSig=%s, sdkAppID=%d, roomID=%d)", qUtf8Printable(data.userId),
          qUtf8Printable(data.userSig), int(data.appId), data.roomId);
@@ -19,14 +20,12 @@ BoardService::BoardService(const BoardClassData &data)
     BoardSDK::setServiceUrl(data.serviceUrl.toUtf8().constData());
   sdk_->enableDefaultReporter(data.appId, uint32_t(data.roomId), data.userSig.toUtf8().constData());
   sdk_->setCallback(this);
-  IMService::instance()->setWBGroupId(data.groupId);
-  IMService::instance()->setWBDataReceiver(this);
+  link_->attach(data, this);
 }
 
 BoardService::~BoardService() {
   // No delivery is running once this returns, so the library may go.
-  IMService::instance()->setWBDataReceiver(nullptr);
-  IMService::instance()->setWBGroupId(std::string());
+  link_->detach();
   sdk_.reset();
   pages_.clear();
 }
@@ -155,7 +154,7 @@ void BoardService::addDocument(const QString &fileName, unsigned pageCount) {
   gotoPage(1);
 }
 
-void BoardService::onActionsData(const char *data, uint32_t) { IMService::instance()->sendWBData(data); }
+void BoardService::onActionsData(const char *data, uint32_t) { link_->send(data); }
 
 void BoardService::onStatusChanged(bool canUndo, bool canRedo, bool canCopy, bool canRemove) {
   flags_[0] = canUndo;

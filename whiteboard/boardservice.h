@@ -7,6 +7,7 @@
 #include "sdk/board/boardcallback.h"
 #include "sdk/board/boarditem.h"
 #include "whiteboard/boardclassdata.h"
+#include "whiteboard/boarddatalink.h"
 #include "whiteboard/boardpageregistry.h"
 
 #include <QMutex>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <string>
 
+class BoardDataLink;
 class BoardSDK;
 class BoardServiceCallback;
 class QWidget;
@@ -23,7 +25,8 @@ class BoardService : public BoardCallback, public IMRecvWBDataCallback {
 public:
   static const char kPreviewPath[]; // "%1?cmd=doc_preview&of=pic&page=%2"
 
-  explicit BoardService(const BoardClassData &data);
+  // link null: the class's IM group through IMService.
+  explicit BoardService(const BoardClassData &data, std::unique_ptr<BoardDataLink> link = nullptr);
   ~BoardService() override;
 
   QWidget *renderWindow();
@@ -77,6 +80,7 @@ private:
   void gotoBoard(const std::string &boardId);
   QString previewUrl(const QString &fileName, unsigned page) const;
 
+  std::unique_ptr<BoardDataLink> link_;
   std::atomic<BoardServiceCallback *> listener_{nullptr};
   std::atomic<bool> flags_[4] = {{false}, {false}, {false}, {false}};
   std::unique_ptr<BoardSDK> sdk_;
