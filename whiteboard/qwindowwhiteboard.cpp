@@ -101,7 +101,13 @@ void QWindowWhiteBoard::connectSignals() {
 
 void QWindowWhiteBoard::resizeEvent(QResizeEvent *event) {
   QWidget::resizeEvent(event);
-  placePanels();
+  // After the area's own layout has taken the new size.
+  QMetaObject::invokeMethod(this, &QWindowWhiteBoard::placePanels, Qt::QueuedConnection);
+}
+
+void QWindowWhiteBoard::showEvent(QShowEvent *event) {
+  QWidget::showEvent(event);
+  QMetaObject::invokeMethod(this, &QWindowWhiteBoard::placePanels, Qt::QueuedConnection);
 }
 
 void QWindowWhiteBoard::placePanels() {
