@@ -49,6 +49,8 @@ public:
   QAudioInput *currentInput() const { return input; }
   QAudioOutput *currentOutput() const { return output; }
   const QAudioFormat &currentFormat() const { return format; }
+  // The file the speaker test plays (or last played).
+  QString soundFileName() const { return soundFile.fileName(); }
 
 public slots:
   void micTest(int micIndex, int speakerIndex, int micVol, int speakerVol);

@@ -1,6 +1,7 @@
 #include "classroom/classdevices.h"
 
 #include "av/audiohelper.h"
+#include "av/testsounds.h"
 #include "classroom_widgets/qtlivetoolbar.h"
 #include "classroom_widgets/qtsuperbutton.h"
 #include "widgets/tips.h"
@@ -225,21 +226,14 @@ void ClassDevices::playClassSound(const QString &fileName) {
 }
 
 void ClassDevices::micTest(int micIndex, int speakerIndex, int micVol, int speakerVol) {
-  if (micIndex < 0 || speakerIndex < 0) return;
-  if (AudioHelper *helper = m_host->audioHelper()) helper->micTest(micIndex, speakerIndex, micVol, speakerVol);
+  TestSounds(m_host->audioHelper()).micTest(micIndex, speakerIndex, micVol, speakerVol);
 }
 
-void ClassDevices::speakerTest(int index, int value) {
-  if (AudioHelper *helper = m_host->audioHelper()) helper->speakerTest(index, kResourcePrefix + kSpeakerTestSound, value);
-}
+void ClassDevices::speakerTest(int index, int value) { TestSounds(m_host->audioHelper()).speakerTest(index, value); }
 
-void ClassDevices::stopMicTest() {
-  if (AudioHelper *helper = m_host->audioHelper()) helper->stopMicTest();
-}
+void ClassDevices::stopMicTest() { TestSounds(m_host->audioHelper()).stopMicTest(); }
 
-void ClassDevices::stopSpeakerTest() {
-  if (AudioHelper *helper = m_host->audioHelper()) helper->stopSpeakerTest();
-}
+void ClassDevices::stopSpeakerTest() { TestSounds(m_host->audioHelper()).stopSpeakerTest(); }
 
 void ClassDevices::initVolumes() {
   m_host->reloadSettings();

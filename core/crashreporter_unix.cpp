@@ -1,4 +1,5 @@
 #include "core/crashplatform.h"
+#include "core/fdwrite.h"
 #include "core/log.h"
 
 #include <chrono>
@@ -136,15 +137,6 @@ void addFrame(LineBuffer &line, int index, void *address) {
   }
 }
 
-void writeAll(int fd, const char *data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n <= 0) return;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-}
-
 void onFatalSignal(int sig, siginfo_t *info, void *) {
   LineBuffer line;
   addStamp(line);
@@ -165,8 +157,8 @@ void onFatalSignal(int sig, siginfo_t *info, void *) {
   line.endLine();
 
   const int fd = logFileDescriptor();
-  if (fd >= 0) writeAll(fd, line.data(), line.size());
-  writeAll(STDERR_FILENO, line.data(), line.size());
+  if (fd >= 0) fdwrite::writeAll(fd, line.data(), line.size());
+  fdwrite::writeAll(STDERR_FILENO, line.data(), line.size());
 
   // Default action: re-raised now, delivered as soon as the handler returns.
   struct sigaction dfl {};

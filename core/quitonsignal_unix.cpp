@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -11,6 +13,7 @@
 namespace {
 
 int g_fds[2] = {-1, -1};
+std::atomic<bool> g_stopRequested{false};
 const int kSignals[] = {SIGTERM, SIGINT};
 
 void onStopSignal(int sig) {
@@ -21,7 +24,10 @@ void onStopSignal(int sig) {
 
 } // namespace
 
-QuitOnSignal::QuitOnSignal(QObject *parent) : QObject(parent) {
+bool stopRequested() { return g_stopRequested.load(); }
+
+QuitOnSignal::QuitOnSignal(StopFn onStop, QObject *parent)
+    : QObject(parent), onStop_(std::move(onStop)) {
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_fds) != 0) {
     qDebug("startup: no stop-signal pipe, errno %d", errno);
     return;
@@ -48,6 +54,22 @@ QuitOnSignal::~QuitOnSignal() {
 void QuitOnSignal::onSignal() {
   char byte = 0;
   if (::read(g_fds[1], &byte, 1) != 1) return;
-  qDebug("startup: signal %d, leaving the event loop", int(byte));
+  signal_ = int(byte);
+  if (g_stopRequested.exchange(true) || !onStop_) {
+    leaveEventLoop();
+    return;
+  }
+  qDebug("startup: signal %d, closing the windows", signal_);
+  QTimer::singleShot(kGraceMs, this, [this] {
+    qDebug("startup: the windows did not close in time");
+    leaveEventLoop();
+  });
+  onStop_(this);
+}
+
+void QuitOnSignal::leaveEventLoop() {
+  if (leaving_) return;
+  leaving_ = true;
+  qDebug("startup: signal %d, leaving the event loop", signal_);
   QCoreApplication::quit();
 }

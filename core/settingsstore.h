@@ -4,6 +4,8 @@
 // in the in-memory map currentSettings(). The shell window owns one and delegates its slots
 // to it; the classroom learns of every change through the signals.
 
+#include "core/devicesettings.h"
+
 #include <QObject>
 #include <QVariantMap>
 #include <memory>
@@ -24,8 +26,8 @@ public:
   void storePassword(const QString &phone, const QString &password);
 
   // Re-enumerates the devices, resolves the stored choices against them and fills
-  // currentSettings(): "mic", "mic_vol", "speaker", "speaker_vol", "camera_index",
-  // "disable_camera", "hide_up".
+  // currentSettings(): microphone, speaker and camera positions, both volumes and both
+  // switches (keys in core/settingskeys.h).
   void loadSetting();
 
   // Setters: each writes the store and currentSettings(), then emits the matching signal.
@@ -40,9 +42,13 @@ public:
 
   // Closes the store; the next load opens the file afresh.
   void resetStore();
+  // Writes what was set to the file now (it is written later otherwise). Nothing while closed.
+  void flush();
 
   bool isOpen() const { return m_store != nullptr; }
   const QVariantMap &currentSettings() const { return m_current; }
+  // currentSettings() with typed fields.
+  DeviceSettings deviceSettings() const;
 
 signals:
   // For the open classroom window, one per setter.
@@ -57,7 +63,12 @@ signals:
 private:
   void openStore();
   int storedInt(const QString &key, int fallback) const;
-  int resolveAudioIndex(const QString &key, const QStringList &devices, const QString &defaultName) const;
+  struct AudioKeys {
+    const QString &index;
+    const QString &name;
+    const QString &useDefault;
+  };
+  int resolveAudioIndex(const AudioKeys &keys, const QStringList &devices, const QString &defaultName) const;
   int resolveCameraIndex(const QStringList &cameras) const;
   void writeInput(int micIndex, int value);
   void writeOutput(int speakerIndex, int value);

@@ -30,6 +30,21 @@ void showFirstWindow(const FirstWindowFactory &makeFirstWindow) {
   window->show();
 }
 
+// As the student would end the program: the login window goes, then the shell window, which
+// leaves a running class first. The loop ends once the shell is gone, not as soon as no
+// window is visible (the shell may still be leaving a class).
+void closeWindowsForExit(QuitOnSignal *stop) {
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+  if (QWidget *login = loginWindow()) login->close();
+  QWidget *shell = shellWindow();
+  if (!shell) {
+    stop->leaveEventLoop();
+    return;
+  }
+  QObject::connect(shell, &QObject::destroyed, stop, &QuitOnSignal::leaveEventLoop);
+  shell->close();
+}
+
 int runEventLoop(int &argc, char **argv, const FirstWindowFactory &makeFirstWindow) {
   // The browser engine reads these when it starts, before any page exists.
   prepareBrowserEnvironment();
@@ -42,14 +57,17 @@ int runEventLoop(int &argc, char **argv, const FirstWindowFactory &makeFirstWind
   QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings, true);
   qDebug().noquote() << QStringLiteral("cachePath:") << browserCachePath();
 
-  QuitOnSignal quitOnSignal;
+  QuitOnSignal quitOnSignal(&closeWindowsForExit);
   showFirstWindow(makeFirstWindow);
   const int code = app->exec();
 
   // No live-SDK call here: the shell already released the SDK when it closed, and a fresh
   // initialisation on the way out would achieve nothing.
-  // Start-up made the first window, so it goes before the application object does.
+  // Start-up made the first window, so it goes before the application object does; so does
+  // a shell window whose deferred deletion the ended loop did not run (its store writes the
+  // settings file when it goes).
   delete loginWindow();
+  delete shellWindow();
   app.reset();
   return code;
 }

@@ -23,6 +23,12 @@ static QString pattern(ApiError e) {
   case ApiError::BadName: return QStringLiteral("%1");
   case ApiError::NotEnoughGold: return QStringLiteral("金币不足，无法兑换");
   case ApiError::UnknownItem: return QStringLiteral("该商品不存在或已下架");
+  case ApiError::NoUploadSignature: return QStringLiteral("缺少上传签名");
+  case ApiError::BadUploadSignature: return QStringLiteral("上传签名无效或已过期");
+  case ApiError::NotAnImage: return QStringLiteral("只能上传PNG或JPEG图片");
+  case ApiError::PictureTooLarge: return QStringLiteral("图片不能超过%1");
+  case ApiError::BadStoragePath: return QStringLiteral("存储路径不合法：%1");
+  case ApiError::BadUpload: return QStringLiteral("上传内容格式错误：%1");
   case ApiError::BadRequest: return QStringLiteral("请求无法处理（HTTP %1）");
   case ApiError::UnknownApi: return QStringLiteral("接口不存在：%1");
   case ApiError::Internal: return QStringLiteral("服务器内部错误，请稍后重试");

@@ -22,6 +22,13 @@ enum class ApiError {
   BadName = 10015,
   NotEnoughGold = 10016,
   UnknownItem = 10017,
+  // The picture store's refusals (answered with an HTTP error status as well).
+  NoUploadSignature = 10018,
+  BadUploadSignature = 10019,
+  NotAnImage = 10020,
+  PictureTooLarge = 10021,
+  BadStoragePath = 10022,
+  BadUpload = 10023,
   BadRequest = 400,
   UnknownApi = 404,
   Internal = 500,

@@ -17,6 +17,13 @@ public:
   static ApiReply missing(const QString &parameter) { return error(ApiError::MissingParameter, parameter); }
   static ApiReply badParameter(const QString &parameter) { return error(ApiError::BadParameter, parameter); }
 
+  // The same answer travelling with another HTTP status (the picture store's refusals).
+  ApiReply withHttpStatus(int status) const {
+    ApiReply r = *this;
+    r.m_httpStatus = status;
+    return r;
+  }
+
   int errorCode() const { return m_errorCode; }
   const QString &errorInfo() const { return m_errorInfo; }
   const QJsonObject &data() const { return m_data; }

@@ -2,6 +2,7 @@
 
 #include "service/apirouter.h"
 #include "service/pageroutes.h"
+#include "service/picturestore.h"
 
 #include <httplib.h>
 
@@ -12,6 +13,8 @@
 #include <sys/socket.h>
 
 namespace {
+
+const char *const kStoreContentType = "X-Tarnwick-Store-Content-Type";
 
 QByteArray queryOf(const httplib::Request &req) {
   const size_t q = req.target.find('?');
@@ -26,8 +29,8 @@ bool isFormBody(const httplib::Request &req) {
 
 } // namespace
 
-HttpService::HttpService(const ApiRouter &api, const PageRoutes &pages)
-    : m_api(api), m_pages(pages), m_server(std::make_unique<httplib::Server>()) {
+HttpService::HttpService(const ApiRouter &api, const PageRoutes &pages, const PictureStore &pictures)
+    : m_api(api), m_pages(pages), m_pictures(pictures), m_server(std::make_unique<httplib::Server>()) {
   m_server->set_payload_max_length(MaxBodyBytes);
   // The library's default shares the port with any other process (SO_REUSEPORT), so a second
   // service on a busy port would split the requests with the first. Take the port alone.
@@ -36,6 +39,24 @@ HttpService::HttpService(const ApiRouter &api, const PageRoutes &pages)
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
   });
   m_server->set_read_timeout(10, 0);
+  // The library would split a multipart body itself and drop the classroom's file part (its
+  // Content-Disposition ends in ";"). For the store the type is moved aside before the body
+  // is read, so the body arrives whole and the store splits it.
+  m_server->set_pre_routing_handler([](const httplib::Request &req, httplib::Response &) {
+    if (req.method == "POST" && req.path.rfind(PictureStore::prefix().toStdString() + '/', 0) == 0) {
+      auto &headers = const_cast<httplib::Headers &>(req.headers);
+      const auto type = headers.find("Content-Type");
+      if (type != headers.end()) {
+        headers.emplace(kStoreContentType, type->second);
+        headers.erase(type);
+      }
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
+  // The store's routes come first: the API's pattern would take its POSTs otherwise.
+  const std::string store = PictureStore::prefix().toStdString() + "(/.*)";
+  m_server->Post(store, [this](const httplib::Request &req, httplib::Response &res) { handleUpload(req, res); });
+  m_server->Get(store, [this](const httplib::Request &req, httplib::Response &res) { handleDownload(req, res); });
   m_server->Post(R"(/([A-Za-z0-9_\-]+)/([A-Za-z0-9_\-/]+))",
                  [this](const httplib::Request &req, httplib::Response &res) { handleApi(req, res); });
   m_server->Get(R"(/.*)", [this](const httplib::Request &req, httplib::Response &res) { handlePage(req, res); });
@@ -101,5 +122,21 @@ void HttpService::handlePage(const httplib::Request &req, httplib::Response &res
       m_pages.get(QString::fromStdString(req.path), FormParams::parse(QByteArray(), queryOf(req)));
   res.status = page.status;
   for (const auto &h : page.headers) res.set_header(h.first.toStdString().c_str(), h.second.toStdString());
+  res.set_content(page.body.toStdString(), page.contentType.toStdString().c_str());
+}
+
+void HttpService::handleUpload(const httplib::Request &req, httplib::Response &res) const {
+  const QString path = QString::fromStdString(req.matches[1].str());
+  const QByteArray type = QByteArray::fromStdString(req.get_header_value(kStoreContentType));
+  const ApiReply reply = m_pictures.upload(path, QByteArray::fromStdString(req.get_header_value("Authorization")),
+                                           type, QByteArray::fromStdString(req.body));
+  qInfo().noquote() << "POST" << PictureStore::prefix() + path << "->" << reply.errorCode();
+  res.status = reply.httpStatus();
+  res.set_content(reply.toJson().toStdString(), "application/json; charset=utf-8");
+}
+
+void HttpService::handleDownload(const httplib::Request &req, httplib::Response &res) const {
+  const PageResponse page = m_pictures.download(QString::fromStdString(req.matches[1].str()));
+  res.status = page.status;
   res.set_content(page.body.toStdString(), page.contentType.toStdString().c_str());
 }

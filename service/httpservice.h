@@ -1,6 +1,6 @@
 #pragma once
 // The HTTP side on 127.0.0.1: API calls ("POST /<service>/<path>") go to the router, GET
-// requests to the page routes. cpp-httplib's blocking server runs on a thread of its own;
+// requests to the page routes, and the picture store's address to the store. cpp-httplib's blocking server runs on a thread of its own;
 // handlers run on its worker threads, which is why the stores lock.
 
 #include <QString>
@@ -16,10 +16,11 @@ struct Response;
 
 class ApiRouter;
 class PageRoutes;
+class PictureStore;
 
 class HttpService {
 public:
-  HttpService(const ApiRouter &api, const PageRoutes &pages);
+  HttpService(const ApiRouter &api, const PageRoutes &pages, const PictureStore &pictures);
   ~HttpService();
   HttpService(const HttpService &) = delete;
   HttpService &operator=(const HttpService &) = delete;
@@ -37,9 +38,12 @@ public:
 private:
   void handleApi(const httplib::Request &req, httplib::Response &res) const;
   void handlePage(const httplib::Request &req, httplib::Response &res) const;
+  void handleUpload(const httplib::Request &req, httplib::Response &res) const;
+  void handleDownload(const httplib::Request &req, httplib::Response &res) const;
 
   const ApiRouter &m_api;
   const PageRoutes &m_pages;
+  const PictureStore &m_pictures;
   std::unique_ptr<httplib::Server> m_server;
   std::thread m_thread;
   quint16 m_port = 0;

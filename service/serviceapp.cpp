@@ -13,6 +13,7 @@
 #include "service/liveserviceroutes.h"
 #include "service/loginroutes.h"
 #include "service/pageroutes.h"
+#include "service/picturestore.h"
 #include "service/portalroutes.h"
 #include "service/roomstore.h"
 #include "service/seeddata.h"
@@ -23,6 +24,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 
 struct ServiceApp::Parts {
   Parts(const ServiceOptions &o, const SeedData &s)
@@ -31,11 +33,13 @@ struct ServiceApp::Parts {
         signer(o.secret.isEmpty() ? Signer::randomSecret() : o.secret), credentials(signer),
         login(accounts, avatars, config), live(config), classroom(accounts, rooms, credentials, config),
         chat(accounts, credentials), portal(accounts, rooms, avatars, seed, assets),
-        pages(accounts, assets, seed, config), board(signer.secret()),
+        pages(accounts, assets, seed, config),
+        pictures(o.storeDir.isEmpty() ? scratchStore.path() : o.storeDir, credentials, config),
+        board(signer.secret()),
         previews(o.documentsDir.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/documents")
                                           : o.documentsDir,
                  seed.documents),
-        http(router, pages) {
+        http(router, pages, pictures) {
     pages.setPreviews(&previews);
     board.registerRoutes(router);
     login.registerRoutes(router);
@@ -61,6 +65,8 @@ struct ServiceApp::Parts {
   ChatRoutes chat;
   PortalRoutes portal;
   PageRoutes pages;
+  QTemporaryDir scratchStore; // the pictures' folder when none was given; goes with the service
+  PictureStore pictures;
   BoardRoutes board;
   DocumentPreviews previews;
   HttpService http;

@@ -30,11 +30,15 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
   const QCommandLineOption refreshOpt(QStringLiteral("refresh-interval"),
                                       QStringLiteral("roster refresh interval handed to clients, seconds"),
                                       QStringLiteral("s"), QStringLiteral("30"));
+  const QCommandLineOption storeOpt(QStringLiteral("store"),
+                                    QStringLiteral("folder of uploaded chat pictures (default: a temporary one)"),
+                                    QStringLiteral("dir"));
   const QCommandLineOption documentsOpt(QStringLiteral("documents"),
                                         QStringLiteral("folder of the documents' PDFs (default: documents beside the program)"),
                                         QStringLiteral("dir"));
   const QCommandLineOption helpOpt = parser.addHelpOption();
-  for (const QCommandLineOption &o : {portOpt, hubOpt, seedOpt, webOpt, versionOpt, secretOpt, refreshOpt, documentsOpt})
+  for (const QCommandLineOption &o :
+       {portOpt, hubOpt, seedOpt, webOpt, versionOpt, secretOpt, refreshOpt, storeOpt, documentsOpt})
     parser.addOption(o);
   if (!parser.parse(arguments)) {
     *error = parser.errorText();
@@ -64,6 +68,7 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
   documentsDir = parser.value(documentsOpt);
   versionReplyPath = parser.isSet(versionOpt) ? parser.value(versionOpt)
                                               : qEnvironmentVariable("TARNWICK_LOCAL_VERSION_REPLY");
+  storeDir = parser.value(storeOpt);
   secret = (parser.isSet(secretOpt) ? parser.value(secretOpt) : qEnvironmentVariable("TARNWICK_LOCAL_SECRET")).toUtf8();
   return true;
 }

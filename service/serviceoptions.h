@@ -13,6 +13,7 @@ public:
   QString webRoot;          // empty: the pages compiled into the program
   QString documentsDir;     // empty: "documents" beside the program
   QString versionReplyPath; // --version-reply, else $TARNWICK_LOCAL_VERSION_REPLY
+  QString storeDir;         // --store: uploaded pictures; empty: a temporary folder
   QByteArray secret;        // --secret, else $TARNWICK_LOCAL_SECRET, else random
   int refreshIntervalS = 30;
   bool helpRequested = false;

@@ -3,6 +3,7 @@
 #include "shell/audiodevices.h"
 #include "shell/centralframe.h"
 #include "shell/classroomlink.h"
+#include "shell/portaladdress.h"
 #include "shell/restart.h"
 #include "shell/titlebar.h"
 #include "shell/updatecheck.h"
@@ -12,12 +13,15 @@
 #include "core/jsonhelpers.h"
 #include "core/log.h"
 #include "core/processwindows.h"
+#include "core/quitonsignal.h"
 #include "core/settingsstore.h"
 #include "widgets/tips.h"
 #include "av/audiohelper.h"
+#include "av/testsounds.h"
 #include "net/sxbserverhelper.h"
 #include "sdk/live/ilive.h"
 #include "widgets/popshadow.h"
+#include "widgets/shadowfollower.h"
 #include "widgets/qtmessagebox.h"
 
 #include <QApplication>
@@ -78,11 +82,10 @@ BrowserWindow::BrowserWindow(QWidget *parent)
   connectStore();
 
   checkVersion(false);
-  shadow_ = new PopShadow(this, PopShadow::bigImage());
+  chrome_ = new ShadowFollower(this, PopShadow::bigImage());
 }
 
 BrowserWindow::~BrowserWindow() {
-  delete shadow_;
   delete store_; // before the devices it reads
   store_ = nullptr;
   if (instance() == this) setInstance(nullptr);
@@ -112,9 +115,7 @@ void BrowserWindow::applySignIn(const QString &phone, const QString &token,
   bodyLayout_->addWidget(browserView_);
 
   setWindowTitle(QStringLiteral("%1-%2.%3%4")
-                     .arg(QStringLiteral("Tarnwick"), version_)
-                     .arg(5)
-                     .arg(10208));
+                     .arg(QStringLiteral("Tarnwick"), version_, QString::number(5), QString::number(10208)));
   QNetworkProxyFactory::setUseSystemConfiguration(true);
   titleBar_->finishSetup();
 }
@@ -135,23 +136,17 @@ void BrowserWindow::buildBody() {
 }
 
 QString BrowserWindow::portalAddress() const {
-  return QStringLiteral("%1/check-token?phone=%2&token=%3&socketPort=%4&useCefChannel=true"
-                        "&useWebReplay=true&ver=%5&build=%6")
-      .arg(Deployment::instance().portalUrl, phone_, token_)
-      .arg(socketPort_)
-      .arg(config_.value(QStringLiteral("ver")).toString())
-      .arg(kBuildNumber);
+  return portaladdress::checkToken({Deployment::instance().portalUrl, phone_, token_, socketPort_,
+                                    config_.value(QStringLiteral("ver")).toString()});
 }
 
 void BrowserWindow::navigatePortal(const QString &path) {
   if (path.startsWith(QLatin1String("http"))) {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("%1&build=%2").arg(path).arg(kBuildNumber)));
+    QDesktopServices::openUrl(QUrl(portaladdress::external(path)));
     return;
   }
   if (!browserView_) return;
-  browserView_->load(QUrl(QStringLiteral("%1%2&build=%3")
-                              .arg(Deployment::instance().portalUrl, path)
-                              .arg(kBuildNumber)));
+  browserView_->load(QUrl(portaladdress::page(Deployment::instance().portalUrl, path)));
 }
 
 void BrowserWindow::setUserInfo(const QString &json) {
@@ -309,16 +304,19 @@ void BrowserWindow::onQuitMainFormReleased() {
 
 void BrowserWindow::closeEvent(QCloseEvent *event) {
   if (classroom_) {
+    // A stop from the session cannot wait for an answer: the class is then left unasked.
+    const bool ask = !stopRequested();
     QPointer<QWidget> room = classroom_;
     connect(room, SIGNAL(releaseFinished()), this, SLOT(onQuitMainFormReleased()));
-    if (leaveClass(true) == -1 && room && room == classroom_)
+    if (leaveClass(ask) == -1 && ask && room && room == classroom_)
       disconnect(room, SIGNAL(releaseFinished()), this, SLOT(onQuitMainFormReleased()));
     event->ignore();
     return;
   }
   GetILive()->release(nullptr, nullptr, nullptr);
+  store_->flush();
+  qDebug("shell: closed, live SDK released, settings written");
   closeLog();
-  if (shadow_) shadow_->hide();
   event->accept();
 }
 
@@ -387,41 +385,12 @@ void BrowserWindow::startUpgrade(const QString &url) { Restart::startUpgrade(url
 // Shadow
 
 void BrowserWindow::initWidget() {
-  if (!isVisible() || isMaximized()) return;
-  setShadowVisible(true);
+  if (!isMaximized()) chrome_->showShadow();
 }
 
-void BrowserWindow::setShadowVisible(bool visible) {
-  if (visible) {
-    followShadow();
-    shadow_->show();
-    raise(); // the shadow stays beneath the window
-  } else {
-    shadow_->hide();
-  }
-}
+void BrowserWindow::setShadowVisible(bool visible) { chrome_->setShadowVisible(visible); }
 
-void BrowserWindow::followShadow() { shadow_->follow(frameGeometry()); }
-
-void BrowserWindow::showEvent(QShowEvent *event) {
-  QMainWindow::showEvent(event);
-  QTimer::singleShot(0, this, &BrowserWindow::initWidget);
-}
-
-void BrowserWindow::hideEvent(QHideEvent *event) {
-  shadow_->hide();
-  QMainWindow::hideEvent(event);
-}
-
-void BrowserWindow::moveEvent(QMoveEvent *event) {
-  QMainWindow::moveEvent(event);
-  followShadow();
-}
-
-void BrowserWindow::resizeEvent(QResizeEvent *event) {
-  QMainWindow::resizeEvent(event);
-  followShadow();
-}
+PopShadow *BrowserWindow::shadow() const { return chrome_->shadow(); }
 
 // ---------------------------------------------------------------------------------------------
 // Local settings: the store does the work; the open classroom hears of every change.
@@ -463,6 +432,8 @@ void BrowserWindow::resetStore() { store_->resetStore(); }
 
 QVariantMap BrowserWindow::currentSettings() const { return store_->currentSettings(); }
 
+DeviceSettings BrowserWindow::deviceSettings() const { return store_->deviceSettings(); }
+
 void BrowserWindow::setMic(int micIndex, int value) { store_->setMic(micIndex, value); }
 
 void BrowserWindow::setSpeaker(int speakerIndex, int value) {
@@ -482,18 +453,13 @@ void BrowserWindow::setDisableCamera(bool disable) { store_->setDisableCamera(di
 void BrowserWindow::setHideUp(bool hide) { store_->setHideUp(hide); }
 
 void BrowserWindow::micTest(int micIndex, int speakerIndex, int micVol, int speakerVol) {
-  if (AudioHelper *helper = audioHelper()) helper->micTest(micIndex, speakerIndex, micVol, speakerVol);
+  TestSounds(audioHelper()).micTest(micIndex, speakerIndex, micVol, speakerVol);
 }
 
 void BrowserWindow::speakerTest(int index, int speakerVol) {
-  if (AudioHelper *helper = audioHelper())
-    helper->speakerTest(index, QStringLiteral(":/res/Resources/mozart.wav"), speakerVol);
+  TestSounds(audioHelper()).speakerTest(index, speakerVol);
 }
 
-void BrowserWindow::stopMicTest() {
-  if (AudioHelper *helper = audioHelper()) helper->stopMicTest();
-}
+void BrowserWindow::stopMicTest() { TestSounds(audioHelper()).stopMicTest(); }
 
-void BrowserWindow::stopSpeakerTest() {
-  if (AudioHelper *helper = audioHelper()) helper->stopSpeakerTest();
-}
+void BrowserWindow::stopSpeakerTest() { TestSounds(audioHelper()).stopSpeakerTest(); }

@@ -6,6 +6,9 @@
 // Pages and other windows reach it by name through the meta-object system, so its slots and
 // invokables keep the names below.
 
+#include "core/devicesettings.h"
+#include "shell/portaladdress.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -21,13 +24,14 @@ class QBoxLayout;
 class QSettings;
 class QVBoxLayout;
 class SettingsStore;
+class ShadowFollower;
 class TitleBar;
 class WebView;
 
 class BrowserWindow : public QMainWindow {
   Q_OBJECT
 public:
-  static constexpr int kBuildNumber = 1011;
+  static constexpr int kBuildNumber = portaladdress::kBuildNumber;
 
   explicit BrowserWindow(QWidget *parent = nullptr);
   ~BrowserWindow() override;
@@ -58,6 +62,7 @@ public:
   Q_INVOKABLE void loadSetting();
   Q_INVOKABLE void resetStore();
   Q_INVOKABLE QVariantMap currentSettings() const;
+  DeviceSettings deviceSettings() const;
   // The classroom reaches these by name: it sits below the shell and cannot include it.
   Q_INVOKABLE AudioHelper *audioHelper() const;
   Q_INVOKABLE void setNetGood();
@@ -69,7 +74,7 @@ public:
 
   // Shadow around the window; hidden while maximised (the title bar drives it).
   void setShadowVisible(bool visible);
-  PopShadow *shadow() const { return shadow_; }
+  PopShadow *shadow() const;
 
   TitleBar *titleBar() const { return titleBar_; }
   WebView *browserView() const { return browserView_; }
@@ -119,10 +124,6 @@ private slots:
 
 protected:
   void closeEvent(QCloseEvent *event) override;
-  void showEvent(QShowEvent *event) override;
-  void hideEvent(QHideEvent *event) override;
-  void moveEvent(QMoveEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
 
 private:
   void buildBody();
@@ -131,7 +132,6 @@ private:
   void initLiveSdk(const QString &lineType);
   void openClassroom(const QVariantMap &data, const QString &lineType);
   void forgetClassroom();
-  void followShadow();
   void connectStore();
 
   CentralFrame *centralFrame_ = nullptr;
@@ -151,7 +151,7 @@ private:
   int socketPort_ = 0;
   std::unique_ptr<AudioDevices> devices_;
   SettingsStore *store_ = nullptr;
-  PopShadow *shadow_ = nullptr;
+  ShadowFollower *chrome_ = nullptr;
   bool sdkInitialised_ = false;
   // Whether the process-wide classroom window has emitted releaseFinished.
   bool classroomReleased_ = true;

@@ -3,16 +3,16 @@
 
 #include "shell/browsersetup.h"
 #include "shell/browserwindow.h"
+#include "shell/portaladdress.h"
 #include "shell/webview.h"
-#include "shell/windowdragger.h"
+#include "widgets/windowdragger.h"
 
 #include "core/deployment.h"
-#include "widgets/popshadow.h"
+#include "widgets/shadowfollower.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTimer>
 
 QtLogin::QtLogin(QWidget *parent) : QDialog(parent), ui(new Ui::QtLogin) {
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -35,13 +35,12 @@ QtLogin::QtLogin(QWidget *parent) : QDialog(parent), ui(new Ui::QtLogin) {
   connect(ui->btnClose, &QPushButton::clicked, this, &QtLogin::btnCloseClicked);
 
   BrowserWindow::setInstance(new BrowserWindow);
-  shadow_ = new PopShadow(this);
+  chrome_ = new ShadowFollower(this);
 }
 
-QtLogin::~QtLogin() {
-  delete shadow_;
-  delete ui;
-}
+QtLogin::~QtLogin() { delete ui; }
+
+PopShadow *QtLogin::shadow() const { return chrome_->shadow(); }
 
 qreal QtLogin::scaleFactor(qreal logicalDpi) {
   const qreal s = logicalDpi / 96.0;
@@ -49,9 +48,7 @@ qreal QtLogin::scaleFactor(qreal logicalDpi) {
 }
 
 QString QtLogin::signInAddress() {
-  return QStringLiteral("%1/client-login/login?build=%2")
-      .arg(Deployment::instance().portalUrl)
-      .arg(BrowserWindow::kBuildNumber);
+  return portaladdress::signIn(Deployment::instance().portalUrl);
 }
 
 QWidget *QtLogin::webContainer() const { return ui->widgetWeb; }
@@ -94,36 +91,9 @@ void QtLogin::onSetToken(const QString &phone, const QString &token, const QStri
 
 void QtLogin::btnCloseClicked() { close(); }
 
-void QtLogin::initWidget() {
-  if (!isVisible()) return;
-  followShadow();
-  shadow_->show();
-  raise(); // the shadow stays beneath the window
-}
-
-void QtLogin::followShadow() { shadow_->follow(frameGeometry()); }
-
-void QtLogin::showEvent(QShowEvent *event) {
-  QDialog::showEvent(event);
-  QTimer::singleShot(0, this, &QtLogin::initWidget);
-}
-
-void QtLogin::hideEvent(QHideEvent *event) {
-  shadow_->hide();
-  QDialog::hideEvent(event);
-}
-
-void QtLogin::moveEvent(QMoveEvent *event) {
-  QDialog::moveEvent(event);
-  followShadow();
-}
-
-void QtLogin::resizeEvent(QResizeEvent *event) {
-  QDialog::resizeEvent(event);
-  followShadow();
-}
+void QtLogin::initWidget() { chrome_->showShadow(); }
 
 void QtLogin::mousePressEvent(QMouseEvent *event) {
-  if (event->button() == Qt::LeftButton) WindowDragger::start(this);
+  if (event->button() == Qt::LeftButton) WindowDragger::start(this, event);
   event->ignore();
 }

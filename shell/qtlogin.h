@@ -9,6 +9,7 @@ namespace Ui {
 class QtLogin;
 }
 class PopShadow;
+class ShadowFollower;
 class WebView;
 
 class QtLogin : public QDialog {
@@ -24,7 +25,7 @@ public:
 
   WebView *webView() const { return webView_; }
   QWidget *webContainer() const;
-  PopShadow *shadow() const { return shadow_; }
+  PopShadow *shadow() const;
 
   void loadPassword(const QString &colour);
   void storePassword(const QString &phone, const QString &password);
@@ -36,17 +37,12 @@ public slots:
   void initWidget();
 
 protected:
-  void showEvent(QShowEvent *event) override;
-  void hideEvent(QHideEvent *event) override;
-  void moveEvent(QMoveEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
 
 private:
   void applyScale(qreal s);
-  void followShadow();
 
   Ui::QtLogin *ui;
   WebView *webView_ = nullptr;
-  PopShadow *shadow_ = nullptr;
+  ShadowFollower *chrome_ = nullptr;
 };

@@ -3,7 +3,7 @@
 
 #include "shell/browserwindow.h"
 #include "shell/webview.h"
-#include "shell/windowdragger.h"
+#include "widgets/windowdragger.h"
 
 #include "core/deployment.h"
 #include "net/sxbserverhelper.h"
@@ -213,7 +213,7 @@ bool TitleBar::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void TitleBar::mousePressEvent(QMouseEvent *event) {
-  if (event->button() == Qt::LeftButton && !shell_->isMaximized()) WindowDragger::start(shell_);
+  if (event->button() == Qt::LeftButton && !shell_->isMaximized()) WindowDragger::start(shell_, event);
   event->ignore();
 }
 

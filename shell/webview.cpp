@@ -7,7 +7,7 @@
 #include "shell/downloadhandler.h"
 #include "shell/titlebar.h"
 #include "shell/webbridge.h"
-#include "shell/windowdragger.h"
+#include "widgets/windowdragger.h"
 
 #include <QDebug>
 #include <QDesktopServices>

@@ -7,12 +7,12 @@
 // Child object names: "labelTopLine", "frameTitle", "labelTitle", "btnClose", "labelLine".
 
 #include <QDialog>
-#include <QPoint>
 
 namespace Ui {
 class PopWindow;
 }
 class PopShadow;
+class ShadowFollower;
 class QLabel;
 class QVBoxLayout;
 class QtImageButton;
@@ -26,7 +26,7 @@ public:
   void setTitle(const QString &text);
   QString title() const;
 
-  PopShadow *shadow() const { return m_shadow; }
+  PopShadow *shadow() const;
   QVBoxLayout *mainLayout() const;
   QLabel *titleLabel() const;
   QtImageButton *closeButton() const;
@@ -40,24 +40,15 @@ protected:
   // subclasses store their state in it.
   virtual void beforeClose();
 
-  void showEvent(QShowEvent *event) override;
-  void hideEvent(QHideEvent *event) override;
-  void closeEvent(QCloseEvent *event) override;
-  void moveEvent(QMoveEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
-  void mouseMoveEvent(QMouseEvent *event) override;
-  void mouseReleaseEvent(QMouseEvent *event) override;
 
 private slots:
   void onBtnCloseClicked();
 
 private:
   void layoutTitleBar();
-  void followShadow();
 
   Ui::PopWindow *ui;
-  PopShadow *m_shadow = nullptr;
-  bool m_dragging = false;
-  QPoint m_dragOffset;
+  ShadowFollower *m_chrome = nullptr;
 };

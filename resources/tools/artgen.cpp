@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QSvgRenderer>
@@ -143,6 +144,7 @@ int main(int argc, char **argv) {
   if (!renderSvgs(QString::fromLocal8Bit(argv[1]), outDir, names)) return 1;
   for (const auto &[name, e] : art::entries()) {
     const QString path = outDir + QLatin1Char('/') + name;
+    QDir().mkpath(QFileInfo(path).path()); // names may sit in sub-folders ("oescreenshot/")
     const bool ok = e.bytes ? art::writeBytes(path, e.bytes()) : art::writeImage(path, e);
     if (!ok) {
       std::fprintf(stderr, "artgen: cannot write %s\n", qPrintable(path));

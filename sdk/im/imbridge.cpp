@@ -1,18 +1,15 @@
 #include "sdk/im/imbridge.h"
 
 #include "sdk/im/imhandles.h"
+#include "sdk/im/imsdk.h"
 
 #include <QCoreApplication>
 #include <QMutex>
+#include <QRecursiveMutex>
 #include <QSemaphore>
 #include <QThread>
 
 #include <vector>
-
-namespace im {
-// Set by setMessageCallback (imsdk.cpp).
-MessageCallback *currentCallback();
-} // namespace im
 
 namespace imbridge {
 
@@ -34,6 +31,9 @@ struct Delivery {
   QList<hubproto::ImMessage> queue;
   bool drainPosted = false;
   Sender sender;
+  // Recursive: a callback may replace or clear the record it runs under.
+  QRecursiveMutex callbackLock;
+  im::MessageCallback callback;
 };
 
 Delivery &delivery() {
@@ -49,8 +49,9 @@ void drain() {
     batch.swap(d.queue);
     d.drainPosted = false;
   }
-  im::MessageCallback *cb = im::currentCallback();
-  if (batch.isEmpty() || !cb || !cb->onNewMessage)
+  QMutexLocker callbackGuard(&d.callbackLock);
+  const im::MessageCallback cb = d.callback;
+  if (batch.isEmpty() || !cb.onNewMessage)
     return;
   std::vector<im::ImMessage> messages(static_cast<size_t>(batch.size()));
   std::vector<im::MessageHandle> handles;
@@ -58,7 +59,7 @@ void drain() {
     messages[static_cast<size_t>(i)].message = batch[i];
     handles.push_back(&messages[static_cast<size_t>(i)]);
   }
-  cb->onNewMessage(handles.data(), static_cast<uint32_t>(handles.size()), cb->data);
+  cb.onNewMessage(handles.data(), static_cast<uint32_t>(handles.size()), cb.data);
 }
 
 } // namespace
@@ -67,6 +68,12 @@ void setSender(Sender sender) {
   Delivery &d = delivery();
   QMutexLocker guard(&d.lock);
   d.sender = std::move(sender);
+}
+
+void setCallback(const im::MessageCallback *record) {
+  Delivery &d = delivery();
+  QMutexLocker guard(&d.callbackLock);
+  d.callback = record ? *record : im::MessageCallback();
 }
 
 Sender currentSender() {

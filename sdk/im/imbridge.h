@@ -6,6 +6,10 @@
 
 #include <functional>
 
+namespace im {
+struct MessageCallback;
+}
+
 namespace imbridge {
 
 using SendDone = std::function<void(int code, const QString &desc)>;
@@ -16,6 +20,10 @@ using Sender = std::function<void(const hubproto::Conversation &conv,
 // Any thread. An empty sender means "not signed in": sends then fail with code 2004.
 void setSender(Sender sender);
 Sender currentSender();
+// Any thread. Copies the record (callback and user data) under the bridge's callback lock; null
+// clears it. The delivery thread holds the same lock while it calls back, so once this returns
+// no delivery runs with the record it replaced.
+void setCallback(const im::MessageCallback *record);
 // Any thread: queues the message for the delivery thread, which hands everything queued so
 // far to the message callback as one batch.
 void deliver(const hubproto::ImMessage &message);

@@ -3,15 +3,11 @@
 #include "sdk/im/imbridge.h"
 #include "sdk/im/imhandles.h"
 
-#include <QAtomicPointer>
-
 #include <cstring>
 
 namespace im {
 
 namespace {
-
-QAtomicPointer<MessageCallback> g_callback;
 
 constexpr int kErrNotLoggedIn = 2004;
 
@@ -36,8 +32,6 @@ int setField(ElemHandle h, hubproto::Element::Kind kind, QByteArray hubproto::El
 }
 
 } // namespace
-
-MessageCallback *currentCallback() { return g_callback.loadAcquire(); }
 
 ElemType elemTypeOf(const hubproto::Element &e) {
   switch (e.kind) {
@@ -64,7 +58,7 @@ int copyOut(const QByteArray &bytes, char *buf, uint32_t *len) {
   return IM_OK;
 }
 
-void setMessageCallback(MessageCallback *callback) { g_callback.storeRelease(callback); }
+void setMessageCallback(MessageCallback *callback) { imbridge::setCallback(callback); }
 
 // Conversations.
 

@@ -55,7 +55,7 @@ struct MessageCallback {
   NewMessageFn onNewMessage = nullptr;
   void *data = nullptr;
 };
-// The record must outlive its registration; null unregisters.
+// The record is copied; null unregisters. Once this returns, no delivery uses the old record.
 void setMessageCallback(MessageCallback *callback);
 
 struct CommCallback {

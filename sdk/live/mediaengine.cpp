@@ -38,8 +38,10 @@ void MediaEngine::openCamera(const QString &deviceId) {
   }
   m_camera = std::make_unique<QtCameraSource>(onFrame);
   m_camera->start(deviceId, [this](bool ok) {
-    if (!ok)
-      m_camera.reset();
+    // Reported from inside the camera's own error signal: it may only be deleted once that
+    // signal has returned.
+    if (!ok && m_camera)
+      m_camera.release()->deleteLater();
     report(ilive::DEVICE_OP_OPEN_CAMERA, ok ? ilive::NO_ERR : ilive::ERR_DEVICE_FAILED);
   });
 }

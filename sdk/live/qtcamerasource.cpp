@@ -3,6 +3,7 @@
 #include "sdk/live/videoconverter.h"
 
 #include <QAbstractVideoSurface>
+#include <QElapsedTimer>
 #include <QCamera>
 #include <QCameraInfo>
 #include <QVideoSurfaceFormat>
@@ -14,6 +15,13 @@ extern "C" {
 namespace ilivesdk {
 
 namespace {
+
+// What a real camera may send: bigger pictures are scaled down, faster ones thinned out.
+const QSize kMaxCameraSize(640, 480);
+constexpr int kMaxCameraFps = 15;
+// A little under 1000 / 15 ms, so that a camera running at 15 fps with jitter keeps every frame.
+constexpr qint64 kMinFrameIntervalMs = 1000 / kMaxCameraFps - 6;
+
 int avFormatOf(QVideoFrame::PixelFormat f) {
   switch (f) {
   case QVideoFrame::Format_YUV420P: return AV_PIX_FMT_YUV420P;
@@ -45,6 +53,8 @@ public:
   }
 
   bool present(const QVideoFrame &input) override {
+    if (m_sinceLast.isValid() && m_sinceLast.elapsed() < kMinFrameIntervalMs)
+      return true;
     QVideoFrame frame(input);
     const int av = avFormatOf(frame.pixelFormat());
     if (av == AV_PIX_FMT_NONE || !frame.map(QAbstractVideoBuffer::ReadOnly))
@@ -59,13 +69,16 @@ public:
       std::swap(planes[1], planes[2]);
       std::swap(strides[1], strides[2]);
     }
-    const QByteArray i420 = toI420(planes, strides, av, frame.width(), frame.height());
+    QSize size;
+    const QByteArray i420 = m_converter.toI420(planes, strides, av, frame.width(), frame.height(),
+                                               kMaxCameraSize, &size);
     frame.unmap();
     if (!i420.isEmpty()) {
+      m_sinceLast.start();
       if (!m_delivered && m_onFirst)
         m_onFirst();
       m_delivered = true;
-      m_onFrame(i420, frame.width(), frame.height());
+      m_onFrame(i420, size.width(), size.height());
     }
     return true;
   }
@@ -75,6 +88,8 @@ public:
 
 private:
   QtCameraSource::FrameFn m_onFrame;
+  VideoConverter m_converter;
+  QElapsedTimer m_sinceLast;
 };
 
 QtCameraSource::QtCameraSource(FrameFn onFrame, QObject *parent) : QObject(parent), m_onFrame(std::move(onFrame)) {}

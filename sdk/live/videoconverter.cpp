@@ -21,9 +21,20 @@ void i420Planes(const uchar *base, int width, int height, const uint8_t *planes[
   strides[2] = cw;
 }
 
+// The largest size within limit with the picture's shape, sides even for I420.
+QSize fitWithin(int width, int height, const QSize &limit) {
+  QSize out(width, height);
+  if (limit.isValid() && (width > limit.width() || height > limit.height()))
+    out.scale(limit, Qt::KeepAspectRatio);
+  return QSize(qMax(2, out.width() & ~1), qMax(2, out.height() & ~1));
+}
+
 } // namespace
 
-VideoConverter::~VideoConverter() { sws_freeContext(m_context); }
+VideoConverter::~VideoConverter() {
+  sws_freeContext(m_context);
+  sws_freeContext(m_toI420);
+}
 
 const QByteArray &VideoConverter::toBgr24(const QByteArray &i420, int width, int height) {
   if (width <= 0 || height <= 0 || i420.size() != hubproto::i420Size(width, height)) {
@@ -37,6 +48,7 @@ const QByteArray &VideoConverter::toBgr24(const QByteArray &i420, int width, int
     m_width = width;
     m_height = height;
     m_out.resize(width * height * 3);
+    ++m_contextsMade;
   }
   const uint8_t *src[3];
   int srcStride[3];
@@ -48,23 +60,35 @@ const QByteArray &VideoConverter::toBgr24(const QByteArray &i420, int width, int
   return m_out;
 }
 
-QByteArray toI420(const uchar *const planes[4], const int strides[4], int avPixelFormat, int width,
-                  int height) {
+QByteArray VideoConverter::toI420(const uchar *const planes[4], const int strides[4], int avPixelFormat,
+                                  int width, int height, const QSize &limit, QSize *outSize) {
   if (width <= 0 || height <= 0)
     return QByteArray();
-  SwsContext *ctx = sws_getContext(width, height, static_cast<AVPixelFormat>(avPixelFormat), width,
-                                   height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
-  if (!ctx)
+  const QSize in(width, height);
+  if (!m_toI420 || avPixelFormat != m_inFormat || in != m_inSize) {
+    sws_freeContext(m_toI420);
+    m_inFormat = avPixelFormat;
+    m_inSize = in;
+    m_i420Size = fitWithin(width, height, limit);
+    m_toI420 = sws_getContext(width, height, static_cast<AVPixelFormat>(avPixelFormat), m_i420Size.width(),
+                              m_i420Size.height(), AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    ++m_contextsMade;
+  }
+  if (!m_toI420)
     return QByteArray();
-  QByteArray out(hubproto::i420Size(width, height), '\0');
+  const int ow = m_i420Size.width();
+  const int oh = m_i420Size.height();
+  QByteArray out(hubproto::i420Size(ow, oh), Qt::Uninitialized);
   const uint8_t *dstPlanes[3];
   int dstStrides[3];
-  i420Planes(reinterpret_cast<const uchar *>(out.data()), width, height, dstPlanes, dstStrides);
+  i420Planes(reinterpret_cast<const uchar *>(out.data()), ow, oh, dstPlanes, dstStrides);
   uint8_t *dst[3] = {const_cast<uint8_t *>(dstPlanes[0]), const_cast<uint8_t *>(dstPlanes[1]),
                      const_cast<uint8_t *>(dstPlanes[2])};
-  const int rows = sws_scale(ctx, planes, strides, 0, height, dst, dstStrides);
-  sws_freeContext(ctx);
-  return rows == height ? out : QByteArray();
+  if (sws_scale(m_toI420, planes, strides, 0, height, dst, dstStrides) != oh)
+    return QByteArray();
+  if (outSize)
+    *outSize = m_i420Size;
+  return out;
 }
 
 } // namespace ilivesdk

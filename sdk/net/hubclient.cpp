@@ -75,8 +75,13 @@ void HubClient::request(const QString &type, QJsonObject body, HubReplyFn done) 
 }
 
 void HubClient::sendFrame(const MediaFrame &frame) {
-  if (m_state == State::Open)
-    m_transport->sendBinary(encodeFrame(frame));
+  if (m_state != State::Open)
+    return;
+  if (frame.kind == MediaFrame::Video && m_transport->bytesQueued() > kMaxQueuedBytes) {
+    ++m_droppedVideo;
+    return;
+  }
+  m_transport->sendBinary(encodeFrame(frame));
 }
 
 void HubClient::close() {

@@ -45,7 +45,11 @@ public:
   // Sends a request, connecting first if needed; done is called exactly once (unless the
   // client is destroyed first).
   void request(const QString &type, QJsonObject body, HubReplyFn done);
-  void sendFrame(const hubproto::MediaFrame &frame); // dropped unless open
+  // Dropped unless open. Video is also dropped (and counted) while more than
+  // kMaxQueuedBytes wait to be written, so a slow link sheds pictures, never sound or requests.
+  void sendFrame(const hubproto::MediaFrame &frame);
+  static constexpr qint64 kMaxQueuedBytes = 2 << 20; // about four 640 × 480 pictures
+  quint64 droppedVideoFrames() const { return m_droppedVideo; }
   // Closes the link; pending requests fail with ClientConnectionLost. No connectionLost().
   void close();
 
@@ -96,6 +100,7 @@ private:
   qint64 m_nextId = 1;
   int m_timeoutMs = 15000;
   bool m_kicked = false;
+  quint64 m_droppedVideo = 0;
 };
 
 } // namespace sdk

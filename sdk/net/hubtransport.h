@@ -22,6 +22,8 @@ public:
   virtual void sendBinary(const QByteArray &frame) = 0;
   // Closes from our side; closed() is not emitted for it.
   virtual void close() = 0;
+  // Bytes handed to send*() that have not reached the operating system yet.
+  virtual qint64 bytesQueued() const { return 0; }
 
 signals:
   void opened();

@@ -12,6 +12,8 @@ WebSocketTransport::WebSocketTransport(const QUrl &url, QObject *parent)
           [this](const QString &text) { emit textReceived(text.toUtf8()); });
   connect(m_socket, &QWebSocket::binaryMessageReceived, this, &HubTransport::binaryReceived);
   connect(m_socket, &QWebSocket::disconnected, this, &WebSocketTransport::onDisconnected);
+  connect(m_socket, &QWebSocket::bytesWritten, this,
+          [this](qint64 written) { m_queued = qMax<qint64>(0, m_queued - written); });
   // A refused or failed connection may end with an error alone.
   connect(m_socket, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), this,
           [this](QAbstractSocket::SocketError) {
@@ -36,10 +38,10 @@ void WebSocketTransport::open() {
 }
 
 void WebSocketTransport::sendText(const QByteArray &json) {
-  m_socket->sendTextMessage(QString::fromUtf8(json));
+  m_queued += m_socket->sendTextMessage(QString::fromUtf8(json));
 }
 
-void WebSocketTransport::sendBinary(const QByteArray &frame) { m_socket->sendBinaryMessage(frame); }
+void WebSocketTransport::sendBinary(const QByteArray &frame) { m_queued += m_socket->sendBinaryMessage(frame); }
 
 void WebSocketTransport::close() {
   m_done = true;

@@ -1,4 +1,5 @@
 #include "av/audiohelper.h"
+#include "av/testsounds.h"
 
 #include <QAudioInput>
 #include <QAudioOutput>
@@ -209,6 +210,41 @@ private slots:
     helper->speakerTest(sink, QStringLiteral(":/res/Resources/no-such-sound.wav"), 50);
     QVERIFY(!helper->currentOutput());
     QTRY_COMPARE(playing(), 0);
+  }
+
+  // The shell's settings pages and the classroom play their test sounds through one helper.
+  void testSoundsPlayFromTheResourceFolder() {
+    const TestSounds sounds(helper.get());
+    sounds.speakerTest(sink, 40);
+    QVERIFY(helper->currentOutput());
+    QCOMPARE(helper->currentOutput()->volume(), 0.4);
+    QCOMPARE(helper->soundFileName(), kMelody);
+    QVERIFY(outputConsumes());
+
+    sounds.play(QStringLiteral("no-such-sound.wav"), sink, 50);
+    QCOMPARE(helper->soundFileName(), QStringLiteral(":/res/Resources/no-such-sound.wav"));
+    QVERIFY(!helper->currentOutput());
+
+    sounds.micTest(source, sink, 30, 70);
+    QVERIFY(helper->currentInput() && helper->currentOutput());
+    QCOMPARE(helper->currentInput()->volume(), 0.3);
+    QCOMPARE(helper->currentOutput()->volume(), 0.7);
+    sounds.stopMicTest();
+    QVERIFY(!helper->currentInput());
+    sounds.speakerTest(sink, 50);
+    sounds.stopSpeakerTest();
+    QVERIFY(!helper->currentOutput());
+    QTRY_COMPARE(playing(), 0);
+  }
+
+  void testSoundsWithoutAHelperPlayNothing() {
+    const TestSounds none(nullptr);
+    none.speakerTest(sink, 50);
+    none.micTest(source, sink, 50, 50);
+    none.stopMicTest();
+    none.stopSpeakerTest();
+    QCOMPARE(playing(), 0);
+    QCOMPARE(recording(), 0);
   }
 };
 

@@ -105,6 +105,35 @@ private slots:
     QCOMPARE(logFileDescriptor(), -1);
   }
 
+  // Stamps are kept per second: a new second, a new clock or the system clock gives a new one.
+  void stampFollowsTheClock() {
+    logAt(QtDebugMsg, nullptr, 0, QStringLiteral("a"));
+    m_now = m_now.addSecs(1);
+    logAt(QtDebugMsg, nullptr, 0, QStringLiteral("b"));
+    setLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)); }); // the first second again
+    logAt(QtDebugMsg, nullptr, 0, QStringLiteral("c"));
+    setLogClock(nullptr);
+    const QDateTime before = QDateTime::currentDateTime();
+    logAt(QtDebugMsg, nullptr, 0, QStringLiteral("d"));
+    const QDateTime after = QDateTime::currentDateTime();
+    const QList<QByteArray> lines = readAll(expectedFile(QStringLiteral("2024_03_05"))).split('\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0], QByteArray("(2024-03-05 07:08:09) Debug: File:() Line:(0) a\r"));
+    QCOMPARE(lines[1], QByteArray("(2024-03-05 07:08:10) Debug: File:() Line:(0) b\r"));
+    QCOMPARE(lines[2], QByteArray("(2024-03-05 07:08:09) Debug: File:() Line:(0) c\r"));
+    // Local time, to the second.
+    const QDateTime stamped = QDateTime::fromString(QString::fromLatin1(lines[3].mid(1, 19)),
+                                                    QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    QVERIFY2(stamped >= before.addMSecs(-before.time().msec()) && stamped <= after, lines[3].constData());
+    QVERIFY(lines[3].endsWith(") Debug: File:() Line:(0) d\r"));
+  }
+
+  void nonAsciiTextAndSourceFile() {
+    logAt(QtWarningMsg, "课堂/x.cpp", 7, QStringLiteral("é 课堂 ok"));
+    QCOMPARE(readAll(expectedFile(QStringLiteral("2024_03_05"))),
+             QStringLiteral("(2024-03-05 07:08:09) Warning: File:(课堂/x.cpp) Line:(7) é 课堂 ok\r\n").toUtf8());
+  }
+
   void threadsWriteWholeOrderedLines() {
     setLogClock(nullptr);
     constexpr int kThreads = 6;

@@ -190,6 +190,54 @@ private slots:
     }
   }
 
+  // The typed record reads the same values as the map, and writes the map back unchanged.
+  void typedRecordMatchesTheMap() {
+    SettingsStore &store = loaded();
+    DeviceSettings fresh = store.deviceSettings();
+    QCOMPARE(fresh.mic, 2);
+    QCOMPARE(fresh.speaker, 1);
+    QCOMPARE(fresh.micVol, 100);
+    QCOMPARE(fresh.speakerVol, 100);
+    QCOMPARE(fresh.cameraIndex, 0);
+    QVERIFY(!fresh.disableCamera && !fresh.hideUp);
+    QVERIFY(!fresh.micName && !fresh.speakerName && !fresh.cameraName);
+    QCOMPARE(fresh.toMap(), store.currentSettings());
+
+    store.setMic(1, 60);
+    store.setSpeakerVol(9, 45); // out of range: an empty name, still present
+    store.setCamera(2);
+    store.setDisableCamera(true);
+    store.setHideUp(true);
+    const DeviceSettings set = store.deviceSettings();
+    QCOMPARE(set.mic, 1);
+    QCOMPARE(set.micVol, 60);
+    QCOMPARE(set.micName, std::optional<QString>(QStringLiteral("USB 麦克风")));
+    QCOMPARE(set.speaker, 9);
+    QCOMPARE(set.speakerVol, 45);
+    QCOMPARE(set.speakerName, std::optional<QString>(QString()));
+    QCOMPARE(set.cameraIndex, 2);
+    QCOMPARE(set.cameraName, std::optional<QString>(QStringLiteral("USB Cam")));
+    QVERIFY(set.disableCamera && set.hideUp);
+    QCOMPARE(set.toMap(), store.currentSettings());
+    QCOMPARE(DeviceSettings::fromMap(set.toMap()), set);
+    QVERIFY(DeviceSettings::fromMap(fresh.toMap()) != set);
+  }
+
+  void typedRecordDefaultsForMissingKeys() {
+    const DeviceSettings none = DeviceSettings::fromMap(QVariantMap());
+    QCOMPARE(none.mic, -1);
+    QCOMPARE(none.speaker, -1);
+    QCOMPARE(none.cameraIndex, -1);
+    QCOMPARE(none.micVol, 100);
+    QCOMPARE(none.speakerVol, 100);
+    QVERIFY(!none.disableCamera && !none.hideUp);
+    // Stored as text, as a settings file hands them back.
+    const DeviceSettings text = DeviceSettings::fromMap(
+        {{QStringLiteral("mic"), QStringLiteral("3")}, {QStringLiteral("disable_camera"), QStringLiteral("1")}});
+    QCOMPARE(text.mic, 3);
+    QVERIFY(text.disableCamera);
+  }
+
   void settingsSurviveAReload() {
     loaded().setMic(1, 33);
     m_store->setSpeaker(0, 70);

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,7 +35,8 @@ QStringList readLog(const QString &folder) {
   return lines;
 }
 
-Run runProgram(const QStringList &args, const QString &workingDir, const QString &dataHome) {
+Run runProgram(const QStringList &args, const QString &workingDir, const QString &dataHome,
+               const QString &configHome = QString()) {
   QTemporaryDir folder;
   Run run;
   const QString exe = folder.path() + QStringLiteral("/quorvel");
@@ -43,6 +45,7 @@ Run runProgram(const QStringList &args, const QString &workingDir, const QString
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
   env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+  if (!configHome.isEmpty()) env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
   p.setProcessEnvironment(env);
   p.setWorkingDirectory(workingDir);
   p.start(exe, args);
@@ -95,6 +98,34 @@ private slots:
     QVERIFY(!texts.join(QLatin1Char('\n')).contains(QStringLiteral("<malformed>")));
     QVERIFY2(texts.contains(QStringLiteral("startup: signal 15, leaving the event loop")),
              qPrintable(texts.join('\n')));
+  }
+
+  // The session's stop closes the windows as the student would: the shell releases the live
+  // SDK, writes the settings and closes the log before the loop ends, and the exit is clean.
+  void stopSignalClosesTheShellFirst() {
+    QTemporaryDir data, elsewhere, config;
+    const QString ini = config.path() + QStringLiteral("/brannock/quorvel.ini");
+    QVERIFY(QDir().mkpath(config.path() + QStringLiteral("/brannock")));
+    {
+      QFile seeded(ini);
+      QVERIFY(seeded.open(QIODevice::WriteOnly));
+      seeded.write("[General]\nphone=13800000000\nmic_vol=35\nhide_up=1\n");
+    }
+    const Run run = runProgram({}, elsewhere.path(), data.path(), config.path());
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, 0);
+    const QStringList texts = messages(run);
+    const int closing = texts.indexOf(QStringLiteral("startup: signal 15, closing the windows"));
+    const int shellClosed = texts.indexOf(QStringLiteral("shell: closed, live SDK released, settings written"));
+    const int leaving = texts.indexOf(QStringLiteral("startup: signal 15, leaving the event loop"));
+    QVERIFY2(closing >= 0 && shellClosed > closing && leaving > shellClosed, qPrintable(texts.join('\n')));
+    QCOMPARE(texts.count(QStringLiteral("shell: closed, live SDK released, settings written")), 1);
+    QVERIFY(!texts.join(QLatin1Char('\n')).contains(QStringLiteral("<malformed>")));
+    QVERIFY(!texts.join(QLatin1Char('\n')).contains(QStringLiteral("did not close in time")));
+    QSettings kept(ini, QSettings::IniFormat);
+    QCOMPARE(kept.value(QStringLiteral("phone")).toString(), QStringLiteral("13800000000"));
+    QCOMPARE(kept.value(QStringLiteral("mic_vol")).toInt(), 35);
+    QCOMPARE(kept.value(QStringLiteral("hide_up")).toInt(), 1);
   }
 
   void withoutArgumentOnlyTheProgramsOwnLines() {

@@ -2,9 +2,12 @@
 // connecting, timeouts, refused connections, lost links and whatever garbage the other side
 // may send.
 #include "sdk/net/hubclient.h"
+#include "sdk/net/websockettransport.h"
 
 #include <QJsonDocument>
 #include <QSignalSpy>
+#include <QWebSocket>
+#include <QWebSocketServer>
 #include <QtTest>
 
 namespace {
@@ -15,6 +18,7 @@ public:
   void sendText(const QByteArray &json) override { sent.append(QJsonDocument::fromJson(json).object()); }
   void sendBinary(const QByteArray &frame) override { binary.append(frame); }
   void close() override { closedByClient = true; }
+  qint64 bytesQueued() const override { return queued; }
 
   // Test side.
   void accept() { emit opened(); }
@@ -30,6 +34,7 @@ public:
   }
 
   int opens = 0;
+  qint64 queued = 0;
   bool closedByClient = false;
   QList<QJsonObject> sent;
   QList<QByteArray> binary;
@@ -188,6 +193,66 @@ private slots:
     QVERIFY(c.transport->closedByClient);
     c.client->sendFrame(f);
     QCOMPARE(c.transport->binary.size(), 1);
+  }
+
+  // A link that cannot keep up sheds video, never sound or requests.
+  void videoIsDroppedWhileTheLinkIsBackedUp() {
+    Client c;
+    c.client->ping([](const sdk::HubReply &) {});
+    c.transport->accept();
+    hubproto::MediaFrame video;
+    video.width = 2;
+    video.height = 2;
+    video.payload = QByteArray(hubproto::i420Size(2, 2), 'v');
+    hubproto::MediaFrame audio;
+    audio.kind = hubproto::MediaFrame::Audio;
+    audio.source = hubproto::Source::Audio;
+    audio.format = hubproto::MediaFrame::PcmS16;
+    audio.channels = 1;
+    audio.sampleRate = 16000;
+    audio.payload = QByteArray(640, 'a');
+
+    c.transport->queued = sdk::HubClient::kMaxQueuedBytes;
+    c.client->sendFrame(video); // at the bound: still sent
+    QCOMPARE(c.transport->binary.size(), 1);
+    c.transport->queued = sdk::HubClient::kMaxQueuedBytes + 1;
+    c.client->sendFrame(video);
+    c.client->sendFrame(audio);
+    c.client->sendFrame(video);
+    c.client->ping([](const sdk::HubReply &) {});
+    QCOMPARE(c.client->droppedVideoFrames(), quint64(2));
+    QCOMPARE(c.transport->binary.size(), 2);
+    hubproto::MediaFrame sent;
+    QString why;
+    QVERIFY(hubproto::decodeFrame(c.transport->binary.last(), &sent, &why));
+    QCOMPARE(sent.kind, hubproto::MediaFrame::Audio);
+    QCOMPARE(c.transport->sent.size(), 2);
+
+    c.transport->queued = 0;
+    c.client->sendFrame(video);
+    QCOMPARE(c.transport->binary.size(), 3);
+    QCOMPARE(c.client->droppedVideoFrames(), quint64(2));
+  }
+
+  // The WebSocket transport counts what it has not written yet, and gets back to zero.
+  void webSocketCountsBytesWaitingToBeWritten() {
+    QWebSocketServer server(QStringLiteral("hub"), QWebSocketServer::NonSecureMode);
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    qint64 received = 0;
+    connect(&server, &QWebSocketServer::newConnection, this, [&] {
+      QWebSocket *peer = server.nextPendingConnection();
+      connect(peer, &QWebSocket::binaryMessageReceived, this, [&](const QByteArray &m) { received += m.size(); });
+    });
+    sdk::WebSocketTransport transport(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(server.serverPort())));
+    QSignalSpy opened(&transport, &sdk::HubTransport::opened);
+    transport.open();
+    QVERIFY(opened.wait(5000));
+    const QByteArray big(4 << 20, 'x');
+    transport.sendBinary(big);
+    transport.sendBinary(big);
+    QVERIFY(transport.bytesQueued() > sdk::HubClient::kMaxQueuedBytes);
+    QTRY_COMPARE_WITH_TIMEOUT(received, qint64(2 * big.size()), 10000);
+    QTRY_COMPARE(transport.bytesQueued(), qint64(0));
   }
 };
 

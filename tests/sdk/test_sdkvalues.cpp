@@ -185,6 +185,37 @@ private slots:
     QVERIFY(convert.toBgr24(QByteArray(10, 'x'), 640, 480).isEmpty());
   }
 
+  // Camera pictures: one conversion context for as long as format and size stay, big
+  // pictures scaled down to 640 × 480 at most with their shape kept.
+  void cameraPicturesReuseTheirContextAndAreCapped() {
+    ilivesdk::VideoConverter convert;
+    QByteArray bgra(1280 * 720 * 4, '\0');
+    for (int i = 0; i < 1280 * 720; ++i)
+      bgra[i * 4 + 2] = char(255); // red
+    const uchar *planes[4] = {reinterpret_cast<const uchar *>(bgra.constData()), nullptr, nullptr, nullptr};
+    const int strides[4] = {1280 * 4, 0, 0, 0};
+    const int bgraFormat = 28; // AV_PIX_FMT_BGRA
+    const QSize limit(640, 480);
+    QSize size;
+    QByteArray i420;
+    for (int i = 0; i < 5; ++i)
+      i420 = convert.toI420(planes, strides, bgraFormat, 1280, 720, limit, &size);
+    QCOMPARE(convert.contextsMade(), 1);
+    QCOMPARE(size, QSize(640, 360));
+    QCOMPARE(i420.size(), hubproto::i420Size(640, 360));
+    const QByteArray bgr = convert.toBgr24(i420, 640, 360);
+    const uchar *px = reinterpret_cast<const uchar *>(bgr.constData()) + (180 * 640 + 320) * 3;
+    QVERIFY(px[2] > 200 && px[1] < 60 && px[0] < 60);
+    QCOMPARE(convert.contextsMade(), 2); // the other direction has its own
+    for (int i = 0; i < 3; ++i)
+      convert.toBgr24(i420, 640, 360);
+    // Small pictures keep their size; a new size makes a new context.
+    const int smallStrides[4] = {320 * 4, 0, 0, 0};
+    QVERIFY(!convert.toI420(planes, smallStrides, bgraFormat, 320, 240, limit, &size).isEmpty());
+    QCOMPARE(size, QSize(320, 240));
+    QCOMPARE(convert.contextsMade(), 3);
+  }
+
   void mixerAddsVoicesAndBoundsQueues() {
     ilivesdk::AudioMixer mixer;
     auto pcm = [](qint16 value, int samples) {

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QPointer>
 
+class QMouseEvent;
 class QWidget;
 
 class WindowDragger : public QObject {
@@ -14,6 +15,8 @@ class WindowDragger : public QObject {
 public:
   // Starts moving the top-level window of `widget` from the current pointer position.
   static void start(QWidget *widget);
+  // The same from a press: its global position and buttons, not the pointer's state now.
+  static void start(QWidget *widget, const QMouseEvent *press);
 
   // Whether a fallback drag is in progress (only one at a time).
   static bool active();
@@ -22,7 +25,8 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  explicit WindowDragger(QWidget *window);
+  static void start(QWidget *widget, const QPoint &globalPos, Qt::MouseButtons buttons);
+  WindowDragger(QWidget *window, const QPoint &globalPos);
   ~WindowDragger() override;
   void finish();
 

@@ -1,4 +1,4 @@
-#include "shell/windowdragger.h"
+#include "widgets/windowdragger.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -11,20 +11,28 @@ WindowDragger *g_active = nullptr;
 }
 
 void WindowDragger::start(QWidget *widget) {
+  start(widget, QCursor::pos(), QGuiApplication::mouseButtons());
+}
+
+void WindowDragger::start(QWidget *widget, const QMouseEvent *press) {
+  start(widget, press->globalPos(), press->buttons() | press->button());
+}
+
+void WindowDragger::start(QWidget *widget, const QPoint &globalPos, Qt::MouseButtons buttons) {
   if (!widget) return;
   QWidget *window = widget->window();
   if (QWidget *grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
   QWindow *handle = window->windowHandle();
   if (handle && handle->startSystemMove()) return;
   if (g_active) return;
-  if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
-  g_active = new WindowDragger(window);
+  if (!(buttons & Qt::LeftButton)) return;
+  g_active = new WindowDragger(window, globalPos);
 }
 
 bool WindowDragger::active() { return g_active != nullptr; }
 
-WindowDragger::WindowDragger(QWidget *window)
-    : window_(window), grabOffset_(QCursor::pos() - window->pos()) {
+WindowDragger::WindowDragger(QWidget *window, const QPoint &globalPos)
+    : window_(window), grabOffset_(globalPos - window->pos()) {
   qApp->installEventFilter(this);
   window->grabMouse();
 }

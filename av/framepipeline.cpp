@@ -1,0 +1,161 @@
+#include "av/framepipeline.h"
+
+#include "av/canvasgeometry.h"
+#include "av/framerotation.h"
+
+#include <QDebug>
+
+#include <cstring>
+
+extern "C" {
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+constexpr int kBytesPerPixel = 3;
+constexpr int kSwsFlags = SWS_BICUBIC;
+
+void resizeCanvas(VideoCanvas &canvas, const CanvasGeometry &g) {
+  canvas.width = g.width;
+  canvas.height = g.height;
+  const size_t wanted = static_cast<size_t>(canvas.stride()) * g.height + VideoCanvas::kSlack;
+  if (canvas.bytes.size() != wanted)
+    canvas.bytes.resize(wanted);
+}
+
+// Blacks out everything around the picture; done after drawing so that bytes the converter
+// wrote past a row's end land in bars that are cleared here.
+void paintBars(VideoCanvas &canvas, const CanvasGeometry &g, int w, int h) {
+  const size_t stride = static_cast<size_t>(canvas.stride());
+  std::memset(canvas.row(0), 0, stride * g.y);
+  std::memset(canvas.row(g.y + h), 0, stride * (g.height - g.y - h) + VideoCanvas::kSlack);
+  const size_t left = static_cast<size_t>(g.x) * kBytesPerPixel;
+  const size_t rightStart = static_cast<size_t>(g.x + w) * kBytesPerPixel;
+  for (int r = g.y; r < g.y + h; ++r) {
+    uint8_t *row = canvas.row(r);
+    std::memset(row, 0, left);
+    std::memset(row + rightStart, 0, stride - rightStart);
+  }
+}
+
+// The planes of an unpadded I420 picture: full-size Y, then U and V at half size rounded up.
+struct I420Planes {
+  I420Planes(const uint8_t *base, int width, int height) {
+    const int chromaW = (width + 1) / 2;
+    planes[0] = base;
+    planes[1] = base + static_cast<size_t>(width) * height;
+    planes[2] = planes[1] + static_cast<size_t>(chromaW) * ((height + 1) / 2);
+    strides[0] = width;
+    strides[1] = chromaW;
+    strides[2] = chromaW;
+  }
+  const uint8_t *planes[3];
+  int strides[3];
+};
+
+} // namespace
+
+FramePipeline::~FramePipeline() { sws_freeContext(m_context); }
+
+qint64 FramePipeline::i420Size(int width, int height) {
+  const qint64 chroma = static_cast<qint64>((width + 1) / 2) * ((height + 1) / 2);
+  return static_cast<qint64>(width) * height + 2 * chroma;
+}
+
+bool FramePipeline::acceptable(const ilive::LiveVideoFrame &frame) {
+  if (!frame.data || frame.dataSize == 0 || frame.rotate > 3)
+    return false;
+  const int w = static_cast<int>(frame.width);
+  const int h = static_cast<int>(frame.height);
+  if (w <= 0 || h <= 0)
+    return false;
+  const qint64 expected = frame.colorFormat == ilive::COLOR_FORMAT_I420
+                              ? i420Size(w, h)
+                              : static_cast<qint64>(w) * h * kBytesPerPixel;
+  return static_cast<qint64>(frame.dataSize) == expected;
+}
+
+// The context converts the upright picture, so it depends on the rotation too.
+void FramePipeline::ensureConverter(int width, int height, int rotation) {
+  if (m_context && width == m_width && height == m_height && rotation == m_rotation)
+    return;
+  m_width = width;
+  m_height = height;
+  m_rotation = rotation;
+  if (m_context) {
+    sws_freeContext(m_context);
+    qDebug() << "sws_freeContext(img_convert_ctx);";
+  }
+  const bool sideways = rotation % 2 == 1;
+  const int uprightW = sideways ? height : width;
+  const int uprightH = sideways ? width : height;
+  qDebug() << "sws_getContext before";
+  m_context = sws_getContext(uprightW, uprightH, AV_PIX_FMT_YUV420P, uprightW, uprightH, AV_PIX_FMT_BGR24,
+                             kSwsFlags, nullptr, nullptr, nullptr);
+  qDebug() << "sws_getContext after";
+  qDebug().nospace() << "InitPlay, width:" << width << ",height:" << height;
+  ++m_builds;
+}
+
+// Converts an unpadded I420 picture at base into dst.
+bool FramePipeline::convert(const uint8_t *base, int width, int height, uint8_t *dst, int dstStride) {
+  if (!m_context)
+    return false;
+  const I420Planes in(base, width, height);
+  uint8_t *const out[1] = {dst};
+  const int outStride[1] = {dstStride};
+  return sws_scale(m_context, in.planes, in.strides, 0, height, out, outStride) == height;
+}
+
+// Turns the three planes of an I420 frame into m_turned, an I420 picture of the upright size.
+void FramePipeline::turnPlanes(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH) {
+  const int w = static_cast<int>(frame.width);
+  const int h = static_cast<int>(frame.height);
+  const size_t wanted = static_cast<size_t>(i420Size(w, h));
+  if (m_turned.size() != wanted)
+    m_turned.resize(wanted);
+  const I420Planes in(frame.data, w, h);
+  const I420Planes out(m_turned.data(), uprightW, uprightH);
+  const int rotation = static_cast<int>(frame.rotate);
+  for (int i = 0; i < 3; ++i) {
+    const int pw = i == 0 ? w : (w + 1) / 2;
+    const int ph = i == 0 ? h : (h + 1) / 2;
+    rotatePlane(in.planes[i], in.strides[i], pw, ph, rotation, const_cast<uint8_t *>(out.planes[i]),
+                out.strides[i], 1);
+  }
+}
+
+// Converted or packed pixels into the canvas at dst. An upright I420 frame is converted
+// straight into the canvas; a turned one is turned plane by plane first, which moves half the
+// bytes that turning the converted picture would.
+void FramePipeline::place(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst,
+                          int dstStride) {
+  const int w = static_cast<int>(frame.width);
+  const int h = static_cast<int>(frame.height);
+  const int rotation = static_cast<int>(frame.rotate);
+  if (frame.colorFormat != ilive::COLOR_FORMAT_I420) {
+    rotatePlane(frame.data, w * kBytesPerPixel, w, h, rotation, dst, dstStride, kBytesPerPixel);
+    return;
+  }
+  ensureConverter(w, h, rotation);
+  if (rotation == 0) {
+    convert(frame.data, w, h, dst, dstStride);
+    return;
+  }
+  turnPlanes(frame, uprightW, uprightH);
+  convert(m_turned.data(), uprightW, uprightH, dst, dstStride);
+}
+
+bool FramePipeline::render(const ilive::LiveVideoFrame &frame, const QSize &view, VideoCanvas &canvas) {
+  if (!acceptable(frame))
+    return false;
+  const bool sideways = frame.rotate % 2 == 1;
+  const int uprightW = static_cast<int>(sideways ? frame.height : frame.width);
+  const int uprightH = static_cast<int>(sideways ? frame.width : frame.height);
+  const CanvasGeometry g = canvasGeometry(view, QSize(uprightW, uprightH));
+  resizeCanvas(canvas, g);
+  place(frame, uprightW, uprightH, canvas.row(g.y) + static_cast<size_t>(g.x) * kBytesPerPixel, canvas.stride());
+  paintBars(canvas, g, uprightW, uprightH);
+  return true;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The media-thread half of a video view: converts a frame (I420 through libswscale, or packed
+// BGR24 as it is), turns it upright and letterboxes it into a canvas of the view's shape.
+// The conversion context is rebuilt only when width, height or rotation change; the canvas and
+// the scratch planes of turned frames change only when their byte size changes, so a steady
+// stream allocates nothing.
+
+#include "av/videocanvas.h"
+#include "sdk/live/ilive.h"
+
+#include <QSize>
+
+#include <vector>
+
+struct SwsContext;
+
+class FramePipeline {
+public:
+  FramePipeline() = default;
+  ~FramePipeline();
+  FramePipeline(const FramePipeline &) = delete;
+  FramePipeline &operator=(const FramePipeline &) = delete;
+
+  // Draws the frame into canvas for a view of the given size. False, canvas untouched, when
+  // the frame is unusable: no data, bad size or rotation, or a data size that does not match
+  // its width and height.
+  bool render(const ilive::LiveVideoFrame &frame, const QSize &view, VideoCanvas &canvas);
+
+  // How many times the conversion context was made.
+  int converterBuilds() const { return m_builds; }
+
+  // Bytes of an I420 picture: full-size Y, then U and V at half size rounded up.
+  static qint64 i420Size(int width, int height);
+
+private:
+  static bool acceptable(const ilive::LiveVideoFrame &frame);
+  void ensureConverter(int width, int height, int rotation);
+  bool convert(const uint8_t *base, int width, int height, uint8_t *dst, int dstStride);
+  void turnPlanes(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH);
+  void place(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
+
+  SwsContext *m_context = nullptr;
+  int m_width = 0;
+  int m_height = 0;
+  int m_rotation = -1;
+  int m_builds = 0;
+  std::vector<uint8_t> m_turned; // a turned frame's I420 planes, upright
+};

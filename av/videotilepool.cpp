@@ -1,0 +1,110 @@
+#include "av/videotilepool.h"
+
+#include "av/guithread.h"
+#include "av/qtwidgetup.h"
+#include "av/qwidgetvideorender.h"
+#include "av/qwidgetvideorendercontainer.h"
+
+#include <QHBoxLayout>
+#include <QMutexLocker>
+
+namespace {
+
+// The widget half of lending a tile; queued, so the tile may be gone by then.
+void showInStage(QPointer<QWidgetVideoRenderContainer> tile, QPointer<QtWidgetUp> stage,
+                 const QString &userId, const QString &name, int position) {
+  runOnGuiThread([tile, stage, userId, name, position] {
+    if (!tile || !stage)
+      return;
+    tile->render()->addRootView(userId, ilive::VIDEO_SRC_CAMERA);
+    tile->render()->setName(name);
+    stage->tileLayout()->insertWidget(position, tile);
+    tile->show();
+  });
+}
+
+void removeFromStage(QPointer<QWidgetVideoRenderContainer> tile, QPointer<QtWidgetUp> stage) {
+  runOnGuiThread([tile, stage] {
+    if (!tile)
+      return;
+    tile->hide();
+    if (stage)
+      stage->tileLayout()->removeWidget(tile);
+  });
+}
+
+} // namespace
+
+VideoTilePool &VideoTilePool::instance(bool reset, QWidget *tileParent) {
+  static VideoTilePool pool;
+  if (reset)
+    pool.reset(tileParent);
+  return pool;
+}
+
+void VideoTilePool::reset(QWidget *tileParent) {
+  QMutexLocker guard(&m_mutex);
+  m_inUse.clear();
+  m_free.clear();
+  for (int i = 0; i < kTiles; ++i) {
+    auto *tile = new QWidgetVideoRenderContainer(tileParent);
+    tile->setFixedSize(QWidgetVideoRenderContainer::kTileWidth, QWidgetVideoRenderContainer::kTileHeight);
+    tile->render()->setTileIndex(i);
+    tile->hide();
+    m_free.append(tile);
+  }
+}
+
+void VideoTilePool::setStage(QtWidgetUp *stage) {
+  QMutexLocker guard(&m_mutex);
+  if (stage == m_stage)
+    return;
+  if (stage)
+    for (QWidgetVideoRenderContainer *tile : qAsConst(m_inUse))
+      stage->tileLayout()->addWidget(tile);
+  m_stage = stage;
+}
+
+QtWidgetUp *VideoTilePool::stage() const {
+  QMutexLocker guard(&m_mutex);
+  return m_stage;
+}
+
+QWidgetVideoRenderContainer *VideoTilePool::tile(const QString &userId) const {
+  QMutexLocker guard(&m_mutex);
+  return m_inUse.value(userId, nullptr);
+}
+
+VideoTarget *VideoTilePool::find(const QString &userId) const {
+  QWidgetVideoRenderContainer *t = tile(userId);
+  return t ? t->render() : nullptr;
+}
+
+VideoTarget *VideoTilePool::attach(const QString &userId, const QString &name, int position) {
+  QMutexLocker guard(&m_mutex);
+  QWidgetVideoRenderContainer *t = m_inUse.value(userId, nullptr);
+  if (!t) {
+    if (m_free.isEmpty())
+      return nullptr;
+    t = m_free.takeLast();
+    m_inUse.insert(userId, t);
+  }
+  if (m_stage)
+    showInStage(t, m_stage, userId, name, position);
+  return t->render();
+}
+
+void VideoTilePool::detach(const QString &userId) {
+  QMutexLocker guard(&m_mutex);
+  QWidgetVideoRenderContainer *t = m_inUse.value(userId, nullptr);
+  if (!t || !m_stage)
+    return;
+  removeFromStage(t, m_stage);
+  m_inUse.remove(userId);
+  m_free.append(t);
+}
+
+int VideoTilePool::count() const {
+  QMutexLocker guard(&m_mutex);
+  return m_inUse.size();
+}
