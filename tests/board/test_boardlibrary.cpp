@@ -41,6 +41,24 @@ struct Instance {
   BoardSDK board;
 };
 
+// A student of room 1001 who asks for the board data, with whatever history source is set;
+// the source is reset once the data has been reported.
+struct LateStudent {
+  LateStudent() : board("student") {
+    board.setCallback(&recorder);
+    board.enableDefaultReporter(1400000001, 1001, "sig");
+    board.getBoardData();
+  }
+  ~LateStudent() { board::setHistorySource({}); }
+  bool loaded() {
+    const bool reported = QTest::qWaitFor([this] { return recorder.boardDataCount() == 1; }, 5000);
+    board::setHistorySource({});
+    return reported;
+  }
+  BoardRecorder recorder;
+  BoardSDK board;
+};
+
 QByteArray envelopeOf(const QByteArray &action) {
   QJsonObject envelope{{"seq", 1}, {"timestamp", 0},
                        {"value", QJsonDocument::fromJson(action).object()}};
@@ -228,33 +246,23 @@ void TestBoardLibrary::historyIsReplayedBeforeBoardDataIsReady() {
     asked = q;
     done(0, envelopes);
   });
-  BoardRecorder recorder;
-  BoardSDK student("student");
-  student.setCallback(&recorder);
-  student.enableDefaultReporter(1400000001, 1001, "sig");
-  student.getBoardData();
-  QTRY_COMPARE(recorder.boardDataCount(), 1);
-  board::setHistorySource({});
-  QVERIFY(recorder.lastBoardData());
+  LateStudent late;
+  QVERIFY(late.loaded());
+  QVERIFY(late.recorder.lastBoardData());
   QCOMPARE(asked.roomId, 1001u);
   QCOMPARE(asked.userId, QStringLiteral("student"));
   QCOMPARE(asked.userSig, QStringLiteral("sig"));
-  QCOMPARE(picture(student), picture(teacher.board));
+  QCOMPARE(picture(late.board), picture(teacher.board));
 }
 
 void TestBoardLibrary::historyThatFailsIsReported() {
   board::setHistorySource([](QNetworkAccessManager *, const board::HistoryQuery &, board::HistoryDone done) {
     done(board::kHistoryUnreachable, {});
   });
-  BoardRecorder recorder;
-  BoardSDK student("student");
-  student.setCallback(&recorder);
-  student.enableDefaultReporter(1400000001, 1001, "sig");
-  student.getBoardData();
-  QTRY_COMPARE(recorder.boardDataCount(), 1);
-  board::setHistorySource({});
-  QVERIFY(!recorder.lastBoardData());
-  QCOMPARE(recorder.reports(), QList<int>{board::kHistoryUnreachable});
+  LateStudent late;
+  QVERIFY(late.loaded());
+  QVERIFY(!late.recorder.lastBoardData());
+  QCOMPARE(late.recorder.reports(), QList<int>{board::kHistoryUnreachable});
 }
 
 QTEST_MAIN(TestBoardLibrary)

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 namespace fuzzmutator {
 
@@ -29,6 +31,15 @@ void run(const QList<QByteArray> &seeds, int runs, int keep, Target target) {
     }
     target(reinterpret_cast<const uint8_t *>(input.constData()), static_cast<size_t>(input.size()));
   }
+}
+
+// The driver's main: argv[1] is the number of inputs (20000 without it).
+template <typename Target>
+int main(int argc, char **argv, const char *name, const QList<QByteArray> &seeds, Target target) {
+  const int runs = argc > 1 ? std::atoi(argv[1]) : 20000;
+  run(seeds, runs, 1, target);
+  std::printf("%s: %d inputs, no crash\n", name, runs);
+  return 0;
 }
 
 } // namespace fuzzmutator

@@ -20,8 +20,5 @@ QList<QByteArray> seeds() {
 } // namespace
 
 int main(int argc, char **argv) {
-  const int runs = argc > 1 ? std::atoi(argv[1]) : 20000;
-  fuzzmutator::run(seeds(), runs, 1, &LLVMFuzzerTestOneInput);
-  std::printf("fuzz_board: %d inputs, no crash\n", runs);
-  return 0;
+  return fuzzmutator::main(argc, argv, "fuzz_board", seeds(), &LLVMFuzzerTestOneInput);
 }
