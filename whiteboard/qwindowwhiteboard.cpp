@@ -8,6 +8,7 @@
 #include "whiteboard/buttonchoice.h"
 
 #include <QDateTime>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace {
@@ -43,6 +44,7 @@ QWindowWhiteBoard::QWindowWhiteBoard(QWidget *parent, const BoardClassData &data
   for (QMdiSubWindow *w : ui_->mdiArea->subWindowList())
     w->show();
   ui_->mdiArea->setActiveSubWindow(board_);
+  board_->lower();
   colors_->hide();
   sizes_->hide();
   shapes_->hide();
@@ -91,6 +93,11 @@ void QWindowWhiteBoard::makeGroups() {
 
 void QWindowWhiteBoard::connectSignals() {
   connect(&statusTimer_, &QTimer::timeout, this, &QWindowWhiteBoard::on_updateWindowStatus);
+  // The board stays under the floating panels, also when a click on it activates it.
+  connect(ui_->mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *w) {
+    if (w == board_)
+      board_->lower();
+  });
   connect(this, &QWindowWhiteBoard::dispatch, this, &QWindowWhiteBoard::handle, Qt::QueuedConnection);
   connect(this, &QWindowWhiteBoard::updatePageWindow, this, &QWindowWhiteBoard::on_updatePageWindow);
   connect(this, &QWindowWhiteBoard::setUndoEnabled, ui_->btnUndo, &QWidget::setEnabled);

@@ -61,6 +61,15 @@ void TestWhiteboardWindow::sevenSubWindowsByTitle() {
                             "ShapeWindow", "DialogWindow"})
     QVERIFY2(window_->subWindow(QLatin1String(title)), title);
   QCOMPARE(window_->subWindow("ShapeWindow")->geometry().topLeft(), QPoint(0, 0));
+  // The panels float over the board, also after a click on the board.
+  boarddriver::drag(window_->boardService()->renderWindow(), {{300, 300}, {320, 320}});
+  QMdiSubWindow *board = window_->subWindow("BoardWindow");
+  for (const char *panel : {"ToolsWindow", "PagesWindow"}) {
+    QMdiSubWindow *w = window_->subWindow(panel);
+    QVERIFY2(w->isVisible(), panel);
+    QWidget *top = board->parentWidget()->childAt(w->geometry().center());
+    QVERIFY2(top && (top == w || w->isAncestorOf(top)), panel);
+  }
   QVERIFY(window_->boardService()->renderWindow()->isVisible());
   QCOMPARE(child("chkColorPick")->toolTip(), QStringLiteral("颜色"));
   QCOMPARE(child("btnUpload")->toolTip(), QStringLiteral("点击上传背景文件"));
