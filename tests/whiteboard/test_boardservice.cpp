@@ -93,6 +93,7 @@ struct Ready {
 class TestBoardService : public QObject {
   Q_OBJECT
 private slots:
+  void classDataTakesTheDeploymentsAddresses();
   void constructionIsLogged();
   void noBoardsShowsTheDefaultBoardAsPageOneOfOne();
   void settingAListenerReportsTheStatusAtOnce();
@@ -101,6 +102,16 @@ private slots:
   void localDataGoesToTheGroupOnlyWithAGroup();
   void arrivingDataIsDrawnAndPagesFollow();
 };
+
+void TestBoardService::classDataTakesTheDeploymentsAddresses() {
+  // Before anything reads the deployment in this process.
+  qputenv("TARNWICK_PREVIEW_URL", "http://preview.example:1/p");
+  qputenv("TARNWICK_BACKEND_URL", "http://backend.example:2");
+  const BoardClassData data = BoardClassData::fromDeployment();
+  QCOMPARE(data.previewUrl, QStringLiteral("http://preview.example:1/p"));
+  QCOMPARE(data.serviceUrl, QStringLiteral("http://backend.example:2"));
+  QVERIFY(data.groupId.empty());
+}
 
 void TestBoardService::constructionIsLogged() {
   BoardClassData data = classData("u1", std::string());
