@@ -1,5 +1,5 @@
 // A whole class on the whiteboard, on an in-process hub: the scripted teacher draws, adds a
-// page and a document; a student's view-only window, fed through the IM layer and its message
+// page and a document, and draws a stroke long enough to travel as a file element; a student's view-only window, fed through the IM layer and its message
 // hook, shows the strokes and the document page; a student who comes in later gets the same
 // picture from the room's history. Document pages come from a running tarnwick-local.
 #include "hubstudent.h"
@@ -41,11 +41,24 @@ const QByteArray kScenario = R"({
     {"do": "boardGoto", "page": 2},
     {"do": "boardTool", "tool": "ellipse", "color": "#ff0100", "width": 150},
     {"do": "boardDraw", "points": [[1250, 230], [1560, 330]]},
+    {"do": "boardTool", "tool": "pen", "color": "#000000", "width": 100},
+    {"do": "boardDraw", "points": LONG_STROKE},
     {"do": "wait", "seconds": 30}
   ]
 })";
 
 const QColor kTitleBlue(0x00, 0x75, 0xff);
+
+// A stroke of 900 points along y = 700 from x = 100 to 999: its action data is too long for a
+// custom element, so it travels as a file element.
+QByteArray withLongStroke(QByteArray scenario) {
+  QJsonArray points;
+  for (int x = 100; x < 1000; ++x)
+    points.append(QJsonArray{x, 700 + (x % 2)});
+  return scenario.replace("LONG_STROKE", QJsonDocument(QJsonArray{points}).toJson(QJsonDocument::Compact).mid(1).chopped(1));
+}
+
+bool isBlack(const QColor &c) { return c.red() < 60 && c.green() < 60 && c.blue() < 60; }
 
 bool isRed(const QColor &c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
 
@@ -76,7 +89,8 @@ struct Picture {
 bool showsTheDocumentPage(QWindowWhiteBoard &w) {
   const Picture p(w);
   // The slide's title bar, and the left edge of the ellipse drawn over the slide.
-  return p.at(40, 40) == kTitleBlue && isRed(p.at(1250, 280)) && !isRed(p.at(1405, 280));
+  return p.at(40, 40) == kTitleBlue && isRed(p.at(1250, 280)) && !isRed(p.at(1405, 280)) &&
+         isBlack(p.at(550, 700));
 }
 
 } // namespace
@@ -110,7 +124,7 @@ private slots:
 
     TeacherRun teacher;
     teacher.previewUrl = m_service.baseUrl() + QStringLiteral("/preview");
-    QVERIFY2(teacher.start(&hub, kScenario), qPrintable(teacher.error));
+    QVERIFY2(teacher.start(&hub, withLongStroke(kScenario)), qPrintable(teacher.error));
     QVERIFY(s1.waitForCode(2057));
     QCOMPARE(s1.find(2057)->param, QStringLiteral("WhiteBoard"));
     QTRY_VERIFY_WITH_TIMEOUT(showsTheDocumentPage(*first), 15000);
@@ -124,6 +138,11 @@ private slots:
         QVERIFY2(!r.text.contains(QLatin1String("\"op\"")), qPrintable(r.text));
     const QImage seen = Picture(*first).image;
     QVERIFY(first->boardService()->tool() == board::ToolNone);
+    // The long stroke went as a file element.
+    const QJsonArray kept = hub.whiteboardHistory().messages(kTeacherTestRoom);
+    QVERIFY(std::any_of(kept.begin(), kept.end(), [](const QJsonValue &m) {
+      return m["elems"].toArray().at(0)["type"].toString() == QLatin1String("file");
+    }));
     first.reset();
     MessageHook::uninstall();
 
