@@ -152,7 +152,7 @@ void ClassChat::send(int status, const QString &userName) {
   ChatMessageBuilder::build(*doc, im);
   g_sendGroupCmd(im);
   if (!message.isEmpty()) {
-    g_sendGroupCustomCmd(2056, jsonToText(QJsonObject::fromVariantMap(message)));
+    g_sendGroupCustomCmd(ClassCommandCode::Chat, jsonToText(QJsonObject::fromVariantMap(message)));
     showMessageMap(message);
   }
   input_->clear();

@@ -21,20 +21,20 @@ void ClassCommands::memberEntered(const QString &sender, const QString &name) {
     target_->welcomeMember(name);
 }
 
-void ClassCommands::chatCommand(int userAction, const QString &param) {
+void ClassCommands::chatCommand(ClassCommandCode code, const QString &param) {
   ChatPermission::Action action = ChatPermission::Unchanged;
-  switch (userAction) {
-  case 2059:
-  case 2061:
+  switch (code) {
+  case ClassCommandCode::ChatSwitch:
+  case ClassCommandCode::ChatSwitchAlt:
     action = chat_.onChatSwitch(param);
     break;
-  case 2110:
+  case ClassCommandCode::ForbidAll:
     action = chat_.onForbidAll(param);
     break;
-  case 2111:
+  case ClassCommandCode::ForbidYou:
     action = chat_.onForbidYou(param);
     break;
-  case 2113:
+  case ClassCommandCode::ChatSnapshot:
     action = chat_.onSnapshot(param);
     break;
   default:
@@ -47,57 +47,59 @@ void ClassCommands::chatCommand(int userAction, const QString &param) {
 void ClassCommands::dispatch(const QString &sender, int userAction, const QString &actionParam,
                              uint32_t time) {
   const QString param = stripPrefix(actionParam);
-  switch (userAction) {
-  case 1:
+  // Codes nobody acts on fall through to the default.
+  const auto code = static_cast<ClassCommandCode>(userAction);
+  switch (code) {
+  case ClassCommandCode::MemberEntered:
     memberEntered(sender, param);
     break;
-  case 2:
-    if (target_->sessionStatus() != 1)
+  case ClassCommandCode::TeacherLeaves:
+    if (target_->sessionStatus() != ClassStatus::SignedIn)
       target_->teacherLeft();
     break;
-  case 6:
+  case ClassCommandCode::EveryoneOffStage:
     target_->goOffStage();
     break;
-  case 2049:
+  case ClassCommandCode::CallOnStage:
     if (fromTeacher(sender))
       target_->goOnStage();
     break;
-  case 2050:
-    if (target_->sessionStatus() == 3 && param == target_->userId())
+  case ClassCommandCode::TakeOffStage:
+    if (target_->sessionStatus() == ClassStatus::OnStage && param == target_->userId())
       target_->goOffStage();
     break;
-  case 2051:
+  case ClassCommandCode::OnStage:
     target_->markMemberStage(sender, true);
     break;
-  case 2053:
+  case ClassCommandCode::LeftStage:
     target_->markMemberStage(sender, false);
     break;
-  case 2056:
+  case ClassCommandCode::Chat:
     target_->receiveChatCommand(param, time);
     break;
-  case 2057:
+  case ClassCommandCode::Display:
     target_->displayCommand(param);
     break;
-  case 2059:
-  case 2061:
-  case 2110:
-  case 2111:
-  case 2113:
-    chatCommand(userAction, param);
+  case ClassCommandCode::ChatSwitch:
+  case ClassCommandCode::ChatSwitchAlt:
+  case ClassCommandCode::ForbidAll:
+  case ClassCommandCode::ForbidYou:
+  case ClassCommandCode::ChatSnapshot:
+    chatCommand(code, param);
     break;
-  case 2101:
-  case 2102:
+  case ClassCommandCode::Reward:
+  case ClassCommandCode::RewardAlt:
     target_->reward(param);
     break;
-  case 2103:
+  case ClassCommandCode::CameraRequest:
     if (fromTeacher(sender))
       target_->cameraRequested();
     break;
-  case 2105:
+  case ClassCommandCode::CameraOff:
     if (fromTeacher(sender))
       target_->cameraClosedByTeacher();
     break;
-  case 2109:
+  case ClassCommandCode::RosterNotice:
     target_->rosterNotice(param);
     break;
   default:

@@ -4,6 +4,8 @@
 // are ignored from anyone else; unknown codes are ignored.
 
 #include "classroom/chatpermission.h"
+#include "classroom/classstatus.h"
+#include "protocol/classcommandcode.h"
 
 #include <QString>
 #include <cstdint>
@@ -13,7 +15,7 @@ public:
   virtual ~ClassCommandTarget() = default;
   virtual QString userId() const = 0;
   virtual QString masterId() const = 0;
-  virtual int sessionStatus() const = 0;
+  virtual ClassStatus sessionStatus() const = 0;
 
   virtual void welcomeMember(const QString &name) = 0;           // 1 with a name
   virtual void queueWelcome(const QString &senderId) = 0;        // 1 without one
@@ -48,7 +50,7 @@ public:
 private:
   bool fromTeacher(const QString &sender) const { return sender == target_->masterId(); }
   void memberEntered(const QString &sender, const QString &name);
-  void chatCommand(int userAction, const QString &param);
+  void chatCommand(ClassCommandCode code, const QString &param);
 
   ClassCommandTarget *target_;
   ChatPermission chat_;

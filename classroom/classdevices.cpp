@@ -2,9 +2,7 @@
 
 #include "av/audiohelper.h"
 #include "av/testsounds.h"
-#include "classroom_widgets/qtlivetoolbar.h"
-#include "classroom_widgets/qtsuperbutton.h"
-#include "widgets/tips.h"
+#include "classroom/classcontrols.h"
 #include "messaging/classsend.h"
 #include "sdk/live/ilive.h"
 
@@ -55,8 +53,8 @@ struct ClassDevices::Kind {
   }
 };
 
-ClassDevices::ClassDevices(ClassDevicesHost *host, QtLiveToolBar *toolBar, QTimer *delayTimer, QObject *parent)
-    : QObject(parent), m_host(host), m_toolBar(toolBar), m_delayTimer(delayTimer) {}
+ClassDevices::ClassDevices(ClassDevicesHost *host, ClassControls *controls, QTimer *delayTimer, QObject *parent)
+    : QObject(parent), m_host(host), m_controls(controls), m_delayTimer(delayTimer) {}
 
 bool ClassDevices::openWithSettings(const Kind &kind) {
   ilive::iLive *live = GetILive();
@@ -75,7 +73,7 @@ bool ClassDevices::openWithSettings(const Kind &kind) {
       if (!opened) qDebug("ClassDevices: open %s %d failed: %d", kind.name, index, code);
     }
   }
-  if (!fits) showTips(tipTitle(), kind.tip, m_host->tipParent());
+  if (!fits) m_host->showTip(tipTitle(), kind.tip);
   return opened;
 }
 
@@ -99,7 +97,7 @@ void ClassDevices::disableCamera() {
   m_host->setCameraUp(false);
   g_sendGroupCustomCmd(kCmdCameraClosed, m_host->userId());
   m_host->removeOwnTile();
-  m_toolBar->superButton()->offCamera();
+  m_controls->offCamera();
 }
 
 void ClassDevices::reopenMic() {
@@ -121,12 +119,12 @@ void ClassDevices::reopenCamera() {
 
 void ClassDevices::setMicVolume(int value) {
   GetILive()->setMicVolume(uint32_t(qMax(value, 0)));
-  m_toolBar->setMicVolume(value);
+  m_controls->setMicVolume(value);
 }
 
 void ClassDevices::setSpeakerVolume(int value) {
   GetILive()->setSpeakerVolume(uint32_t(qMax(value, 0)));
-  m_toolBar->setSpeakerVolume(value);
+  m_controls->setSpeakerVolume(value);
 }
 
 void ClassDevices::setMic(int, int value) {
@@ -193,18 +191,18 @@ void ClassDevices::onDeviceOperation(int operationCode, int resultCode) {
   if (resultCode != 0) return;
   switch (operationCode) {
   case ilive::DEVICE_OP_OPEN_MIC:
-    GetILive()->setMicVolume(uint32_t(qMax(m_toolBar->micVolume(), 0)));
-    m_toolBar->setMicOn();
+    GetILive()->setMicVolume(uint32_t(qMax(m_controls->micVolume(), 0)));
+    m_controls->setMicOn(true);
     break;
   case ilive::DEVICE_OP_CLOSE_MIC:
-    m_toolBar->setMicOff();
+    m_controls->setMicOn(false);
     break;
   case ilive::DEVICE_OP_OPEN_SPEAKER:
-    GetILive()->setSpeakerVolume(uint32_t(qMax(m_toolBar->speakerVolume(), 0)));
-    m_toolBar->setSpeakerOn();
+    GetILive()->setSpeakerVolume(uint32_t(qMax(m_controls->speakerVolume(), 0)));
+    m_controls->setSpeakerOn(true);
     break;
   case ilive::DEVICE_OP_CLOSE_SPEAKER:
-    m_toolBar->setSpeakerOff();
+    m_controls->setSpeakerOn(false);
     break;
   default:
     return;
@@ -238,6 +236,6 @@ void ClassDevices::stopSpeakerTest() { TestSounds(m_host->audioHelper()).stopSpe
 void ClassDevices::initVolumes() {
   m_host->reloadSettings();
   const QVariantMap settings = m_host->currentSettings();
-  m_toolBar->setMicVolume(settings.value(QStringLiteral("mic_vol")).toInt());
-  m_toolBar->setSpeakerVolume(settings.value(QStringLiteral("speaker_vol")).toInt());
+  m_controls->setMicVolume(settings.value(QStringLiteral("mic_vol")).toInt());
+  m_controls->setSpeakerVolume(settings.value(QStringLiteral("speaker_vol")).toInt());
 }

@@ -8,8 +8,11 @@
 // changes that come close together all run, in order, on one firing. The toolbar follows
 // what the SDK reports through its device-operation callback, never the calls themselves.
 //
-// The classroom window owns the toolbar and the timer and hands them in; it reaches this
+// The session owns the timer and hands it in with the window's controls; it reaches this
 // object from its slots of the same names. GUI thread only.
+
+#include "classroom/classstatus.h"
+#include "protocol/classcommandcode.h"
 
 #include <QObject>
 #include <QString>
@@ -17,15 +20,14 @@
 #include <QVariantMap>
 
 class AudioHelper;
-class QtLiveToolBar;
+class ClassControls;
 class QTimer;
-class QWidget;
 
 // What the devices need of the classroom window.
 class ClassDevicesHost {
 public:
   virtual ~ClassDevicesHost() = default;
-  virtual int sessionStatus() const = 0;
+  virtual ClassStatus sessionStatus() const = 0;
   virtual void reapplyStatus() = 0; // setStatus with the current status
   virtual bool cameraUp() const = 0;
   virtual void setCameraUp(bool up) = 0;
@@ -38,7 +40,8 @@ public:
   virtual void addSystemMessage(const QString &text) = 0;
   virtual void removeOwnTile() = 0;
   virtual void setNetworkGood(bool good) = 0;
-  virtual QWidget *tipParent() = 0;
+  // A device tip (title, text) over the classroom window.
+  virtual void showTip(const QString &title, const QString &text) = 0;
   // "hide_up" was switched on (already in currentSettings). The video routing detaches
   // student tiles as their frames arrive; a window may also tidy its stage strip at once.
   virtual void stageHidden() {}
@@ -47,11 +50,11 @@ public:
 class ClassDevices : public QObject {
   Q_OBJECT
 public:
-  static constexpr int kStatusListening = 2;
-  static constexpr int kStatusOnStage = 3;
+  static constexpr ClassStatus kStatusListening = ClassStatus::Listening;
+  static constexpr ClassStatus kStatusOnStage = ClassStatus::OnStage;
   static constexpr int kReopenDelayMs = 500;
-  static constexpr int kCmdMicLevel = 2055;
-  static constexpr int kCmdCameraClosed = 2106;
+  static constexpr ClassCommandCode kCmdMicLevel = ClassCommandCode::MicClosed;
+  static constexpr ClassCommandCode kCmdCameraClosed = ClassCommandCode::CameraClosed;
   static constexpr quint16 kMaxGoodLossRate = 1000;
 
   static const char *const kOpenMic;     // "openMic"
@@ -59,7 +62,7 @@ public:
   static const char *const kOpenCamera;  // "openCamera"
   static const char *const kEnterLive;   // "EnterLive" (then ":" and a member's id)
 
-  ClassDevices(ClassDevicesHost *host, QtLiveToolBar *toolBar, QTimer *delayTimer, QObject *parent);
+  ClassDevices(ClassDevicesHost *host, ClassControls *controls, QTimer *delayTimer, QObject *parent);
 
   const QStringList &pendingOperations() const { return m_pending; }
 
@@ -121,7 +124,7 @@ private:
   void setSpeakerVolume(int value);
 
   ClassDevicesHost *m_host;
-  QtLiveToolBar *m_toolBar;
+  ClassControls *m_controls;
   QTimer *m_delayTimer;
   QStringList m_pending;
 };

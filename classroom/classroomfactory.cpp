@@ -2,6 +2,6 @@
 
 #include "classroom/mainform.h"
 
-QWidget *createClassroom(const QString &lineType, QWidget *parent) {
-  return new MainForm(lineType, parent);
+Classroom *createClassroom(const QString &lineType, QWidget *parent, ClassroomShell *shell) {
+  return new MainForm(lineType, parent, shell);
 }

@@ -2,8 +2,6 @@
 // Makes the classroom window for the shell: register it with the shell's classroom seam,
 //   ClassroomLink::setFactory(&createClassroom);
 
-#include <QString>
+#include "classroom/classroomseam.h"
 
-class QWidget;
-
-QWidget *createClassroom(const QString &lineType, QWidget *parent);
+Classroom *createClassroom(const QString &lineType, QWidget *parent, ClassroomShell *shell);

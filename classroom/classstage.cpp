@@ -1,14 +1,14 @@
 #include "classroom/classstage.h"
 
 #include "classroom/livecalls.h"
-#include "classroom_widgets/qtsuperbutton.h"
+#include "classroom/classcontrols.h"
 #include "messaging/classsend.h"
 #include "sdk/live/ilive.h"
 
 #include <QDebug>
 #include <QTimer>
 
-ClassStage::ClassStage(ClassStageHost *host, LiveCalls *live, QtSuperButton *stageControl,
+ClassStage::ClassStage(ClassStageHost *host, LiveCalls *live, ClassControls *stageControl,
                        QObject *parent)
     : QObject(parent), host_(host), live_(live), stageControl_(stageControl) {
   connect(live_, &LiveCalls::roleChanged, this, &ClassStage::onRoleChanged);
@@ -56,19 +56,19 @@ void ClassStage::acceptInteract() {
     return;
   qDebug("OnAcceptInteract");
   pushRetries_ = 0;
-  host_->setStatus(3);
+  host_->setStatus(ClassStatus::OnStage);
   host_->sendHeartbeat();
-  g_sendGroupCustomCmd(2051, host_->userId());
+  g_sendGroupCustomCmd(ClassCommandCode::OnStage, host_->userId());
   host_->markOwnRow(true);
   stageControl_->onMic();
   live_->startPushStream();
 }
 
 void ClassStage::finishOffStage() {
-  host_->setStatus(2);
+  host_->setStatus(ClassStatus::Listening);
   host_->sendHeartbeat();
   host_->closeMic();
-  g_sendGroupCustomCmd(2053, host_->userId());
+  g_sendGroupCustomCmd(ClassCommandCode::LeftStage, host_->userId());
   host_->markOwnRow(false);
   stageControl_->offMic();
 }
@@ -77,12 +77,12 @@ void ClassStage::onPushStarted(quint64 channelId) {
   pushChannelId_ = channelId;
   qDebug("OnStartPushStreamSuc");
   // A start that succeeded on a retry finds the status lowered by the failure before it.
-  if (requestedRole_ == GoingOnStage && host_->sessionStatus() != 3)
-    host_->setStatus(3);
+  if (requestedRole_ == GoingOnStage && host_->sessionStatus() != ClassStatus::OnStage)
+    host_->setStatus(ClassStatus::OnStage);
 }
 
 void ClassStage::onPushFailed(int code, const QString &desc) {
-  host_->setStatus(2);
+  host_->setStatus(ClassStatus::Listening);
   qDebug("OnStartPushStreamErr--code=%d, desc=%s", code, qUtf8Printable(desc));
   if (pushRetries_ < kPushRetries)
     QTimer::singleShot(kPushRetryDelayMs, this, &ClassStage::retryPush);
@@ -114,7 +114,7 @@ void ClassStage::cameraRequested() {
   if (!host_->openCamera())
     return;
   host_->setCameraUp(true);
-  g_sendGroupCustomCmd(2104, host_->userId());
+  g_sendGroupCustomCmd(ClassCommandCode::CameraOpened, host_->userId());
   goOnStage();
   stageControl_->onStage();
 }
@@ -122,7 +122,7 @@ void ClassStage::cameraRequested() {
 void ClassStage::cameraClosedByTeacher() {
   host_->closeCamera();
   host_->setCameraUp(false);
-  g_sendGroupCustomCmd(2106, host_->userId());
+  g_sendGroupCustomCmd(ClassCommandCode::CameraClosed, host_->userId());
   host_->removeOwnTile();
   goOffStage();
   stageControl_->offStage();

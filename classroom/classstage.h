@@ -3,20 +3,22 @@
 // the session status, the announcements to the class and the published stream (retried three
 // times, 200 ms apart, without blocking), and the camera opened or closed by the teacher.
 
+#include "classroom/classstatus.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
 
 class LiveCalls;
-class QtSuperButton;
+class ClassControls;
 
 class ClassStageHost {
 public:
   virtual ~ClassStageHost() = default;
   virtual bool isLeaving() const = 0;
   virtual QString userId() const = 0;
-  virtual int sessionStatus() const = 0;
-  virtual void setStatus(int status) = 0;
+  virtual ClassStatus sessionStatus() const = 0;
+  virtual void setStatus(ClassStatus status) = 0;
   virtual void sendHeartbeat() = 0;
   virtual bool openMic() = 0;
   virtual void closeMic() = 0;
@@ -37,7 +39,7 @@ public:
   static constexpr int kPushRetries = 3;
   static constexpr int kPushRetryDelayMs = 200;
 
-  ClassStage(ClassStageHost *host, LiveCalls *live, QtSuperButton *stageControl, QObject *parent);
+  ClassStage(ClassStageHost *host, LiveCalls *live, ClassControls *stageControl, QObject *parent);
 
   void goOnStage();
   void goOffStage();
@@ -68,7 +70,7 @@ private:
 
   ClassStageHost *host_;
   LiveCalls *live_;
-  QtSuperButton *stageControl_;
+  ClassControls *stageControl_;
   int requestedRole_ = 0;
   int pushRetries_ = 0;
   quint64 pushChannelId_ = 0;

@@ -1,110 +1,90 @@
 #pragma once
-// The classroom window: the live class the shell opens inside itself. It signs in to the
-// backend and the live SDK, waits for the teacher, joins the room, keeps the heartbeat and the
-// roster going, follows the teacher's commands and leaves in two steps (backend exit and quit
-// room first, then sign-out and release).
-//
-// The shell reaches it only through meta-object names (slots and invokables below); it reaches
-// the shell through core's shellWindow() (shelllink.h). Every asynchronous answer that can come
-// after the window is gone (backend replies, live SDK callbacks, timers) is dropped: backend
-// calls are guarded by a child object, SDK callbacks carry tickets, timers are children.
+// The classroom window: the live class the shell opens inside itself. The session logic lives
+// in ClassSession; the window builds the widgets, follows the session's signals, lends it the
+// chat column and the toolbar, and keeps the slots and members the pages, the shell and the
+// settings dialog know by name, each forwarding to the session.
 
-#include "classroom/classbackend.h"
-#include "classroom/classcommands.h"
-#include "classroom/classdevices.h"
-#include "classroom/classstage.h"
+#include "classroom/classroomseam.h"
+#include "classroom/classsession.h"
 #include "messaging/livemessage.h"
 
 #include <QPointer>
 #include <QString>
 #include <QVariantMap>
 #include <QWidget>
+#include <memory>
 #include <vector>
 
 class ClassChat;
-class LiveCalls;
-class MemberRoster;
 class QTimer;
 class QtLiveToolBar;
+class ToolBarControls;
 
 namespace Ui {
 class MainForm;
 }
 
-class MainForm : public QWidget,
-                 public ClassBackendListener,
-                 public ClassCommandTarget,
-                 public ClassStageHost,
-                 public ClassDevicesHost {
+class MainForm : public QWidget, public Classroom {
   Q_OBJECT
 public:
-  static constexpr int kHeartbeatMs = 10000;
-  static constexpr int kTeacherCheckMs = 10000;
-  static constexpr int kDefaultRefreshMs = 120000;
-  static constexpr int kWelcomeDelayMs = 2000;
-  static constexpr int kSignatureMarginS = 600;
-  static constexpr int kLoginRetries = 3;
+  static constexpr int kHeartbeatMs = ClassSession::kHeartbeatMs;
+  static constexpr int kTeacherCheckMs = ClassSession::kTeacherCheckMs;
+  static constexpr int kDefaultRefreshMs = ClassSession::kDefaultRefreshMs;
+  static constexpr int kWelcomeDelayMs = ClassSession::kWelcomeDelayMs;
+  static constexpr int kSignatureMarginS = ClassSession::kSignatureMarginS;
+  static constexpr int kLoginRetries = ClassSession::kLoginRetries;
 
-  MainForm(const QString &lineType, QWidget *parent = nullptr, void *unused = nullptr);
+  // shell: the shell window holding the class; without one the window closes itself.
+  MainForm(const QString &lineType, QWidget *parent = nullptr, ClassroomShell *shell = nullptr);
   ~MainForm() override;
 
-  // Shell seam (see shell/classroomlink.h).
-  Q_INVOKABLE void setToken(const QString &token);
-  Q_INVOKABLE void setRoomId(int roomId);
-  Q_INVOKABLE void setMasterId(const QString &masterId);
-  Q_INVOKABLE bool isReadyToLeave() const;
-  Q_INVOKABLE int status() const { return status_; }
-  Q_INVOKABLE bool isLeaving() const override { return leaving_; }
-  Q_INVOKABLE QString getUserName() const { return userName_; }
-  Q_INVOKABLE QString getUserId() const { return userId_; }
-  Q_INVOKABLE void setUserName(QString &name) { userName_ = name; }
-  Q_INVOKABLE QString getServerUrl2() const { return liveServiceBaseUrl_; }
+  // Classroom (the shell's seam).
+  QWidget *widget() override { return this; }
+  Q_INVOKABLE void setToken(const QString &token) override { session_->setToken(token); }
+  Q_INVOKABLE void setRoomId(int roomId) override { session_->setRoomId(roomId); }
+  Q_INVOKABLE void setMasterId(const QString &masterId) override { session_->setMasterId(masterId); }
+  Q_INVOKABLE bool isReadyToLeave() const override;
+  Q_INVOKABLE int status() const override { return int(session_->classStatus()); }
+  Q_INVOKABLE bool isLeaving() const override { return session_->isLeaving(); }
+  Q_INVOKABLE QString getUserName() const override { return session_->userName(); }
+  QMetaObject::Connection onReleaseFinished(QObject *context, std::function<void()> slot) override;
+
+  Q_INVOKABLE QString getUserId() const { return session_->userId(); }
+  Q_INVOKABLE void setUserName(QString &name) { session_->setUserName(name); }
+  Q_INVOKABLE QString getServerUrl2() const { return session_->liveServiceBaseUrl(); }
   Q_INVOKABLE int getMessageLength(QVariantMap &message) const;
 
-  void setStatus(int status) override;
-  void changeDisplay(const QString &display);
+  void setStatus(int status) { session_->setStatus(ClassStatus(status)); }
+  void changeDisplay(const QString &display) { session_->changeDisplay(display); }
 
   // State the shell, the tests and the later parts of the classroom read.
-  bool notInRoom() const { return notInRoom_; }
-  bool loggedOut() const { return loggedOut_; }
-  bool isClosed() const { return closed_; }
-  int loginRetries() const { return loginRetries_; }
-  int refreshInterval() const { return refreshInterval_; }
-  QString currentDisplay() const { return currentDisplay_; }
-  bool displayCommandSeen() const { return displayCommandSeen_; }
-  bool screenStreamReady() const { return screenStreamReady_; }
-  QString uploadSignature() const { return uploadSignature_; }
-  int signatureExpiry() const { return signatureExpiry_; }
-  QString token() const { return backend_->token(); }
-  int roomId() const { return backend_->roomId(); }
-  QString lineType() const { return backend_->lineType(); }
-  MemberRoster *roster() const { return roster_; }
+  ClassSession *session() const { return session_; }
+  bool notInRoom() const { return session_->notInRoom(); }
+  bool loggedOut() const { return session_->loggedOut(); }
+  bool isClosed() const { return session_->isClosed(); }
+  int loginRetries() const { return session_->loginRetries(); }
+  int refreshInterval() const { return session_->refreshInterval(); }
+  QString currentDisplay() const { return session_->currentDisplay(); }
+  bool displayCommandSeen() const { return session_->displayCommandSeen(); }
+  bool screenStreamReady() const { return session_->screenStreamReady(); }
+  QString uploadSignature() const { return session_->uploadSignature(); }
+  int signatureExpiry() const { return session_->signatureExpiry(); }
+  QString token() const { return session_->token(); }
+  int roomId() const { return session_->roomId(); }
+  QString lineType() const { return session_->lineType(); }
+  bool cameraUp() const { return session_->cameraUp(); }
+  QString userId() const { return session_->userId(); }
+  MemberRoster *roster() const { return session_->roster(); }
   ClassChat *chat() const { return chat_; }
-  ClassStage *stage() const { return stage_; }
-  ClassDevices *devices() const { return devices_; }
-  LiveCalls *liveCalls() const { return live_; }
-  const ClassCommands &commands() const { return commands_; }
+  ClassStage *stage() const { return session_->stage(); }
+  ClassDevices *devices() const { return session_->devices(); }
+  LiveCalls *liveCalls() const { return session_->liveCalls(); }
+  const ClassCommands &commands() const { return session_->commands(); }
   QtLiveToolBar *toolBar() const;
-  QTimer *heartbeatTimer() const { return heartbeatTimer_; }
-  QTimer *refreshTimer() const { return refreshTimer_; }
-  QTimer *delayTimer() const { return delayTimer_; }
-  QTimer *teacherCheckTimer() const { return teacherCheckTimer_; }
-
-  // ClassDevicesHost / ClassStageHost / ClassCommandTarget
-  int sessionStatus() const override { return status_; }
-  void reapplyStatus() override { setStatus(status_); }
-  bool cameraUp() const override { return cameraUp_; }
-  void setCameraUp(bool up) override { cameraUp_ = up; }
-  QString userId() const override { return userId_; }
-  QString masterId() const override { return masterId_; }
-  QVariantMap currentSettings() override;
-  void reloadSettings() override;
-  AudioHelper *audioHelper() override;
-  QString memberName(const QString &uid) const override;
-  void addSystemMessage(const QString &text) override;
-  void removeOwnTile() override;
-  void setNetworkGood(bool good) override;
-  QWidget *tipParent() override { return this; }
+  QTimer *heartbeatTimer() const { return session_->heartbeatTimer(); }
+  QTimer *refreshTimer() const { return session_->refreshTimer(); }
+  QTimer *delayTimer() const { return session_->delayTimer(); }
+  QTimer *teacherCheckTimer() const { return session_->teacherCheckTimer(); }
 
 signals:
   void releaseFinished();
@@ -112,43 +92,45 @@ signals:
   void memberChanged();
 
 public slots:
-  void onBtnLogin();
-  void onHeartBeatTimer();
-  void onRefreshUserTimer();
-  void OnDelayOperateTimer();
-  void OnCheckTeacherTimer();
+  void onBtnLogin() override { session_->login(); }
+  void onHeartBeatTimer() { session_->heartbeatTick(); }
+  void onRefreshUserTimer() { session_->refreshRoster(); }
+  void OnDelayOperateTimer() { session_->runDelayedOperations(); }
+  void OnCheckTeacherTimer() { session_->checkTeacher(); }
   void onExitClass();
   void OnReceiveMessage(QString sender, std::vector<LiveMessage> *msgs);
   void OnMemberChanged();
-  void onHand();
-  void playSound(const QString &name);
+  void onHand() { session_->raiseHand(); }
+  void playSound(const QString &name) { devices()->playClassSound(name); }
 
   // Devices (forwarded to ClassDevices).
-  bool openCamera() override;
-  void disableCamera();
-  void reopenMic();
-  void reopenSpeaker();
-  void reopenCamera();
-  void setMic(int index, int value);
-  void setMicVol(int index, int value);
-  void setSpeaker(int index, int value);
-  void setSpeakerVol(int index, int value);
-  void setCamera(int camearIndex);
-  void setDisableCamera(bool disable);
-  void setHideUp(bool hide);
-  void OnHsMicVol(int value);
-  void OnHsSpeakerVol(int value);
-  void micTest(int micIndex, int speakerIndex, int micVol, int speakerVol);
-  void speakerTest(int index, int value);
-  void stopMicTest();
-  void stopSpeakerTest();
+  bool openCamera() { return devices()->openCamera(); }
+  void disableCamera() { devices()->disableCamera(); }
+  void reopenMic() { devices()->reopenMic(); }
+  void reopenSpeaker() { devices()->reopenSpeaker(); }
+  void reopenCamera() { devices()->reopenCamera(); }
+  void setMic(int index, int value) override { devices()->setMic(index, value); }
+  void setMicVol(int index, int value) override { devices()->setMicVol(index, value); }
+  void setSpeaker(int index, int value) override { devices()->setSpeaker(index, value); }
+  void setSpeakerVol(int index, int value) override { devices()->setSpeakerVol(index, value); }
+  void setCamera(int camearIndex) override { devices()->setCamera(camearIndex); }
+  void setDisableCamera(bool disable) override { devices()->setDisableCamera(disable); }
+  void setHideUp(bool hide) override { devices()->setHideUp(hide); }
+  void OnHsMicVol(int value) { devices()->onHsMicVol(value); }
+  void OnHsSpeakerVol(int value) { devices()->onHsSpeakerVol(value); }
+  void micTest(int micIndex, int speakerIndex, int micVol, int speakerVol) {
+    devices()->micTest(micIndex, speakerIndex, micVol, speakerVol);
+  }
+  void speakerTest(int index, int value) { devices()->speakerTest(index, value); }
+  void stopMicTest() { devices()->stopMicTest(); }
+  void stopSpeakerTest() { devices()->stopSpeakerTest(); }
   void closeSetting();
 
   // Chat column.
   void onBtnSendMessage();
   void showMessageView();
   void showMemberView();
-  void imageView(const QString &url);
+  void imageView(const QString &url) override;
   void onScreenshotClicked();
   void onToggleRemoteVideo();
 
@@ -157,120 +139,26 @@ protected:
   // Enter and Return in the chat input send, as the send button does (Shift+Enter: new line).
   bool eventFilter(QObject *watched, QEvent *event) override;
 
-private slots:
-  void onLiveLoginSucceeded();
-  void onLiveLoginFailed(int code, const QString &desc);
-  void onJoinSucceeded();
-  void onJoinFailed(int code, const QString &desc);
-  void onQuitAnswered();
-  void onLogoutSucceeded();
-  void onLogoutFailed(int code, const QString &desc);
-  void onScreenStreamReady();
-  void onScreenStreamFailed(int code, const QString &desc);
-  void onKicked();
-  void onConnectionLost(int reason, const QString &text);
-  void onMemberStatus(int event, const QStringList &userIds);
-
 private:
-  // ClassBackendListener
-  void onLoginReply(int code, const QString &info, const QVariantMap &data) override;
-  void onTeacherInRoomReply(int code, const QString &info, const QVariantMap &data) override;
-  void onEnterReply(int code, const QString &info, const QVariantMap &data) override;
-  void onExitReply(int code, const QString &info) override;
-  void onRoomUserReply(const QVariantList &idlist) override;
-  void onOneRoomUserReply(const QVariantList &idlist) override;
-  void onSignatureReply(const QVariantMap &data) override;
-
-  // ClassCommandTarget
-  void welcomeMember(const QString &name) override;
-  void queueWelcome(const QString &senderId) override;
-  void teacherLeft() override;
-  void goOnStage() override;
-  void goOffStage() override;
-  void markMemberStage(const QString &uid, bool onStage) override;
-  void receiveChatCommand(const QString &param, uint32_t time) override;
-  void displayCommand(const QString &display) override;
-  void applyChatPermission(ChatPermission::Action action) override;
-  void reward(const QString &json) override;
-  void cameraRequested() override;
-  void cameraClosedByTeacher() override;
-  void rosterNotice(const QString &json) override;
-
-  // ClassStageHost
-  void sendHeartbeat() override;
-  bool openMic() override;
-  void closeMic() override;
-  void closeCamera() override;
-  void markOwnRow(bool onStage) override;
-  QVariantMap localSettings() override { return currentSettings(); }
-
-  // Construction, in order.
   void buildWidgets();
-  void createTimers();
-  void setupMembers();
-  void registerCallbacks();
+  void installMessageHook();
   void connectSignals();
+  void followSession();
   void connectToolBar();
 
-  // Entering.
-  void loginLive();
   void showTeacherPresent();
   void showWaitingForTeacher();
-  void joinRoom();
-  // Errors on the way: the code error tip, then the shell takes the class away.
-  void failEntering(int code, const QString &message, const QString &detail);
-  void leaveClass();
-
-  // Leaving.
-  void beginLeaving();
-  void sendExit();
-  void release();
-  void stopSessionTimers();
-
-  void startWhiteboard();
-  void requestScreenStream();
-  bool signatureDue() const;
+  void showDisplay(const QString &display);
+  void showCodeError(int code, const QString &text, const QString &detail);
+  void showTip(const QString &title, const QString &text);
+  void showRedPacket(int amount);
+  void closeWhiteboard();
 
   Ui::MainForm *ui;
-  ClassBackend *backend_;
-  LiveCalls *live_;
-  MemberRoster *roster_;
+  ClassSession *session_;
   ClassChat *chat_ = nullptr;
-  ClassDevices *devices_ = nullptr;
-  ClassStage *stage_ = nullptr;
-  ClassCommands commands_;
-
-  QTimer *heartbeatTimer_ = nullptr;
-  QTimer *refreshTimer_ = nullptr;
-  QTimer *delayTimer_ = nullptr;
-  QTimer *teacherCheckTimer_ = nullptr;
-
-  QString masterId_;
-  int status_ = 0;
-  bool leaving_ = false;
-  bool closed_ = false;
-  bool exitSent_ = false;
-  uint32_t appId_ = 0;
-  uint32_t accountType_ = 0;
-  QString liveServiceBaseUrl_;
-  QString userId_;
-  QString userSig_;
-  QString authBuffer_;
-  QString userName_;
-  bool notInRoom_ = true;
-  bool loggedOut_ = false;
-  int loginRetries_ = 0;
-  bool readyToLeave_ = false;
-  bool cameraUp_ = false;
-  int refreshInterval_ = kDefaultRefreshMs;
-  bool displayCommandSeen_ = false;
-  bool screenStreamReady_ = false;
-  bool screenStreamRequesting_ = false;
-  QString currentDisplay_;
-  bool whiteboardStarted_ = false;
+  std::unique_ptr<ToolBarControls> controls_;
   QPointer<QWidget> whiteboard_;
   bool whiteboardReady_ = false;
   QPointer<QWidget> settingsDialog_;
-  QString uploadSignature_;
-  int signatureExpiry_ = 0;
 };

@@ -3,24 +3,9 @@
 #include "core/jsonhelpers.h"
 
 #include <QDebug>
-#include <QHeaderView>
 #include <QMutexLocker>
 #include <QSet>
 #include <QStandardItemModel>
-#include <QTableView>
-
-namespace {
-
-const int kHiddenAfterUpdate[] = {MemberRoster::ColUid, MemberRoster::ColSort,
-                                  MemberRoster::ColDevice, MemberRoster::ColFullDevice,
-                                  MemberRoster::ColRole, MemberRoster::ColOffline};
-
-const char *const kHeaderStyle =
-    "QHeaderView::section { background-color:#dddddd; } "
-    "QHeaderView::section:checked { background-color:#dddddd; } "
-    "QHeaderView::section:selected { background-color:#dddddd; }";
-
-} // namespace
 
 MemberRoster::MemberRoster(QObject *parent)
     : QObject(parent), model_(new QStandardItemModel(0, ColumnCount, this)) {
@@ -30,32 +15,6 @@ MemberRoster::MemberRoster(QObject *parent)
 }
 
 MemberRoster::~MemberRoster() = default;
-
-void MemberRoster::attachView(QTableView *view) {
-  view_ = view;
-  view->setModel(model_);
-  view->setSelectionBehavior(QAbstractItemView::SelectRows);
-  view->setSelectionMode(QAbstractItemView::NoSelection);
-  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  view->setSortingEnabled(true);
-  view->setShowGrid(false);
-  view->horizontalHeader()->hide();
-  view->verticalHeader()->hide();
-  view->horizontalHeader()->setStyleSheet(QString::fromLatin1(kHeaderStyle));
-  for (int c = 0; c <= ColName; ++c)
-    view->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Fixed);
-  view->setColumnWidth(ColName, 250);
-  for (int c = 0; c < ColumnCount; ++c)
-    view->setColumnHidden(c, c != ColName);
-  view->sortByColumn(ColSort, Qt::AscendingOrder);
-}
-
-void MemberRoster::hideColumns() {
-  if (!view_)
-    return;
-  for (int c : kHiddenAfterUpdate)
-    view_->setColumnHidden(c, true);
-}
 
 bool MemberRoster::statusForRole(const QString &role, QString *text) {
   if (role.isEmpty()) {
@@ -129,7 +88,7 @@ void MemberRoster::updateRow(const MemberRecord &m) {
   if (statusForRole(m.role, &status))
     setCell(row, ColStatus, status);
   setCell(row, ColRole, m.role);
-  hideColumns();
+  emit rowsUpdated();
 }
 
 void MemberRoster::applyFullRoster(const QVariantList &idlist) {
@@ -207,7 +166,7 @@ void MemberRoster::applyNoticeEntry(const QVariantMap &entry, QStringList *fetch
       setCell(row, ColStatus, status);
     setCell(row, ColRole, role);
   }
-  hideColumns();
+  emit rowsUpdated();
 }
 
 QString MemberRoster::memberText(const QString &uid, int column) const {
@@ -239,9 +198,5 @@ void MemberRoster::setMemberColumn(const QString &uid, int column, const QString
 
 void MemberRoster::sortMembers() {
   QMutexLocker lock(&mutex_);
-  if (view_) {
-    view_->sortByColumn(ColSort, Qt::AscendingOrder);
-  } else {
-    model_->sort(ColSort, Qt::AscendingOrder);
-  }
+  model_->sort(ColSort, Qt::AscendingOrder);
 }

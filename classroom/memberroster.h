@@ -13,14 +13,12 @@
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QRecursiveMutex>
 #include <QStringList>
 #include <QVariantList>
 #include <atomic>
 
 class QStandardItemModel;
-class QTableView;
 
 class MemberRoster : public QObject {
   Q_OBJECT
@@ -49,9 +47,6 @@ public:
   ~MemberRoster() override;
 
   QStandardItemModel *model() const { return model_; }
-  // The member table's look; the roster re-hides the hidden columns after updates.
-  void attachView(QTableView *view);
-
   // Once leaving, lookups answer empty.
   void setLeaving() { leaving_ = true; }
 
@@ -82,6 +77,8 @@ public:
 
 signals:
   void memberChanged();
+  // Rows were written from a backend answer or a notice (the table re-hides its columns).
+  void rowsUpdated();
 
 private:
   int findRow(const QString &uid) const; // lock held
@@ -89,10 +86,8 @@ private:
   void setCell(int row, int column, const QString &text);
   void updateRow(const MemberRecord &m); // lock held
   void applyNoticeEntry(const QVariantMap &entry, QStringList *fetch);
-  void hideColumns();
 
   QStandardItemModel *model_;
-  QPointer<QTableView> view_;
   mutable QRecursiveMutex mutex_;
   QList<MemberRecord> members_;
   int lastNotifyId_ = 0;

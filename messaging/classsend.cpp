@@ -4,8 +4,8 @@
 
 #include <QDebug>
 
-void g_buildClassCommand(int userAction, const QString &actionParam, ilive::Message &out) {
-  const QByteArray json = ClassCommand::toJson(userAction, actionParam);
+void g_buildClassCommand(ClassCommandCode userAction, const QString &actionParam, ilive::Message &out) {
+  const QByteArray json = ClassCommand::toJson(toWire(userAction), actionParam);
   out.addElem(new ilive::MessageCustomElem(ilive::String(json.constData(), size_t(json.size())),
                                            ClassCommand::kExt));
 }
@@ -16,20 +16,20 @@ void g_sendGroupCmd(ilive::Message &message, ilive::SuccCallback succ, ilive::Er
   GetILive()->sendGroupMessage(message, succ, err, data);
 }
 
-void g_sendGroupCustomCmd(int userAction, const QString &actionParam, ilive::SuccCallback succ,
+void g_sendGroupCustomCmd(ClassCommandCode userAction, const QString &actionParam, ilive::SuccCallback succ,
                           ilive::ErrCallback err, void *data) {
-  qDebug("g_sendGroupCustomCmd--userAction=%d, actionParam=%s", userAction,
+  qDebug("g_sendGroupCustomCmd--userAction=%d, actionParam=%s", toWire(userAction),
          actionParam.toUtf8().constData());
   ilive::Message message;
   g_buildClassCommand(userAction, actionParam, message);
   GetILive()->sendGroupMessage(message, succ, err, data);
 }
 
-void g_sendC2CCustomCmd(const QString &dstUser, int userAction, const QString &actionParam,
+void g_sendC2CCustomCmd(const QString &dstUser, ClassCommandCode userAction, const QString &actionParam,
                         ilive::SuccCallback succ, ilive::ErrCallback err, void *data) {
   const QByteArray user = dstUser.toUtf8();
   qDebug("g_sendC2CCustomCmd--dstUser=%s, userAction=%d, actionParam=%s", user.constData(),
-         userAction, actionParam.toUtf8().constData());
+         toWire(userAction), actionParam.toUtf8().constData());
   ilive::Message message;
   g_buildClassCommand(userAction, actionParam, message);
   GetILive()->sendC2CMessage(user.constData(), message, succ, err, data);

@@ -189,6 +189,11 @@ void BrowserWindow::executeCommand(const QString &json) {
 
 void BrowserWindow::enterClass(const QVariantMap &data) {
   QDir::setCurrent(QCoreApplication::applicationDirPath());
+  // A page may ask before sign-in built the window's body: nothing to enter into yet.
+  if (!bodyLayout_ || !titleBar_) {
+    qWarning("enterClass refused: the shell is not signed in");
+    return;
+  }
   if (!enterGuardsPass()) return;
   if (!classroom_) {
     if (QWidget *previous = ClassroomLink::current().widget()) delete previous;
@@ -200,7 +205,7 @@ void BrowserWindow::enterClass(const QVariantMap &data) {
     if (!classroom_) return;
   }
   classroom_->show();
-  ClassroomLink(classroom_).onBtnLogin();
+  classroomLink().onBtnLogin();
   titleBar_->setMode(TitleBar::ClassMode);
   titleBar_->setNetGood();
   titleBar_->setCourseName(data.value(QStringLiteral("courseName")).toString());
@@ -248,23 +253,29 @@ void BrowserWindow::initLiveSdk(const QString &lineType) {
 }
 
 void BrowserWindow::openClassroom(const QVariantMap &data, const QString &lineType) {
-  QWidget *room = ClassroomLink::create(lineType, centralFrame_);
+  Classroom *room = ClassroomLink::create(lineType, centralFrame_, this);
   if (!room) return;
   if (browserView_) browserView_->hide();
   const ClassroomLink link(room);
   link.setToken(data.value(QStringLiteral("token")).toString());
   link.setRoomId(data.value(QStringLiteral("roomId")).toInt());
   link.setMasterId(data.value(QStringLiteral("masterId")).toString());
-  classroom_ = room;
+  classroom_ = room->widget();
+  room_ = room;
   classroomReleased_ = false;
   ClassroomLink::setCurrent(room);
-  connect(room, SIGNAL(releaseFinished()), this, SLOT(onClassroomReleased()));
-  bodyLayout_->addWidget(room);
+  QPointer<QWidget> window = classroom_;
+  room->onReleaseFinished(this, [this, window] { onClassroomReleased(window); });
+  bodyLayout_->addWidget(classroom_);
 }
 
-void BrowserWindow::onClassroomReleased() {
+void BrowserWindow::onClassroomReleased(QWidget *window) {
   classroomReleased_ = true;
-  if (sender() == classroom_) classroom_ = nullptr;
+  if (window && window == classroom_) forgetClassroom();
+}
+
+ClassroomLink BrowserWindow::classroomLink() const {
+  return classroom_ ? ClassroomLink(room_) : ClassroomLink();
 }
 
 int BrowserWindow::leaveClass(bool ask) {
@@ -272,7 +283,7 @@ int BrowserWindow::leaveClass(bool ask) {
     if (browserView_) browserView_->back();
     return 0;
   }
-  const ClassroomLink link(classroom_);
+  const ClassroomLink link = classroomLink();
   if (!link.isReadyToLeave() && ask) return -1;
   if (link.status() > 1 && ask) {
     if (!QtMessageBox::question(this, QStringLiteral("确认"), QStringLiteral("是否离开教室？")))
@@ -291,11 +302,14 @@ int BrowserWindow::leaveClass(bool ask) {
     titleBar_->setLessonName(QString());
     titleBar_->setMode(TitleBar::PortalMode);
   }
-  classroom_ = nullptr;
+  forgetClassroom();
   return 0;
 }
 
-void BrowserWindow::forgetClassroom() { classroom_ = nullptr; }
+void BrowserWindow::forgetClassroom() {
+  classroom_ = nullptr;
+  room_ = nullptr;
+}
 
 void BrowserWindow::onQuitMainFormReleased() {
   forgetClassroom();
@@ -307,9 +321,8 @@ void BrowserWindow::closeEvent(QCloseEvent *event) {
     // A stop from the session cannot wait for an answer: the class is then left unasked.
     const bool ask = !stopRequested();
     QPointer<QWidget> room = classroom_;
-    connect(room, SIGNAL(releaseFinished()), this, SLOT(onQuitMainFormReleased()));
-    if (leaveClass(ask) == -1 && ask && room && room == classroom_)
-      disconnect(room, SIGNAL(releaseFinished()), this, SLOT(onQuitMainFormReleased()));
+    quitOnRelease_ = room_->onReleaseFinished(this, [this] { onQuitMainFormReleased(); });
+    if (leaveClass(ask) == -1 && ask && room && room == classroom_) disconnect(quitOnRelease_);
     event->ignore();
     return;
   }
@@ -396,20 +409,20 @@ PopShadow *BrowserWindow::shadow() const { return chrome_->shadow(); }
 // Local settings: the store does the work; the open classroom hears of every change.
 
 void BrowserWindow::connectStore() {
-  auto device = [this](const char *slot) {
-    return [this, slot](int index, int value) { ClassroomLink(classroom_).setDevice(slot, index, value); };
+  auto device = [this](void (Classroom::*setter)(int, int)) {
+    return [this, setter](int index, int value) { classroomLink().setDevice(setter, index, value); };
   };
-  auto flag = [this](const char *slot) {
-    return [this, slot](bool on) { ClassroomLink(classroom_).setFlag(slot, on); };
+  auto flag = [this](void (Classroom::*setter)(bool)) {
+    return [this, setter](bool on) { classroomLink().setFlag(setter, on); };
   };
-  connect(store_, &SettingsStore::micChanged, this, device("setMic"));
-  connect(store_, &SettingsStore::micVolChanged, this, device("setMicVol"));
-  connect(store_, &SettingsStore::speakerChanged, this, device("setSpeaker"));
-  connect(store_, &SettingsStore::speakerVolChanged, this, device("setSpeakerVol"));
+  connect(store_, &SettingsStore::micChanged, this, device(&Classroom::setMic));
+  connect(store_, &SettingsStore::micVolChanged, this, device(&Classroom::setMicVol));
+  connect(store_, &SettingsStore::speakerChanged, this, device(&Classroom::setSpeaker));
+  connect(store_, &SettingsStore::speakerVolChanged, this, device(&Classroom::setSpeakerVol));
   connect(store_, &SettingsStore::cameraChanged, this,
-          [this](int index) { ClassroomLink(classroom_).setCamera(index); });
-  connect(store_, &SettingsStore::disableCameraChanged, this, flag("setDisableCamera"));
-  connect(store_, &SettingsStore::hideUpChanged, this, flag("setHideUp"));
+          [this](int index) { classroomLink().setCamera(index); });
+  connect(store_, &SettingsStore::disableCameraChanged, this, flag(&Classroom::setDisableCamera));
+  connect(store_, &SettingsStore::hideUpChanged, this, flag(&Classroom::setHideUp));
 }
 
 AudioHelper *BrowserWindow::audioHelper() const { return devices_->helper(); }

@@ -6,6 +6,7 @@
 // Pages and other windows reach it by name through the meta-object system, so its slots and
 // invokables keep the names below.
 
+#include "classroom/classroomseam.h"
 #include "core/devicesettings.h"
 #include "shell/portaladdress.h"
 
@@ -28,7 +29,9 @@ class ShadowFollower;
 class TitleBar;
 class WebView;
 
-class BrowserWindow : public QMainWindow {
+class ClassroomLink;
+
+class BrowserWindow : public QMainWindow, public ClassroomShell {
   Q_OBJECT
 public:
   static constexpr int kBuildNumber = portaladdress::kBuildNumber;
@@ -48,25 +51,25 @@ public:
 
   void enterClass(const QVariantMap &data);
   // 0: left (or the portal went back a page), -1: stayed in the class.
-  Q_INVOKABLE int leaveClass(bool ask);
+  Q_INVOKABLE int leaveClass(bool ask) override;
   Q_INVOKABLE void navigatePortal(const QString &path);
   Q_INVOKABLE void setUserInfo(const QString &json);
   Q_INVOKABLE void openSettings();
-  Q_INVOKABLE void setMyName(const QString &name);
+  Q_INVOKABLE void setMyName(const QString &name) override;
   Q_INVOKABLE void checkVersion(bool online);
   Q_INVOKABLE void startUpgrade(const QString &url);
 
   // Local settings store.
   Q_INVOKABLE void loadPassword(QString &phone, QString &password);
   Q_INVOKABLE void storePassword(const QString &phone, const QString &password);
-  Q_INVOKABLE void loadSetting();
+  Q_INVOKABLE void loadSetting() override;
   Q_INVOKABLE void resetStore();
-  Q_INVOKABLE QVariantMap currentSettings() const;
+  Q_INVOKABLE QVariantMap currentSettings() const override;
   DeviceSettings deviceSettings() const;
-  // The classroom reaches these by name: it sits below the shell and cannot include it.
-  Q_INVOKABLE AudioHelper *audioHelper() const;
-  Q_INVOKABLE void setNetGood();
-  Q_INVOKABLE void setNetBad();
+  // The classroom's side of the shell (ClassroomShell).
+  AudioHelper *audioHelper() const override;
+  void setNetGood() override;
+  void setNetBad() override;
   SettingsStore *settingsStore() const { return store_; }
 
   // The version answer of the backend (errorCode, errorInfo, data): signal, questions, upgrade.
@@ -120,7 +123,7 @@ private slots:
   void handleWebViewUrlChanged(const QUrl &url);
   void onTimer();
   void initWidget();
-  void onClassroomReleased();
+  void onClassroomReleased(QWidget *window);
 
 protected:
   void closeEvent(QCloseEvent *event) override;
@@ -132,6 +135,8 @@ private:
   void initLiveSdk(const QString &lineType);
   void openClassroom(const QVariantMap &data, const QString &lineType);
   void forgetClassroom();
+  // The classroom this window holds; an empty link once its window is gone.
+  ClassroomLink classroomLink() const;
   void connectStore();
 
   CentralFrame *centralFrame_ = nullptr;
@@ -139,6 +144,8 @@ private:
   QBoxLayout *bodyLayout_ = nullptr;
   QVBoxLayout *mainLayout_ = nullptr;
   QPointer<QWidget> classroom_;
+  Classroom *room_ = nullptr; // valid while classroom_ is
+  QMetaObject::Connection quitOnRelease_;
   QString phone_;
   QString token_;
   TitleBar *titleBar_ = nullptr;

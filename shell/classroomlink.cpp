@@ -3,89 +3,100 @@
 #include "core/processwindows.h"
 
 #include <QDebug>
-#include <QMetaObject>
 
 namespace {
 
-ClassroomLink::Factory &factory() {
-  static ClassroomLink::Factory f;
+ClassroomFactory &factory() {
+  static ClassroomFactory f;
   return f;
 }
 
-template <typename... Args>
-bool call(QWidget *target, const char *name, Args... args) {
-  if (!target) return false;
-  const bool ok = QMetaObject::invokeMethod(target, name, Qt::DirectConnection, args...);
-  if (!ok) qWarning("classroom has no invokable %s", name);
-  return ok;
+// The current classroom; its window (core's classroom slot) says whether it still exists.
+Classroom *&currentRoom() {
+  static Classroom *room = nullptr;
+  return room;
 }
 
 } // namespace
 
-void ClassroomLink::setFactory(Factory f) { factory() = std::move(f); }
+void ClassroomLink::setFactory(ClassroomFactory f) { factory() = std::move(f); }
 
 bool ClassroomLink::hasFactory() { return bool(factory()); }
 
-QWidget *ClassroomLink::create(const QString &lineType, QWidget *centralFrame) {
+Classroom *ClassroomLink::create(const QString &lineType, QWidget *centralFrame,
+                                 ClassroomShell *shell) {
   if (!factory()) {
     qWarning("no classroom window is available in this build");
     return nullptr;
   }
-  return factory()(lineType, centralFrame);
+  return factory()(lineType, centralFrame, shell);
 }
 
-ClassroomLink ClassroomLink::current() { return ClassroomLink(classroomWindow()); }
+ClassroomLink ClassroomLink::current() {
+  ClassroomLink link;
+  if (QWidget *window = classroomWindow()) {
+    link.room_ = currentRoom();
+    link.widget_ = window;
+  }
+  return link;
+}
 
-void ClassroomLink::setCurrent(QWidget *classroom) { setClassroomWindow(classroom); }
+void ClassroomLink::setCurrent(Classroom *classroom) {
+  currentRoom() = classroom;
+  setClassroomWindow(classroom ? classroom->widget() : nullptr);
+}
 
-ClassroomLink::ClassroomLink(QWidget *classroom) : classroom_(classroom) {}
+ClassroomLink::ClassroomLink(Classroom *classroom)
+    : room_(classroom), widget_(classroom ? classroom->widget() : nullptr) {}
 
 void ClassroomLink::setToken(const QString &token) const {
-  call(classroom_, "setToken", Q_ARG(QString, token));
+  if (Classroom *r = room()) r->setToken(token);
 }
 
-void ClassroomLink::setRoomId(int roomId) const { call(classroom_, "setRoomId", Q_ARG(int, roomId)); }
+void ClassroomLink::setRoomId(int roomId) const {
+  if (Classroom *r = room()) r->setRoomId(roomId);
+}
 
 void ClassroomLink::setMasterId(const QString &masterId) const {
-  call(classroom_, "setMasterId", Q_ARG(QString, masterId));
+  if (Classroom *r = room()) r->setMasterId(masterId);
 }
 
-void ClassroomLink::onBtnLogin() const { call(classroom_, "onBtnLogin"); }
+void ClassroomLink::onBtnLogin() const {
+  if (Classroom *r = room()) r->onBtnLogin();
+}
 
 bool ClassroomLink::isReadyToLeave() const {
-  bool ready = false;
-  call(classroom_, "isReadyToLeave", Q_RETURN_ARG(bool, ready));
-  return ready;
+  const Classroom *r = room();
+  return r && r->isReadyToLeave();
 }
 
 int ClassroomLink::status() const {
-  int value = 0;
-  call(classroom_, "status", Q_RETURN_ARG(int, value));
-  return value;
+  const Classroom *r = room();
+  return r ? r->status() : 0;
 }
 
 bool ClassroomLink::isLeaving() const {
-  bool leaving = false;
-  call(classroom_, "isLeaving", Q_RETURN_ARG(bool, leaving));
-  return leaving;
+  const Classroom *r = room();
+  return r && r->isLeaving();
 }
 
 void ClassroomLink::imageView(const QString &url) const {
-  call(classroom_, "imageView", Q_ARG(QString, url));
+  if (Classroom *r = room()) r->imageView(url);
 }
 
 QString ClassroomLink::getUserName() const {
-  QString name;
-  call(classroom_, "getUserName", Q_RETURN_ARG(QString, name));
-  return name;
+  const Classroom *r = room();
+  return r ? r->getUserName() : QString();
 }
 
-void ClassroomLink::setDevice(const char *slot, int index, int value) const {
-  call(classroom_, slot, Q_ARG(int, index), Q_ARG(int, value));
+void ClassroomLink::setDevice(void (Classroom::*setter)(int, int), int index, int value) const {
+  if (Classroom *r = room()) (r->*setter)(index, value);
 }
 
-void ClassroomLink::setCamera(int index) const { call(classroom_, "setCamera", Q_ARG(int, index)); }
+void ClassroomLink::setCamera(int index) const {
+  if (Classroom *r = room()) r->setCamera(index);
+}
 
-void ClassroomLink::setFlag(const char *slot, bool on) const {
-  call(classroom_, slot, Q_ARG(bool, on));
+void ClassroomLink::setFlag(void (Classroom::*setter)(bool), bool on) const {
+  if (Classroom *r = room()) (r->*setter)(on);
 }

@@ -1,40 +1,31 @@
 #pragma once
-// The shell's one seam to the classroom window. The classroom library sits below the shell and
-// knows nothing of it; the shell creates the classroom through a registered factory and talks
-// to it only through these meta-object names, which the classroom widget must provide:
-//
-//   slots / Q_INVOKABLE  setToken(QString), setRoomId(int), setMasterId(QString), onBtnLogin(),
-//                        bool isReadyToLeave(), int status(), bool isLeaving(),
-//                        imageView(QString), QString getUserName(),
-//                        setMic(int,int), setMicVol(int,int), setSpeaker(int,int),
-//                        setSpeakerVol(int,int), setCamera(int), setDisableCamera(bool),
-//                        setHideUp(bool)
-//   signal               releaseFinished()
-//
-// A link to a missing classroom (null) does nothing and answers with defaults.
+// The shell's one seam to the classroom window. The classroom library sits below the shell;
+// the shell creates the classroom through a registered factory and drives it through the
+// Classroom interface that classroom/classroomseam.h declares. A link to a missing classroom
+// (none, or its window already deleted) does nothing and answers with defaults.
+
+#include "classroom/classroomseam.h"
 
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <functional>
 
 class ClassroomLink {
 public:
-  // Makes the classroom window: (line type, the shell's central frame) -> widget.
-  using Factory = std::function<QWidget *(const QString &lineType, QWidget *centralFrame)>;
-  static void setFactory(Factory factory);
+  static void setFactory(ClassroomFactory factory);
   static bool hasFactory();
   // Creates a classroom through the factory; null (and a log line) when none is registered.
-  static QWidget *create(const QString &lineType, QWidget *centralFrame);
+  static Classroom *create(const QString &lineType, QWidget *centralFrame, ClassroomShell *shell);
 
-  // The process-wide current classroom window (null when none).
+  // The process-wide current classroom (an empty link when none).
   static ClassroomLink current();
-  static void setCurrent(QWidget *classroom);
+  static void setCurrent(Classroom *classroom);
 
-  explicit ClassroomLink(QWidget *classroom = nullptr);
+  explicit ClassroomLink(Classroom *classroom = nullptr);
 
-  QWidget *widget() const { return classroom_; }
-  explicit operator bool() const { return classroom_ != nullptr; }
+  Classroom *room() const { return widget_ ? room_ : nullptr; }
+  QWidget *widget() const { return widget_; }
+  explicit operator bool() const { return room() != nullptr; }
 
   void setToken(const QString &token) const;
   void setRoomId(int roomId) const;
@@ -46,10 +37,11 @@ public:
   void imageView(const QString &url) const;
   QString getUserName() const;
   // The device setters of the settings store, passed on unchanged.
-  void setDevice(const char *slot, int index, int value) const;
+  void setDevice(void (Classroom::*setter)(int, int), int index, int value) const;
   void setCamera(int index) const;
-  void setFlag(const char *slot, bool on) const;
+  void setFlag(void (Classroom::*setter)(bool), bool on) const;
 
 private:
-  QPointer<QWidget> classroom_;
+  Classroom *room_ = nullptr;
+  QPointer<QWidget> widget_;
 };

@@ -1,11 +1,13 @@
 #include "teacher/classstate.h"
 
+#include "protocol/classcommandcode.h"
+
 namespace {
-constexpr int kEntered = 1;
-constexpr int kOnStage = 2051;
-constexpr int kOffStage = 2053;
-constexpr int kForbidAll = 2110;
-constexpr int kForbidOne = 2111;
+constexpr int kEntered = toWire(ClassCommandCode::MemberEntered);
+constexpr int kOnStage = toWire(ClassCommandCode::OnStage);
+constexpr int kOffStage = toWire(ClassCommandCode::LeftStage);
+constexpr int kForbidAll = toWire(ClassCommandCode::ForbidAll);
+constexpr int kForbidOne = toWire(ClassCommandCode::ForbidYou);
 
 QString flagText(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
 } // namespace

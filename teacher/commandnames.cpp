@@ -1,38 +1,40 @@
 #include "teacher/commandnames.h"
 
+#include "protocol/classcommandcode.h"
+
 #include <QHash>
 
 namespace commandnames {
 
 QString of(int code) {
   static const QHash<int, QString> names = {
-      {1, QStringLiteral("entered")},
-      {2, QStringLiteral("teacher leaves")},
-      {4, QStringLiteral("left the class")},
-      {6, QStringLiteral("everyone off stage")},
-      {2049, QStringLiteral("call on stage")},
-      {2050, QStringLiteral("take off stage")},
-      {2051, QStringLiteral("is on stage")},
-      {2053, QStringLiteral("left the stage")},
-      {2054, QStringLiteral("raises a hand")},
-      {2055, QStringLiteral("microphone closed")},
-      {2056, QStringLiteral("chat")},
-      {2057, QStringLiteral("display")},
-      {2058, QStringLiteral("joined")},
-      {2059, QStringLiteral("chat permission")},
-      {2060, QStringLiteral("joined, new version")},
-      {2061, QStringLiteral("chat permission")},
-      {2101, QStringLiteral("reward")},
-      {2102, QStringLiteral("reward")},
-      {2103, QStringLiteral("camera request")},
-      {2104, QStringLiteral("camera opened")},
-      {2105, QStringLiteral("camera off")},
-      {2106, QStringLiteral("camera closed")},
-      {2109, QStringLiteral("roster notice")},
-      {2110, QStringLiteral("chat permission for all")},
-      {2111, QStringLiteral("chat permission for one")},
-      {2112, QStringLiteral("asks for chat permission")},
-      {2113, QStringLiteral("chat permission snapshot")},
+      {toWire(ClassCommandCode::MemberEntered), QStringLiteral("entered")},
+      {toWire(ClassCommandCode::TeacherLeaves), QStringLiteral("teacher leaves")},
+      {toWire(ClassCommandCode::MemberLeft), QStringLiteral("left the class")},
+      {toWire(ClassCommandCode::EveryoneOffStage), QStringLiteral("everyone off stage")},
+      {toWire(ClassCommandCode::CallOnStage), QStringLiteral("call on stage")},
+      {toWire(ClassCommandCode::TakeOffStage), QStringLiteral("take off stage")},
+      {toWire(ClassCommandCode::OnStage), QStringLiteral("is on stage")},
+      {toWire(ClassCommandCode::LeftStage), QStringLiteral("left the stage")},
+      {toWire(ClassCommandCode::HandRaised), QStringLiteral("raises a hand")},
+      {toWire(ClassCommandCode::MicClosed), QStringLiteral("microphone closed")},
+      {toWire(ClassCommandCode::Chat), QStringLiteral("chat")},
+      {toWire(ClassCommandCode::Display), QStringLiteral("display")},
+      {toWire(ClassCommandCode::Joined), QStringLiteral("joined")},
+      {toWire(ClassCommandCode::ChatSwitch), QStringLiteral("chat permission")},
+      {toWire(ClassCommandCode::JoinedNewVersion), QStringLiteral("joined, new version")},
+      {toWire(ClassCommandCode::ChatSwitchAlt), QStringLiteral("chat permission")},
+      {toWire(ClassCommandCode::Reward), QStringLiteral("reward")},
+      {toWire(ClassCommandCode::RewardAlt), QStringLiteral("reward")},
+      {toWire(ClassCommandCode::CameraRequest), QStringLiteral("camera request")},
+      {toWire(ClassCommandCode::CameraOpened), QStringLiteral("camera opened")},
+      {toWire(ClassCommandCode::CameraOff), QStringLiteral("camera off")},
+      {toWire(ClassCommandCode::CameraClosed), QStringLiteral("camera closed")},
+      {toWire(ClassCommandCode::RosterNotice), QStringLiteral("roster notice")},
+      {toWire(ClassCommandCode::ForbidAll), QStringLiteral("chat permission for all")},
+      {toWire(ClassCommandCode::ForbidYou), QStringLiteral("chat permission for one")},
+      {toWire(ClassCommandCode::AskChatPermission), QStringLiteral("asks for chat permission")},
+      {toWire(ClassCommandCode::ChatSnapshot), QStringLiteral("chat permission snapshot")},
   };
   return names.value(code);
 }

@@ -1,7 +1,7 @@
 #include "teacher/scenariorunner.h"
 
+#include "protocol/classcommandcode.h"
 #include "teacher/teacherboard.h"
-
 #include "teacher/commandnames.h"
 #include "teacher/streampublisher.h"
 
@@ -10,12 +10,12 @@
 
 namespace {
 
-constexpr int kTeacherLeaves = 2;
-constexpr int kChat = 2056;
-constexpr int kDisplay = 2057;
-constexpr int kReward = 2101;
-constexpr int kRosterNotice = 2109;
-constexpr int kSnapshot = 2113;
+constexpr int kTeacherLeaves = toWire(ClassCommandCode::TeacherLeaves);
+constexpr int kChat = toWire(ClassCommandCode::Chat);
+constexpr int kDisplay = toWire(ClassCommandCode::Display);
+constexpr int kReward = toWire(ClassCommandCode::Reward);
+constexpr int kRosterNotice = toWire(ClassCommandCode::RosterNotice);
+constexpr int kSnapshot = toWire(ClassCommandCode::ChatSnapshot);
 constexpr int kShownParam = 160; // characters of a parameter shown on a console line
 
 QString compact(const QJsonObject &o) {

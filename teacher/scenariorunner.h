@@ -4,6 +4,7 @@
 // look at what has arrived and at what arrives later, until their timeout. At the end, or on
 // any failure, the teacher leaves the room and signs out before finished() is emitted.
 
+#include "protocol/classcommandcode.h"
 #include "sdk/net/hubtransport.h"
 #include "teacher/classstate.h"
 #include "teacher/scenario.h"
@@ -35,7 +36,7 @@ class ScenarioRunner : public QObject {
   Q_OBJECT
 public:
   enum ExitCode { Completed = 0, BadInput = 1, SignInFailed = 2, StepFailed = 3, ConnectionLost = 4, Interrupted = 5 };
-  static constexpr int kAnswerSnapshotCode = 2112;
+  static constexpr int kAnswerSnapshotCode = toWire(ClassCommandCode::AskChatPermission);
 
   explicit ScenarioRunner(RunnerSetup setup, QObject *parent = nullptr);
   ~ScenarioRunner() override;

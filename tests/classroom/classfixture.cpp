@@ -3,6 +3,8 @@
 #include "classroom/livecalls.h"
 #include "core/deployment.h"
 #include "core/processwindows.h"
+#include "messaging/messagehook.h"
+#include "messaging/messagesink.h"
 #include "support/inprocesstransport.h"
 #include "sdk/live/ilive.h"
 #include "service/hub/hub.h"
@@ -70,10 +72,10 @@ QList<ClassCommand> WatchingMember::commands() const {
   return out;
 }
 
-QList<ClassCommand> WatchingMember::commands(int userAction) const {
+QList<ClassCommand> WatchingMember::commands(ClassCommandCode code) const {
   QList<ClassCommand> out;
   for (const ClassCommand &c : commands())
-    if (c.userAction == userAction)
+    if (c.userAction == toWire(code))
       out.append(c);
   return out;
 }
@@ -86,14 +88,14 @@ bool WatchingMember::lastRequestOk(int timeoutMs) const {
   return code == 0;
 }
 
-void WatchingMember::sendCommand(int userAction, const QString &param) {
+void WatchingMember::sendCommand(ClassCommandCode code, const QString &param) {
   sendGroup(QString::number(kRoom),
-            {custom(ClassCommand::toJson(userAction, param), QString::fromLatin1(ClassCommand::kExt))});
+            {custom(ClassCommand::toJson(toWire(code), param), QString::fromLatin1(ClassCommand::kExt))});
 }
 
-void WatchingMember::sendCommandTo(const QString &userId, int userAction, const QString &param) {
+void WatchingMember::sendCommandTo(const QString &userId, ClassCommandCode code, const QString &param) {
   sendC2C(userId,
-          {custom(ClassCommand::toJson(userAction, param), QString::fromLatin1(ClassCommand::kExt))});
+          {custom(ClassCommand::toJson(toWire(code), param), QString::fromLatin1(ClassCommand::kExt))});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -177,11 +179,15 @@ FakeShell::~FakeShell() {
 // and closed (the window decides whether the close goes through).
 int FakeShell::leaveClass(bool ask) {
   calls << QStringLiteral("leaveClass(%1)").arg(ask ? "true" : "false");
+  if (!classroom && session) {
+    if (session->isLeaving())
+      return -1;
+    session->closeRequested();
+    return 0;
+  }
   if (!classroom)
     return 0;
-  bool leaving = false;
-  QMetaObject::invokeMethod(classroom, "isLeaving", Q_RETURN_ARG(bool, leaving));
-  if (leaving)
+  if (classroom->isLeaving())
     return -1;
   classroom->hide();
   classroom->close();
@@ -274,6 +280,7 @@ ClassWorld::ClassWorld() : hub(std::make_unique<Hub>(kSecret)) {
 
 ClassWorld::~ClassWorld() {
   destroyWindow();
+  destroySession();
   GetILive()->release(nullptr, nullptr, nullptr);
   other.reset();
   teacher.reset();
@@ -282,17 +289,27 @@ ClassWorld::~ClassWorld() {
   QTest::qWait(20);
 }
 
+// What the shell hands over, and the sign-out answers counted.
+template <class Room> void ClassWorld::prepare(Room *room) {
+  room->setToken(kToken);
+  room->setRoomId(int(kRoom));
+  room->setMasterId(kTeacherId);
+  auto count = [this] { ++logoutAnswers; };
+  QObject::connect(room->liveCalls(), &LiveCalls::logoutSucceeded, room, count);
+  QObject::connect(room->liveCalls(), &LiveCalls::logoutFailed, room, count);
+}
+
+bool ClassWorld::seated(const std::function<bool()> &inRoom) const {
+  return QTest::qWaitFor(inRoom, 5000) &&
+         QTest::qWaitFor([this] { return !teacher->commands(ClassCommandCode::AskChatPermission).isEmpty(); }, 5000);
+}
+
 MainForm *ClassWorld::open(const QString &lineType) {
-  auto *form = new MainForm(lineType, nullptr);
-  form->setToken(kToken);
-  form->setRoomId(int(kRoom));
-  form->setMasterId(kTeacherId);
+  auto *form = new MainForm(lineType, nullptr, &shell);
+  prepare(form);
   form->show();
   window = form;
   shell.classroom = form;
-  auto count = [this] { ++logoutAnswers; };
-  QObject::connect(form->liveCalls(), &LiveCalls::logoutSucceeded, form, count);
-  QObject::connect(form->liveCalls(), &LiveCalls::logoutFailed, form, count);
   return form;
 }
 
@@ -300,8 +317,7 @@ bool ClassWorld::enter() {
   if (!window)
     open();
   window->onBtnLogin();
-  return waitStatus(2) &&
-         QTest::qWaitFor([this] { return !teacher->commands(2112).isEmpty(); }, 5000);
+  return seated([this] { return window && window->status() == 2; });
 }
 
 void ClassWorld::destroyWindow() {
@@ -312,17 +328,62 @@ void ClassWorld::destroyWindow() {
   delete window.data();
 }
 
+void MemoryView::OnReceiveMessage(QString sender, std::vector<LiveMessage> *msgs) {
+  std::unique_ptr<LiveMessageList> owned = MessageSink::take(msgs);
+  if (session)
+    session->receiveMessages(sender, std::move(owned));
+}
+
+ClassSession *ClassWorld::openSession(const QString &lineType) {
+  auto *s = new ClassSession(lineType, &shell, nullptr);
+  s->attach(&view, &view);
+  prepare(s);
+  view.session = s;
+  QObject::connect(&view, &MemoryView::receiveMessage, &view, &MemoryView::OnReceiveMessage,
+                   Qt::UniqueConnection);
+  MessageHook::install(&view);
+  // The window closes again once the room is left; here the session is asked directly.
+  QObject::connect(s, &ClassSession::closeWanted, s, [s] { s->closeRequested(); });
+  s->start();
+  session = s;
+  shell.session = s;
+  return s;
+}
+
+bool ClassWorld::enterSession() {
+  if (!session)
+    openSession();
+  session->login();
+  return seated([this] { return session && session->classStatus() == ClassStatus::Listening; });
+}
+
+bool ClassWorld::waitSessionStatus(ClassStatus status, int timeoutMs) const {
+  return QTest::qWaitFor([&] { return session && session->classStatus() == status; }, timeoutMs);
+}
+
+void ClassWorld::destroySession() {
+  if (!session)
+    return;
+  if (session->isClosed())
+    if (!QTest::qWaitFor([this] { return logoutAnswers > 0; }, 3000))
+      qWarning("the session's sign-out was not answered");
+  MessageHook::uninstall();
+  MessageSink::dropPending(&view);
+  view.session = nullptr;
+  delete session.data();
+}
+
 void ClassWorld::dropHub() {
   teacher.reset();
   other.reset();
   hub.reset();
 }
 
-void ClassWorld::teacherSays(int userAction, const QString &param, bool group) {
+void ClassWorld::teacherSays(ClassCommandCode code, const QString &param, bool group) {
   if (group)
-    teacher->sendCommand(userAction, param);
+    teacher->sendCommand(code, param);
   else
-    teacher->sendCommandTo(kStudentId, userAction, param);
+    teacher->sendCommandTo(kStudentId, code, param);
 }
 
 WatchingMember *ClassWorld::otherStudent() {

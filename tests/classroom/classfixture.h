@@ -4,8 +4,12 @@
 // the classroom's calls, a stand-in shell window with the invokables the classroom calls, and
 // a driver for the message boxes.
 
+#include "classroom/classchatview.h"
+#include "classroom/classcontrols.h"
+#include "classroom/classsession.h"
 #include "classroom/mainform.h"
 #include "messaging/classcommand.h"
+#include "protocol/classcommandcode.h"
 #include "messaging/hubteacher.h"
 #include "support/httpserver.h"
 
@@ -40,11 +44,11 @@ public:
   QList<QJsonObject> notices() const;
   // Class commands received (group and one-to-one), in order.
   QList<ClassCommand> commands() const;
-  QList<ClassCommand> commands(int userAction) const;
+  QList<ClassCommand> commands(ClassCommandCode code) const;
   // Waits for the reply of the latest request; true when it succeeded.
   bool lastRequestOk(int timeoutMs = 5000) const;
-  void sendCommand(int userAction, const QString &param);
-  void sendCommandTo(const QString &userId, int userAction, const QString &param);
+  void sendCommand(ClassCommandCode code, const QString &param);
+  void sendCommandTo(const QString &userId, ClassCommandCode code, const QString &param);
 
 private:
   mutable QMutex noticeMutex_;
@@ -89,7 +93,7 @@ private:
 };
 
 // The shell window as the classroom sees it.
-class FakeShell : public QWidget {
+class FakeShell : public QWidget, public ClassroomShell {
   Q_OBJECT
 public:
   FakeShell();
@@ -97,15 +101,62 @@ public:
 
   QVariantMap settings;
   QStringList calls; // "leaveClass(false)", "setMyName(...)", "loadSetting", "setNetGood", ...
-  QPointer<QWidget> classroom;
+  QPointer<MainForm> classroom;
+  QPointer<ClassSession> session; // a session without a window: leaving closes it directly
   std::function<void()> onSetMyName; // runs inside setMyName, when set
 
-  Q_INVOKABLE int leaveClass(bool ask);
-  Q_INVOKABLE void setMyName(const QString &name);
-  Q_INVOKABLE void loadSetting();
-  Q_INVOKABLE QVariantMap currentSettings() const { return settings; }
-  Q_INVOKABLE void setNetGood();
-  Q_INVOKABLE void setNetBad();
+  int leaveClass(bool ask) override;
+  void setMyName(const QString &name) override;
+  void loadSetting() override;
+  QVariantMap currentSettings() const override { return settings; }
+  AudioHelper *audioHelper() const override { return nullptr; }
+  void setNetGood() override;
+  void setNetBad() override;
+};
+
+// The window's side of a session without a window: chat column and controls in memory, and
+// the IM receiver that hands deliveries to the session.
+class MemoryView : public QObject, public ClassChatView, public ClassControls {
+  Q_OBJECT
+public:
+  ClassSession *session = nullptr;
+  bool allowed = true;
+  bool chatControls = false;
+  bool micEnabled = false;
+  bool speakerEnabled = false;
+  bool micOn = false;
+  bool speakerOn = false;
+  int micVol = 0;
+  int speakerVol = 0;
+  QStringList systemMessages;
+  QStringList stageMarks; // "onMic", "offStage", ...
+
+  bool chatAllowed() const override { return allowed; }
+  void setControlsEnabled(bool enabled) override { chatControls = enabled; }
+  void closeChat() override { allowed = chatControls = false; }
+  void openChat() override { allowed = chatControls = true; }
+  void addSystemMessage(const QString &text) override { systemMessages << text; }
+  void receiveChatCommand(const QString &, uint32_t) override {}
+  void receivePlain(const QString &, const QString &, const std::vector<LiveMessage> &) override {}
+  void setMicEnabled(bool enabled) override { micEnabled = enabled; }
+  void setSpeakerEnabled(bool enabled) override { speakerEnabled = enabled; }
+  void setMicOn(bool on) override { micOn = on; }
+  void setSpeakerOn(bool on) override { speakerOn = on; }
+  int micVolume() const override { return micVol; }
+  int speakerVolume() const override { return speakerVol; }
+  void setMicVolume(int value) override { micVol = value; }
+  void setSpeakerVolume(int value) override { speakerVol = value; }
+  void onMic() override { stageMarks << QStringLiteral("onMic"); }
+  void offMic() override { stageMarks << QStringLiteral("offMic"); }
+  void onStage() override { stageMarks << QStringLiteral("onStage"); }
+  void offStage() override { stageMarks << QStringLiteral("offStage"); }
+  void offCamera() override { stageMarks << QStringLiteral("offCamera"); }
+
+signals:
+  void receiveMessage(QString sender, std::vector<LiveMessage> *msgs);
+
+public slots:
+  void OnReceiveMessage(QString sender, std::vector<LiveMessage> *msgs);
 };
 
 // Answers every yes/no question with `yes` while it lives; lists the information boxes.
@@ -139,15 +190,29 @@ public:
   bool enter();
   // Deletes the window now (answers may be in flight).
   void destroyWindow();
+
+  // The session alone, as the window would set it up (token, room, teacher set).
+  ClassSession *openSession(const QString &lineType = QStringLiteral("normal"));
+  // The whole way in for the session alone (see enter).
+  bool enterSession();
+  bool waitSessionStatus(ClassStatus status, int timeoutMs = 5000) const;
+  void destroySession();
   // Deletes the hub: every connection to it is lost.
   void dropHub();
 
   // The teacher's one-to-one command to the student, or to the group.
-  void teacherSays(int userAction, const QString &param, bool group = false);
+  void teacherSays(ClassCommandCode code, const QString &param, bool group = false);
   // Another student in the room says something to the group.
   WatchingMember *otherStudent();
 
   bool waitStatus(int status, int timeoutMs = 5000) const;
+
+private:
+  template <class Room> void prepare(Room *room);
+  // inRoom within five seconds, then the teacher has the student's chat-permission request.
+  bool seated(const std::function<bool()> &inRoom) const;
+
+public:
 
   std::unique_ptr<Hub> hub;
   std::unique_ptr<WatchingMember> teacher;
@@ -156,6 +221,8 @@ public:
   FakeShell shell;
   BoxWatch boxes;
   QPointer<MainForm> window;
+  QPointer<ClassSession> session;
+  MemoryView view;
   int logoutAnswers = 0; // the window's sign-out answered (either way)
   int testPatternCamera = 0;
   int microphone = 0;

@@ -30,9 +30,9 @@ void seatWithChat(ClassWorld &world) {
           QJsonObject{{"uid", "stu_1003"}, {"name", "赵一鸣(离线)"}, {"role", "0"}, {"sort", 100}}}}}));
   world.enter();
   QTest::qWait(300);
-  world.teacherSays(1, QStringLiteral("张小红"), true);
-  world.teacherSays(2056, QStringLiteral(R"({"name":"王老师","type":"message","contents":[{"type":"text","value":"同学们好，今天我们复习分数的加减法。"}]})"), true);
-  world.teacherSays(2056, QStringLiteral(R"({"name":"张小红","type":"message","contents":[{"type":"text","value":"老师好！"},{"type":"face","value":"012"}]})"), true);
+  world.teacherSays(ClassCommandCode::MemberEntered, QStringLiteral("张小红"), true);
+  world.teacherSays(ClassCommandCode::Chat, QStringLiteral(R"({"name":"王老师","type":"message","contents":[{"type":"text","value":"同学们好，今天我们复习分数的加减法。"}]})"), true);
+  world.teacherSays(ClassCommandCode::Chat, QStringLiteral(R"({"name":"张小红","type":"message","contents":[{"type":"text","value":"老师好！"},{"type":"face","value":"012"}]})"), true);
   QTest::qWait(300);
 }
 
@@ -53,10 +53,10 @@ int main(int argc, char **argv) {
   } else {
     seatWithChat(world);
     if (what == QLatin1String("stage")) {
-      world.teacherSays(2103, QString());
+      world.teacherSays(ClassCommandCode::CameraRequest, QString());
       world.waitStatus(3);
     } else if (what == QLatin1String("packet")) {
-      world.teacherSays(2101, QStringLiteral(
+      world.teacherSays(ClassCommandCode::Reward, QStringLiteral(
           R"({"type":"101","amount":20,"receiver":"stu_1001","receiver_name":"李小明",)"
           R"("message":"老师给[receiver_name]发了一个红包","memo":""})"), true);
     }

@@ -11,6 +11,9 @@ tarnwick_flags(classroom_test_fixture)
 tarnwick_test(test_backend SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_backend.cpp LIBS classroom)
 tarnwick_test(test_commands SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_commands.cpp LIBS classroom)
 tarnwick_test(test_roster SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_roster.cpp LIBS classroom)
+# The session alone, without a window (offscreen).
+tarnwick_test(test_classsession SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_classsession.cpp
+              LIBS classroom_test_fixture TIMEOUT 90)
 tarnwick_test(test_session_entry SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_entry.cpp
               LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
 tarnwick_test(test_session_stage SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_stage.cpp

@@ -192,23 +192,23 @@ private slots:
     QCOMPARE(toolBar().micVolume(), 33);
     QVERIFY(devices().pendingOperations().isEmpty());
     // The close below reaches the teacher after anything setMic might have sent.
-    const int before = cls->teacherCount(true, 2055, QStringLiteral("0"));
+    const int before = cls->teacherCount(true, ClassCommandCode::MicClosed, QStringLiteral("0"));
     devices().closeMic();
-    QTRY_COMPARE(cls->teacherCount(true, 2055, QStringLiteral("0")), before + 1);
+    QTRY_COMPARE(cls->teacherCount(true, ClassCommandCode::MicClosed, QStringLiteral("0")), before + 1);
     QTest::qWait(100);
-    QCOMPARE(cls->teacherCount(true, 2055, QStringLiteral("0")), before + 1);
-    QCOMPARE(cls->teacherCount(false, 2055, QStringLiteral("0")), 0); // never to the class
+    QCOMPARE(cls->teacherCount(true, ClassCommandCode::MicClosed, QStringLiteral("0")), before + 1);
+    QCOMPARE(cls->teacherCount(false, ClassCommandCode::MicClosed, QStringLiteral("0")), 0); // never to the class
   }
 
   void micChangeOnStageClosesAndReopensWithTheChoiceOfThen() {
     QTest::qWait(kTipGuardMs);
     host().status = ClassDevices::kStatusOnStage;
     host().settings[QStringLiteral("mic")] = 0;
-    const int before = cls->teacherCount(true, 2055, QStringLiteral("0"));
+    const int before = cls->teacherCount(true, ClassCommandCode::MicClosed, QStringLiteral("0"));
     devices().setMic(0, 48);
     QCOMPARE(toolBar().micVolume(), 48);
     QCOMPARE(devices().pendingOperations(), QStringList{QStringLiteral("openMic")});
-    QTRY_COMPARE(cls->teacherCount(true, 2055, QStringLiteral("0")), before + 1);
+    QTRY_COMPARE(cls->teacherCount(true, ClassCommandCode::MicClosed, QStringLiteral("0")), before + 1);
     // The choice is read when the re-open runs: a choice that is gone by then gives the tip.
     host().settings[QStringLiteral("mic")] = -1;
     QVERIFY(DeviceClass::tips(kMicTip).isEmpty());
@@ -256,7 +256,7 @@ private slots:
     QCOMPARE(stage().stageState(), int(QtSuperButton::OnMic));
     QCOMPARE(stage().bubble()->text(), QStringLiteral("摄像头已关闭"));
     QTRY_VERIFY(sawOp(ilive::DEVICE_OP_CLOSE_CAMERA, mark));
-    QTRY_COMPARE(cls->teacherCount(false, 2106, DeviceClass::kStudent), 1);
+    QTRY_COMPARE(cls->teacherCount(false, ClassCommandCode::CameraClosed, DeviceClass::kStudent), 1);
 
     // Switching the setting back opens nothing; switching it on again with nothing up does nothing.
     const int after = cls->deviceOps.size();
@@ -266,7 +266,7 @@ private slots:
     QCOMPARE(host().ownTileRemovals, 1);
     QTest::qWait(300);
     QCOMPARE(cls->deviceOps.size(), after);
-    QCOMPARE(cls->teacherCount(false, 2106, DeviceClass::kStudent), 1);
+    QCOMPARE(cls->teacherCount(false, ClassCommandCode::CameraClosed, DeviceClass::kStudent), 1);
   }
 
   void disableCameraDuringAPauseEndsTheStageTurn() {

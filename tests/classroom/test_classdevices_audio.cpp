@@ -120,13 +120,13 @@ private slots:
 
   void micChangeOnStageClosesTellsTheTeacherAndReopens() {
     host().status = ClassDevices::kStatusOnStage;
-    const int told = cls->teacherCount(true, 2055, QStringLiteral("0"));
+    const int told = cls->teacherCount(true, ClassCommandCode::MicClosed, QStringLiteral("0"));
     QElapsedTimer clock;
     clock.start();
     devices().setMic(0, 52);
     QVERIFY(waitOp(ilive::DEVICE_OP_CLOSE_MIC, 0) >= 0);
     QVERIFY(!toolBar().isMicOn());
-    QTRY_COMPARE(cls->teacherCount(true, 2055, QStringLiteral("0")), told + 1);
+    QTRY_COMPARE(cls->teacherCount(true, ClassCommandCode::MicClosed, QStringLiteral("0")), told + 1);
     QVERIFY(waitOp(ilive::DEVICE_OP_OPEN_MIC, 0) >= 0);
     QVERIFY(clock.elapsed() >= kEarliestReopenMs);
     QVERIFY(toolBar().isMicOn());

@@ -2,6 +2,8 @@
 
 #include "messaging/hubteacher.h"
 
+#include "classroom/toolbarcontrols.h"
+#include "widgets/tips.h"
 #include "classroom_widgets/qtlivetoolbar.h"
 #include "support/inprocesstransport.h"
 #include "service/hub/hub.h"
@@ -52,10 +54,13 @@ void FakeHost::reloadSettings() {
   settings = stored;
 }
 
-DeviceClass::DeviceClass() : toolBar(std::make_unique<QtLiveToolBar>()) {
+void FakeHost::showTip(const QString &title, const QString &text) { showTips(title, text, &window); }
+
+DeviceClass::DeviceClass()
+    : toolBar(std::make_unique<QtLiveToolBar>()), controls(std::make_unique<ToolBarControls>(toolBar.get())) {
   host.uid = kStudent;
   host.master = kTeacher;
-  devices = std::make_unique<ClassDevices>(&host, toolBar.get(), &delayTimer, nullptr);
+  devices = std::make_unique<ClassDevices>(&host, controls.get(), &delayTimer, nullptr);
   QObject::connect(&delayTimer, &QTimer::timeout, devices.get(), &ClassDevices::runPendingOperations);
 }
 
@@ -139,11 +144,11 @@ QList<ClassCommand> DeviceClass::teacherCommands(bool oneToOne) const {
   return out;
 }
 
-int DeviceClass::teacherCount(bool oneToOne, int userAction, const QString &param) const {
+int DeviceClass::teacherCount(bool oneToOne, ClassCommandCode code, const QString &param) const {
   int n = 0;
   const QList<ClassCommand> commands = teacherCommands(oneToOne);
   for (const ClassCommand &c : commands)
-    if (c.userAction == userAction && c.actionParam == param) ++n;
+    if (c.userAction == toWire(code) && c.actionParam == param) ++n;
   return n;
 }
 

@@ -19,11 +19,12 @@
 class Hub;
 class HubTeacher;
 class QtLiveToolBar;
+class ToolBarControls;
 class QtMessageBox;
 
 class FakeHost : public ClassDevicesHost {
 public:
-  int status = ClassDevices::kStatusListening;
+  ClassStatus status = ClassDevices::kStatusListening;
   bool up = false;
   QString uid;
   QString master;
@@ -39,7 +40,7 @@ public:
   int stageHides = 0;
   QWidget window;
 
-  int sessionStatus() const override { return status; }
+  ClassStatus sessionStatus() const override { return status; }
   void reapplyStatus() override { ++reapplied; }
   bool cameraUp() const override { return up; }
   void setCameraUp(bool u) override { up = u; }
@@ -52,7 +53,8 @@ public:
   void addSystemMessage(const QString &text) override { systemMessages.append(text); }
   void removeOwnTile() override { ++ownTileRemovals; }
   void setNetworkGood(bool good) override { network.append(good); }
-  QWidget *tipParent() override { return &window; }
+  QWidget *tipParent() { return &window; }
+  void showTip(const QString &title, const QString &text) override;
   void stageHidden() override { ++stageHides; }
 };
 
@@ -70,6 +72,7 @@ public:
 
   FakeHost host;
   std::unique_ptr<QtLiveToolBar> toolBar;
+  std::unique_ptr<ToolBarControls> controls;
   QTimer delayTimer;
   std::unique_ptr<ClassDevices> devices;
   // Every device-operation report of the SDK, (code, result), in arrival order.
@@ -77,7 +80,7 @@ public:
 
   // Class commands the teacher received so far, one-to-one or from the group.
   QList<ClassCommand> teacherCommands(bool oneToOne) const;
-  int teacherCount(bool oneToOne, int userAction, const QString &param) const;
+  int teacherCount(bool oneToOne, ClassCommandCode code, const QString &param) const;
 
   // The tip boxes now open whose message is text.
   static QList<QtMessageBox *> tips(const QString &text);

@@ -17,7 +17,7 @@ struct Target : ClassCommandTarget {
   QStringList log;
   QString userId() const override { return kMe; }
   QString masterId() const override { return kTeacher; }
-  int sessionStatus() const override { return status; }
+  ClassStatus sessionStatus() const override { return ClassStatus(status); }
   void welcomeMember(const QString &name) override { log << "welcome " + name; }
   void queueWelcome(const QString &senderId) override { log << "queue " + senderId; }
   void teacherLeft() override { log << "teacherLeft"; }
@@ -47,10 +47,14 @@ class TestCommands : public QObject {
   Target target_;
   std::unique_ptr<ClassCommands> commands_;
 
-  QStringList run(const QString &sender, int code, const QString &param) {
+  // Codes as they come off the wire, known or not.
+  QStringList run(const QString &sender, int wireCode, const QString &param) {
     target_.log.clear();
-    commands_->dispatch(sender, code, param, 1700000000);
+    commands_->dispatch(sender, wireCode, param, 1700000000);
     return target_.log;
+  }
+  QStringList run(const QString &sender, ClassCommandCode code, const QString &param) {
+    return run(sender, toWire(code), param);
   }
 
 private slots:
@@ -60,30 +64,31 @@ private slots:
   }
 
   void teacherOnlyCommandsIgnoreOthers() {
-    for (int code : {2049, 2103, 2105}) {
-      QVERIFY2(run(kOther, code, kMe).isEmpty(), qPrintable(QString::number(code)));
+    for (ClassCommandCode code :
+         {ClassCommandCode::CallOnStage, ClassCommandCode::CameraRequest, ClassCommandCode::CameraOff}) {
+      QVERIFY2(run(kOther, code, kMe).isEmpty(), qPrintable(QString::number(toWire(code))));
       QCOMPARE(run(kTeacher, code, kMe).size(), 1);
     }
-    QCOMPARE(run(kTeacher, 2049, QString()), QStringList{"onStage"});
-    QCOMPARE(run(kTeacher, 2103, QString()), QStringList{"camera"});
-    QCOMPARE(run(kTeacher, 2105, QString()), QStringList{"cameraClosed"});
+    QCOMPARE(run(kTeacher, ClassCommandCode::CallOnStage, QString()), QStringList{"onStage"});
+    QCOMPARE(run(kTeacher, ClassCommandCode::CameraRequest, QString()), QStringList{"camera"});
+    QCOMPARE(run(kTeacher, ClassCommandCode::CameraOff, QString()), QStringList{"cameraClosed"});
   }
 
   void offStageCommands() {
-    QCOMPARE(run(kOther, 6, QString()), QStringList{"offStage"});
+    QCOMPARE(run(kOther, ClassCommandCode::EveryoneOffStage, QString()), QStringList{"offStage"});
     target_.status = 3;
-    QVERIFY(run(kTeacher, 2050, kOther).isEmpty());
-    QCOMPARE(run(kTeacher, 2050, kMe), QStringList{"offStage"});
+    QVERIFY(run(kTeacher, ClassCommandCode::TakeOffStage, kOther).isEmpty());
+    QCOMPARE(run(kTeacher, ClassCommandCode::TakeOffStage, kMe), QStringList{"offStage"});
     target_.status = 2;
-    QVERIFY(run(kTeacher, 2050, kMe).isEmpty());
+    QVERIFY(run(kTeacher, ClassCommandCode::TakeOffStage, kMe).isEmpty());
   }
 
   void teacherLeftOnlyOnceSignedInPastStatusOne() {
     target_.status = 1;
-    QVERIFY(run(kTeacher, 2, QString()).isEmpty());
+    QVERIFY(run(kTeacher, ClassCommandCode::TeacherLeaves, QString()).isEmpty());
     for (int s : {0, 2, 3}) {
       target_.status = s;
-      QCOMPARE(run(kTeacher, 2, QString()), QStringList{"teacherLeft"});
+      QCOMPARE(run(kTeacher, ClassCommandCode::TeacherLeaves, QString()), QStringList{"teacherLeft"});
     }
   }
 
@@ -91,25 +96,25 @@ private slots:
     QCOMPARE(ClassCommands::stripPrefix(QStringLiteral("@@abc")), QStringLiteral("abc"));
     QCOMPARE(ClassCommands::stripPrefix(QStringLiteral("@@@@x")), QStringLiteral("@@x"));
     QCOMPARE(ClassCommands::stripPrefix(QStringLiteral("@x")), QStringLiteral("@x"));
-    QCOMPARE(run(kTeacher, 2057, QStringLiteral("@@WhiteBoard")), QStringList{"display WhiteBoard"});
+    QCOMPARE(run(kTeacher, ClassCommandCode::Display, QStringLiteral("@@WhiteBoard")), QStringList{"display WhiteBoard"});
     target_.status = 3;
-    QCOMPARE(run(kTeacher, 2050, QStringLiteral("@@") + kMe), QStringList{"offStage"});
+    QCOMPARE(run(kTeacher, ClassCommandCode::TakeOffStage, QStringLiteral("@@") + kMe), QStringList{"offStage"});
   }
 
   void memberEnteredWithAndWithoutName() {
-    QCOMPARE(run(kOther, 1, QStringLiteral("小红")), QStringList{"welcome 小红"});
-    QCOMPARE(run(kOther, 1, QString()), QStringList{"queue " + kOther});
-    QCOMPARE(run(kOther, 1, QStringLiteral("@@")), QStringList{"queue " + kOther});
+    QCOMPARE(run(kOther, ClassCommandCode::MemberEntered, QStringLiteral("小红")), QStringList{"welcome 小红"});
+    QCOMPARE(run(kOther, ClassCommandCode::MemberEntered, QString()), QStringList{"queue " + kOther});
+    QCOMPARE(run(kOther, ClassCommandCode::MemberEntered, QStringLiteral("@@")), QStringList{"queue " + kOther});
   }
 
   void stageMarksChatDisplayAndNoticesFromAnyone() {
-    QCOMPARE(run(kOther, 2051, kOther), QStringList{"mark " + kOther + " 1"});
-    QCOMPARE(run(kOther, 2053, kOther), QStringList{"mark " + kOther + " 0"});
-    QCOMPARE(run(kOther, 2056, QStringLiteral("{}")), QStringList{"chat {} 1700000000"});
-    QCOMPARE(run(kOther, 2109, QStringLiteral("{\"notify_id\":1}")),
+    QCOMPARE(run(kOther, ClassCommandCode::OnStage, kOther), QStringList{"mark " + kOther + " 1"});
+    QCOMPARE(run(kOther, ClassCommandCode::LeftStage, kOther), QStringList{"mark " + kOther + " 0"});
+    QCOMPARE(run(kOther, ClassCommandCode::Chat, QStringLiteral("{}")), QStringList{"chat {} 1700000000"});
+    QCOMPARE(run(kOther, ClassCommandCode::RosterNotice, QStringLiteral("{\"notify_id\":1}")),
              QStringList{"notice {\"notify_id\":1}"});
-    QCOMPARE(run(kTeacher, 2101, QStringLiteral("{}")), QStringList{"reward {}"});
-    QCOMPARE(run(kTeacher, 2102, QStringLiteral("{}")), QStringList{"reward {}"});
+    QCOMPARE(run(kTeacher, ClassCommandCode::Reward, QStringLiteral("{}")), QStringList{"reward {}"});
+    QCOMPARE(run(kTeacher, ClassCommandCode::RewardAlt, QStringLiteral("{}")), QStringList{"reward {}"});
     for (int code : {0, 3, 4, 5, 2052, 2054, 2055, 2058, 2060, 2104, 2106, 2107, 2112, 9999})
       QVERIFY2(run(kTeacher, code, kMe).isEmpty(), qPrintable(QString::number(code)));
   }

@@ -2,6 +2,7 @@
 // status texts, numeric order, roster notices with the notify-id gap rule, and lookups from
 // another thread while the rows change.
 #include "classroom/memberroster.h"
+#include "classroom/membertable.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -46,7 +47,7 @@ private slots:
   void init() {
     roster_ = std::make_unique<MemberRoster>();
     view_ = std::make_unique<QTableView>();
-    roster_->attachView(view_.get());
+    MemberTable::attach(view_.get(), roster_.get());
   }
 
   void cleanup() {

@@ -1,5 +1,5 @@
-// A running class: the heartbeat and the teacher's display, the upload signature, roster
-// notices, welcome lines and chat from other kinds of clients.
+// A running class: roster notices, welcome lines and chat from other kinds of clients, and
+// sending chat. The heartbeat and the upload signature are the session's (test_classsession).
 #include "classfixture.h"
 
 #include "classroom/classchat.h"
@@ -27,54 +27,15 @@ private slots:
   void init() { world_ = std::make_unique<ClassWorld>(); }
   void cleanup() { world_.reset(); }
 
-  void heartbeatShowsTheScreenUntilTheTeacherChooses() {
-    QVERIFY(world_->enter());
-    MainForm *w = window();
-    w->onHeartBeatTimer();
-    QVERIFY(backend().waitFor("live-service/heartbeat", 1));
-    const QMap<QString, QString> beat = backend().calls("live-service/heartbeat").at(0).params;
-    QCOMPARE(beat.value("role"), QStringLiteral("0"));
-    QCOMPARE(beat.value("up"), QStringLiteral("0"));
-    QCOMPARE(beat.value("device"), QStringLiteral("PC2.0_510208_normal"));
-    QCOMPARE(w->currentDisplay(), QStringLiteral("Screen"));
-    QVERIFY(!area("layoutScreenShare")->isHidden());
-
-    world_->teacherSays(2057, QStringLiteral("WhiteBoard"), true);
-    QTRY_VERIFY(w->displayCommandSeen());
-    QVERIFY(!area("widgetWhiteBoard")->isHidden());
-    QVERIFY(area("layoutScreenShare")->isHidden());
-    w->onHeartBeatTimer();
-    QVERIFY(backend().waitFor("live-service/heartbeat", 2));
-    QCOMPARE(w->currentDisplay(), QStringLiteral("WhiteBoard"));
-  }
-
-  void signatureRenewedTenMinutesBeforeItsEnd() {
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
-    backend().answer("chat-service/cos_multi_effect_signature2",
-                     {FakeBackend::ok({{"signature", "s1"}, {"expired", now + 590}}),
-                      FakeBackend::ok({{"signature", "s2"}, {"expired", now + 3600}})});
-    QVERIFY(world_->enter());
-    MainForm *w = window();
-    QTRY_COMPARE(w->uploadSignature(), QStringLiteral("s1"));
-    // Ending within ten minutes: the next heartbeat asks for a new one.
-    w->onHeartBeatTimer();
-    QTRY_COMPARE(w->uploadSignature(), QStringLiteral("s2"));
-    QCOMPARE(w->signatureExpiry(), int(now + 3600));
-    w->onHeartBeatTimer();
-    QVERIFY(backend().waitFor("live-service/heartbeat", 2));
-    QTest::qWait(200);
-    QCOMPARE(backend().count("chat-service/cos_multi_effect_signature2"), 2);
-  }
-
   void rosterNoticesFetchWhatTheyMiss() {
     QVERIFY(world_->enter());
     MainForm *w = window();
     QTRY_COMPARE(w->roster()->rowCount(), 2);
-    world_->teacherSays(2109, QStringLiteral(R"({"notify_id":7,"data":[{"uid":"stu_3","name":"新同学","exit":0,"role":"0","up":0}]})"), true);
+    world_->teacherSays(ClassCommandCode::RosterNotice, QStringLiteral(R"({"notify_id":7,"data":[{"uid":"stu_3","name":"新同学","exit":0,"role":"0","up":0}]})"), true);
     QVERIFY(backend().waitFor("live-service/one_room_user", 1));
     QCOMPARE(backend().calls("live-service/one_room_user").at(0).params.value("uid"),
              QStringLiteral("stu_3"));
-    world_->teacherSays(2109, QStringLiteral(R"({"notify_id":9,"data":[]})"), true);
+    world_->teacherSays(ClassCommandCode::RosterNotice, QStringLiteral(R"({"notify_id":9,"data":[]})"), true);
     QVERIFY(backend().waitFor("live-service/room_user", 2));
     QTRY_VERIFY(!backend().calls("live-service/room_user").isEmpty() &&
                 backend().calls("live-service/room_user").last().params.value("is_addition") == "1");
@@ -84,16 +45,16 @@ private slots:
     QVERIFY(world_->enter());
     MainForm *w = window();
     QTRY_COMPARE(w->roster()->rowCount(), 2);
-    world_->teacherSays(1, QStringLiteral("@@小红"), true);
+    world_->teacherSays(ClassCommandCode::MemberEntered, QStringLiteral("@@小红"), true);
     QTRY_VERIFY(w->chat()->shownLines().contains(QStringLiteral("系统消息:欢迎 小红 进入教室")));
-    world_->teacherSays(1, QString(), true);
+    world_->teacherSays(ClassCommandCode::MemberEntered, QString(), true);
     QTRY_COMPARE(w->delayTimer()->isActive(), true);
     QCOMPARE(w->delayTimer()->interval(), 2000);
     QVERIFY(!w->chat()->shownLines().contains(QStringLiteral("系统消息:欢迎 王老师 进入教室")));
     QTRY_VERIFY_WITH_TIMEOUT(
         w->chat()->shownLines().contains(QStringLiteral("系统消息:欢迎 王老师 进入教室")), 4000);
     // A member not in the roster gets no welcome line.
-    world_->otherStudent()->sendCommand(1, QString());
+    world_->otherStudent()->sendCommand(ClassCommandCode::MemberEntered, QString());
     QTRY_VERIFY(w->delayTimer()->isActive());
     QTRY_VERIFY_WITH_TIMEOUT(!w->delayTimer()->isActive(), 4000);
     QCOMPARE(w->chat()->shownLines().filter(QStringLiteral("欢迎")).size(), 2);
@@ -109,7 +70,7 @@ private slots:
                                       {HubTeacher::text("大家好"), HubTeacher::face(7)});
     QTRY_COMPARE(w->chat()->shownLines().size(), 1);
     QCOMPARE(w->chat()->shownLines().at(0), QStringLiteral(":大家好[表情007]"));
-    world_->teacherSays(2056, QStringLiteral(R"({"name":"王老师","type":"message","contents":[{"type":"text","value":"你好"}]})"), true);
+    world_->teacherSays(ClassCommandCode::Chat, QStringLiteral(R"({"name":"王老师","type":"message","contents":[{"type":"text","value":"你好"}]})"), true);
     QTRY_COMPARE(w->chat()->shownLines().size(), 2);
     QCOMPARE(w->chat()->shownLines().at(1), QStringLiteral("王老师:你好"));
   }
@@ -121,8 +82,8 @@ private slots:
     input->setFocus();
     input->setPlainText(QStringLiteral("老师，我明白了"));
     QTest::keyClick(input, Qt::Key_Return);
-    QTRY_COMPARE(world_->teacher->commands(2056).size(), 1);
-    const QVariantMap page = jsonToMap(world_->teacher->commands(2056).at(0).actionParam);
+    QTRY_COMPARE(world_->teacher->commands(ClassCommandCode::Chat).size(), 1);
+    const QVariantMap page = jsonToMap(world_->teacher->commands(ClassCommandCode::Chat).at(0).actionParam);
     QCOMPARE(page.value("name").toString(), kStudentName);
     QCOMPARE(page.value("contents").toList().at(0).toMap().value("value").toString(),
              QStringLiteral("老师，我明白了"));
@@ -140,7 +101,7 @@ private slots:
     QCOMPARE(input->toPlainText().size(), 501);
     input->setPlainText(QString(500, QLatin1Char('y')));
     w->onBtnSendMessage();
-    QTRY_COMPARE(world_->teacher->commands(2056).size(), 2);
+    QTRY_COMPARE(world_->teacher->commands(ClassCommandCode::Chat).size(), 2);
   }
 };
 

@@ -78,11 +78,11 @@ private slots:
     QCOMPARE(ClassCredentials::instance().roomId(), int(kRoom));
     QVERIFY(ClassCredentials::instance().userSig().startsWith("v1."));
 
-    QTRY_COMPARE(world_->teacher->commands(1).size(), 1);
-    QCOMPARE(world_->teacher->commands(1).at(0).actionParam, kStudentName);
-    QCOMPARE(world_->teacher->commands(2058).size(), 1);
-    QCOMPARE(world_->teacher->commands(2060).at(0).actionParam, QStringLiteral("ignore_in_new_version"));
-    QCOMPARE(world_->teacher->commands(2112).at(0).actionParam, QString());
+    QTRY_COMPARE(world_->teacher->commands(ClassCommandCode::MemberEntered).size(), 1);
+    QCOMPARE(world_->teacher->commands(ClassCommandCode::MemberEntered).at(0).actionParam, kStudentName);
+    QCOMPARE(world_->teacher->commands(ClassCommandCode::Joined).size(), 1);
+    QCOMPARE(world_->teacher->commands(ClassCommandCode::JoinedNewVersion).at(0).actionParam, QStringLiteral("ignore_in_new_version"));
+    QCOMPARE(world_->teacher->commands(ClassCommandCode::AskChatPermission).at(0).actionParam, QString());
 
     QVERIFY(!w->notInRoom());
     QVERIFY(w->isReadyToLeave());
@@ -95,71 +95,6 @@ private slots:
     QVERIFY(w->findChild<QTextEdit *>("textEditChat")->isEnabled());
     QTRY_COMPARE(w->roster()->rowCount(), 2);
     QCOMPARE(w->roster()->memberText(kTeacherId, MemberRoster::ColStatus), QStringLiteral("老师"));
-  }
-
-  void refreshIntervalComesInSeconds() {
-    backend().answer("live-service/enter", FakeBackend::ok({{"refresh_interval", 30}}));
-    QVERIFY(world_->enter());
-    QCOMPARE(window()->refreshInterval(), 30000);
-    QCOMPARE(window()->refreshTimer()->interval(), 30000);
-  }
-
-  void onlyTheExactTextTrueEnters_data() {
-    QTest::addColumn<QJsonValue>("result");
-    QTest::newRow("True") << QJsonValue("True");
-    QTest::newRow("1") << QJsonValue("1");
-    QTest::newRow("number 1") << QJsonValue(1);
-    QTest::newRow("true with a blank") << QJsonValue("true ");
-  }
-
-  void onlyTheExactTextTrueEnters() {
-    QFETCH(QJsonValue, result);
-    backend().answer("live-service/teacher_in_room",
-                     {FakeBackend::ok({{"result", result}}), FakeBackend::ok({{"result", "true"}})});
-    MainForm *w = world_->open();
-    w->onBtnLogin();
-    QTRY_VERIFY(w->teacherCheckTimer()->isActive());
-    QCOMPARE(w->teacherCheckTimer()->interval(), 10000);
-    QVERIFY(!area("widgetWaiting")->isHidden());
-    QVERIFY(area("layoutScreenShare")->isHidden());
-    QCOMPARE(w->status(), 1);
-    QVERIFY(w->isReadyToLeave());
-    QVERIFY(w->notInRoom());
-    QTest::qWait(100);
-    QCOMPARE(backend().count("live-service/enter"), 0);
-
-    w->OnCheckTeacherTimer(); // the timer's tick, without waiting ten seconds
-    QVERIFY(world_->waitStatus(2));
-    QVERIFY(!w->teacherCheckTimer()->isActive());
-    QVERIFY(area("widgetWaiting")->isHidden());
-  }
-
-  // Absent teacher: the student may leave at once, without any exit.
-  void waitingStudentLeavesWithoutExit() {
-    backend().answer("live-service/teacher_in_room", FakeBackend::ok({{"result", "false"}}));
-    MainForm *w = world_->open();
-    QSignalSpy released(w, &MainForm::releaseFinished);
-    w->onBtnLogin();
-    QTRY_VERIFY(w->teacherCheckTimer()->isActive());
-    QVERIFY(w->close());
-    QVERIFY(w->isClosed());
-    QCOMPARE(released.count(), 1);
-    QCOMPARE(backend().count("live-service/exit"), 0);
-    QVERIFY(!w->teacherCheckTimer()->isActive());
-    QVERIFY(w->isLeaving());
-    QTRY_VERIFY(w->loggedOut());
-  }
-
-  void teacherAnswerWithoutResultStops() {
-    backend().answer("live-service/teacher_in_room", FakeBackend::ok({{"other", 1}}));
-    MainForm *w = world_->open();
-    w->onBtnLogin();
-    QVERIFY(backend().waitFor("live-service/teacher_in_room", 1));
-    QTest::qWait(300);
-    QCOMPARE(backend().count("live-service/enter"), 0);
-    QVERIFY(!w->teacherCheckTimer()->isActive());
-    QVERIFY(area("widgetWaiting")->isHidden());
-    QCOMPARE(w->status(), 1);
   }
 
   void failuresOnTheWayInCloseTheClass_data() {
@@ -182,20 +117,6 @@ private slots:
     QCOMPARE(backend().count("live-service/exit"), 0);
   }
 
-  void fourFailedLiveSignInsShowFourTipsThenClose() {
-    backend().answer("live-service/bgp_login",
-                     FakeBackend::ok({{"userId", kStudentId}, {"userSig", "v1.1.forged"}}));
-    MainForm *w = world_->open();
-    QSignalSpy released(w, &MainForm::releaseFinished);
-    w->onBtnLogin();
-    QVERIFY(closedAndReleased(released));
-    QCOMPARE(BoxWatch::informationCount(QStringLiteral("错误码:   70001")), 4);
-    QCOMPARE(w->loginRetries(), 3);
-    QVERIFY(w->notInRoom());
-    QCOMPARE(world_->shell.calls.count("leaveClass(false)"), 1);
-    QCOMPARE(backend().count("live-service/teacher_in_room"), 0);
-  }
-
   // The hub refuses a room number 0; the SDK's description is shown and the class closes.
   void refusedJoinShowsTheSdkText() {
     MainForm *w = world_->open();
@@ -206,7 +127,7 @@ private slots:
     QCOMPARE(BoxWatch::information().size(), 1);
     QVERIFY2(BoxWatch::information().at(0).contains("错误码:   1006"),
              qPrintable(BoxWatch::information().at(0)));
-    QCOMPARE(world_->teacher->commands(1).size(), 0);
+    QCOMPARE(world_->teacher->commands(ClassCommandCode::MemberEntered).size(), 0);
   }
 
 };

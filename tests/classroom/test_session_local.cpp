@@ -72,7 +72,7 @@ private slots:
     shell.settings = {{"mic", 0}, {"mic_vol", 80}, {"speaker", 0}, {"speaker_vol", 60},
                       {"camera_index", 0}, {"disable_camera", 1}, {"hide_up", 0}};
     BoxWatch boxes;
-    auto *w = new MainForm(QStringLiteral("normal"), nullptr);
+    auto *w = new MainForm(QStringLiteral("normal"), nullptr, &shell);
     shell.classroom = w;
     QSignalSpy released(w, &MainForm::releaseFinished);
     w->setToken(token);

@@ -63,13 +63,13 @@ private slots:
 
   void teacherCallsTheStudentUpAndDown() {
     MainForm *w = window();
-    world_->teacherSays(2049, QString());
+    world_->teacherSays(ClassCommandCode::CallOnStage, QString());
     QVERIFY(teacherSawRole("LiveGuest"));
     QVERIFY(world_->waitStatus(3));
     QTRY_VERIFY(w->toolBar()->isMicOn());
     QVERIFY(w->toolBar()->superButton()->stageState() == QtSuperButton::OnMic);
-    QTRY_COMPARE(teacher()->commands(2051).size(), 1);
-    QCOMPARE(teacher()->commands(2051).at(0).actionParam, kStudentId);
+    QTRY_COMPARE(teacher()->commands(ClassCommandCode::OnStage).size(), 1);
+    QCOMPARE(teacher()->commands(ClassCommandCode::OnStage).at(0).actionParam, kStudentId);
     QVERIFY(world_->backend.waitFor("live-service/heartbeat", 1));
     QCOMPARE(heartbeatRoles(), QStringList{"2/0"});
     QCOMPARE(w->roster()->memberText(kStudentId, MemberRoster::ColStatus), QStringLiteral("连麦"));
@@ -78,15 +78,15 @@ private slots:
     QTRY_VERIFY(w->stage()->pushChannelId() != 0);
 
     // Naming someone else does nothing; naming this student ends the turn.
-    world_->teacherSays(2050, kOtherStudentId, true);
+    world_->teacherSays(ClassCommandCode::TakeOffStage, kOtherStudentId, true);
     QTest::qWait(200);
     QCOMPARE(w->status(), 3);
-    world_->teacherSays(2050, kStudentId, true);
+    world_->teacherSays(ClassCommandCode::TakeOffStage, kStudentId, true);
     QVERIFY(teacherSawRole("Guest"));
     QVERIFY(world_->waitStatus(2));
-    QTRY_COMPARE(teacher()->commands(2053).size(), 1);
-    QTRY_COMPARE(teacher()->commands(2055).size(), 1);
-    QCOMPARE(teacher()->commands(2055).at(0).actionParam, QStringLiteral("0"));
+    QTRY_COMPARE(teacher()->commands(ClassCommandCode::LeftStage).size(), 1);
+    QTRY_COMPARE(teacher()->commands(ClassCommandCode::MicClosed).size(), 1);
+    QCOMPARE(teacher()->commands(ClassCommandCode::MicClosed).at(0).actionParam, QStringLiteral("0"));
     QCOMPARE(w->roster()->memberText(kStudentId, MemberRoster::ColRole), QStringLiteral("0"));
     QCOMPARE(w->roster()->memberText(kStudentId, MemberRoster::ColStatus), QString());
     QVERIFY(world_->backend.waitFor("live-service/heartbeat", 2));
@@ -95,22 +95,22 @@ private slots:
   }
 
   void anotherStudentCannotCallTheStudentUp() {
-    world_->otherStudent()->sendCommand(2049, QString());
-    world_->otherStudent()->sendCommandTo(kStudentId, 2103, QString());
+    world_->otherStudent()->sendCommand(ClassCommandCode::CallOnStage, QString());
+    world_->otherStudent()->sendCommandTo(kStudentId, ClassCommandCode::CameraRequest, QString());
     QVERIFY(world_->otherStudent()->lastRequestOk());
     QTest::qWait(400);
     QCOMPARE(window()->status(), 2);
-    QVERIFY(teacher()->commands(2051).isEmpty());
-    QVERIFY(teacher()->commands(2104).isEmpty());
+    QVERIFY(teacher()->commands(ClassCommandCode::OnStage).isEmpty());
+    QVERIFY(teacher()->commands(ClassCommandCode::CameraOpened).isEmpty());
   }
 
   void cameraRequestWithTheCameraSwitchedOff() {
     world_->shell.settings.insert("disable_camera", 1);
     QSignalSpy devices(window()->liveCalls(), &LiveCalls::deviceOperation);
-    world_->teacherSays(2103, QString());
+    world_->teacherSays(ClassCommandCode::CameraRequest, QString());
     QVERIFY(world_->waitStatus(3));
-    QTRY_COMPARE(teacher()->commands(2051).size(), 1);
-    QVERIFY(teacher()->commands(2104).isEmpty());
+    QTRY_COMPARE(teacher()->commands(ClassCommandCode::OnStage).size(), 1);
+    QVERIFY(teacher()->commands(ClassCommandCode::CameraOpened).isEmpty());
     QVERIFY(!window()->cameraUp());
     QTRY_VERIFY(window()->toolBar()->isMicOn());
     QTest::qWait(300);
@@ -123,38 +123,38 @@ private slots:
 
   void cameraRequestThenTheTeacherClosesTheCamera() {
     MainForm *w = window();
-    world_->teacherSays(2103, QString());
+    world_->teacherSays(ClassCommandCode::CameraRequest, QString());
     QVERIFY(world_->waitStatus(3));
-    QTRY_COMPARE(teacher()->commands(2104).size(), 1);
-    QCOMPARE(teacher()->commands(2104).at(0).actionParam, kStudentId);
+    QTRY_COMPARE(teacher()->commands(ClassCommandCode::CameraOpened).size(), 1);
+    QCOMPARE(teacher()->commands(ClassCommandCode::CameraOpened).at(0).actionParam, kStudentId);
     QVERIFY(w->cameraUp());
     QCOMPARE(w->toolBar()->superButton()->stageState(), int(QtSuperButton::OnStage));
     QVERIFY(teacherSawStream("camera", "on"));
     w->onHeartBeatTimer();
     QTRY_VERIFY(heartbeatRoles().contains("2/1"));
 
-    world_->teacherSays(2105, QString());
-    QTRY_COMPARE(teacher()->commands(2106).size(), 1);
+    world_->teacherSays(ClassCommandCode::CameraOff, QString());
+    QTRY_COMPARE(teacher()->commands(ClassCommandCode::CameraClosed).size(), 1);
     QVERIFY(world_->waitStatus(2));
     QVERIFY(!w->cameraUp());
-    QTRY_COMPARE(teacher()->commands(2053).size(), 1);
+    QTRY_COMPARE(teacher()->commands(ClassCommandCode::LeftStage).size(), 1);
     QCOMPARE(w->toolBar()->superButton()->stageState(), int(QtSuperButton::OffStage));
     QVERIFY(teacherSawRole("Guest"));
   }
 
   void cameraRequestWithAStoredCameraThatIsGone() {
     world_->shell.settings.insert("camera_index", world_->testPatternCamera + 5);
-    world_->teacherSays(2103, QString());
+    world_->teacherSays(ClassCommandCode::CameraRequest, QString());
     QTRY_COMPARE(BoxWatch::informationCount(QStringLiteral("摄像头设置不正确")), 1);
     QTest::qWait(300);
     QCOMPARE(window()->status(), 2);
-    QVERIFY(teacher()->commands(2104).isEmpty());
+    QVERIFY(teacher()->commands(ClassCommandCode::CameraOpened).isEmpty());
   }
 
   // Failed push starts are retried 200 ms apart, three times, then the turn ends.
   void pushStreamRetriesThenGivesUp() {
     MainForm *w = window();
-    world_->teacherSays(2049, QString());
+    world_->teacherSays(ClassCommandCode::CallOnStage, QString());
     QVERIFY(world_->waitStatus(3));
     QTRY_VERIFY(w->stage()->pushChannelId() != 0);
     LiveCalls *live = w->liveCalls();
@@ -175,28 +175,28 @@ private slots:
 
   void chatPermissionFollowsTheTeacher() {
     QPushButton *send = window()->findChild<QPushButton *>("btnSend");
-    world_->teacherSays(2113, QStringLiteral(R"({"forbid_all":"1","forbid_you":"0"})"), true);
+    world_->teacherSays(ClassCommandCode::ChatSnapshot, QStringLiteral(R"({"forbid_all":"1","forbid_you":"0"})"), true);
     QTRY_VERIFY(!chatInput()->isEnabled());
     QCOMPARE(chatInput()->toPlainText(), QStringLiteral("老师已关讨论区，暂时无法发言"));
     QVERIFY(!send->isEnabled());
-    world_->teacherSays(2061, QStringLiteral("0"), true);
-    world_->teacherSays(2056, QStringLiteral(R"({"name":"王老师","type":"message","contents":[]})"), true);
+    world_->teacherSays(ClassCommandCode::ChatSwitchAlt, QStringLiteral("0"), true);
+    world_->teacherSays(ClassCommandCode::Chat, QStringLiteral(R"({"name":"王老师","type":"message","contents":[]})"), true);
     QTRY_COMPARE(window()->chat()->shownLines().size(), 1);
     QVERIFY(!chatInput()->isEnabled());
     // Status changes keep the closed chat closed.
     window()->setStatus(2);
     QVERIFY(!chatInput()->isEnabled());
-    world_->teacherSays(2110, QStringLiteral("0"), true);
+    world_->teacherSays(ClassCommandCode::ForbidAll, QStringLiteral("0"), true);
     QTRY_VERIFY(chatInput()->isEnabled());
     QCOMPARE(chatInput()->toPlainText(), QString());
     QVERIFY(send->isEnabled());
-    world_->teacherSays(2111, QStringLiteral("@@1"));
+    world_->teacherSays(ClassCommandCode::ForbidYou, QStringLiteral("@@1"));
     QTRY_VERIFY(!chatInput()->isEnabled());
   }
 
   void rewardForThisStudent() {
     MainForm *w = window();
-    world_->teacherSays(2101, QStringLiteral(
+    world_->teacherSays(ClassCommandCode::Reward, QStringLiteral(
         R"({"type":"101","amount":8,"receiver":"stu_1001","receiver_name":"李小明",)"
         R"("message":"[receiver_name]获得了老师的红包","memo":""})"), true);
     QTRY_VERIFY(w->findChild<QtRedPacket *>() != nullptr);
@@ -208,8 +208,8 @@ private slots:
 
   void raisingTheHandTellsTheTeacher() {
     window()->toolBar()->superButton()->btnCircleClicked();
-    QTRY_COMPARE(teacher()->commands(2054).size(), 1);
-    QCOMPARE(teacher()->commands(2054).at(0).actionParam, kStudentId);
+    QTRY_COMPARE(teacher()->commands(ClassCommandCode::HandRaised).size(), 1);
+    QCOMPARE(teacher()->commands(ClassCommandCode::HandRaised).at(0).actionParam, kStudentId);
   }
 };
 

@@ -6,6 +6,7 @@
 #include "messaging/imservice.h"
 #include "messaging/livemessage.h"
 #include "messaging/messagehook.h"
+#include "messaging/messagesink.h"
 
 #include <QByteArray>
 #include <QList>
@@ -30,8 +31,7 @@ signals:
   void receiveMessage(QString sender, std::vector<LiveMessage> *msgs);
 private slots:
   void take(QString, std::vector<LiveMessage> *msgs) {
-    got.append(*msgs);
-    delete msgs;
+    got.append(*MessageSink::take(msgs));
   }
 };
 

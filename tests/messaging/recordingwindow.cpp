@@ -1,11 +1,13 @@
 #include "recordingwindow.h"
 
+#include "messaging/messagesink.h"
+
 RecordingWindow::RecordingWindow() {
   registerLiveMessageType();
   connect(this, &RecordingWindow::receiveMessage, this, &RecordingWindow::OnReceiveMessage);
 }
 
 void RecordingWindow::OnReceiveMessage(QString sender, std::vector<LiveMessage> *msgs) {
-  received.append({sender, *msgs, QThread::currentThread()});
-  delete msgs;
+  const std::unique_ptr<LiveMessageList> owned = MessageSink::take(msgs);
+  received.append({sender, *owned, QThread::currentThread()});
 }

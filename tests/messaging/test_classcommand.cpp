@@ -27,7 +27,7 @@ private slots:
 
   void commandMessageIsOneTaggedCustomElement() {
     ilive::Message m;
-    g_buildClassCommand(2054, QStringLiteral("u_7"), m);
+    g_buildClassCommand(ClassCommandCode::HandRaised, QStringLiteral("u_7"), m);
     QCOMPARE(int(m.elems.size()), 1);
     QCOMPARE(m.elems[0]->type, ilive::MESSAGE_ELEM_CUSTOM);
     const auto *e = static_cast<const ilive::MessageCustomElem *>(m.elems[0]);

@@ -188,8 +188,8 @@ private slots:
   void studentCommandsReachTheTeacher() {
     const int before = teacher_->messages().size();
     const QString param = QStringLiteral("{\"name\":\"小明\",\"say\":\"\\\"hi\\\"\"}");
-    g_sendGroupCustomCmd(2056, param);
-    g_sendC2CCustomCmd(kTeacherId, 2054, kStudent);
+    g_sendGroupCustomCmd(ClassCommandCode::Chat, param);
+    g_sendC2CCustomCmd(kTeacherId, ClassCommandCode::HandRaised, kStudent);
     QTRY_COMPARE_WITH_TIMEOUT(teacher_->messages().size(), before + 2, 5000);
     const QList<hubproto::ImMessage> got = teacher_->messages().mid(before);
 

@@ -4,6 +4,7 @@
 #include "messaging/classcommand.h"
 #include "messaging/imservice.h"
 #include "messaging/messagehook.h"
+#include "messaging/messagesink.h"
 
 #include <QLoggingCategory>
 #include <QTest>
@@ -48,8 +49,15 @@ private slots:
     std::this_thread::sleep_for(std::chrono::microseconds(200));
     --inside;
     ++deliveries;
-    delete msgs;
+    MessageSink::take(msgs);
   }
+};
+
+// A window whose receiveMessage is not connected yet (the hook installed first).
+class UnconnectedWindow : public QObject {
+  Q_OBJECT
+signals:
+  void receiveMessage(QString sender, std::vector<LiveMessage> *msgs);
 };
 
 } // namespace
@@ -200,6 +208,46 @@ private slots:
     QCoreApplication::processEvents();
     QVERIFY(w.received.isEmpty());
     QVERIFY(other.received.isEmpty());
+  }
+
+  // Lists that never reach a slot are freed by the window's drop, and only its own.
+  void listsThatNeverReachASlotAreFreed() {
+    const int before = MessageSink::pendingCount();
+    ImMessageFactory f;
+    auto queued = std::make_unique<RecordingWindow>();
+    MessageHook::install(queued.get());
+    // From another thread the delivery is queued; the window goes before it runs.
+    std::thread([&] {
+      std::vector<im::MessageHandle> batch{f.text("queued")};
+      MessageHook::onNewMessage(batch.data(), 1, queued.get());
+    }).join();
+    QCOMPARE(MessageSink::pendingCount(), before + 1);
+    MessageHook::uninstall();
+
+    UnconnectedWindow early;
+    MessageHook::install(&early);
+    std::vector<im::MessageHandle> batch{f.text("early")};
+    MessageHook::onNewMessage(batch.data(), 1, &early);
+    QCOMPARE(MessageSink::pendingCount(), before + 2);
+    MessageHook::uninstall();
+
+    QCOMPARE(MessageSink::dropPending(queued.get()), 1);
+    queued.reset();
+    QCoreApplication::processEvents();
+    QCOMPARE(MessageSink::pendingCount(), before + 1);
+    QCOMPARE(MessageSink::dropPending(&early), 1);
+    QCOMPARE(MessageSink::pendingCount(), before);
+  }
+
+  // A list the slot took is no longer the sink's: nothing is left to drop.
+  void deliveredListsAreTheSlotsOwn() {
+    RecordingWindow w;
+    MessageHook::install(&w);
+    ImMessageFactory f;
+    deliver(w, {f.text("one"), f.text("two")});
+    QCoreApplication::processEvents();
+    QCOMPARE(w.received.size(), 2);
+    QCOMPARE(MessageSink::dropPending(&w), 0);
   }
 
   void callsFromSeveralThreadsNeverOverlap() {

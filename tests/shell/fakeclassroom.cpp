@@ -28,7 +28,9 @@ void FakeClassroom::resetMade() { registry().clear(); }
 
 void FakeClassroom::install() {
   ClassroomLink::setFactory(
-      [](const QString &lineType, QWidget *frame) -> QWidget * { return new FakeClassroom(lineType, frame); });
+      [](const QString &lineType, QWidget *frame, ClassroomShell *) -> Classroom * {
+        return new FakeClassroom(lineType, frame);
+      });
 }
 
 void FakeClassroom::closeEvent(QCloseEvent *event) {

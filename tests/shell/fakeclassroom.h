@@ -1,12 +1,13 @@
 #pragma once
-// A classroom window for the shell's tests: it answers the meta-object names the shell uses
-// and records what the shell told it. The real classroom takes its place through the same
-// factory.
+// A classroom window for the shell's tests: it implements the classroom side of the seam and
+// records what the shell told it. The real classroom takes its place through the same factory.
+
+#include "classroom/classroomseam.h"
 
 #include <QStringList>
 #include <QWidget>
 
-class FakeClassroom : public QWidget {
+class FakeClassroom : public QWidget, public Classroom {
   Q_OBJECT
 public:
   FakeClassroom(const QString &lineType, QWidget *parent);
@@ -28,19 +29,31 @@ public:
   bool leavingFlag = false;
   bool closeRequested = false;
   QStringList deviceCalls;
+  QStringList images; // imageView urls
 
   // What the real classroom does when its session is over.
   void finishRelease() { emit releaseFinished(); }
 
-  Q_INVOKABLE void setToken(const QString &t) { token = t; }
-  Q_INVOKABLE void setRoomId(int id) { roomId = id; }
-  Q_INVOKABLE void setMasterId(const QString &id) { masterId = id; }
-  Q_INVOKABLE void onBtnLogin() { ++loginCalls; }
-  Q_INVOKABLE bool isReadyToLeave() const { return ready; }
-  Q_INVOKABLE int status() const { return statusValue; }
-  Q_INVOKABLE bool isLeaving() const { return leavingFlag; }
-  Q_INVOKABLE void setMic(int index, int value) { record("setMic", index, value); }
-  Q_INVOKABLE void setHideUp(bool hide) { record("setHideUp", hide, 0); }
+  QWidget *widget() override { return this; }
+  void setToken(const QString &t) override { token = t; }
+  void setRoomId(int id) override { roomId = id; }
+  void setMasterId(const QString &id) override { masterId = id; }
+  void onBtnLogin() override { ++loginCalls; }
+  bool isReadyToLeave() const override { return ready; }
+  int status() const override { return statusValue; }
+  bool isLeaving() const override { return leavingFlag; }
+  void imageView(const QString &url) override { images << url; }
+  QString getUserName() const override { return QString(); }
+  void setMic(int index, int value) override { record("setMic", index, value); }
+  void setMicVol(int index, int value) override { record("setMicVol", index, value); }
+  void setSpeaker(int index, int value) override { record("setSpeaker", index, value); }
+  void setSpeakerVol(int index, int value) override { record("setSpeakerVol", index, value); }
+  void setCamera(int index) override { record("setCamera", index, 0); }
+  void setDisableCamera(bool disable) override { record("setDisableCamera", disable, 0); }
+  void setHideUp(bool hide) override { record("setHideUp", hide, 0); }
+  QMetaObject::Connection onReleaseFinished(QObject *context, std::function<void()> slot) override {
+    return connect(this, &FakeClassroom::releaseFinished, context, std::move(slot));
+  }
 
 signals:
   void releaseFinished();

@@ -80,14 +80,14 @@ int HubStudent::join(quint32 room) {
   return code;
 }
 
-int HubStudent::sendCommand(const QString &to, int code, const QString &param) {
+int HubStudent::sendCommand(const QString &to, ClassCommandCode code, const QString &param) {
   hubproto::Conversation conv;
   conv.type = to.isEmpty() ? hubproto::Conversation::Group : hubproto::Conversation::C2C;
   conv.peer = to.isEmpty() ? QString::number(roomId) : to;
   hubproto::Element e;
   e.kind = hubproto::Element::Custom;
   e.ext = QStringLiteral("LiveNotification");
-  e.data = QJsonDocument(QJsonObject{{QStringLiteral("actionParam"), param}, {QStringLiteral("userAction"), code}})
+  e.data = QJsonDocument(QJsonObject{{QStringLiteral("actionParam"), param}, {QStringLiteral("userAction"), toWire(code)}})
                .toJson(QJsonDocument::Indented);
   return call([&](sdk::HubReplyFn done) { client.sendMessage(conv, {e}, nullptr, done); });
 }
@@ -96,21 +96,21 @@ int HubStudent::requestStream(const QString &owner, hubproto::Source source) {
   return call([&](sdk::HubReplyFn done) { client.requestStreams({{owner, source}}, done); });
 }
 
-QList<int> HubStudent::codes() const {
-  QList<int> list;
+QList<ClassCommandCode> HubStudent::codes() const {
+  QList<ClassCommandCode> list;
   for (const SeenCommand &c : commands)
-    list.append(c.code);
+    list.append(static_cast<ClassCommandCode>(c.code));
   return list;
 }
 
-const SeenCommand *HubStudent::find(int code, int from) const {
+const SeenCommand *HubStudent::find(ClassCommandCode code, int from) const {
   for (int i = from; i < commands.size(); ++i)
-    if (commands.at(i).code == code)
+    if (commands.at(i).code == toWire(code))
       return &commands.at(i);
   return nullptr;
 }
 
-bool HubStudent::waitForCode(int code, int ms) const {
+bool HubStudent::waitForCode(ClassCommandCode code, int ms) const {
   return QTest::qWaitFor([&] { return find(code) != nullptr; }, ms);
 }
 

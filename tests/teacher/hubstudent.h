@@ -3,6 +3,7 @@
 // every class command that reaches it as it arrived on the wire, the video frames per source
 // and the teacher's stream notices.
 
+#include "protocol/classcommandcode.h"
 #include "sdk/net/hubclient.h"
 
 #include <QByteArray>
@@ -30,14 +31,14 @@ public:
   // Each waits for the hub's answer; the hub's code (0 = done, -1 = no answer in time).
   int login(const QByteArray &secret);
   int join(quint32 roomId);
-  int sendCommand(const QString &to, int code, const QString &param); // to empty = the group
+  int sendCommand(const QString &to, ClassCommandCode code, const QString &param); // to empty = the group
   int requestStream(const QString &owner, hubproto::Source source);
 
   QList<SeenCommand> commands;
-  QList<int> codes() const;
+  QList<ClassCommandCode> codes() const;
   // The first command with this code after index from; null when none.
-  const SeenCommand *find(int code, int from = 0) const;
-  bool waitForCode(int code, int ms = 5000) const;
+  const SeenCommand *find(ClassCommandCode code, int from = 0) const;
+  bool waitForCode(ClassCommandCode code, int ms = 5000) const;
 
   int frames(hubproto::Source source) const;
   hubproto::MediaFrame lastFrame(hubproto::Source source) const;

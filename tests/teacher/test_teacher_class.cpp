@@ -68,34 +68,34 @@ void TestTeacherClass::wholeClassReachesTheStudentInOrder() {
   QVERIFY(seat(s1));
   QVERIFY(QTest::qWaitFor([&] { return s1.sawStream(kTeacher, Source::Screen); }, 5000));
   QCOMPARE(s1.requestStream(kTeacher, Source::Screen), 0);
-  QCOMPARE(s1.sendCommand(QString(), 2058, QString()), 0);
+  QCOMPARE(s1.sendCommand(QString(), ClassCommandCode::Joined, QString()), 0);
   QVERIFY(run.waitFinished());
   QCOMPARE(run.exitCode(), 0);
   QVERIFY(run.warnings.isEmpty());
   QCOMPARE(run.stepLines().size(), 15);
 
-  QCOMPARE(s1.codes(), (QList<int>{2057, 2056, 2049, 2103, 2101, 2110, 2110, 2050, 2}));
+  QCOMPARE(s1.codes(), (QList<ClassCommandCode>{ClassCommandCode::Display, ClassCommandCode::Chat, ClassCommandCode::CallOnStage, ClassCommandCode::CameraRequest, ClassCommandCode::Reward, ClassCommandCode::ForbidAll, ClassCommandCode::ForbidAll, ClassCommandCode::TakeOffStage, ClassCommandCode::TeacherLeaves}));
   // One-to-one only where a command is meant for this student alone.
   QList<bool> direct;
   for (const SeenCommand &c : qAsConst(s1.commands))
     direct.append(c.direct);
   QCOMPARE(direct, (QList<bool>{false, false, true, true, false, false, false, false, false}));
-  const SeenCommand *onStage = s1.find(2049);
+  const SeenCommand *onStage = s1.find(ClassCommandCode::CallOnStage);
   QCOMPARE(onStage->ext, QStringLiteral("LiveNotification"));
   QCOMPARE(onStage->data, QByteArray("{\n    \"actionParam\": \"\",\n    \"userAction\": 2049\n}\n"));
   QCOMPARE(onStage->from, kTeacher);
-  QCOMPARE(s1.find(2057)->param, QStringLiteral("Screen"));
-  QCOMPARE(s1.find(2110)->param, QStringLiteral("1"));
-  QCOMPARE(s1.find(2110, 6)->param, QStringLiteral("0"));
-  QCOMPARE(s1.find(2050)->param, QStringLiteral("s1"));
-  QCOMPARE(s1.find(2)->param, kTeacher);
+  QCOMPARE(s1.find(ClassCommandCode::Display)->param, QStringLiteral("Screen"));
+  QCOMPARE(s1.find(ClassCommandCode::ForbidAll)->param, QStringLiteral("1"));
+  QCOMPARE(s1.find(ClassCommandCode::ForbidAll, 6)->param, QStringLiteral("0"));
+  QCOMPARE(s1.find(ClassCommandCode::TakeOffStage)->param, QStringLiteral("s1"));
+  QCOMPARE(s1.find(ClassCommandCode::TeacherLeaves)->param, kTeacher);
 
-  const QJsonObject chat = jsonOf(s1.find(2056)->param);
+  const QJsonObject chat = jsonOf(s1.find(ClassCommandCode::Chat)->param);
   QCOMPARE(chat.value("name").toString(), QStringLiteral("周老师"));
   QCOMPARE(chat.value("type").toString(), QStringLiteral("message"));
   QCOMPARE(chat.value("contents").toArray(),
            (QJsonArray{QJsonObject{{"type", "text"}, {"value", QStringLiteral("同学们好")}}}));
-  const QJsonObject reward = jsonOf(s1.find(2101)->param);
+  const QJsonObject reward = jsonOf(s1.find(ClassCommandCode::Reward)->param);
   QCOMPARE(reward.value("type").toString(), QStringLiteral("101"));
   QCOMPARE(reward.value("amount").toInt(), 100);
   QCOMPARE(reward.value("receiver").toString(), QStringLiteral("s1"));
@@ -134,14 +134,14 @@ void TestTeacherClass::handRaiseCallsThatStudentOnStage() {
   QVERIFY(seat(s2));
   // Raised while the teacher is still in another step: kept until a step takes them, the
   // earliest first.
-  QCOMPARE(s2.sendCommand(kTeacher, 2054, QStringLiteral("s2")), 0);
-  QCOMPARE(s1.sendCommand(kTeacher, 2054, QStringLiteral("s1")), 0);
+  QCOMPARE(s2.sendCommand(kTeacher, ClassCommandCode::HandRaised, QStringLiteral("s2")), 0);
+  QCOMPARE(s1.sendCommand(kTeacher, ClassCommandCode::HandRaised, QStringLiteral("s1")), 0);
   QVERIFY(run.waitFinished());
   QCOMPARE(run.exitCode(), 0);
-  QCOMPARE(s2.codes(), (QList<int>{2049, 2050}));
-  QVERIFY(s2.find(2049)->direct);
-  QCOMPARE(s1.codes(), (QList<int>{2050}));
-  QCOMPARE(s1.find(2050)->param, QStringLiteral("s2"));
+  QCOMPARE(s2.codes(), (QList<ClassCommandCode>{ClassCommandCode::CallOnStage, ClassCommandCode::TakeOffStage}));
+  QVERIFY(s2.find(ClassCommandCode::CallOnStage)->direct);
+  QCOMPARE(s1.codes(), (QList<ClassCommandCode>{ClassCommandCode::TakeOffStage}));
+  QCOMPARE(s1.find(ClassCommandCode::TakeOffStage)->param, QStringLiteral("s2"));
   QVERIFY(run.printed(QStringLiteral("2054 (raises a hand) from s2")));
 }
 
@@ -196,17 +196,17 @@ void TestTeacherClass::chatPermissionSnapshotAnswersEachStudent() {
   QVERIFY(seat(s2));
   // Ask once the teacher's three settings are through: s1 gets all three, s2 the group's two.
   QVERIFY(QTest::qWaitFor([&] { return s1.codes().size() == 3 && s2.codes().size() == 2; }, 5000));
-  QCOMPARE(s1.sendCommand(kTeacher, 2112, QString()), 0);
-  QCOMPARE(s2.sendCommand(kTeacher, 2112, QString()), 0);
+  QCOMPARE(s1.sendCommand(kTeacher, ClassCommandCode::AskChatPermission, QString()), 0);
+  QCOMPARE(s2.sendCommand(kTeacher, ClassCommandCode::AskChatPermission, QString()), 0);
   QVERIFY(run.waitFinished());
   QCOMPARE(run.exitCode(), 0);
-  const SeenCommand *forS1 = s1.find(2113);
-  const SeenCommand *forS2 = s2.find(2113);
+  const SeenCommand *forS1 = s1.find(ClassCommandCode::ChatSnapshot);
+  const SeenCommand *forS2 = s2.find(ClassCommandCode::ChatSnapshot);
   QVERIFY(forS1 && forS2);
   QVERIFY(forS1->direct && forS2->direct);
   QCOMPARE(jsonOf(forS1->param), (QJsonObject{{"forbid_all", "0"}, {"forbid_you", "1"}}));
   QCOMPARE(jsonOf(forS2->param), (QJsonObject{{"forbid_all", "0"}, {"forbid_you", "0"}}));
-  QVERIFY(!s2.find(2111));
+  QVERIFY(!s2.find(ClassCommandCode::ForbidYou));
 }
 
 void TestTeacherClass::emptyCaptureNeverFallsBackToTheGroup() {
@@ -243,12 +243,12 @@ void TestTeacherClass::rosterNoticesCountAndNamesFollowTheStudents() {
   QVERIFY(teacherInRoom(hub));
   HubStudent s1(&hub, QStringLiteral("s1"));
   QVERIFY(seat(s1));
-  QCOMPARE(s1.sendCommand(QString(), 1, QStringLiteral("林小雨")), 0);
-  QCOMPARE(s1.sendCommand(QString(), 2051, QStringLiteral("s1")), 0);
+  QCOMPARE(s1.sendCommand(QString(), ClassCommandCode::MemberEntered, QStringLiteral("林小雨")), 0);
+  QCOMPARE(s1.sendCommand(QString(), ClassCommandCode::OnStage, QStringLiteral("s1")), 0);
   QVERIFY(run.waitFinished());
   QCOMPARE(run.exitCode(), 0);
-  QCOMPARE(s1.codes(), (QList<int>{2056, 2109, 2109, 2109}));
-  const QJsonObject chat = jsonOf(s1.find(2056)->param);
+  QCOMPARE(s1.codes(), (QList<ClassCommandCode>{ClassCommandCode::Chat, ClassCommandCode::RosterNotice, ClassCommandCode::RosterNotice, ClassCommandCode::RosterNotice}));
+  const QJsonObject chat = jsonOf(s1.find(ClassCommandCode::Chat)->param);
   QCOMPARE(chat.value("contents").toArray().at(0).toObject().value("value").toString(), QStringLiteral("欢迎林小雨"));
   const QJsonObject first = jsonOf(s1.commands.at(1).param);
   QCOMPARE(first.value("notify_id").toInt(), 1);
@@ -291,7 +291,7 @@ void TestTeacherClass::earlyEnds() {
   QCOMPARE(run.exitCode(), exitCode);
   QVERIFY2(run.runner->failure().contains(failure), qPrintable(run.runner->failure()));
   QVERIFY(!hub.isInRoom(kTeacher, kTeacherTestRoom));
-  QVERIFY(!s1.find(2)); // an early end leaves quietly
+  QVERIFY(!s1.find(ClassCommandCode::TeacherLeaves)); // an early end leaves quietly
 }
 
 QTEST_MAIN(TestTeacherClass)

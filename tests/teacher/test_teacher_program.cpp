@@ -138,10 +138,10 @@ void TestTeacherProgram::classOverTheHubSocket() {
   const Result r = runTeacher(QStringList{"--scenario", path} + localTeacher(service));
   QCOMPARE(r.exitCode, 0);
   QVERIFY2(r.err.isEmpty() || !r.err.contains(QStringLiteral("tarnwick-teacher:")), qPrintable(r.err));
-  QVERIFY(QTest::qWaitFor([&] { return student.find(2) != nullptr; }, 5000));
-  QCOMPARE(student.codes(), (QList<int>{2049, 2}));
-  QVERIFY(student.find(2049)->direct);
-  QCOMPARE(student.find(2049)->from, QStringLiteral("t20001"));
+  QVERIFY(QTest::qWaitFor([&] { return student.find(ClassCommandCode::TeacherLeaves) != nullptr; }, 5000));
+  QCOMPARE(student.codes(), (QList<ClassCommandCode>{ClassCommandCode::CallOnStage, ClassCommandCode::TeacherLeaves}));
+  QVERIFY(student.find(ClassCommandCode::CallOnStage)->direct);
+  QCOMPARE(student.find(ClassCommandCode::CallOnStage)->from, QStringLiteral("t20001"));
   QVERIFY(student.frames(Source::Camera) > 0);
   // One line for each step, in order, for the person watching.
   for (int i = 1; i <= 6; ++i)
