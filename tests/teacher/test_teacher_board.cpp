@@ -125,8 +125,8 @@ private slots:
     TeacherRun teacher;
     teacher.previewUrl = m_service.baseUrl() + QStringLiteral("/preview");
     QVERIFY2(teacher.start(&hub, withLongStroke(kScenario)), qPrintable(teacher.error));
-    QVERIFY(s1.waitForCode(2057));
-    QCOMPARE(s1.find(2057)->param, QStringLiteral("WhiteBoard"));
+    QVERIFY(s1.waitForCode(ClassCommandCode::Display));
+    QCOMPARE(s1.find(ClassCommandCode::Display)->param, QStringLiteral("WhiteBoard"));
     QTRY_VERIFY_WITH_TIMEOUT(showsTheDocumentPage(*first), 15000);
     QVERIFY2(teacher.warnings.isEmpty(), qPrintable(teacher.warnings.join('\n')));
     QCOMPARE(first->findChild<QAbstractButton *>("btnPageNumber")->text(), QStringLiteral("2 / 20"));
