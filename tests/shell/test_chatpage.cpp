@@ -3,6 +3,7 @@
 // any field stays text.
 
 #include "shell/webview.h"
+#include "pagescript.h"
 #include "support/localservice.h"
 
 #include <QJsonDocument>
@@ -11,17 +12,6 @@
 #include <QtTest>
 
 namespace {
-
-QVariant js(QWebEngineView *view, const QString &script) {
-  bool done = false;
-  QVariant result;
-  view->page()->runJavaScript(script, [&](const QVariant &v) {
-    result = v;
-    done = true;
-  });
-  if (!QTest::qWaitFor([&] { return done; }, 10000)) qWarning("script did not answer: %s", qPrintable(script));
-  return result;
-}
 
 bool waitFor(QWebEngineView *view, const QString &script, const QVariant &expected) {
   return QTest::qWaitFor([&] { return js(view, script) == expected; }, 15000);

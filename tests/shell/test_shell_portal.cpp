@@ -15,6 +15,7 @@
 #include "shell/qtlogin.h"
 #include "shell/titlebar.h"
 #include "shell/webview.h"
+#include "pagescript.h"
 #include "widgets/popshadow.h"
 #include "widgets/qtreloadbutton.h"
 #include "support/localservice.h"
@@ -64,18 +65,6 @@ QStringList logSince(int mark) {
 int logMark() {
   QMutexLocker lock(&g_logMutex);
   return g_log.size();
-}
-
-// Runs a script in the page and waits for its value.
-QVariant js(QWebEngineView *view, const QString &script) {
-  bool done = false;
-  QVariant result;
-  view->page()->runJavaScript(script, [&](const QVariant &v) {
-    result = v;
-    done = true;
-  });
-  if (!QTest::qWaitFor([&] { return done; }, 10000)) qWarning("script did not answer: %s", qPrintable(script));
-  return result;
 }
 
 bool waitForScript(QWebEngineView *view, const QString &script, const QVariant &expected, int ms = 15000) {
