@@ -27,6 +27,8 @@ public:
   // The title bar's network indicator ("网络良好" / "网络糟糕").
   virtual void setNetGood() = 0;
   virtual void setNetBad() = 0;
+  // Hides the settings dialog, if one is open.
+  virtual void closeSettings() {}
 };
 
 // The classroom window as the shell drives it.

@@ -160,5 +160,5 @@ private:
   std::unique_ptr<ToolBarControls> controls_;
   QPointer<QWidget> whiteboard_;
   bool whiteboardReady_ = false;
-  QPointer<QWidget> settingsDialog_;
+  ClassroomShell *shell_ = nullptr;
 };
