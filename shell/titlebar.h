@@ -15,7 +15,7 @@ class TitleBar;
 }
 class BrowserWindow;
 class QtMyMenu;
-class QtNameEditor;
+#include "classroom_widgets/qtnameeditor.h"
 
 class TitleBar : public QWidget {
   Q_OBJECT
