@@ -17,8 +17,10 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class StreamPublisher;
+class TeacherBoard;
 
 struct RunnerSetup {
   Scenario scenario;
@@ -27,6 +29,7 @@ struct RunnerSetup {
   sdk::HubTransportFactory transports;
   std::function<void(const QString &line)> print; // what the person watching sees
   std::function<void(const QString &line)> warn;  // problems
+  QString previewUrl; // where the documents the teacher shows on the whiteboard are previewed
 };
 
 class ScenarioRunner : public QObject {
@@ -77,6 +80,7 @@ private:
   void doText(const ScenarioStep &s);
   void doReward(const ScenarioStep &s);
   void doRoster(const ScenarioStep &s);
+  void doBoard(const ScenarioStep &s);
 
   void sendStepCommand(const QString &to, int code, const QString &param);
   void waitFor(const ScenarioStep &s, Check check, const QString &timeoutProblem);
@@ -98,6 +102,7 @@ private:
   ClassState m_class;
   ScenarioVariables m_vars;
   QHash<int, StreamPublisher *> m_publishers; // by source
+  std::unique_ptr<TeacherBoard> m_board;     // from the first whiteboard step on
   QTimer m_waitTimer;
   Check m_waiter;
   QString m_timeoutProblem;
