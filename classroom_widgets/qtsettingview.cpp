@@ -141,6 +141,21 @@ void QtSettingView::addVolumeRow(QGridLayout *grid, int row, const QString &text
   grid->addWidget(field, row, 2);
 }
 
+// A device row (combo, test and stop) and its volume row (slider and number) below it.
+void QtSettingView::addAudioRows(QGridLayout *grid, int row, const AudioRow &names, QComboBox *&combo,
+                                 QtBackImageButton *&test, QtBackImageButton *&stop,
+                                 QtMySlider *&slider, QLineEdit *&field) {
+  combo = deviceCombo(names.combo);
+  test = captionButton(names.test, QStringLiteral("yellow_button"), QStringLiteral("测试"));
+  stop = captionButton(names.stop, QStringLiteral("gray_button"), QStringLiteral("停止"));
+  addDeviceRow(grid, row, names.caption, combo, test, stop);
+  slider = new QtMySlider(Qt::Horizontal);
+  slider->setObjectName(QLatin1String(names.slider));
+  field = new QLineEdit;
+  field->setObjectName(QLatin1String(names.field));
+  addVolumeRow(grid, row + 1, names.volumeCaption, slider, field);
+}
+
 QWidget *QtSettingView::buildDevicePage() {
   m_widgetDevice = new QWidget;
   m_widgetDevice->setObjectName(QStringLiteral("widgetDevice"));
@@ -150,26 +165,13 @@ QWidget *QtSettingView::buildDevicePage() {
   grid->setVerticalSpacing(10);
   grid->setColumnStretch(1, 1);
 
-  m_cbMic = deviceCombo("cbMic");
-  m_btnTestMic = captionButton("btnTestMic", QStringLiteral("yellow_button"), QStringLiteral("测试"));
-  m_btnStopMicTest = captionButton("btnStopMicTest", QStringLiteral("gray_button"), QStringLiteral("停止"));
-  addDeviceRow(grid, 0, QStringLiteral("麦克风"), m_cbMic, m_btnTestMic, m_btnStopMicTest);
-  m_sliderMicVol = new QtMySlider(Qt::Horizontal);
-  m_sliderMicVol->setObjectName(QStringLiteral("sliderMicVol"));
-  m_textMicVol = new QLineEdit;
-  m_textMicVol->setObjectName(QStringLiteral("textMicVol"));
-  addVolumeRow(grid, 1, QStringLiteral("麦克风音量"), m_sliderMicVol, m_textMicVol);
-
-  m_cbSpeaker = deviceCombo("cbSpeaker");
-  m_btnTestSpeaker = captionButton("btnTestSpeaker", QStringLiteral("yellow_button"), QStringLiteral("测试"));
-  m_btnStopSpeakerTest =
-      captionButton("btnStopSpeakerTest", QStringLiteral("gray_button"), QStringLiteral("停止"));
-  addDeviceRow(grid, 2, QStringLiteral("扬声器"), m_cbSpeaker, m_btnTestSpeaker, m_btnStopSpeakerTest);
-  m_sliderSpeakerVol = new QtMySlider(Qt::Horizontal);
-  m_sliderSpeakerVol->setObjectName(QStringLiteral("sliderSpeakerVol"));
-  m_textSpeakerVol = new QLineEdit;
-  m_textSpeakerVol->setObjectName(QStringLiteral("textSpeakerVol"));
-  addVolumeRow(grid, 3, QStringLiteral("扬声器音量"), m_sliderSpeakerVol, m_textSpeakerVol);
+  const AudioRow mic{"cbMic", "btnTestMic", "btnStopMicTest", "sliderMicVol", "textMicVol",
+                     QStringLiteral("麦克风"), QStringLiteral("麦克风音量")};
+  addAudioRows(grid, 0, mic, m_cbMic, m_btnTestMic, m_btnStopMicTest, m_sliderMicVol, m_textMicVol);
+  const AudioRow speaker{"cbSpeaker", "btnTestSpeaker", "btnStopSpeakerTest", "sliderSpeakerVol",
+                         "textSpeakerVol", QStringLiteral("扬声器"), QStringLiteral("扬声器音量")};
+  addAudioRows(grid, 2, speaker, m_cbSpeaker, m_btnTestSpeaker, m_btnStopSpeakerTest,
+               m_sliderSpeakerVol, m_textSpeakerVol);
 
   m_cbCamera = deviceCombo("cbCamera");
   addDeviceRow(grid, 4, QStringLiteral("摄像头"), m_cbCamera, nullptr, nullptr);

@@ -54,6 +54,13 @@ private:
                     QtBackImageButton *test, QtBackImageButton *stop);
   void addVolumeRow(QGridLayout *grid, int row, const QString &caption, QtMySlider *slider,
                     QLineEdit *field);
+  struct AudioRow {
+    const char *combo, *test, *stop, *slider, *field;
+    QString caption, volumeCaption;
+  };
+  void addAudioRows(QGridLayout *grid, int row, const AudioRow &names, QComboBox *&combo,
+                    QtBackImageButton *&test, QtBackImageButton *&stop, QtMySlider *&slider,
+                    QLineEdit *&field);
   void fillDevices();
   void applyStoredSettings();
   void connectAll();

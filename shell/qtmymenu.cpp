@@ -99,17 +99,20 @@ void QtMyMenu::setName(const QString &name) { m_labelName->setText(name); }
 void QtMyMenu::setGold(const QString &gold) { m_labelGold->setText(gold); }
 
 QPixmap QtMyMenu::PixmapToRound(QPixmap &src, int radius) {
-  const QSize size = m_labelAvatar->size();
+  return roundPixmap(src, m_labelAvatar->size(), radius);
+}
+
+QPixmap QtMyMenu::roundPixmap(const QPixmap &source, const QSize &size, int radius) {
   QPixmap out(size);
   out.fill(Qt::transparent);
-  if (src.isNull()) return out;
+  if (source.isNull()) return out;
   QPainter p(&out);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::SmoothPixmapTransform);
   QPainterPath clip;
   clip.addRoundedRect(QRectF(QPointF(0, 0), size), radius, radius);
   p.setClipPath(clip);
-  p.drawPixmap(out.rect(), src.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  p.drawPixmap(out.rect(), source.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation));
   return out;
 }
 

@@ -38,6 +38,10 @@ public slots:
   // Masks a picture, scaled to the avatar label, with a rounded rectangle of that radius.
   QPixmap PixmapToRound(QPixmap &src, int radius);
 
+public:
+  // The picture scaled to cover size, masked with a rounded rectangle of that radius.
+  static QPixmap roundPixmap(const QPixmap &source, const QSize &size, int radius);
+
 protected:
   void enterEvent(QEvent *event) override;
   void leaveEvent(QEvent *event) override;

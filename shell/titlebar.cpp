@@ -19,8 +19,6 @@
 #include <QEvent>
 #include <QHash>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QUrl>
 #include <memory>
 #include <QWebEngineHistory>
@@ -47,20 +45,6 @@ const char *const kMyNameStyle =
     "QPushButton { border: none; background: transparent; color: rgb(102, 102, 102);"
     " font: 13px \"微软雅黑\"; text-align: right; }"
     "QPushButton:hover { color: rgb(37, 27, 24); text-decoration: underline; }";
-
-QPixmap roundPixmap(const QPixmap &source, const QSize &size, int radius) {
-  QPixmap out(size);
-  out.fill(Qt::transparent);
-  QPainter p(&out);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setRenderHint(QPainter::SmoothPixmapTransform);
-  QPainterPath clip;
-  clip.addRoundedRect(QRectF(QPointF(0, 0), size), radius, radius);
-  p.setClipPath(clip);
-  p.drawPixmap(out.rect(), source.scaled(size, Qt::KeepAspectRatioByExpanding,
-                                         Qt::SmoothTransformation));
-  return out;
-}
 
 } // namespace
 
@@ -157,7 +141,7 @@ void TitleBar::setUserInfo(const QVariantMap &info) {
     qDebug("setUserInfo: the avatar is not a picture");
     return;
   }
-  ui->btnMy->setAvatar(roundPixmap(picture, ui->btnMy->size(), 50));
+  ui->btnMy->setAvatar(QtMyMenu::roundPixmap(picture, ui->btnMy->size(), 50));
   menu_->setAvatar(picture);
 }
 
