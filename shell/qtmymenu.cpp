@@ -19,8 +19,10 @@ constexpr int kAvatarSide = 56;
 constexpr int kAvatarRadius = 28;
 constexpr int kMenuWidth = 180;
 
+// Its own white: the title bar's yellow would otherwise reach the menu, a child of the bar.
 const char *const kMenuStyle =
-    "#QtMyMenu { background-color: rgb(255, 255, 255); border: 1px solid rgb(231, 231, 231); }";
+    "#QtMyMenu { background-color: rgb(255, 255, 255); border: 1px solid rgb(231, 231, 231); }"
+    "#QtMyMenu QWidget { background-color: transparent; }";
 const char *const kNameStyle = "font: 75 14px \"微软雅黑\"; color: rgb(37, 27, 24);";
 const char *const kGoldStyle = "font: 13px \"微软雅黑\"; color: rgb(254, 140, 0);";
 
