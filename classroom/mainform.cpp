@@ -6,12 +6,14 @@
 #include "classroom/memberroster.h"
 #include "classroom/membertable.h"
 #include "classroom/toolbarcontrols.h"
+#include "classroom/classcredentials.h"
 #include "classroom_widgets/qtlivetoolbar.h"
 #include "classroom_widgets/qtredpacket.h"
 #include "classroom_widgets/qtsuperbutton.h"
 #include "widgets/tips.h"
 #include "messaging/messagehook.h"
 #include "messaging/messagesink.h"
+#include "whiteboard/qwindowwhiteboard.h"
 #include "widgets/qtmessagebox.h"
 
 #include <QCloseEvent>
@@ -101,6 +103,7 @@ void MainForm::connectSignals() {
 void MainForm::followSession() {
   connect(session_, &ClassSession::teacherPresentShown, this, &MainForm::showTeacherPresent);
   connect(session_, &ClassSession::waitingShown, this, &MainForm::showWaitingForTeacher);
+  connect(session_, &ClassSession::whiteboardStartRequested, this, &MainForm::startWhiteboard);
   connect(session_, &ClassSession::displayChanged, this, &MainForm::showDisplay);
   connect(session_, &ClassSession::codeErrorShown, this, &MainForm::showCodeError);
   connect(session_, &ClassSession::tipShown, this, &MainForm::showTip);
@@ -171,6 +174,25 @@ void MainForm::showRedPacket(int amount) {
   connect(packet, &QtRedPacket::playSound, this, &MainForm::playSound);
   packet->setAmount(amount);
   packet->show();
+}
+
+// The student only watches the teacher's board: no group to send to, no tools.
+void MainForm::startWhiteboard() {
+  if (whiteboard_)
+    return;
+  BoardClassData data = BoardClassData::fromDeployment();
+  const ClassCredentials &c = ClassCredentials::instance();
+  data.userId = c.userId();
+  data.userSig = c.userSig();
+  data.appId = c.appId();
+  data.accountType = c.accountType();
+  data.roomId = c.roomId();
+  auto *board = new QWindowWhiteBoard(ui->widgetWhiteBoard, data);
+  board->setInteractive(false);
+  ui->widgetWhiteBoard->layout()->addWidget(board);
+  connect(board, &QWindowWhiteBoard::started, this, [this] { whiteboardReady_ = true; });
+  board->show();
+  whiteboard_ = board;
 }
 
 void MainForm::closeWhiteboard() {

@@ -153,6 +153,7 @@ private:
   void showCodeError(int code, const QString &text, const QString &detail);
   void showTip(const QString &title, const QString &text);
   void showRedPacket(int amount);
+  void startWhiteboard();
   void closeWhiteboard();
 
   Ui::MainForm *ui;
