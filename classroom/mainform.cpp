@@ -45,7 +45,8 @@ QObject *g_hookWindow = nullptr;
 // Construction
 
 MainForm::MainForm(const QString &lineType, QWidget *parent, ClassroomShell *shell)
-    : QWidget(parent), ui(new Ui::MainForm), session_(new ClassSession(lineType, shell, this)) {
+    : QWidget(parent), ui(new Ui::MainForm), session_(new ClassSession(lineType, shell, this)),
+      shell_(shell) {
   buildWidgets();
   buildChat(shell);
   controls_ = std::make_unique<ToolBarControls>(toolBar());
@@ -257,8 +258,7 @@ void MainForm::OnReceiveMessage(QString sender, std::vector<LiveMessage> *msgs) 
 // Settings dialog and chat column
 
 void MainForm::closeSetting() {
-  if (settingsDialog_)
-    settingsDialog_->hide();
+  if (shell_) shell_->closeSettings();
 }
 
 void MainForm::onBtnSendMessage() { chat_->send(status(), getUserName()); }
