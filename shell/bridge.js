@@ -79,6 +79,8 @@
     new QWebChannel(qt.webChannelTransport, function (channel) {
       bridge = channel.objects.tarnwickBridge;
       bridge.broadcast.connect(broadcast);
+      // Events the program sent before this point were kept for us; now they may come.
+      bridge.pageConnected();
       var queued = pending;
       pending = [];
       queued.forEach(deliver);

@@ -19,3 +19,5 @@ QString WebBridge::query(const QString &text) {
 }
 
 void WebBridge::requestUrl(const QString &url) { emit urlRequested(url); }
+
+void WebBridge::pageConnected() { emit connected(); }

@@ -22,6 +22,8 @@ public slots:
   QString query(const QString &text);
   // tarnwick.requestUrl(url)
   void requestUrl(const QString &url);
+  // The page script has opened the channel and listens for broadcasts.
+  void pageConnected();
 
 signals:
   // Delivered to the page as a DOM event `name` with `properties` as its detail.
@@ -29,4 +31,5 @@ signals:
   void invoked(const QString &method, const QStringList &args);
   void queryRequested(const QString &query);
   void urlRequested(const QString &url);
+  void connected();
 };

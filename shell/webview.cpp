@@ -58,6 +58,7 @@ WebView::WebView(const QString &url, QWidget *parent) : QWebEngineView(parent) {
   displayHandler_ = new DisplayHandler(this);
 
   connect(this, &QWebEngineView::loadStarted, this, [this] {
+    pageListening_ = false;
     onLoadStart();
     onLoadingStateChanged(true, history()->canGoBack(), history()->canGoForward());
   });
@@ -88,10 +89,27 @@ void WebView::installBridge() {
           [this](const QString &method, const QStringList &args) { onInvokeMethod(method, args); });
   connect(bridge_, &WebBridge::queryRequested, this, &WebView::onQueryRequest);
   connect(bridge_, &WebBridge::urlRequested, this, &WebView::onUrlRequest);
+  connect(bridge_, &WebBridge::connected, this, &WebView::flushPendingEvents);
 }
 
 void WebView::broadcastEvent(const QString &name, const QVariantMap &properties) {
-  emit bridge_->broadcast(name, properties);
+  if (pageListening_) {
+    emit bridge_->broadcast(name, properties);
+    return;
+  }
+  // A page that never opens the channel (another origin, a failed load) must not grow this.
+  if (pendingEvents_.size() >= kMaxPendingEvents) {
+    qWarning("webview: %d events wait for the page; dropping %s", kMaxPendingEvents, qUtf8Printable(name));
+    return;
+  }
+  pendingEvents_.append({name, properties});
+}
+
+void WebView::flushPendingEvents() {
+  pageListening_ = true;
+  const QList<QPair<QString, QVariantMap>> pending = std::move(pendingEvents_);
+  pendingEvents_.clear();
+  for (const auto &event : pending) emit bridge_->broadcast(event.first, event.second);
 }
 
 void WebView::onLoadingStateChanged(bool isLoading, bool, bool) {

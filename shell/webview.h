@@ -19,8 +19,10 @@ public:
   WebView(const QString &url, QWidget *parent = nullptr);
   ~WebView() override;
 
-  // Sends the DOM event `name` with string properties to the page and its frames.
+  // Sends the DOM event `name` with string properties to the page and its frames. Events sent
+  // before the page's script listens are kept (up to kMaxPendingEvents) and sent then.
   void broadcastEvent(const QString &name, const QVariantMap &properties);
+  static constexpr int kMaxPendingEvents = 1000;
 
   // Number of arguments each bridge method reads; -1 for a name the table does not know.
   static int argumentCount(const QString &method);
@@ -60,7 +62,12 @@ private:
   void loadPassword(const QStringList &args);
   void storePassword(const QStringList &args);
 
+  void flushPendingEvents();
+
   QWebChannel *channel_ = nullptr;
+  // A new document listens only once its script has opened the channel.
+  bool pageListening_ = false;
+  QList<QPair<QString, QVariantMap>> pendingEvents_;
   WebBridge *bridge_ = nullptr;
   DownloadHandler *downloadHandler_ = nullptr;
   DisplayHandler *displayHandler_ = nullptr;
