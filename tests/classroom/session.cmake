@@ -33,3 +33,6 @@ set_target_properties(classroom_gallery PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CM
 tarnwick_test(test_session_local SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_local.cpp
               LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
 add_dependencies(test_session_local tarnwick-local tarnwick-teacher)
+# Frame delivery against answers on the GUI thread.
+tarnwick_test(test_callbackticket SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_callbackticket.cpp
+              LIBS classroom TIMEOUT 60)
