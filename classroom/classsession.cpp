@@ -64,7 +64,8 @@ void ClassSession::attach(ClassChatView *chat, ClassControls *controls) {
 void ClassSession::start() {
   devices_->initVolumes();
   live_->registerWindowCallbacks();
-  GetILive()->setVideoColorFormat(LiveCalls::chooseColorFormat());
+  // The video widgets convert I420 themselves (off the GUI thread).
+  GetILive()->setVideoColorFormat(ilive::COLOR_FORMAT_I420);
   ClassCredentials::instance().setApplication(appId_, accountType_);
   connectLive();
   setStatus(ClassStatus::Created);
@@ -325,6 +326,7 @@ void ClassSession::beginLeaving() {
   phase_ = ClassPhase::Leaving;
   roster_->setLeaving();
   live_->setDroppingRemoteFrames(true);
+  emit leavingBegun();
   stage_->stopPushStream();
   live_->stopRemoteMedia();
 }
@@ -484,7 +486,7 @@ void ClassSession::addSystemMessage(const QString &text) { chat_->addSystemMessa
 
 // The student's own tile leaves the stage strip; the strip's tile pool comes with the video
 // routing and is empty until then.
-void ClassSession::removeOwnTile() { qDebug("own tile removed from the stage"); }
+void ClassSession::removeOwnTile() { emit ownTileRemoved(); }
 
 void ClassSession::setNetworkGood(bool good) {
   if (!shell_)

@@ -136,6 +136,10 @@ signals:
   void closeWanted();
   void releaseFinished();
   void memberChanged();
+  // The student's own stage tile goes (taken off stage, or the camera closed).
+  void ownTileRemoved();
+  // Closing has begun: remote video is dropped from now on.
+  void leavingBegun();
 
 private slots:
   void onLiveLoginSucceeded();

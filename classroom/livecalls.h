@@ -51,10 +51,6 @@ public:
   // Remote frames are dropped from then on; local ones still pass.
   void setDroppingRemoteFrames(bool drop) { dropRemote_ = drop; }
 
-  // The video colour format for this machine: I420 when a root view reports hardware
-  // support, else BGR24.
-  static ilive::ColorFormat chooseColorFormat();
-
 signals:
   void loginSucceeded();
   void loginFailed(int code, const QString &desc);

@@ -1,7 +1,13 @@
 #include "classroom/mainform.h"
 #include "ui_mainform.h"
 
+#include "av/qtwidgetup.h"
+#include "av/qwidgetvideorender.h"
+#include "av/stagevideoviews.h"
+#include "av/videotilepool.h"
 #include "classroom/classchat.h"
+#include "classroom/classvideo.h"
+#include "core/settingskeys.h"
 #include "classroom/livecalls.h"
 #include "classroom/memberroster.h"
 #include "classroom/membertable.h"
@@ -42,6 +48,7 @@ MainForm::MainForm(const QString &lineType, QWidget *parent, ClassroomShell *she
   controls_ = std::make_unique<ToolBarControls>(toolBar());
   session_->attach(chat_, controls_.get());
   MemberTable::attach(ui->tbMembers, session_->roster());
+  buildVideo();
   connectSignals();
   followSession();
   installMessageHook();
@@ -126,6 +133,38 @@ void MainForm::connectToolBar() {
 }
 
 QtLiveToolBar *MainForm::toolBar() const { return ui->widgetToolBar; }
+
+// The large view takes the teacher video area, the screen view the teacher-screen area; the
+// tiles are the window's and go on the strip "widgetUp".
+void MainForm::buildVideo() {
+  largeView_ = new QWidgetVideoRender(ui->widgetRemoteVideo);
+  ui->layoutRemoteVideo->addWidget(largeView_);
+  ui->labelRemoteVideo->hide();
+  screenView_ = new QWidgetVideoRender(ui->layoutScreenShare);
+  ui->layoutScreenShareBox->addWidget(screenView_);
+  ui->labelScreenHint->hide();
+  VideoTilePool &pool = VideoTilePool::instance(true, this);
+  pool.setStage(ui->widgetUp);
+  auto views = std::make_unique<StageVideoViews>(largeView_, screenView_, ui->widgetUp,
+                                                 [this](bool shown) { showLargeFrame(shown); });
+  video_ = new ClassVideo(session_, std::move(views), pool, this);
+  connect(video_, &ClassVideo::stageEmptied, ui->widgetUp, &QWidget::hide);
+  video_->setHideUp(session_->currentSettings().value(settingskeys::kHideUp).toInt() == 1);
+}
+
+void MainForm::showLargeFrame(bool shown) {
+  ui->widgetRemoteTitle->setVisible(shown);
+  ui->widgetRemoteVideo->setVisible(shown);
+  if (shown)
+    ui->btnToggleRemoteVideo->setIcon(QIcon(kArrowUp));
+}
+
+void MainForm::setHideUp(bool hide) {
+  devices()->setHideUp(hide);
+  video_->setHideUp(hide);
+  if (hide)
+    ui->widgetUp->hide();
+}
 
 QMetaObject::Connection MainForm::onReleaseFinished(QObject *context, std::function<void()> slot) {
   return connect(this, &MainForm::releaseFinished, context, std::move(slot));

@@ -16,6 +16,8 @@
 #include <vector>
 
 class ClassChat;
+class ClassVideo;
+class QWidgetVideoRender;
 class QTimer;
 class QtLiveToolBar;
 class ToolBarControls;
@@ -76,6 +78,10 @@ public:
   QString userId() const { return session_->userId(); }
   MemberRoster *roster() const { return session_->roster(); }
   ClassChat *chat() const { return chat_; }
+  ClassVideo *video() const { return video_; }
+  // The teacher's large view and the shared-screen view.
+  QWidgetVideoRender *largeView() const { return largeView_; }
+  QWidgetVideoRender *screenView() const { return screenView_; }
   ClassStage *stage() const { return session_->stage(); }
   ClassDevices *devices() const { return session_->devices(); }
   LiveCalls *liveCalls() const { return session_->liveCalls(); }
@@ -115,7 +121,7 @@ public slots:
   void setSpeakerVol(int index, int value) override { devices()->setSpeakerVol(index, value); }
   void setCamera(int camearIndex) override { devices()->setCamera(camearIndex); }
   void setDisableCamera(bool disable) override { devices()->setDisableCamera(disable); }
-  void setHideUp(bool hide) override { devices()->setHideUp(hide); }
+  void setHideUp(bool hide) override;
   void OnHsMicVol(int value) { devices()->onHsMicVol(value); }
   void OnHsSpeakerVol(int value) { devices()->onHsSpeakerVol(value); }
   void micTest(int micIndex, int speakerIndex, int micVol, int speakerVol) {
@@ -145,6 +151,8 @@ private:
   void connectSignals();
   void followSession();
   void connectToolBar();
+  void buildVideo();
+  void showLargeFrame(bool shown);
 
   void showTeacherPresent();
   void showWaitingForTeacher();
@@ -157,6 +165,9 @@ private:
   Ui::MainForm *ui;
   ClassSession *session_;
   ClassChat *chat_ = nullptr;
+  ClassVideo *video_ = nullptr;
+  QWidgetVideoRender *largeView_ = nullptr;
+  QWidgetVideoRender *screenView_ = nullptr;
   std::unique_ptr<ToolBarControls> controls_;
   QPointer<QWidget> whiteboard_;
   bool whiteboardReady_ = false;

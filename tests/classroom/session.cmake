@@ -36,3 +36,6 @@ add_dependencies(test_session_local tarnwick-local tarnwick-teacher)
 # Frame delivery against answers on the GUI thread.
 tarnwick_test(test_callbackticket SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_callbackticket.cpp
               LIBS classroom TIMEOUT 60)
+# The video of a running class: views, tiles and their triggers.
+tarnwick_test(test_session_video SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_video.cpp
+              LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
