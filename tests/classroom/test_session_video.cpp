@@ -116,7 +116,7 @@ private slots:
     QTRY_VERIFY(window()->cameraUp());
     QTRY_VERIFY(tileOf(kStudentId));
     QTRY_COMPARE(tileOf(kStudentId)->render()->streamUserId(), kStudentId.toUtf8());
-    QCOMPARE(tileOf(kStudentId)->render()->name(), kStudentName);
+    QTRY_COMPARE(tileOf(kStudentId)->render()->name(), kStudentName);
 
     world_->teacherSays(ClassCommandCode::CameraOff, QString());
     QTRY_VERIFY(!window()->cameraUp());
