@@ -5,6 +5,7 @@
 #include "av/qwidgetvideorender.h"
 #include "av/stagevideoviews.h"
 #include "av/videotilepool.h"
+#include "classroom/chatpictureupload.h"
 #include "classroom/classchat.h"
 #include "classroom/classvideo.h"
 #include "core/settingskeys.h"
@@ -16,7 +17,10 @@
 #include "classroom_widgets/qtredpacket.h"
 #include "classroom_widgets/qtsuperbutton.h"
 #include "widgets/tips.h"
+#include "messaging/classsend.h"
 #include "messaging/messagehook.h"
+#include "screenshot/oescreenshot.h"
+#include "widgets/qxtglobalshortcut.h"
 #include "messaging/messagesink.h"
 #include "widgets/qtmessagebox.h"
 
@@ -102,6 +106,16 @@ void MainForm::connectSignals() {
   connect(ui->btnTabChat, &QPushButton::clicked, this, &MainForm::showMessageView);
   connect(ui->btnTabMembers, &QPushButton::clicked, this, &MainForm::showMemberView);
   connectToolBar();
+  connectPictureUpload();
+}
+
+void MainForm::connectPictureUpload() {
+  ChatPictureUpload *upload = session_->pictureUpload();
+  connect(upload, &ChatPictureUpload::pictureMessageReady, this,
+          [](const QString &json) { g_sendGroupCustomCmd(ClassCommandCode::Chat, json); });
+  connect(upload, &ChatPictureUpload::showMessageMap, chat_, &ClassChat::showMessageMap);
+  screenshotKey_ = new QxtGlobalShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+A")), this);
+  connect(screenshotKey_, &QxtGlobalShortcut::activated, this, &MainForm::onScreenshotClicked);
 }
 
 void MainForm::followSession() {
@@ -291,6 +305,12 @@ void MainForm::onScreenshotClicked() {
   if (status() < int(ClassStatus::Listening) || !chat_->chatAllowed())
     return;
   qDebug("onScreenShot");
+  if (!screenshot_)
+    screenshot_ = new OEScreenshot(this); // deletes itself when done
+}
+
+void MainForm::uploadPicture(QByteArray fileContent) {
+  session_->pictureUpload()->uploadPicture(fileContent);
 }
 
 void MainForm::onToggleRemoteVideo() {

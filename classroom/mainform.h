@@ -17,6 +17,7 @@
 
 class ClassChat;
 class ClassVideo;
+class QxtGlobalShortcut;
 class QWidgetVideoRender;
 class QTimer;
 class QtLiveToolBar;
@@ -79,6 +80,7 @@ public:
   MemberRoster *roster() const { return session_->roster(); }
   ClassChat *chat() const { return chat_; }
   ClassVideo *video() const { return video_; }
+  QWidget *screenshotTool() const { return screenshot_; }
   // The teacher's large view and the shared-screen view.
   QWidgetVideoRender *largeView() const { return largeView_; }
   QWidgetVideoRender *screenView() const { return screenView_; }
@@ -138,6 +140,8 @@ public slots:
   void showMemberView();
   void imageView(const QString &url) override;
   void onScreenshotClicked();
+  // The screenshot tool hands its finished picture here (called by name).
+  void uploadPicture(QByteArray fileContent);
   void onToggleRemoteVideo();
 
 protected:
@@ -152,6 +156,7 @@ private:
   void followSession();
   void connectToolBar();
   void buildVideo();
+  void connectPictureUpload();
   void showLargeFrame(bool shown);
 
   void showTeacherPresent();
@@ -168,6 +173,8 @@ private:
   ClassVideo *video_ = nullptr;
   QWidgetVideoRender *largeView_ = nullptr;
   QWidgetVideoRender *screenView_ = nullptr;
+  QxtGlobalShortcut *screenshotKey_ = nullptr;
+  QPointer<QWidget> screenshot_; // the screenshot tool; one at a time
   std::unique_ptr<ToolBarControls> controls_;
   QPointer<QWidget> whiteboard_;
   bool whiteboardReady_ = false;
