@@ -21,7 +21,7 @@ const QList<QPair<QString, StepKind>> &kinds() {
     for (StepKind k : {StepKind::Enter, StepKind::Leave, StepKind::Wait, StepKind::WaitMember,
                        StepKind::WaitLeave, StepKind::WaitCommand, StepKind::Publish, StepKind::Unpublish,
                        StepKind::Command, StepKind::Display, StepKind::Chat, StepKind::Text,
-                       StepKind::Reward, StepKind::Roster, StepKind::Print})
+                       StepKind::Reward, StepKind::Roster, StepKind::Print, StepKind::Classmate})
       l.append({ScenarioStep::kindName(k), k});
     return l;
   }();
@@ -245,9 +245,21 @@ void ScenarioReader::readKind(FieldReader &f, ScenarioStep &step) {
   case StepKind::Print:
     f.text("text", &step.text, true);
     break;
+  case StepKind::Classmate:
+    readClassmate(f, step);
+    break;
   }
   if (step.target == QLatin1String("group"))
     step.target.clear();
+}
+
+// Either a service account (phone and password) or a user id signed with the service's secret.
+void ScenarioReader::readClassmate(FieldReader &f, ScenarioStep &step) {
+  f.text("phone", &step.phone);
+  f.text("password", &step.password, !step.phone.isEmpty());
+  f.text("user", &step.user, step.phone.isEmpty());
+  f.text("name", &step.name);
+  f.whole("fps", &step.fps, 1, kMaxFps);
 }
 
 void ScenarioReader::readWaitCommand(FieldReader &f, ScenarioStep &step) {

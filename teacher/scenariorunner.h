@@ -18,6 +18,7 @@
 
 #include <functional>
 
+class Classmate;
 class StreamPublisher;
 
 struct RunnerSetup {
@@ -27,6 +28,9 @@ struct RunnerSetup {
   sdk::HubTransportFactory transports;
   std::function<void(const QString &line)> print; // what the person watching sees
   std::function<void(const QString &line)> warn;  // problems
+  // Hub credentials for a classmate step: through the class service or signed locally.
+  using ClassmateSignedIn = std::function<void(const TeacherCredentials &, const QString &problem)>;
+  std::function<void(const ScenarioStep &, ClassmateSignedIn)> signInClassmate;
 };
 
 class ScenarioRunner : public QObject {
@@ -77,6 +81,8 @@ private:
   void doText(const ScenarioStep &s);
   void doReward(const ScenarioStep &s);
   void doRoster(const ScenarioStep &s);
+  void doClassmate(const ScenarioStep &s);
+  void seatClassmate(const ScenarioStep &s, const TeacherCredentials &credentials);
 
   void sendStepCommand(const QString &to, int code, const QString &param);
   void waitFor(const ScenarioStep &s, Check check, const QString &timeoutProblem);
@@ -98,6 +104,7 @@ private:
   ClassState m_class;
   ScenarioVariables m_vars;
   QHash<int, StreamPublisher *> m_publishers; // by source
+  QList<Classmate *> m_classmates;
   QTimer m_waitTimer;
   Check m_waiter;
   QString m_timeoutProblem;

@@ -15,6 +15,9 @@ bool TeacherRun::start(Hub *hub, const QByteArray &json, const QByteArray &secre
   setup.credentials = TeacherCredentials::signedLocally(secret, QStringLiteral("t1"), QStringLiteral("周老师"));
   setup.roomId = kTeacherTestRoom;
   setup.transports = [hub] { return std::make_unique<sdk::InProcessTransport>(hub); };
+  setup.signInClassmate = [secret](const ScenarioStep &s, RunnerSetup::ClassmateSignedIn done) {
+    done(TeacherCredentials::signedLocally(secret, s.user, s.name), QString());
+  };
   setup.print = [this](const QString &line) { lines.append(line); };
   setup.warn = [this](const QString &line) { warnings.append(line); };
   runner = std::make_unique<ScenarioRunner>(setup);
