@@ -39,3 +39,6 @@ tarnwick_test(test_callbackticket SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_callbac
 # The video of a running class: views, tiles and their triggers.
 tarnwick_test(test_session_video SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_video.cpp
               LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
+# The pictures of a whole class: the teacher's camera and slide, classmates on stage.
+tarnwick_test(test_session_wholeclass SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_wholeclass.cpp
+              LIBS classroom_test_fixture teacher DISPLAY TIMEOUT 90)
