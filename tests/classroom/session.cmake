@@ -42,3 +42,7 @@ tarnwick_test(test_session_video SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_
 # The pictures of a whole class: the teacher's camera and slide, classmates on stage.
 tarnwick_test(test_session_wholeclass SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_wholeclass.cpp
               LIBS classroom_test_fixture teacher DISPLAY TIMEOUT 90)
+# Screenshots in class: the hot key, and a picture through the local service's store.
+tarnwick_test(test_session_screenshot SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_screenshot.cpp
+              LIBS classroom_test_fixture teacher DISPLAY TIMEOUT 90)
+add_dependencies(test_session_screenshot tarnwick-local)
