@@ -1,6 +1,10 @@
 #include "messaging/imservice.h"
 
 #include "messaging/imrecvwbdatacallback.h"
+#include "messaging/wbenvelope.h"
+#include "messaging/wbmessage.h"
+
+#include <json/json.h>
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -10,6 +14,8 @@ IMService *IMService::instance() {
   static IMService *const service = new IMService;
   return service;
 }
+
+IMService::IMService() : decoder_(&wbmessage::decode) {}
 
 void IMService::setWBDataReceiver(IMRecvWBDataCallback *receiver) {
   QMutexLocker lock(&receiverMutex_);
@@ -38,3 +44,21 @@ void IMService::decodeWBMessage(im::MessageHandle msg, int elemCount) {
 int IMService::takeWBSequence() { return wbSequence_.fetch_add(1); }
 
 int IMService::peekWBSequence() const { return wbSequence_.load(); }
+
+void IMService::setWBGroupId(const std::string &groupId) {
+  QMutexLocker lock(&groupMutex_);
+  groupId_ = groupId;
+}
+
+void IMService::sendWBData(const char *boardData) {
+  std::string groupId;
+  {
+    QMutexLocker lock(&groupMutex_);
+    groupId = groupId_;
+  }
+  Json::Value value;
+  if (groupId.empty() || !wbenvelope::parseBoardData(boardData, &value))
+    return;
+  const uint32_t seq = static_cast<uint32_t>(takeWBSequence());
+  wbmessage::send(groupId, wbenvelope::wrap(seq, wbenvelope::localTimestamp(), value));
+}

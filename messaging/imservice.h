@@ -7,6 +7,7 @@
 
 #include <QRecursiveMutex>
 #include <atomic>
+#include <string>
 
 class IMRecvWBDataCallback;
 class IMService;
@@ -25,7 +26,14 @@ public:
   // Hands unwrapped board-action data to the receiver, if one is set. False when none is.
   bool deliverWBData(const char *data, unsigned length);
 
-  // Where the message hook sends whiteboard messages. Null (the start) drops them.
+  // The class group whiteboard data goes to; empty (the start, and always in the student
+  // client) sends nothing.
+  void setWBGroupId(const std::string &groupId);
+  // Wraps one batch of local board-action data and sends it to the group (board thread).
+  void sendWBData(const char *boardData);
+
+  // Where the message hook sends whiteboard messages; the start decodes custom and file
+  // elements into deliverWBData. Null drops them.
   void setWBMessageDecoder(WBMessageDecoder decoder);
   void decodeWBMessage(im::MessageHandle msg, int elemCount);
 
@@ -34,7 +42,7 @@ public:
   int peekWBSequence() const;
 
 private:
-  IMService() = default;
+  IMService();
   IMService(const IMService &) = delete;
   IMService &operator=(const IMService &) = delete;
 
@@ -42,5 +50,7 @@ private:
   QRecursiveMutex receiverMutex_;
   IMRecvWBDataCallback *receiver_ = nullptr;
   std::atomic<int> wbSequence_{1};
-  std::atomic<WBMessageDecoder> decoder_{nullptr};
+  std::atomic<WBMessageDecoder> decoder_;
+  QMutex groupMutex_;
+  std::string groupId_;
 };

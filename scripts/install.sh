@@ -13,6 +13,7 @@ PACKAGES=(
   libjsoncpp-dev libswscale-dev libavutil-dev libsodium-dev
   libx11-dev libxcb1-dev
   libcpp-httplib-dev libssl-dev
+  libpoppler-qt5-dev
   xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
   fonts-noto-cjk fonts-dejavu-core librsvg2-bin
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio

@@ -35,3 +35,5 @@ bool HubHost::listen(quint16 port, QString *error) {
 }
 
 quint16 HubHost::port() const { return m_parts->server.serverPort(); }
+
+const Hub &HubHost::hub() const { return m_parts->hub; }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+class Hub;
 class RoomStore;
 class AccountStore;
 
@@ -19,6 +20,7 @@ public:
   // Listens on 127.0.0.1:port (0 = any free port).
   bool listen(quint16 port, QString *error);
   quint16 port() const;
+  const Hub &hub() const;
 
 private:
   struct Parts;

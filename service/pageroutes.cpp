@@ -1,6 +1,7 @@
 #include "service/pageroutes.h"
 
 #include "service/accountstore.h"
+#include "service/documentpreviews.h"
 #include "service/seeddata.h"
 #include "service/serviceconfig.h"
 #include "service/webassets.h"
@@ -20,6 +21,8 @@ PageResponse PageRoutes::get(const QString &path, const FormParams &query) const
   }
   if (path.startsWith(QLatin1String("/assets/"))) return file(path.mid(1));
   if (path.startsWith(QLatin1String("/files/"))) return download(path.mid(7));
+  if (m_previews && path.startsWith(QLatin1String(DocumentPreviews::kPathPrefix)))
+    return m_previews->get(path.mid(int(qstrlen(DocumentPreviews::kPathPrefix))), query);
   return errorPage(404, QStringLiteral("页面不存在"), QStringLiteral("您访问的页面不存在或已被移除。"));
 }
 

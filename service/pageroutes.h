@@ -8,6 +8,7 @@
 #include <QString>
 
 class AccountStore;
+class DocumentPreviews;
 class SeedData;
 class WebAssets;
 struct ServiceConfig;
@@ -19,6 +20,8 @@ public:
       : m_accounts(accounts), m_assets(assets), m_catalog(catalog), m_config(config) {}
 
   PageResponse get(const QString &path, const FormParams &query) const;
+  // Serves /preview/<file> from them; set before the server starts.
+  void setPreviews(const DocumentPreviews *previews) { m_previews = previews; }
 
   // error.html with its title and message filled in (HTML-escaped).
   PageResponse errorPage(int status, const QString &title, const QString &message) const;
@@ -33,4 +36,5 @@ private:
   const WebAssets &m_assets;
   const SeedData &m_catalog;
   const ServiceConfig &m_config;
+  const DocumentPreviews *m_previews = nullptr;
 };

@@ -62,6 +62,20 @@ DownloadFile readDownload(const QJsonObject &o) {
   return d;
 }
 
+Document readDocument(const QJsonObject &o) {
+  Document d;
+  d.file = o.value(QStringLiteral("file")).toString();
+  d.title = o.value(QStringLiteral("title")).toString();
+  d.pages = o.value(QStringLiteral("pages")).toInt();
+  return d;
+}
+
+// A document's name becomes a file name in the documents folder: one plain component.
+bool isPlainName(const QString &name) {
+  return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) && !name.contains(QLatin1Char('/')) &&
+         !name.contains(QLatin1Char('\\'));
+}
+
 template <typename T, typename F> QList<T> readList(const QJsonObject &root, const char *key, F read) {
   QList<T> out;
   const QJsonArray items = root.value(QLatin1String(key)).toArray();
@@ -99,6 +113,12 @@ bool check(const SeedData &s, QString *error) {
     }
     rooms.insert(c.roomId);
   }
+  for (const Document &d : s.documents) {
+    if (!isPlainName(d.file) || d.pages < 1) {
+      *error = QStringLiteral("document %1 needs a plain file name and pages").arg(d.file);
+      return false;
+    }
+  }
   return true;
 }
 
@@ -120,6 +140,7 @@ bool SeedData::parse(const QByteArray &json, SeedData *out, QString *error) {
   s.courses = readList<Course>(root, "courses", readCourse);
   s.shop = readList<ShopItem>(root, "shop", readItem);
   s.downloads = readList<DownloadFile>(root, "downloads", readDownload);
+  s.documents = readList<Document>(root, "documents", readDocument);
   if (!check(s, error)) return false;
   *out = s;
   return true;

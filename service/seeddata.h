@@ -18,4 +18,5 @@ public:
   QList<Course> courses;
   QList<ShopItem> shop;
   QList<DownloadFile> downloads;
+  QList<Document> documents;
 };

@@ -3,9 +3,11 @@
 #include "service/accountstore.h"
 #include "service/apirouter.h"
 #include "service/avatars.h"
+#include "service/boardroutes.h"
 #include "service/chatroutes.h"
 #include "service/classroomroutes.h"
 #include "service/credentialissuer.h"
+#include "service/documentpreviews.h"
 #include "service/httpservice.h"
 #include "service/hubhost.h"
 #include "service/liveserviceroutes.h"
@@ -19,6 +21,7 @@
 #include "service/signer.h"
 #include "service/webassets.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -32,7 +35,13 @@ struct ServiceApp::Parts {
         chat(accounts, credentials), portal(accounts, rooms, avatars, seed, assets),
         pages(accounts, assets, seed, config),
         pictures(o.storeDir.isEmpty() ? scratchStore.path() : o.storeDir, credentials, config),
+        board(signer.secret()),
+        previews(o.documentsDir.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/documents")
+                                          : o.documentsDir,
+                 seed.documents),
         http(router, pages, pictures) {
+    pages.setPreviews(&previews);
+    board.registerRoutes(router);
     login.registerRoutes(router);
     live.registerRoutes(router);
     classroom.registerRoutes(router);
@@ -58,6 +67,8 @@ struct ServiceApp::Parts {
   PageRoutes pages;
   QTemporaryDir scratchStore; // the pictures' folder when none was given; goes with the service
   PictureStore pictures;
+  BoardRoutes board;
+  DocumentPreviews previews;
   HttpService http;
   std::unique_ptr<HubHost> hub;
 };
@@ -105,6 +116,7 @@ std::unique_ptr<ServiceApp> ServiceApp::start(const ServiceOptions &options, QSt
   Parts &p = *app->m_parts;
   p.hub = std::make_unique<HubHost>(p.signer.secret(), p.rooms, p.accounts);
   if (!p.hub->listen(options.hubPort, error)) return nullptr;
+  p.board.setHub(&p.hub->hub());
   if (p.hub->port() != 0) config.hubUrl = QStringLiteral("ws://127.0.0.1:%1").arg(p.hub->port());
   if (!p.http.start()) {
     *error = QStringLiteral("the HTTP server did not start");

@@ -33,8 +33,12 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
   const QCommandLineOption storeOpt(QStringLiteral("store"),
                                     QStringLiteral("folder of uploaded chat pictures (default: a temporary one)"),
                                     QStringLiteral("dir"));
+  const QCommandLineOption documentsOpt(QStringLiteral("documents"),
+                                        QStringLiteral("folder of the documents' PDFs (default: documents beside the program)"),
+                                        QStringLiteral("dir"));
   const QCommandLineOption helpOpt = parser.addHelpOption();
-  for (const QCommandLineOption &o : {portOpt, hubOpt, seedOpt, webOpt, versionOpt, secretOpt, refreshOpt, storeOpt})
+  for (const QCommandLineOption &o :
+       {portOpt, hubOpt, seedOpt, webOpt, versionOpt, secretOpt, refreshOpt, storeOpt, documentsOpt})
     parser.addOption(o);
   if (!parser.parse(arguments)) {
     *error = parser.errorText();
@@ -61,6 +65,7 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
   }
   seedPath = parser.value(seedOpt);
   webRoot = parser.value(webOpt);
+  documentsDir = parser.value(documentsOpt);
   versionReplyPath = parser.isSet(versionOpt) ? parser.value(versionOpt)
                                               : qEnvironmentVariable("TARNWICK_LOCAL_VERSION_REPLY");
   storeDir = parser.value(storeOpt);

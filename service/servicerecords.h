@@ -48,6 +48,13 @@ struct DownloadFile {
   QString course;
 };
 
+// A document whose pages the preview service shows; its PDF is <documents folder>/<file>.pdf.
+struct Document {
+  QString file; // the name the class uses ("aaa.ppt")
+  QString title;
+  int pages = 0;
+};
+
 struct Member {
   QString uid;
   QString name;

@@ -7,7 +7,7 @@
 #include "teacher/stopsignal.h"
 #include "teacher/teacheroptions.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <cstdio>
 #include <memory>
@@ -34,10 +34,11 @@ void listSteps(const Scenario &scenario, quint32 roomId) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-  // A console program: the slide's texts need the GUI module, not a display.
+  // A console program: the slide's texts and the whiteboard's (unshown) render window need
+  // the widget module, not a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
 
   TeacherOptions options;
   QString error;
@@ -84,6 +85,7 @@ int main(int argc, char *argv[]) {
                      });
     signIn->start(serviceUrl, s.phone, s.password, roomId, ServiceSignIn::kStageRole);
   };
+  setup.previewUrl = Deployment::instance().previewUrl;
 
   std::unique_ptr<ScenarioRunner> runner;
   auto run = [&](const TeacherCredentials &credentials) {

@@ -29,6 +29,13 @@ QString ScenarioStep::kindName(StepKind kind) {
   case StepKind::Roster: return QStringLiteral("roster");
   case StepKind::Print: return QStringLiteral("print");
   case StepKind::Classmate: return QStringLiteral("classmate");
+  case StepKind::BoardTool: return QStringLiteral("boardTool");
+  case StepKind::BoardDraw: return QStringLiteral("boardDraw");
+  case StepKind::BoardPage: return QStringLiteral("boardPage");
+  case StepKind::BoardDocument: return QStringLiteral("boardDocument");
+  case StepKind::BoardGoto: return QStringLiteral("boardGoto");
+  case StepKind::BoardUndo: return QStringLiteral("boardUndo");
+  case StepKind::BoardClear: return QStringLiteral("boardClear");
   }
   return QString();
 }
@@ -72,6 +79,25 @@ QString ScenarioStep::summary() const {
     break;
   case StepKind::Reward:
     text += QStringLiteral(" %1 with %2, type %3").arg(target).arg(amount).arg(rewardType);
+    break;
+  case StepKind::BoardTool:
+    text += QStringLiteral(" %1, colour %2, width %3%4")
+                .arg(this->text, QString::number(color, 16).rightJustified(8, QLatin1Char('0')))
+                .arg(width)
+                .arg(fill ? QStringLiteral(", filled") : QString());
+    break;
+  case StepKind::BoardDraw:
+    text += QStringLiteral(" through %1 points").arg(points.size());
+    break;
+  case StepKind::BoardDocument:
+    text += QStringLiteral(" \"%1\" of %2 pages").arg(this->text).arg(pages);
+    break;
+  case StepKind::BoardGoto:
+    text += QStringLiteral(" page %1").arg(page);
+    break;
+  case StepKind::BoardPage:
+  case StepKind::BoardUndo:
+  case StepKind::BoardClear:
     break;
   case StepKind::Roster:
     text += hasRosterData ? QStringLiteral(" of %1 given entries").arg(rosterData.size()) : QStringLiteral(" of the members seen");

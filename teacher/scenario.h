@@ -27,6 +27,14 @@ enum class StepKind {
   Roster,
   Print,
   Classmate,
+  // The whiteboard, drawn through the board library.
+  BoardTool,
+  BoardDraw,
+  BoardPage,
+  BoardDocument,
+  BoardGoto,
+  BoardUndo,
+  BoardClear,
 };
 
 // Members of a step that do not apply to its kind keep their defaults. Texts may hold
@@ -63,6 +71,14 @@ struct ScenarioStep {
   QJsonArray rosterData;    // Roster; empty = built from the members seen
   bool hasRosterData = false;
   int notifyId = 0;         // Roster; 0 = the next of the teacher's own count
+
+  // BoardTool: text = the tool ("pen", "line", "ellipse", "rectangle", "eraser", "select")
+  quint32 color = 0x000000FFu; // BoardTool: RGBA
+  int width = 100;             // BoardTool: in the board's width units
+  bool fill = false;           // BoardTool
+  QJsonArray points;           // BoardDraw: [x, y] pairs on the 1600 x 900 board
+  int pages = 0;               // BoardDocument (text = the file name)
+  int page = 0;                // BoardGoto
 
   bool isWait() const;
   // One line for a listing of the scenario, before anything is expanded.

@@ -14,6 +14,52 @@ namespace {
 constexpr double kMaxSeconds = 86400;
 constexpr int kMaxFps = 30;
 constexpr int kMaxFaceIndex = 999;
+constexpr int kMaxDocumentPages = 500;
+constexpr int kBoardWidth = 1600;
+constexpr int kBoardHeight = 900;
+constexpr int kMaxLineWidth = 10000;
+
+const QStringList &boardTools() {
+  static const QStringList tools{QStringLiteral("pen"), QStringLiteral("line"), QStringLiteral("ellipse"),
+                                 QStringLiteral("rectangle"), QStringLiteral("eraser"), QStringLiteral("select")};
+  return tools;
+}
+
+// "#rrggbb" or "#rrggbbaa" as RGBA.
+bool readColor(const QString &text, quint32 *rgba) {
+  bool ok = false;
+  const quint32 value = text.mid(1).toUInt(&ok, 16);
+  if (!text.startsWith(QLatin1Char('#')) || !ok || (text.size() != 7 && text.size() != 9))
+    return false;
+  *rgba = text.size() == 7 ? (value << 8) | 0xFFu : value;
+  return true;
+}
+
+void readBoardTool(FieldReader &f, ScenarioStep &step) {
+  f.text("tool", &step.text, true);
+  if (f.ok() && !boardTools().contains(step.text))
+    f.fail(QStringLiteral("\"tool\" must be one of %1").arg(boardTools().join(QStringLiteral(", "))));
+  QString color = QStringLiteral("#000000");
+  f.text("color", &color);
+  if (f.ok() && !readColor(color, &step.color))
+    f.fail(QStringLiteral("\"color\" must be #rrggbb or #rrggbbaa, not \"%1\"").arg(color));
+  f.whole("width", &step.width, 1, kMaxLineWidth);
+  f.flag("fill", &step.fill);
+}
+
+void readBoardDraw(FieldReader &f, ScenarioStep &step) {
+  f.array("points", &step.points, true);
+  for (const QJsonValue &p : step.points) {
+    const QJsonArray xy = p.toArray();
+    const double x = xy.at(0).toDouble(-1), y = xy.at(1).toDouble(-1);
+    if (xy.size() != 2 || x < 0 || x > kBoardWidth || y < 0 || y > kBoardHeight) {
+      f.fail(QStringLiteral("\"points\" are [x, y] pairs within the 1600 x 900 board"));
+      return;
+    }
+  }
+  if (f.ok() && step.points.isEmpty())
+    f.fail(QStringLiteral("\"points\" needs at least one point"));
+}
 
 const QList<QPair<QString, StepKind>> &kinds() {
   static const QList<QPair<QString, StepKind>> list = [] {
@@ -21,7 +67,10 @@ const QList<QPair<QString, StepKind>> &kinds() {
     for (StepKind k : {StepKind::Enter, StepKind::Leave, StepKind::Wait, StepKind::WaitMember,
                        StepKind::WaitLeave, StepKind::WaitCommand, StepKind::Publish, StepKind::Unpublish,
                        StepKind::Command, StepKind::Display, StepKind::Chat, StepKind::Text,
-                       StepKind::Reward, StepKind::Roster, StepKind::Print, StepKind::Classmate})
+                       StepKind::Reward, StepKind::Roster, StepKind::Print, StepKind::BoardTool,
+                       StepKind::BoardDraw, StepKind::BoardPage, StepKind::BoardDocument,
+                       StepKind::BoardGoto, StepKind::BoardUndo, StepKind::BoardClear,
+                       StepKind::Classmate})
       l.append({ScenarioStep::kindName(k), k});
     return l;
   }();
@@ -247,6 +296,23 @@ void ScenarioReader::readKind(FieldReader &f, ScenarioStep &step) {
     break;
   case StepKind::Classmate:
     readClassmate(f, step);
+    break;
+  case StepKind::BoardTool:
+    readBoardTool(f, step);
+    break;
+  case StepKind::BoardDraw:
+    readBoardDraw(f, step);
+    break;
+  case StepKind::BoardDocument:
+    f.text("file", &step.text, true);
+    f.whole("pages", &step.pages, 1, kMaxDocumentPages, true);
+    break;
+  case StepKind::BoardGoto:
+    f.whole("page", &step.page, 1, kMaxDocumentPages, true);
+    break;
+  case StepKind::BoardPage:
+  case StepKind::BoardUndo:
+  case StepKind::BoardClear:
     break;
   }
   if (step.target == QLatin1String("group"))

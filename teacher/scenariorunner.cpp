@@ -2,6 +2,7 @@
 
 #include "protocol/classcommandcode.h"
 #include "teacher/classmate.h"
+#include "teacher/teacherboard.h"
 #include "teacher/commandnames.h"
 #include "teacher/streampublisher.h"
 
@@ -230,6 +231,14 @@ void ScenarioRunner::run(const ScenarioStep &s) {
   case StepKind::Text: return doText(s);
   case StepKind::Reward: return doReward(s);
   case StepKind::Roster: return doRoster(s);
+  case StepKind::BoardTool:
+  case StepKind::BoardDraw:
+  case StepKind::BoardPage:
+  case StepKind::BoardDocument:
+  case StepKind::BoardGoto:
+  case StepKind::BoardUndo:
+  case StepKind::BoardClear:
+    return doBoard(s);
   case StepKind::Print:
     announce(m_vars.expand(s.text));
     return stepDone();
@@ -480,6 +489,26 @@ void ScenarioRunner::sendStepCommand(const QString &to, int code, const QString 
       return stepFailed(QStringLiteral("the hub refused %1: %2 %3").arg(commandnames::labelled(code)).arg(c).arg(desc));
     m_class.commandSent(to, code, param);
     stepDone();
+  });
+}
+
+void ScenarioRunner::doBoard(const ScenarioStep &s) {
+  if (!m_session.isInRoom())
+    return stepFailed(QStringLiteral("the whiteboard needs the teacher in the room"));
+  if (!m_board) {
+    m_board = std::make_unique<TeacherBoard>(m_session.userId(), m_session.roomId(), m_setup.previewUrl);
+    connect(m_board.get(), &TeacherBoard::envelope, this, [this](const QByteArray &bytes) {
+      m_session.sendWhiteboard(bytes, [this](int code, const QString &desc) {
+        if (code != 0 && m_setup.warn)
+          m_setup.warn(QStringLiteral("the hub refused whiteboard data: %1 %2").arg(code).arg(desc));
+      });
+    });
+  }
+  announce(s.summary());
+  const int token = m_token;
+  m_board->whenReady([this, s, token] {
+    if (token == m_token)
+      stepDone(m_board->play(s));
   });
 }
 

@@ -17,9 +17,11 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class Classmate;
 class StreamPublisher;
+class TeacherBoard;
 
 struct RunnerSetup {
   Scenario scenario;
@@ -31,6 +33,7 @@ struct RunnerSetup {
   // Hub credentials for a classmate step: through the class service or signed locally.
   using ClassmateSignedIn = std::function<void(const TeacherCredentials &, const QString &problem)>;
   std::function<void(const ScenarioStep &, ClassmateSignedIn)> signInClassmate;
+  QString previewUrl; // where the documents the teacher shows on the whiteboard are previewed
 };
 
 class ScenarioRunner : public QObject {
@@ -83,6 +86,7 @@ private:
   void doRoster(const ScenarioStep &s);
   void doClassmate(const ScenarioStep &s);
   void seatClassmate(const ScenarioStep &s, const TeacherCredentials &credentials);
+  void doBoard(const ScenarioStep &s);
 
   void sendStepCommand(const QString &to, int code, const QString &param);
   void waitFor(const ScenarioStep &s, Check check, const QString &timeoutProblem);
@@ -105,6 +109,7 @@ private:
   ScenarioVariables m_vars;
   QHash<int, StreamPublisher *> m_publishers; // by source
   QList<Classmate *> m_classmates;
+  std::unique_ptr<TeacherBoard> m_board;     // from the first whiteboard step on
   QTimer m_waitTimer;
   Check m_waiter;
   QString m_timeoutProblem;

@@ -1,5 +1,7 @@
 #include "teacher/teachersession.h"
 
+#include "messaging/wbenvelope.h"
+
 #include "messaging/classcommand.h"
 #include "sdk/net/hubclient.h"
 #include "protocol/mediaframe.h"
@@ -122,13 +124,14 @@ void TeacherSession::onGone(const QString &why) {
   emit lost(why);
 }
 
-void TeacherSession::send(const QString &to, const QVector<Element> &elems, Done done) {
+void TeacherSession::send(const QString &to, const QVector<Element> &elems, Done done,
+                          const QString *offlinePushExt) {
   if (!isInRoom())
     return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
   hubproto::Conversation conv;
   conv.type = to.isEmpty() ? hubproto::Conversation::Group : hubproto::Conversation::C2C;
   conv.peer = to.isEmpty() ? QString::number(m_roomId) : to;
-  m_client->sendMessage(conv, elems, nullptr, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
+  m_client->sendMessage(conv, elems, offlinePushExt, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
 }
 
 void TeacherSession::sendCommand(const QString &to, int code, const QString &param, Done done) {
@@ -140,6 +143,16 @@ void TeacherSession::sendText(const QString &to, const QString &text, Done done)
   e.kind = Element::Text;
   e.text = text;
   send(to, {e}, std::move(done));
+}
+
+void TeacherSession::sendWhiteboard(const QByteArray &envelope, Done done) {
+  const QString ext = QString::fromLatin1(wbenvelope::kExt);
+  Element e;
+  // Up to the custom element's limit it travels as one; beyond, as a file.
+  e.kind = std::size_t(envelope.size()) <= wbenvelope::kMaxCustomBytes ? Element::Custom : Element::File;
+  e.data = envelope;
+  (e.kind == Element::Custom ? e.ext : e.name) = ext;
+  send(QString(), {e}, std::move(done), &ext);
 }
 
 void TeacherSession::publish(hubproto::Source source, Done done) {

@@ -52,6 +52,8 @@ public:
   // to empty = the room's group, otherwise one user.
   void sendCommand(const QString &to, int code, const QString &param, Done done);
   void sendText(const QString &to, const QString &text, Done done);
+  // One whiteboard envelope to the room's group, tagged as whiteboard data.
+  void sendWhiteboard(const QByteArray &envelope, Done done);
   void publish(hubproto::Source source, Done done);
   void unpublish(hubproto::Source source, Done done);
   // Dropped unless the source is published.
@@ -65,7 +67,8 @@ signals:
   void lost(const QString &why);
 
 private:
-  void send(const QString &to, const QVector<hubproto::Element> &elems, Done done);
+  void send(const QString &to, const QVector<hubproto::Element> &elems, Done done,
+            const QString *offlinePushExt = nullptr);
   void onMessage(const hubproto::ImMessage &message);
   void onMemberNotice(quint32 roomId, const QString &event, const QString &userId);
   void onGone(const QString &why);

@@ -6,6 +6,7 @@
 
 #include "service/hub/hublimits.h"
 #include "service/hub/presencetable.h"
+#include "service/hub/whiteboardhistory.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -48,6 +49,9 @@ public:
   bool isOnline(const QString &userId) const;
   bool isInRoom(const QString &userId, quint32 roomId) const;
   QStringList roomMembers(quint32 roomId) const;
+  // The whiteboard messages each room's group received.
+  WhiteboardHistory &whiteboardHistory() { return m_whiteboard; }
+  const WhiteboardHistory &whiteboardHistory() const { return m_whiteboard; }
 
 signals:
   void signedIn(const QString &userId);
@@ -113,6 +117,7 @@ private:
   QHash<QString, quint64> m_byUser;
   std::map<quint32, Room> m_rooms;
   PresenceTable m_presence;
+  WhiteboardHistory m_whiteboard;
   QHash<QString, Handler> m_handlers;
   QList<quint64> m_pendingDrops;
   QTimer m_idleTimer;

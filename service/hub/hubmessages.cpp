@@ -22,6 +22,13 @@ bool readPushExt(const QJsonObject &body, ImMessage *m) {
   m->offlinePushExt = v.toString();
   return true;
 }
+// What a kept message weighs: its elements' bytes.
+qint64 bytesOf(const ImMessage &m) {
+  qint64 bytes = 0;
+  for (const Element &e : m.elems)
+    bytes += e.data.size() + e.text.size();
+  return bytes;
+}
 } // namespace
 
 Participant *Hub::c2cTarget(const Participant &from, const QString &userId, int *code) const {
@@ -78,7 +85,10 @@ void Hub::onSend(Participant &p, const Envelope &env) {
     m.conv.peer = p.userId; // as the receiver sees the conversation
     send(*target, messageToJson(m));
   } else {
-    notifyRoom(p.roomId, messageToJson(m), p.id);
+    const QJsonObject notice = messageToJson(m);
+    if (m.hasOfflinePush && m.offlinePushExt == QLatin1String(WhiteboardHistory::kExt))
+      m_whiteboard.append(p.roomId, notice, bytesOf(m));
+    notifyRoom(p.roomId, notice, p.id);
   }
   reply(p, env.id, Ok, QString(), result);
 }

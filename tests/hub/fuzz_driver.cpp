@@ -1,10 +1,10 @@
 // Without libFuzzer: runs the fuzz target on a fixed number of inputs made by mutating valid
 // messages and frames with a fixed seed, so a CI run is repeatable.
+#include "fuzzmutator.h"
 #include "protocol/mediaframe.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QRandomGenerator>
 
 #include <cstdint>
 #include <cstdio>
@@ -33,23 +33,5 @@ QList<QByteArray> seeds() {
 } // namespace
 
 int main(int argc, char **argv) {
-  const int runs = argc > 1 ? std::atoi(argv[1]) : 20000;
-  const QList<QByteArray> base = seeds();
-  QRandomGenerator rng(20261208);
-  for (int run = 0; run < runs; ++run) {
-    QByteArray input = base[static_cast<int>(rng.bounded(base.size()))];
-    const int edits = static_cast<int>(rng.bounded(6));
-    for (int e = 0; e < edits && input.size() > 1; ++e) {
-      const int at = 1 + static_cast<int>(rng.bounded(input.size() - 1));
-      switch (rng.bounded(4)) {
-      case 0: input[at] = static_cast<char>(rng.bounded(256)); break;
-      case 1: input.remove(at, static_cast<int>(rng.bounded(16))); break;
-      case 2: input.insert(at, input.mid(1 + static_cast<int>(rng.bounded(input.size() - 1)), 12)); break;
-      default: input.truncate(at); break;
-      }
-    }
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(input.constData()), static_cast<size_t>(input.size()));
-  }
-  std::printf("fuzz_hubinput: %d inputs, no crash\n", runs);
-  return 0;
+  return fuzzmutator::main(argc, argv, "fuzz_hubinput", seeds(), &LLVMFuzzerTestOneInput);
 }

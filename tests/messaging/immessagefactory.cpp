@@ -35,6 +35,13 @@ void ImMessageFactory::addFace(im::MessageHandle msg, int index) {
   add(msg, e);
 }
 
+void ImMessageFactory::addFile(im::MessageHandle msg, const QByteArray &data, const QByteArray &name) {
+  im::ElemHandle e = im::createElem(im::IM_ELEM_FILE);
+  im::setFileData(e, data.constData(), uint32_t(data.size()));
+  im::setFileName(e, name.constData(), uint32_t(name.size()));
+  add(msg, e);
+}
+
 void ImMessageFactory::addElemOfType(im::MessageHandle msg, im::ElemType type) {
   add(msg, im::createElem(type));
 }

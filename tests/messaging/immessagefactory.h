@@ -17,6 +17,7 @@ public:
   void addText(im::MessageHandle msg, const QByteArray &text);
   void addCustom(im::MessageHandle msg, const QByteArray &data, const QByteArray &ext);
   void addFace(im::MessageHandle msg, int index);
+  void addFile(im::MessageHandle msg, const QByteArray &data, const QByteArray &name);
   void addElemOfType(im::MessageHandle msg, im::ElemType type);
   void setPushExt(im::MessageHandle msg, const QByteArray &ext);
 

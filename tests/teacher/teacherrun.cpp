@@ -14,6 +14,7 @@ bool TeacherRun::start(Hub *hub, const QByteArray &json, const QByteArray &secre
     return false;
   setup.credentials = TeacherCredentials::signedLocally(secret, QStringLiteral("t1"), QStringLiteral("周老师"));
   setup.roomId = kTeacherTestRoom;
+  setup.previewUrl = previewUrl;
   setup.transports = [hub] { return std::make_unique<sdk::InProcessTransport>(hub); };
   setup.signInClassmate = [secret](const ScenarioStep &s, RunnerSetup::ClassmateSignedIn done) {
     done(TeacherCredentials::signedLocally(secret, s.user, s.name), QString());

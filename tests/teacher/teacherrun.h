@@ -24,6 +24,7 @@ public:
   QStringList stepLines() const;
   bool printed(const QString &part) const;
 
+  QString previewUrl; // for the whiteboard's documents; set before start
   std::unique_ptr<ScenarioRunner> runner;
   QStringList lines;
   QStringList warnings;

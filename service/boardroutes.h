@@ -1,0 +1,25 @@
+#pragma once
+// The "board" calls: a room's whiteboard history for a signed-in member of the room.
+
+#include "service/apirouter.h"
+
+#include <QByteArray>
+
+class Hub;
+
+class BoardRoutes {
+public:
+  explicit BoardRoutes(const QByteArray &secret) : m_secret(secret) {}
+
+  // Set before the server starts; without a hub every room is empty.
+  void setHub(const Hub *hub) { m_hub = hub; }
+  void registerRoutes(ApiRouter &router);
+
+  // roomId, userId, userSig → "messages": the room's whiteboard messages, oldest first, each
+  // the hub's "message" notice.
+  ApiReply history(const FormParams &p) const;
+
+private:
+  const QByteArray m_secret;
+  const Hub *m_hub = nullptr;
+};

@@ -1,0 +1,269 @@
+// The whiteboard library: what one instance draws, another rebuilds from its action data;
+// undo and redo; data that arrives twice; documents with background images; history.
+#include "boarddriver.h"
+#include "boardrecorder.h"
+
+#include "sdk/board/boardhistory.h"
+#include "sdk/board/boardids.h"
+#include "sdk/board/boardsdk.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace boarddriver;
+
+namespace {
+constexpr uint32_t kRed = 0xFF0100FFu;
+constexpr uint32_t kBlue = 0x0075FFFFu;
+
+struct Instance {
+  explicit Instance(const char *user = "teacher") : board(user) {
+    board.setCallback(&recorder);
+    board.pageOperate(board::kDefaultBoard, {});
+  }
+  void tool(board::Tool t, uint32_t color, uint32_t width, bool fill = false) {
+    board.useTool(t);
+    board.setColor(color);
+    board.setWidth(width);
+    board.setFill(fill);
+  }
+  // Waits until the library has reported n pieces of action data in all.
+  bool settled(int n) {
+    QDeadlineTimer deadline(5000);
+    while (recorder.actionCount() < n && !deadline.hasExpired())
+      QTest::qWait(10);
+    QTest::qWait(50); // nothing more arrives
+    return recorder.actionCount() == n;
+  }
+  BoardRecorder recorder;
+  BoardSDK board;
+};
+
+// A student of room 1001 who asks for the board data, with whatever history source is set;
+// the source is reset once the data has been reported.
+struct LateStudent {
+  LateStudent() : board("student") {
+    board.setCallback(&recorder);
+    board.enableDefaultReporter(1400000001, 1001, "sig");
+    board.getBoardData();
+  }
+  ~LateStudent() { board::setHistorySource({}); }
+  bool loaded() {
+    const bool reported = QTest::qWaitFor([this] { return recorder.boardDataCount() == 1; }, 5000);
+    board::setHistorySource({});
+    return reported;
+  }
+  BoardRecorder recorder;
+  BoardSDK board;
+};
+
+QByteArray envelopeOf(const QByteArray &action) {
+  QJsonObject envelope{{"seq", 1}, {"timestamp", 0},
+                       {"value", QJsonDocument::fromJson(action).object()}};
+  return QJsonDocument(envelope).toJson(QJsonDocument::Compact);
+}
+} // namespace
+
+class TestBoardLibrary : public QObject {
+  Q_OBJECT
+private slots:
+  void replayGivesTheSamePicture();
+  void undoAndRedoRoundTrip();
+  void dataAppendedTwiceAppliesOnce();
+  void selectCopyAndRemove();
+  void pagesAndDocumentsFollowTheIdRules();
+  void documentPagesShowTheirImages();
+  void historyIsReplayedBeforeBoardDataIsReady();
+  void historyThatFailsIsReported();
+};
+
+void TestBoardLibrary::replayGivesTheSamePicture() {
+  Instance teacher;
+  QWidget *view = teacher.board.getRenderWindow();
+  const QImage blank = picture(teacher.board);
+  teacher.tool(board::ToolPen, kRed, 100);
+  drag(view, {{50, 50}, {120, 80}, {200, 60}, {260, 140}});
+  teacher.tool(board::ToolRectangle, kBlue, 150, true);
+  drag(view, {{300, 100}, {420, 200}});
+  teacher.tool(board::ToolEllipse, 0x00CC00FFu, 50);
+  drag(view, {{100, 200}, {250, 320}});
+  teacher.tool(board::ToolLine, 0x000000FFu, 100);
+  drag(view, {{400, 300}, {600, 40}});
+  teacher.tool(board::ToolEraser, 0, 100);
+  drag(view, {{350, 150}, {370, 150}}); // over the filled rectangle
+  teacher.board.setBackgroundColor(0xFFFFE0FFu);
+  const QImage drawn = picture(teacher.board);
+  QVERIFY(drawn != blank);
+
+  // The callbacks arrive on the library's own thread, each change as one piece of data.
+  QVERIFY(teacher.settled(7));
+  QVERIFY(teacher.recorder.cameOffThread(QThread::currentThread()));
+
+  Instance student("student");
+  replay(student.board, teacher.recorder.actions());
+  QCOMPARE(picture(student.board), drawn);
+  QCOMPARE(student.board.getCurrentBoard(), teacher.board.getCurrentBoard());
+}
+
+void TestBoardLibrary::undoAndRedoRoundTrip() {
+  Instance teacher;
+  QWidget *view = teacher.board.getRenderWindow();
+  teacher.tool(board::ToolPen, kRed, 150);
+  drag(view, {{40, 40}, {300, 300}});
+  const QImage one = picture(teacher.board);
+  drag(view, {{40, 300}, {300, 40}});
+  const QImage two = picture(teacher.board);
+  QVERIFY(one != two);
+
+  teacher.board.undo();
+  QCOMPARE(picture(teacher.board), one);
+  QTRY_VERIFY(teacher.recorder.status().undo && teacher.recorder.status().redo);
+  teacher.board.undo();
+  teacher.board.undo(); // nothing left: no data
+  QVERIFY(teacher.settled(5));
+  QTRY_VERIFY(!teacher.recorder.status().undo && teacher.recorder.status().redo);
+  teacher.board.redo();
+  teacher.board.redo();
+  QCOMPARE(picture(teacher.board), two);
+  QTRY_VERIFY(teacher.recorder.status().undo && !teacher.recorder.status().redo);
+
+  // Undo and redo travel as data too.
+  QVERIFY(teacher.settled(7));
+  Instance student("student");
+  replay(student.board, teacher.recorder.actions());
+  QCOMPARE(picture(student.board), two);
+
+  // A new drawing after an undo ends the redo chain.
+  teacher.board.undo();
+  drag(view, {{500, 40}, {600, 100}});
+  QTRY_VERIFY(!teacher.recorder.status().redo);
+}
+
+void TestBoardLibrary::dataAppendedTwiceAppliesOnce() {
+  Instance teacher;
+  QWidget *view = teacher.board.getRenderWindow();
+  teacher.tool(board::ToolPen, kRed, 100);
+  drag(view, {{40, 40}, {300, 300}});
+  teacher.board.undo();
+  teacher.board.redo();
+  QVERIFY(teacher.settled(4)); // go to the default board, stroke, undo, redo
+  const QList<QByteArray> actions = teacher.recorder.actions();
+  const QImage drawn = picture(teacher.board);
+
+  Instance student("student");
+  const QImage blank = picture(student.board);
+  replay(student.board, actions);
+  QCOMPARE(picture(student.board), drawn);
+  // The undo again (say, from the history after the live message): the stroke stays.
+  replay(student.board, {actions[2]});
+  QCOMPARE(picture(student.board), drawn);
+  // Undo and stroke in one piece of data, again: nothing changes.
+  const QByteArray both = "[" + actions[2] + "," + actions[1] + "]";
+  student.board.appendActionsData(both.constData(), uint32_t(both.size()));
+  QCOMPARE(picture(student.board), drawn);
+  // Garbage is ignored.
+  student.board.appendActionsData("{\"op\":", 6);
+  student.board.appendActionsData(nullptr, 10);
+  QCOMPARE(picture(student.board), drawn);
+  QVERIFY(drawn != blank);
+}
+
+void TestBoardLibrary::selectCopyAndRemove() {
+  Instance teacher;
+  QWidget *view = teacher.board.getRenderWindow();
+  teacher.tool(board::ToolRectangle, kBlue, 100, true);
+  drag(view, {{100, 100}, {200, 200}});
+  const QImage one = picture(teacher.board);
+  teacher.board.useTool(board::ToolSelect);
+  drag(view, {{90, 90}, {210, 210}});
+  QTRY_VERIFY(teacher.recorder.status().copy && teacher.recorder.status().remove);
+  teacher.board.copy();
+  const QImage copied = picture(teacher.board);
+  QVERIFY(copied != one);
+  teacher.board.remove(); // the copy is the selection now
+  QTRY_VERIFY(!teacher.recorder.status().copy && !teacher.recorder.status().remove);
+  teacher.board.useTool(board::ToolNone);
+  QCOMPARE(picture(teacher.board), one);
+}
+
+void TestBoardLibrary::pagesAndDocumentsFollowTheIdRules() {
+  Instance teacher;
+  const std::string page2 = teacher.board.addBoard();
+  QCOMPARE(board::fileOfBoard(page2), std::string(board::kDefaultBoard));
+  QCOMPARE(teacher.board.getCurrentBoard(), std::string(board::kDefaultBoard));
+  std::vector<std::string> ids;
+  const std::string file = teacher.board.addFile({L"http://x/a?page=1", L"http://x/a?page=2",
+                                                  L"http://x/a?page=3"}, ids);
+  QCOMPARE(ids.size(), std::size_t(3));
+  for (unsigned page = 1; page <= 3; ++page) {
+    QCOMPARE(board::fileOfBoard(ids[page - 1]), file);
+    QCOMPARE(board::pageOfBoard(ids[page - 1]), page);
+  }
+  QCOMPARE(teacher.board.getAllBoards(),
+           (std::vector<std::string>{board::kDefaultBoard, page2, ids[0], ids[1], ids[2]}));
+  QCOMPARE(teacher.board.pageOperate(ids[1].c_str(), {page2}), 0);
+  QCOMPARE(teacher.board.getCurrentBoard(), ids[1]);
+  QCOMPARE(teacher.board.getAllBoards().size(), std::size_t(4));
+  QCOMPARE(teacher.board.pageOperate("nowhere#DEFAULT", {}), -1);
+  QCOMPARE(teacher.board.getCurrentBoard(), ids[1]);
+}
+
+void TestBoardLibrary::documentPagesShowTheirImages() {
+  QTemporaryDir dir;
+  QImage page(320, 180, QImage::Format_RGB32);
+  page.fill(QColor(20, 160, 40));
+  QVERIFY(page.save(dir.filePath("p1.png")));
+  const std::wstring good = QUrl::fromLocalFile(dir.filePath("p1.png")).toString().toStdWString();
+  const std::wstring missing = QUrl::fromLocalFile(dir.filePath("none.png")).toString().toStdWString();
+
+  Instance teacher;
+  std::vector<std::string> ids;
+  teacher.board.addFile({good, missing}, ids);
+  teacher.board.pageOperate(ids[0].c_str(), {});
+  QTRY_COMPARE(picture(teacher.board).pixelColor(kPictureWidth / 2, kPictureHeight / 2),
+               QColor(20, 160, 40));
+
+  QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^TICSDK: background image .*none.png failed"));
+  teacher.board.pageOperate(ids[1].c_str(), {});
+  const QImage plain = picture(teacher.board);
+  QTest::qWait(200); // the failure has been logged and the page stays plain
+  QCOMPARE(picture(teacher.board).pixelColor(kPictureWidth / 2, kPictureHeight / 2), QColor(Qt::white));
+  QCOMPARE(picture(teacher.board), plain);
+}
+
+void TestBoardLibrary::historyIsReplayedBeforeBoardDataIsReady() {
+  Instance teacher;
+  teacher.tool(board::ToolPen, kRed, 100);
+  drag(teacher.board.getRenderWindow(), {{40, 40}, {300, 300}, {500, 60}});
+  QVERIFY(teacher.settled(2));
+  QList<QByteArray> envelopes;
+  for (const QByteArray &a : teacher.recorder.actions())
+    envelopes.append(envelopeOf(a));
+  board::HistoryQuery asked;
+  board::setHistorySource([&](QNetworkAccessManager *, const board::HistoryQuery &q, board::HistoryDone done) {
+    asked = q;
+    done(0, envelopes);
+  });
+  LateStudent late;
+  QVERIFY(late.loaded());
+  QVERIFY(late.recorder.lastBoardData());
+  QCOMPARE(asked.roomId, 1001u);
+  QCOMPARE(asked.userId, QStringLiteral("student"));
+  QCOMPARE(asked.userSig, QStringLiteral("sig"));
+  QCOMPARE(picture(late.board), picture(teacher.board));
+}
+
+void TestBoardLibrary::historyThatFailsIsReported() {
+  board::setHistorySource([](QNetworkAccessManager *, const board::HistoryQuery &, board::HistoryDone done) {
+    done(board::kHistoryUnreachable, {});
+  });
+  LateStudent late;
+  QVERIFY(late.loaded());
+  QVERIFY(!late.recorder.lastBoardData());
+  QCOMPARE(late.recorder.reports(), QList<int>{board::kHistoryUnreachable});
+}
+
+QTEST_MAIN(TestBoardLibrary)
+#include "test_boardlibrary.moc"

@@ -1,0 +1,124 @@
+// The whiteboard's side of tarnwick-local: document previews rendered from the seeded deck, and
+// a room's whiteboard history for its members.
+#include "protocol/usersig.h"
+#include "sdk/net/hubclient.h"
+#include "sdk/net/websockettransport.h"
+#include "support/localservice.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QtTest>
+
+namespace {
+constexpr int kBadToken = 10005;
+constexpr int kNotInRoom = 10010;
+constexpr int kMissing = 10001;
+constexpr quint32 kRoom = 300101;
+
+QString preview(const QString &file, const QString &page) {
+  return QStringLiteral("/preview/%1?cmd=doc_preview&of=pic&page=%2").arg(file, page);
+}
+
+// A hub member over the service's WebSocket.
+struct Member {
+  Member(const LocalService &service, const QString &userId)
+      : userId(userId), sig(usersig::issueFor(service.secret(), userId, 3600)),
+        client(std::make_unique<sdk::WebSocketTransport>(QUrl(service.hubUrl()))) {}
+  bool call(const std::function<void(sdk::HubReplyFn)> &request) {
+    int code = -1;
+    request([&](const sdk::HubReply &r) { code = r.code; });
+    (void)QTest::qWaitFor([&] { return code != -1; }, 5000);
+    return code == 0;
+  }
+  bool enter(const QString &role) {
+    return call([&](sdk::HubReplyFn done) { client.login(userId, sig, done); }) &&
+           call([&](sdk::HubReplyFn done) { client.join(kRoom, role, QString(), done); });
+  }
+  bool send(const QByteArray &data, const QString *pushExt) {
+    hubproto::Element e;
+    e.kind = hubproto::Element::Custom;
+    e.data = data;
+    hubproto::Conversation conv{hubproto::Conversation::Group, QString::number(kRoom)};
+    return call([&](sdk::HubReplyFn done) { client.sendMessage(conv, {e}, pushExt, done); });
+  }
+  QString userId, sig;
+  sdk::HubClient client;
+};
+} // namespace
+
+class TestServiceBoard : public QObject {
+  Q_OBJECT
+private slots:
+  void initTestCase() { QVERIFY2(m_service.start(), qPrintable(m_service.errorString())); }
+
+  void previewsArePagesOfTheSeededDeck() {
+    const LocalService::Reply first = m_service.get(preview("aaa.ppt", "1"));
+    QCOMPARE(first.httpStatus, 200);
+    QCOMPARE(first.contentType, QByteArray("image/png"));
+    const QImage page1 = QImage::fromData(first.body, "PNG");
+    QVERIFY(!page1.isNull());
+    QVERIFY(page1.width() > page1.height());
+    const LocalService::Reply last = m_service.get(preview("aaa.ppt", "20"));
+    QCOMPARE(last.httpStatus, 200);
+    QVERIFY(QImage::fromData(last.body, "PNG") != page1); // each slide is its own page
+    // Asked again, the same bytes (from the cache).
+    QCOMPARE(m_service.get(preview("aaa.ppt", "1")).body, first.body);
+  }
+
+  void previewsRefuseWhatIsNotThere_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("status");
+    QTest::newRow("page 0") << preview("aaa.ppt", "0") << 404;
+    QTest::newRow("page 21") << preview("aaa.ppt", "21") << 404;
+    QTest::newRow("page not a number") << preview("aaa.ppt", "x") << 400;
+    QTest::newRow("unknown file") << preview("bbb.ppt", "1") << 404;
+    QTest::newRow("out of the store") << preview("..%2F..%2Fservice%2Fseed.json", "1") << 404;
+    QTest::newRow("the pdf itself") << preview("aaa.ppt.pdf", "1") << 404;
+    QTest::newRow("another command") << QStringLiteral("/preview/aaa.ppt?cmd=doc_download&of=pic&page=1") << 400;
+  }
+
+  void previewsRefuseWhatIsNotThere() {
+    QFETCH(QString, path);
+    QFETCH(int, status);
+    const LocalService::Reply r = m_service.get(path);
+    QCOMPARE(r.httpStatus, status);
+    QVERIFY(!r.contentType.startsWith("image/"));
+    QVERIFY(!r.body.isEmpty()); // says why
+  }
+
+  void historyKeepsTheRoomsWhiteboardMessagesForMembers() {
+    Member teacher(m_service, QStringLiteral("t20001"));
+    Member student(m_service, QStringLiteral("s10001"));
+    QVERIFY(teacher.enter(QStringLiteral("LiveMaster")));
+    const QString ext = QStringLiteral("TXWhiteBoardExt");
+    const QString other = QStringLiteral("TXWhiteBoardEx");
+    QVERIFY(teacher.send("{\"seq\":1,\"value\":{\"a\":1}}\n", &ext));
+    QVERIFY(teacher.send("{\"userAction\":2057}", nullptr));
+    QVERIFY(teacher.send("{\"seq\":2}", &other));
+    QVERIFY(teacher.send("{\"seq\":3,\"value\":2}\n", &ext));
+
+    const auto history = [&](const QString &user, const QString &sig) {
+      return m_service.call(QStringLiteral("board"), QStringLiteral("history"),
+                            {{"roomId", QString::number(kRoom)}, {"userId", user}, {"userSig", sig}});
+    };
+    // Signed in but not in the room yet: refused.
+    QCOMPARE(history(student.userId, student.sig).errorCode(), kNotInRoom);
+    QVERIFY(student.enter(QStringLiteral("Guest")));
+    const LocalService::Reply r = history(student.userId, student.sig);
+    QCOMPARE(r.errorCode(), 0);
+    const QJsonArray messages = r.data().value(QStringLiteral("messages")).toArray();
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages.at(0)["elems"].toArray().at(0)["data"].toString(), QStringLiteral("{\"seq\":1,\"value\":{\"a\":1}}\n"));
+    QCOMPARE(messages.at(1)["elems"].toArray().at(0)["data"].toString(), QStringLiteral("{\"seq\":3,\"value\":2}\n"));
+    QCOMPARE(messages.at(0)["from"].toString(), QStringLiteral("t20001"));
+    // Someone else's signature, or none.
+    QCOMPARE(history(student.userId, teacher.sig).errorCode(), kBadToken);
+    QCOMPARE(history(student.userId, QString()).errorCode(), kMissing);
+  }
+
+private:
+  LocalService m_service;
+};
+
+QTEST_GUILESS_MAIN(TestServiceBoard)
+#include "test_service_board.moc"

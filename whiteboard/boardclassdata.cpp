@@ -1,0 +1,10 @@
+#include "whiteboard/boardclassdata.h"
+
+#include "core/deployment.h"
+
+BoardClassData BoardClassData::fromDeployment() {
+  BoardClassData data;
+  data.previewUrl = Deployment::instance().previewUrl;
+  data.serviceUrl = Deployment::instance().backendUrl;
+  return data;
+}
