@@ -136,16 +136,8 @@ private slots:
     const QString token = service.signIn(QStringLiteral("13800000001"), QStringLiteral("tarnwick01"));
     QVERIFY(!token.isEmpty());
     FakeShell shell;
-    shell.settings = {{"mic", 0}, {"mic_vol", 80}, {"speaker", 0}, {"speaker_vol", 60},
-                      {"camera_index", 0}, {"disable_camera", 1}, {"hide_up", 0}};
     BoxWatch boxes;
-    auto *w = new MainForm(QStringLiteral("normal"), nullptr, &shell);
-    shell.classroom = w;
-    w->setToken(token);
-    w->setRoomId(int(kLocalRoom));
-    w->setMasterId(kLocalTeacher);
-    w->show();
-    w->onBtnLogin();
+    MainForm *w = openLocalClass(shell, token, int(kLocalRoom), kLocalTeacher);
     QTRY_VERIFY_WITH_TIMEOUT(w->status() >= 2, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(!w->uploadSignature().isEmpty(), 5000);
 
