@@ -39,8 +39,8 @@ void ClassVideo::followRoster() {
   const QString teacher = session_->masterId();
   router_.setTeacherId(teacher);
   router_.setTeacherMicText(roster->memberText(teacher, MemberRoster::ColRole));
-  for (const MemberRecord &m : roster->members())
-    router_.setMemberName(m.uid, roster->memberText(m.uid, MemberRoster::ColName));
+  for (const QString &uid : roster->memberIds())
+    router_.setMemberName(uid, roster->memberText(uid, MemberRoster::ColName));
 }
 
 // A student who stops publishing or leaves gives the tile back; the teacher's camera keeps its

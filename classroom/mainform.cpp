@@ -3,6 +3,7 @@
 
 #include "av/qtwidgetup.h"
 #include "av/qwidgetvideorender.h"
+#include "av/qwidgetvideorendercontainer.h"
 #include "av/stagevideoviews.h"
 #include "av/videotilepool.h"
 #include "classroom/chatpictureupload.h"
@@ -163,7 +164,18 @@ void MainForm::buildVideo() {
                                                  [this](bool shown) { showLargeFrame(shown); });
   video_ = new ClassVideo(session_, std::move(views), pool, this);
   connect(video_, &ClassVideo::stageEmptied, ui->widgetUp, &QWidget::hide);
+  connect(session_, &ClassSession::memberChanged, this, &MainForm::relabelTiles);
   video_->setHideUp(session_->currentSettings().value(settingskeys::kHideUp).toInt() == 1);
+}
+
+// A classmate may come on stage before the roster knows the name; the tile takes it later.
+void MainForm::relabelTiles() {
+  for (const QString &uid : roster()->memberIds()) {
+    QWidgetVideoRenderContainer *tile = VideoTilePool::instance().tile(uid);
+    const QString name = roster()->memberText(uid, MemberRoster::ColName);
+    if (tile && !name.isEmpty() && tile->render()->name() != name)
+      tile->render()->setName(name);
+  }
 }
 
 void MainForm::showLargeFrame(bool shown) {

@@ -158,6 +158,7 @@ private:
   void buildVideo();
   void connectPictureUpload();
   void showLargeFrame(bool shown);
+  void relabelTiles();
 
   void showTeacherPresent();
   void showWaitingForTeacher();

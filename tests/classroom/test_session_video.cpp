@@ -101,6 +101,16 @@ private slots:
     QTRY_VERIFY(window()->largeView()->isVisible());
   }
 
+  // A classmate on stage before the roster names it: the tile takes the name when it comes.
+  void tileTakesTheNameTheRosterLearnsLater() {
+    stageStudent();
+    QTRY_VERIFY(tileOf(kOtherStudentId) && tileOf(kOtherStudentId)->isVisible());
+    QCOMPARE(tileOf(kOtherStudentId)->render()->name(), QString());
+    window()->roster()->applyMembers(
+        {QVariantMap{{"uid", kOtherStudentId}, {"name", QStringLiteral("陈子墨")}, {"role", "2"}}});
+    QTRY_COMPARE(tileOf(kOtherStudentId)->render()->name(), QStringLiteral("陈子墨"));
+  }
+
   void teacherStopsPublishingKeepsThePlace() {
     stageStudent();
     emit window()->liveCalls()->memberStatus(ilive::MEMBER_NO_CAMERA, {kTeacherId});
