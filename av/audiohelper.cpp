@@ -1,5 +1,7 @@
 #include "av/audiohelper.h"
 
+#include "sdk/live/devicecatalog.h"
+
 #include <QAudioInput>
 #include <QAudioOutput>
 #include <QTimer>
@@ -33,8 +35,8 @@ bool inRange(int index, int size) { return index >= 0 && index < size; }
 } // namespace
 
 AudioHelper::AudioHelper(QObject *parent)
-    : QObject(parent), inputs(QAudioDeviceInfo::availableDevices(QAudio::AudioInput)),
-      outputs(QAudioDeviceInfo::availableDevices(QAudio::AudioOutput)),
+    : QObject(parent), inputs(ilivesdk::audioDeviceList(QAudio::AudioInput)),
+      outputs(ilivesdk::audioDeviceList(QAudio::AudioOutput)),
       cameraList(QCameraInfo::availableCameras()), loopbackDelay(new QTimer(this)) {
   loopbackDelay->setSingleShot(true);
   loopbackDelay->setInterval(kLoopbackDelayMs);

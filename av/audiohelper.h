@@ -1,9 +1,11 @@
 #pragma once
 // Microphone and speaker checks outside the live SDK, and the machine's device lists.
 //
-// The lists are taken once, at construction, in the toolkit's order; devices plugged in later
-// appear only in a new AudioHelper. Indices given to the tests are positions in these lists;
-// an index out of range leaves everything as it was. Volumes are 0-100.
+// The lists are taken once, at construction, as the live SDK lists its devices (nameless and
+// repeated names left out), so that an index names the same device here, in the settings and
+// in the class. Devices plugged in later appear only in a new AudioHelper. Indices given to
+// the tests are positions in these lists; an index out of range leaves everything as it was.
+// Volumes are 0-100.
 //
 // Microphone test: the chosen input is played back through the chosen output, which starts
 // 200 ms after the input (by a timer, the event loop keeps running). Speaker test: the bytes

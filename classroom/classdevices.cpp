@@ -33,6 +33,8 @@ struct ClassDevices::Kind {
   int (ilive::iLive::*open)(const char *);
   QString settingKey;
   QString tip;
+  // The shell's list that the stored index counts (null: the SDK's own list, for cameras).
+  const QList<QAudioDeviceInfo> &(AudioHelper::*shellList)() const = nullptr;
 
   static const Kind &camera() {
     static const Kind k{"camera", &ilive::iLive::getCameraList, &ilive::iLive::openCamera,
@@ -42,19 +44,35 @@ struct ClassDevices::Kind {
   }
   static const Kind &mic() {
     static const Kind k{"mic", &ilive::iLive::getMicList, &ilive::iLive::openMic, QStringLiteral("mic"),
-                        QStringLiteral("麦克风设置不正确，请在设置中选择正确的麦克风")};
+                        QStringLiteral("麦克风设置不正确，请在设置中选择正确的麦克风"),
+                        &AudioHelper::inputDevices};
     return k;
   }
   static const Kind &speaker() {
     static const Kind k{"speaker", &ilive::iLive::getSpeakerList, &ilive::iLive::openSpeaker,
                         QStringLiteral("speaker"),
-                        QStringLiteral("扬声器设置不正确，请在设置中选择正确的扬声器")};
+                        QStringLiteral("扬声器设置不正确，请在设置中选择正确的扬声器"),
+                        &AudioHelper::outputDevices};
     return k;
   }
 };
 
 ClassDevices::ClassDevices(ClassDevicesHost *host, ClassControls *controls, QTimer *delayTimer, QObject *parent)
     : QObject(parent), m_host(host), m_controls(controls), m_delayTimer(delayTimer) {}
+
+// The stored index names a device of the shell's list, taken when the settings were last
+// loaded; the SDK reads its list afresh, so the device is looked up there by its id.
+std::string ClassDevices::deviceId(const Kind &kind, const DeviceList &devices, int index) const {
+  if (index < 0) return {};
+  const AudioHelper *helper = kind.shellList ? m_host->audioHelper() : nullptr;
+  if (!helper) return size_t(index) < devices.size() ? devices[size_t(index)].first.c_str() : std::string();
+  const QList<QAudioDeviceInfo> &shellDevices = (helper->*kind.shellList)();
+  if (index >= shellDevices.size()) return {};
+  const std::string id = shellDevices.at(index).deviceName().toStdString();
+  for (size_t i = 0; i < devices.size(); ++i)
+    if (id == devices[i].first.c_str()) return id;
+  return {};
+}
 
 bool ClassDevices::openWithSettings(const Kind &kind) {
   ilive::iLive *live = GetILive();
@@ -64,9 +82,10 @@ bool ClassDevices::openWithSettings(const Kind &kind) {
     DeviceList devices; // released at the end of this block
     const int listed = (live->*kind.list)(devices);
     const int index = m_host->currentSettings().value(kind.settingKey).toInt();
-    fits = listed == 0 && !devices.empty() && index >= 0 && size_t(index) < devices.size();
+    const std::string id = listed == 0 ? deviceId(kind, devices, index) : std::string();
+    fits = !id.empty();
     if (fits) {
-      const int code = (live->*kind.open)(devices[size_t(index)].first.c_str());
+      const int code = (live->*kind.open)(id.c_str());
       opened = code == 0;
       // The id came from the list a moment ago, so a refusal is the SDK's own trouble; the
       // settings tip would send the student looking in the wrong place.

@@ -13,11 +13,13 @@
 
 #include "classroom/classstatus.h"
 #include "protocol/classcommandcode.h"
+#include "sdk/live/ilivetypes.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <string>
 
 class AudioHelper;
 class ClassControls;
@@ -118,6 +120,9 @@ public slots:
 private:
   struct Kind;
   bool openWithSettings(const Kind &kind);
+  // The SDK id of the stored choice; empty when it fits no listed device.
+  std::string deviceId(const Kind &kind, const ilive::Vector<ilive::Pair<ilive::String, ilive::String>> &devices,
+                       int index) const;
   void runOperation(const QString &entry);
   void welcome(const QString &entry);
   void setMicVolume(int value);

@@ -27,6 +27,8 @@ public:
   // The title bar's network indicator ("网络良好" / "网络糟糕").
   virtual void setNetGood() = 0;
   virtual void setNetBad() = 0;
+  // Hides the settings dialog, if one is open.
+  virtual void closeSettings() {}
 };
 
 // The classroom window as the shell drives it.
@@ -45,6 +47,10 @@ public:
   virtual bool isLeaving() const = 0;
   virtual void imageView(const QString &url) = 0;
   virtual QString getUserName() const = 0;
+  // The class name the backend accepted (the class-name editor).
+  virtual void setUserName(const QString &name) = 0;
+  // The signed-in user's token in this class.
+  virtual QString getToken() const = 0;
 
   // The device choices the shell has already stored.
   virtual void setMic(int index, int value) = 0;

@@ -269,9 +269,8 @@ void ClassSession::onOneRoomUserReply(const QVariantList &idlist) { roster_->app
 void ClassSession::changeDisplay(const QString &display) {
   qDebug("changeDisplay:%s", qUtf8Printable(display));
   if (display == kWhiteBoard && !whiteboardStarted_) {
-    // The whiteboard window comes with the whiteboard library; its place is the window's.
-    qDebug("whiteboard requested; this build has none");
     whiteboardStarted_ = true;
+    emit whiteboardStartRequested();
   }
   if (display == kWhiteBoard || display == kScreen)
     emit displayChanged(display);

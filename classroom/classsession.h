@@ -129,6 +129,8 @@ signals:
   void waitingShown();
   // "WhiteBoard" or "Screen": which area shows.
   void displayChanged(const QString &display);
+  // The first switch to the whiteboard: the window makes the whiteboard window now.
+  void whiteboardStartRequested();
   void codeErrorShown(int code, const QString &text, const QString &detail);
   void tipShown(const QString &title, const QString &text);
   void rewardShown(int amount); // a red packet with this amount

@@ -14,6 +14,7 @@
 #include "classroom/memberroster.h"
 #include "classroom/membertable.h"
 #include "classroom/toolbarcontrols.h"
+#include "classroom/classcredentials.h"
 #include "classroom_widgets/qtlivetoolbar.h"
 #include "classroom_widgets/qtredpacket.h"
 #include "classroom_widgets/qtsuperbutton.h"
@@ -23,6 +24,7 @@
 #include "screenshot/oescreenshot.h"
 #include "widgets/qxtglobalshortcut.h"
 #include "messaging/messagesink.h"
+#include "whiteboard/qwindowwhiteboard.h"
 #include "widgets/qtmessagebox.h"
 
 #include <QCloseEvent>
@@ -48,7 +50,8 @@ QObject *g_hookWindow = nullptr;
 // Construction
 
 MainForm::MainForm(const QString &lineType, QWidget *parent, ClassroomShell *shell)
-    : QWidget(parent), ui(new Ui::MainForm), session_(new ClassSession(lineType, shell, this)) {
+    : QWidget(parent), ui(new Ui::MainForm), session_(new ClassSession(lineType, shell, this)),
+      shell_(shell) {
   buildWidgets();
   controls_ = std::make_unique<ToolBarControls>(toolBar());
   session_->attach(chat_, controls_.get());
@@ -122,6 +125,7 @@ void MainForm::connectPictureUpload() {
 void MainForm::followSession() {
   connect(session_, &ClassSession::teacherPresentShown, this, &MainForm::showTeacherPresent);
   connect(session_, &ClassSession::waitingShown, this, &MainForm::showWaitingForTeacher);
+  connect(session_, &ClassSession::whiteboardStartRequested, this, &MainForm::startWhiteboard);
   connect(session_, &ClassSession::displayChanged, this, &MainForm::showDisplay);
   connect(session_, &ClassSession::codeErrorShown, this, &MainForm::showCodeError);
   connect(session_, &ClassSession::tipShown, this, &MainForm::showTip);
@@ -237,6 +241,25 @@ void MainForm::showRedPacket(int amount) {
   packet->show();
 }
 
+// The student only watches the teacher's board: no group to send to, no tools.
+void MainForm::startWhiteboard() {
+  if (whiteboard_)
+    return;
+  BoardClassData data = BoardClassData::fromDeployment();
+  const ClassCredentials &c = ClassCredentials::instance();
+  data.userId = c.userId();
+  data.userSig = c.userSig();
+  data.appId = c.appId();
+  data.accountType = c.accountType();
+  data.roomId = c.roomId();
+  auto *board = new QWindowWhiteBoard(ui->widgetWhiteBoard, data);
+  board->setInteractive(false);
+  ui->widgetWhiteBoard->layout()->addWidget(board);
+  connect(board, &QWindowWhiteBoard::started, this, [this] { whiteboardReady_ = true; });
+  board->show();
+  whiteboard_ = board;
+}
+
 void MainForm::closeWhiteboard() {
   if (whiteboard_) {
     whiteboard_->close();
@@ -276,8 +299,7 @@ void MainForm::OnReceiveMessage(QString sender, std::vector<LiveMessage> *msgs) 
 // Settings dialog and chat column
 
 void MainForm::closeSetting() {
-  if (settingsDialog_)
-    settingsDialog_->hide();
+  if (shell_) shell_->closeSettings();
 }
 
 void MainForm::onBtnSendMessage() { chat_->send(status(), getUserName()); }

@@ -53,7 +53,8 @@ public:
   QMetaObject::Connection onReleaseFinished(QObject *context, std::function<void()> slot) override;
 
   Q_INVOKABLE QString getUserId() const { return session_->userId(); }
-  Q_INVOKABLE void setUserName(QString &name) { session_->setUserName(name); }
+  Q_INVOKABLE void setUserName(const QString &name) override { session_->setUserName(name); }
+  QString getToken() const override { return session_->token(); }
   Q_INVOKABLE QString getServerUrl2() const { return session_->liveServiceBaseUrl(); }
   Q_INVOKABLE int getMessageLength(QVariantMap &message) const;
 
@@ -166,6 +167,7 @@ private:
   void showCodeError(int code, const QString &text, const QString &detail);
   void showTip(const QString &title, const QString &text);
   void showRedPacket(int amount);
+  void startWhiteboard();
   void closeWhiteboard();
 
   Ui::MainForm *ui;
@@ -179,5 +181,5 @@ private:
   std::unique_ptr<ToolBarControls> controls_;
   QPointer<QWidget> whiteboard_;
   bool whiteboardReady_ = false;
-  QPointer<QWidget> settingsDialog_;
+  ClassroomShell *shell_ = nullptr;
 };

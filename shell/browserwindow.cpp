@@ -5,10 +5,13 @@
 #include "shell/classroomlink.h"
 #include "shell/portaladdress.h"
 #include "shell/restart.h"
+#include "shell/shellsettinghost.h"
 #include "shell/titlebar.h"
 #include "shell/updatecheck.h"
 #include "shell/webview.h"
 
+#include "classroom_widgets/qtsetting.h"
+#include "classroom_widgets/qtsettingview.h"
 #include "core/deployment.h"
 #include "core/jsonhelpers.h"
 #include "core/log.h"
@@ -86,6 +89,7 @@ BrowserWindow::BrowserWindow(QWidget *parent)
 }
 
 BrowserWindow::~BrowserWindow() {
+  delete settingsDialog_; // before the host it calls
   delete store_; // before the devices it reads
   store_ = nullptr;
   if (instance() == this) setInstance(nullptr);
@@ -158,11 +162,21 @@ void BrowserWindow::setMyName(const QString &name) {
 }
 
 void BrowserWindow::openSettings() {
-  // The settings dialog comes with the classroom widgets; until then there is nothing to open.
-  if (settingsDialog_) {
-    settingsDialog_->show();
-    settingsDialog_->raise();
+  if (!settingsDialog_) {
+    // Re-read the file and the devices: the dialog shows what is stored and plugged in now.
+    resetStore();
+    loadSetting();
+    if (!settingHost_) settingHost_ = std::make_unique<ShellSettingHost>(this);
+    auto *dialog = new QtSetting(settingHost_.get(), this);
+    connect(this, &BrowserWindow::versionCheck, dialog->view(), &QtSettingView::versionCheck);
+    settingsDialog_ = dialog;
   }
+  settingsDialog_->show();
+  settingsDialog_->raise();
+}
+
+void BrowserWindow::closeSettings() {
+  if (settingsDialog_) settingsDialog_->hide();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -25,6 +25,7 @@ class QBoxLayout;
 class QSettings;
 class QVBoxLayout;
 class SettingsStore;
+class ShellSettingHost;
 class ShadowFollower;
 class TitleBar;
 class WebView;
@@ -71,6 +72,10 @@ public:
   void setNetGood() override;
   void setNetBad() override;
   SettingsStore *settingsStore() const { return store_; }
+  AudioDevices *devices() const { return devices_.get(); }
+  // The settings dialog, once opened; the classroom hides it (ClassroomShell).
+  QWidget *settingsDialog() const { return settingsDialog_; }
+  void closeSettings() override;
 
   // The version answer of the backend (errorCode, errorInfo, data): signal, questions, upgrade.
   void onVersionAnswer(int errorCode, const QString &errorInfo, const QVariantMap &data);
@@ -157,6 +162,7 @@ private:
   QPointer<QWidget> settingsDialog_;
   int socketPort_ = 0;
   std::unique_ptr<AudioDevices> devices_;
+  std::unique_ptr<ShellSettingHost> settingHost_;
   SettingsStore *store_ = nullptr;
   ShadowFollower *chrome_ = nullptr;
   bool sdkInitialised_ = false;

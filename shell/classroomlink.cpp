@@ -89,6 +89,15 @@ QString ClassroomLink::getUserName() const {
   return r ? r->getUserName() : QString();
 }
 
+void ClassroomLink::setUserName(const QString &name) const {
+  if (Classroom *r = room()) r->setUserName(name);
+}
+
+QString ClassroomLink::getToken() const {
+  const Classroom *r = room();
+  return r ? r->getToken() : QString();
+}
+
 void ClassroomLink::setDevice(void (Classroom::*setter)(int, int), int index, int value) const {
   if (Classroom *r = room()) (r->*setter)(index, value);
 }

@@ -36,6 +36,8 @@ public:
   bool isLeaving() const;
   void imageView(const QString &url) const;
   QString getUserName() const;
+  void setUserName(const QString &name) const;
+  QString getToken() const;
   // The device setters of the settings store, passed on unchanged.
   void setDevice(void (Classroom::*setter)(int, int), int index, int value) const;
   void setCamera(int index) const;

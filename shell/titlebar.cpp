@@ -2,6 +2,10 @@
 #include "ui_titlebar.h"
 
 #include "shell/browserwindow.h"
+#include "shell/classroomlink.h"
+#include "shell/qtmymenu.h"
+#include "classroom_widgets/qtnameeditor.h"
+#include "classroom_widgets/qtnameeditorview.h"
 #include "shell/webview.h"
 #include "widgets/windowdragger.h"
 
@@ -13,10 +17,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
+#include <QHash>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QUrl>
+#include <memory>
 #include <QWebEngineHistory>
 
 namespace {
@@ -42,20 +46,6 @@ const char *const kMyNameStyle =
     " font: 13px \"微软雅黑\"; text-align: right; }"
     "QPushButton:hover { color: rgb(37, 27, 24); text-decoration: underline; }";
 
-QPixmap roundPixmap(const QPixmap &source, const QSize &size, int radius) {
-  QPixmap out(size);
-  out.fill(Qt::transparent);
-  QPainter p(&out);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setRenderHint(QPainter::SmoothPixmapTransform);
-  QPainterPath clip;
-  clip.addRoundedRect(QRectF(QPointF(0, 0), size), radius, radius);
-  p.setClipPath(clip);
-  p.drawPixmap(out.rect(), source.scaled(size, Qt::KeepAspectRatioByExpanding,
-                                         Qt::SmoothTransformation));
-  return out;
-}
-
 } // namespace
 
 TitleBar::TitleBar(BrowserWindow *shell) : QWidget(shell), ui(new Ui::TitleBar), shell_(shell) {
@@ -79,6 +69,9 @@ TitleBar::TitleBar(BrowserWindow *shell) : QWidget(shell), ui(new Ui::TitleBar),
   ui->labelLesson->setStyleSheet(QLatin1String(kNameStyle));
   ui->btnMyName->setStyleSheet(QLatin1String(kMyNameStyle));
 
+  menu_ = new QtMyMenu(this);
+  connect(menu_, &QtMyMenu::itemClicked, this, &TitleBar::menuItemClicked);
+  ui->btnMy->installEventFilter(this);
   refreshTimer_.setInterval(1000);
   connect(&refreshTimer_, &QTimer::timeout, this, &TitleBar::onTimerOut);
   connectButtons();
@@ -99,10 +92,12 @@ void TitleBar::connectButtons() {
   connect(ui->btnLive, &QPushButton::clicked, this, &TitleBar::btnLiveClicked);
   connect(ui->btnCourse, &QPushButton::clicked, this, &TitleBar::btnCourseClicked);
   connect(ui->btnShop, &QPushButton::clicked, this, &TitleBar::btnShopClicked);
+  connect(ui->btnMy, &QPushButton::clicked, this, &TitleBar::btnMyClicked);
   connect(ui->btnBack, &QPushButton::clicked, this, &TitleBar::btnBackClicked);
   connect(ui->btnForward, &QPushButton::clicked, this, &TitleBar::btnForwardClicked);
   connect(ui->btnRefresh, &QPushButton::clicked, this, &TitleBar::btnRefreshClicked);
   connect(ui->btnReturn, &QPushButton::clicked, this, &TitleBar::btnReturnClicked);
+  connect(ui->btnMyName, &QPushButton::clicked, this, &TitleBar::btnMyNameClicked);
 }
 
 void TitleBar::setMode(int mode) {
@@ -135,6 +130,10 @@ void TitleBar::setNetBad() {
 }
 
 void TitleBar::setUserInfo(const QVariantMap &info) {
+  const QString nameKey = QStringLiteral("name");
+  const QString goldKey = QStringLiteral("gold");
+  if (info.contains(nameKey)) menu_->setName(info.value(nameKey).toString());
+  if (info.contains(goldKey)) menu_->setGold(info.value(goldKey).toString());
   const QString avatar = info.value(QStringLiteral("avatar")).toString();
   if (avatar.isEmpty()) return;
   QPixmap picture;
@@ -142,7 +141,8 @@ void TitleBar::setUserInfo(const QVariantMap &info) {
     qDebug("setUserInfo: the avatar is not a picture");
     return;
   }
-  ui->btnMy->setAvatar(roundPixmap(picture, ui->btnMy->size(), 50));
+  ui->btnMy->setAvatar(QtMyMenu::roundPixmap(picture, ui->btnMy->size(), 50));
+  menu_->setAvatar(picture);
 }
 
 void TitleBar::loadingStart() { ui->btnRefresh->startAnimation(); }
@@ -194,6 +194,7 @@ void TitleBar::updateMaximizeButton() {
 }
 
 bool TitleBar::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == ui->btnMy && event->type() == QEvent::Leave) btnMyLeave();
   if (watched == shell_) {
     switch (event->type()) {
     case QEvent::WindowStateChange:
@@ -244,6 +245,36 @@ void TitleBar::btnCourseClicked() {
 
 void TitleBar::btnShopClicked() { QDesktopServices::openUrl(QUrl(Deployment::instance().siteUrl)); }
 
+// ---------------------------------------------------------------------------------------------
+// User menu
+
+void TitleBar::btnMyClicked() {
+  if (menu_->isVisible()) {
+    menu_->hide();
+    return;
+  }
+  // Right edges aligned, just below the button.
+  const QPoint below = ui->btnMy->mapToGlobal(QPoint(0, ui->btnMy->height()));
+  menu_->move(below.x() + ui->btnMy->width() - menu_->width(), below.y());
+  menu_->show();
+  menu_->hideTimer()->stop();
+}
+
+void TitleBar::btnMyLeave() { menu_->hideTimer()->start(); }
+
+void TitleBar::menuItemClicked(const QString &itemName) {
+  if (itemName == QtMyMenu::kLogout) {
+    if (QtMessageBox::question(shell_, QStringLiteral("退出登录"), QStringLiteral("是否退出登录？")))
+      shell_->toLogout();
+    return;
+  }
+  static const QHash<QString, const char *> pages{{QtMyMenu::kGold, "gold_url"},
+                                                  {QtMyMenu::kMyInfo, "my_info_url"},
+                                                  {QtMyMenu::kModifyPassword, "modify_password_url"}};
+  const QString path = shell_->config().value(QLatin1String(pages.value(itemName, ""))).toString();
+  if (!path.isEmpty()) shell_->navigatePortal(path);
+}
+
 void TitleBar::btnBackClicked() {
   if (WebView *view = shell_->browserView()) view->back();
 }
@@ -265,4 +296,42 @@ void TitleBar::onTimerOut() {
   ui->btnForward->refreshImage();
 }
 
-void TitleBar::btnReturnClicked() { shell_->leaveClass(true); }
+void TitleBar::btnReturnClicked() {
+  if (nameEditor_ && nameEditor_->isVisible()) nameEditor_->close();
+  shell_->leaveClass(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Class name
+
+void TitleBar::btnMyNameClicked() {
+  if (!nameEditor_) createNameEditor();
+  nameEditor_->setName(ClassroomLink::current().getUserName());
+  nameEditor_->show();
+  nameEditor_->raise();
+}
+
+void TitleBar::createNameEditor() {
+  nameEditor_ = new QtNameEditor(shell_);
+  QtNameEditorView *view = nameEditor_->view();
+  view->setTipParent(ClassroomLink::current().widget());
+  view->setSubmit([](const QString &name, const QtNameEditorView::Reply &reply) {
+    const QVariantMap params{{QStringLiteral("token"), ClassroomLink::current().getToken()},
+                             {QStringLiteral("name"), name}};
+    // The reply lives on the heap until the answer, which the view guards itself.
+    auto *pending = new QtNameEditorView::Reply(reply);
+    SxbServerHelper::request(
+        params, QStringLiteral("quorvel"), QStringLiteral("edit-student-name"),
+        [](int code, const QString &info, const QVariantMap &data, void *userData) {
+          std::unique_ptr<QtNameEditorView::Reply> answer(static_cast<QtNameEditorView::Reply *>(userData));
+          (*answer)(code, info, data);
+        },
+        pending);
+  });
+  connect(view, &QtNameEditorView::nameAccepted, this, &TitleBar::applyClassName);
+}
+
+void TitleBar::applyClassName(const QString &name) {
+  setMyName(name);
+  ClassroomLink::current().setUserName(name);
+}

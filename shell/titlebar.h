@@ -14,6 +14,8 @@ namespace Ui {
 class TitleBar;
 }
 class BrowserWindow;
+class QtMyMenu;
+#include "classroom_widgets/qtnameeditor.h"
 
 class TitleBar : public QWidget {
   Q_OBJECT
@@ -36,6 +38,8 @@ public:
   // Starts the back/forward refresh timer (called by the shell after sign-in).
   void finishSetup();
 
+  QtMyMenu *menu() const { return menu_; }
+  QtNameEditor *nameEditor() const { return nameEditor_; }
   QString supportAddress() const { return supportAddress_; }
   void setSupportAddress(const QString &address) { supportAddress_ = address; }
 
@@ -50,11 +54,15 @@ public slots:
   void btnLiveClicked();
   void btnCourseClicked();
   void btnShopClicked();
+  void btnMyClicked();
+  void btnMyLeave();
+  void menuItemClicked(const QString &itemName);
   void btnBackClicked();
   void btnForwardClicked();
   void btnRefreshClicked();
   void onTimerOut();
   void btnReturnClicked();
+  void btnMyNameClicked();
 
 protected:
   void mousePressEvent(QMouseEvent *event) override;
@@ -65,6 +73,8 @@ private:
   void fetchSupportAddress();
   void updateMaximizeButton();
   void navigateTab(const char *key);
+  void createNameEditor();
+  void applyClassName(const QString &name);
   static void supportReply(int errorCode, const QString &errorInfo, const QVariantMap &data,
                            void *userData);
 
@@ -72,5 +82,7 @@ private:
   BrowserWindow *shell_;
   QString supportAddress_;
   QTimer refreshTimer_;
+  QtMyMenu *menu_ = nullptr;
+  QPointer<QtNameEditor> nameEditor_;
   int mode_ = PortalMode;
 };

@@ -10,17 +10,24 @@ const char kTestPatternCameraId[] = "tarnwick:test-pattern";
 namespace {
 QList<DeviceEntry> audioDevices(QAudio::Mode mode) {
   QList<DeviceEntry> list;
+  for (const QAudioDeviceInfo &d : audioDeviceList(mode))
+    list.append({d.deviceName(), d.deviceName()});
+  return list;
+}
+} // namespace
+
+QList<QAudioDeviceInfo> audioDeviceList(QAudio::Mode mode) {
+  QList<QAudioDeviceInfo> list;
   QSet<QString> seen;
   const QList<QAudioDeviceInfo> devices = QAudioDeviceInfo::availableDevices(mode);
   for (const QAudioDeviceInfo &d : devices) {
     if (d.deviceName().isEmpty() || seen.contains(d.deviceName()))
       continue;
     seen.insert(d.deviceName());
-    list.append({d.deviceName(), d.deviceName()});
+    list.append(d);
   }
   return list;
 }
-} // namespace
 
 QList<DeviceEntry> cameras() {
   QList<DeviceEntry> list;

@@ -17,6 +17,10 @@ struct DeviceEntry {
 extern const char kTestPatternCameraId[];
 
 QList<DeviceEntry> cameras();
+// The machine's audio devices of one direction, in the toolkit's order, without nameless
+// devices and without a second device of a name already listed. Positions in this list are
+// the device indices that the settings store, the settings dialog and the classroom share.
+QList<QAudioDeviceInfo> audioDeviceList(QAudio::Mode mode);
 QList<DeviceEntry> microphones();
 QList<DeviceEntry> speakers();
 bool containsDevice(const QList<DeviceEntry> &list, const QString &id);

@@ -1,15 +1,24 @@
 // Shows the classroom widgets in a stand-in classroom window, for looking at them by eye:
 //   classroom_widgets_gallery off|mic|stage|paused|camera-off|hand|slider|packet|packet-open [amount]
+//   classroom_widgets_gallery settings|settings-about|name-error
 // The stage names put the stage control into that state (with its bubble); "packet" pops a
-// red packet, "packet-open" pops one and clicks it open.
+// red packet, "packet-open" pops one and clicks it open; "settings" opens the settings dialog
+// on a page, "name-error" the class-name editor refusing a name.
 
 #include "classroom_widgets/qtlivetoolbar.h"
+#include "classroom_widgets/qtnameeditor.h"
+#include "classroom_widgets/qtnameeditorview.h"
+#include "classroom_widgets/qtsetting.h"
+#include "classroom_widgets/qtsettingview.h"
+#include "classroom_widgets/settinghost.h"
+#include "widgets/qtbackimagebutton.h"
 #include "classroom_widgets/qtredpacket.h"
 #include "classroom_widgets/qtsuperbutton.h"
 #include "widgets/housefont.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -38,6 +47,53 @@ void stage(QtSuperButton *sb, const QString &what) {
     sb->onStage();
     sb->btnCircleClicked();
   }
+}
+
+// Devices and stored choices of a typical machine; the operations go nowhere.
+class GalleryHost : public SettingHost {
+public:
+  void loadSetting() override {}
+  QVariantMap currentSettings() const override {
+    return {{"mic", 0}, {"speaker", 1}, {"camera_index", 0}, {"mic_vol", 80}, {"speaker_vol", 65},
+            {"disable_camera", 0}, {"hide_up", 0}};
+  }
+  QStringList cameraNames() const override { return {QStringLiteral("USB2.0 HD UVC WebCam")}; }
+  QStringList micNames() const override { return {QStringLiteral("麦克风 (Realtek High Definition Audio)")}; }
+  QStringList speakerNames() const override {
+    return {QStringLiteral("扬声器 (Realtek High Definition Audio)"), QStringLiteral("耳机 (USB Audio)")};
+  }
+  QString programVersion() const override { return QStringLiteral("3.7.5"); }
+  void micTest(int, int, int, int) override {}
+  void stopMicTest() override {}
+  void speakerTest(int, int) override {}
+  void stopSpeakerTest() override {}
+  void setMic(int, int) override {}
+  void setMicVol(int, int) override {}
+  void setSpeaker(int, int) override {}
+  void setSpeakerVol(int, int) override {}
+  void setCamera(int) override {}
+  void setDisableCamera(bool) override {}
+  void setHideUp(bool) override {}
+  void checkVersionAsked() override {}
+};
+
+void popDialog(QWidget *window, const QString &what) {
+  static GalleryHost host;
+  if (what.startsWith(QLatin1String("settings"))) {
+    auto *dialog = new QtSetting(&host, window);
+    dialog->show();
+    if (what == QLatin1String("settings-about")) {
+      dialog->findChild<QtBackImageButton *>(QStringLiteral("btnAbout"))->click();
+      dialog->findChild<QtBackImageButton *>(QStringLiteral("btnCheckVersion"))->click();
+      dialog->view()->versionCheck(true, QString());
+    }
+    return;
+  }
+  auto *editor = new QtNameEditor(window);
+  editor->setName(QStringLiteral("012李四"));
+  editor->show();
+  editor->findChild<QLineEdit *>(QStringLiteral("txtName"))->setText(QStringLiteral("2班李四"));
+  editor->findChild<QtBackImageButton *>(QStringLiteral("btnOK"))->click();
 }
 
 } // namespace
@@ -71,6 +127,8 @@ int main(int argc, char **argv) {
       packet->setAmount(amount);
       packet->show();
       if (what == QLatin1String("packet-open")) packet->onButtonClicked();
+    } else if (what.startsWith(QLatin1String("settings")) || what == QLatin1String("name-error")) {
+      popDialog(&window, what);
     } else if (what == QLatin1String("slider")) {
       bar->sliderSpeakerShow();
     } else {

@@ -21,6 +21,7 @@ public:
 
   QString lineType;
   QString token;
+  QString userName;
   int roomId = -1;
   QString masterId;
   int loginCalls = 0;
@@ -43,7 +44,9 @@ public:
   int status() const override { return statusValue; }
   bool isLeaving() const override { return leavingFlag; }
   void imageView(const QString &url) override { images << url; }
-  QString getUserName() const override { return QString(); }
+  QString getUserName() const override { return userName; }
+  void setUserName(const QString &name) override { userName = name; }
+  QString getToken() const override { return token; }
   void setMic(int index, int value) override { record("setMic", index, value); }
   void setMicVol(int index, int value) override { record("setMicVol", index, value); }
   void setSpeaker(int index, int value) override { record("setSpeaker", index, value); }

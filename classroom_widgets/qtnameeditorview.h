@@ -1,0 +1,46 @@
+#pragma once
+// The body of the class-name editor: the name field and "提交". It checks the name, hands it
+// to the submit function and applies the answer.
+
+#include <QVariantMap>
+#include <QWidget>
+#include <functional>
+
+class QLineEdit;
+class QtBackImageButton;
+
+class QtNameEditorView : public QWidget {
+  Q_OBJECT
+public:
+  // Answer of the name call: error code, error text, data.
+  using Reply = std::function<void(int errorCode, const QString &errorInfo, const QVariantMap &data)>;
+  // Sends the name to the backend; reply is called once with the envelope's parts.
+  using Submit = std::function<void(const QString &name, const Reply &reply)>;
+
+  explicit QtNameEditorView(QWidget *parent = nullptr);
+
+  void setSubmit(Submit submit) { m_submit = std::move(submit); }
+  // Where error tips appear (the classroom window when there is one, else the editor).
+  void setTipParent(QWidget *parent) { m_tipParent = parent; }
+  // Shows the current name, a three-digit ordering prefix hidden.
+  void setName(const QString &name);
+  QString name() const;
+  // The backend's answer to a submitted name.
+  void onReply(int errorCode, const QString &errorInfo, const QVariantMap &data);
+
+signals:
+  // The backend accepted this name: the title bar and the classroom take it.
+  void nameAccepted(const QString &name);
+  void nameChanged();
+
+public slots:
+  void btnOKClicked();
+
+private:
+  void showError(const QString &message, QWidget *parent);
+
+  QLineEdit *m_txtName;
+  QtBackImageButton *m_btnOK;
+  Submit m_submit;
+  QWidget *m_tipParent = nullptr;
+};
