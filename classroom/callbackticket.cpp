@@ -4,13 +4,23 @@
 #include <QMap>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QReadWriteLock>
+#include <memory>
 
 namespace {
+
+// One per owner. Visits hold its read lock, revoke its write lock: a revoke waits only for a
+// visit to its own owner, and the table lock is never held while a visit runs.
+struct Gate {
+  explicit Gate(QObject *o) : owner(o) {}
+  QReadWriteLock lock;
+  QObject *owner; // null once revoked; guarded by lock
+};
 
 struct Table {
   QMutex mutex;
   quintptr next = 1;
-  QMap<quintptr, QObject *> owners; // ordered: the oldest ticket first
+  QMap<quintptr, std::shared_ptr<Gate>> gates; // ordered: the oldest ticket first
   QHash<QObject *, quintptr> tickets;
 };
 
@@ -21,6 +31,12 @@ Table &table() {
 
 quintptr number(void *ticket) { return reinterpret_cast<quintptr>(ticket); }
 
+std::shared_ptr<Gate> gateOf(void *ticket) {
+  Table &t = table();
+  QMutexLocker lock(&t.mutex);
+  return t.gates.value(number(ticket));
+}
+
 } // namespace
 
 void *CallbackTicket::of(QObject *owner) {
@@ -30,37 +46,48 @@ void *CallbackTicket::of(QObject *owner) {
   if (n == 0) {
     n = t.next++;
     t.tickets.insert(owner, n);
-    t.owners.insert(n, owner);
+    t.gates.insert(n, std::make_shared<Gate>(owner));
   }
   return reinterpret_cast<void *>(n);
 }
 
 void CallbackTicket::revoke(QObject *owner) {
-  Table &t = table();
-  QMutexLocker lock(&t.mutex);
-  const quintptr n = t.tickets.take(owner);
-  if (n != 0)
-    t.owners.remove(n);
+  std::shared_ptr<Gate> gate;
+  {
+    Table &t = table();
+    QMutexLocker lock(&t.mutex);
+    const quintptr n = t.tickets.take(owner);
+    if (n == 0)
+      return;
+    gate = t.gates.take(n);
+  }
+  QWriteLocker closing(&gate->lock);
+  gate->owner = nullptr;
 }
 
 QObject *CallbackTicket::owner(void *ticket) {
   Table &t = table();
   QMutexLocker lock(&t.mutex);
-  return t.owners.value(number(ticket), nullptr);
+  const std::shared_ptr<Gate> gate = t.gates.value(number(ticket));
+  return gate ? gate->owner : nullptr;
 }
 
 bool CallbackTicket::visit(void *ticket, const std::function<void(QObject *)> &fn) {
-  Table &t = table();
-  QMutexLocker lock(&t.mutex);
-  QObject *o = t.owners.value(number(ticket), nullptr);
-  if (!o)
+  const std::shared_ptr<Gate> gate = gateOf(ticket);
+  if (!gate)
     return false;
-  fn(o);
+  QReadLocker visiting(&gate->lock);
+  if (!gate->owner)
+    return false;
+  fn(gate->owner);
   return true;
 }
 
 QList<QObject *> CallbackTicket::owners() {
   Table &t = table();
   QMutexLocker lock(&t.mutex);
-  return t.owners.values();
+  QList<QObject *> list;
+  for (const std::shared_ptr<Gate> &gate : t.gates)
+    list << gate->owner;
+  return list;
 }

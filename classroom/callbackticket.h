@@ -7,8 +7,9 @@
 //   GetILive()->login(id, sig, &onLogin, &onLoginError, CallbackTicket::of(this));
 //   void onLogin(void *data) { if (auto *self = CallbackTicket::resolve<LiveCalls>(data)) ... }
 //
-// Tickets are never reused. Issuing, revoking and resolving may happen on any thread; visit()
-// holds the table's lock while it runs, so revoke() waits for a visit in progress.
+// Tickets are never reused. Issuing, revoking and resolving may happen on any thread. visit()
+// runs under its owner's own gate, not the table's lock: revoke() waits for a visit to the same
+// owner in progress, while answers for other owners (and for this one) go on meanwhile.
 
 #include <QObject>
 #include <functional>
@@ -22,7 +23,7 @@ public:
   // The living owner of a ticket, or null.
   static QObject *owner(void *ticket);
   template <class T> static T *resolve(void *ticket) { return qobject_cast<T *>(owner(ticket)); }
-  // Runs fn with the owner while no revoke can run; false (fn not run) when the owner is gone.
+  // Runs fn with the owner while the owner cannot be revoked; false (fn not run) when it is gone.
   // For callbacks on other threads: fn must not wait for the GUI thread.
   static bool visit(void *ticket, const std::function<void(QObject *)> &fn);
   // Every owner with a ticket, oldest first.

@@ -1,5 +1,6 @@
 #include "classroom/classsession.h"
 
+#include "classroom/chatpictureupload.h"
 #include "classroom/classchatview.h"
 #include "classroom/classcontrols.h"
 #include "classroom/classcredentials.h"
@@ -32,7 +33,8 @@ constexpr int kJoinTeacherAbsent = 10015;
 
 ClassSession::ClassSession(const QString &lineType, ClassroomShell *shell, QObject *parent)
     : QObject(parent), shell_(shell), backend_(new ClassBackend(this, this)),
-      live_(new LiveCalls(this)), roster_(new MemberRoster(this)), commands_(this),
+      live_(new LiveCalls(this)), roster_(new MemberRoster(this)),
+      upload_(new ChatPictureUpload(this)), commands_(this),
       heartbeatTimer_(makeTimer("heartbeatTimer", &ClassSession::heartbeatTick)),
       refreshTimer_(makeTimer("refreshUserTimer", &ClassSession::refreshRoster)),
       delayTimer_(makeTimer("delayOperateTimer", &ClassSession::runDelayedOperations)),
@@ -42,6 +44,7 @@ ClassSession::ClassSession(const QString &lineType, ClassroomShell *shell, QObje
   appId_ = uint32_t(d.sdkAppId);
   accountType_ = uint32_t(d.sdkAccountType);
   liveServiceBaseUrl_ = d.backendUrl + QStringLiteral("/live-service");
+  upload_->setStorage(d.storageUrl, d.storageAccount);
   connect(roster_, &MemberRoster::memberChanged, this, &ClassSession::memberChanged);
 }
 
@@ -64,7 +67,8 @@ void ClassSession::attach(ClassChatView *chat, ClassControls *controls) {
 void ClassSession::start() {
   devices_->initVolumes();
   live_->registerWindowCallbacks();
-  GetILive()->setVideoColorFormat(LiveCalls::chooseColorFormat());
+  // The video widgets convert I420 themselves (off the GUI thread).
+  GetILive()->setVideoColorFormat(ilive::COLOR_FORMAT_I420);
   ClassCredentials::instance().setApplication(appId_, accountType_);
   connectLive();
   setStatus(ClassStatus::Created);
@@ -138,6 +142,7 @@ void ClassSession::onLoginReply(int code, const QString &info, const QVariantMap
     userId_ = data.value(QStringLiteral("userId")).toString();
     credentials.setUserId(userId_);
   }
+  upload_->setUser(userId_, userName_);
   loginLive();
 }
 
@@ -239,11 +244,6 @@ void ClassSession::onJoinSucceeded() {
 
 void ClassSession::sendHeartbeat() { backend_->heartbeat(status_ == ClassStatus::OnStage, cameraUp_); }
 
-bool ClassSession::signatureDue() const {
-  const qint64 now = QDateTime::currentSecsSinceEpoch();
-  return uploadSignature_.isEmpty() || now > qint64(signatureExpiry_) - kSignatureMarginS;
-}
-
 void ClassSession::heartbeatTick() {
   if (isLeaving())
     return;
@@ -252,16 +252,15 @@ void ClassSession::heartbeatTick() {
     changeDisplay(kScreen);
   else if (!screenStreamReady_ && currentDisplay_ == kScreen)
     changeDisplay(kScreen);
-  if (signatureDue())
+  if (upload_->signatureDue())
     backend_->uploadSignature();
 }
 
-void ClassSession::onSignatureReply(const QVariantMap &data) {
-  if (data.contains(QStringLiteral("signature")))
-    uploadSignature_ = data.value(QStringLiteral("signature")).toString();
-  if (data.contains(QStringLiteral("expired")))
-    signatureExpiry_ = data.value(QStringLiteral("expired")).toInt();
-}
+void ClassSession::onSignatureReply(const QVariantMap &data) { upload_->onSignatureReply(data); }
+
+QString ClassSession::uploadSignature() const { return upload_->signature(); }
+
+int ClassSession::signatureExpiry() const { return upload_->signatureExpiry(); }
 
 void ClassSession::onRoomUserReply(const QVariantList &idlist) { roster_->applyFullRoster(idlist); }
 
@@ -324,6 +323,8 @@ void ClassSession::beginLeaving() {
   phase_ = ClassPhase::Leaving;
   roster_->setLeaving();
   live_->setDroppingRemoteFrames(true);
+  upload_->setLeaving(true);
+  emit leavingBegun();
   stage_->stopPushStream();
   live_->stopRemoteMedia();
 }
@@ -483,7 +484,7 @@ void ClassSession::addSystemMessage(const QString &text) { chat_->addSystemMessa
 
 // The student's own tile leaves the stage strip; the strip's tile pool comes with the video
 // routing and is empty until then.
-void ClassSession::removeOwnTile() { qDebug("own tile removed from the stage"); }
+void ClassSession::removeOwnTile() { emit ownTileRemoved(); }
 
 void ClassSession::setNetworkGood(bool good) {
   if (!shell_)

@@ -8,6 +8,7 @@
 // Every asynchronous answer that can come after the session is gone is dropped: backend calls
 // are guarded by a child object, SDK callbacks carry tickets, timers are children.
 
+#include "classroom/chatpictureupload.h"
 #include "classroom/classbackend.h"
 #include "classroom/classcommands.h"
 #include "classroom/classdevices.h"
@@ -39,7 +40,7 @@ public:
   static constexpr int kTeacherCheckMs = 10000;
   static constexpr int kDefaultRefreshMs = 120000;
   static constexpr int kWelcomeDelayMs = 2000;
-  static constexpr int kSignatureMarginS = 600;
+  static constexpr int kSignatureMarginS = int(ChatPictureUpload::kRenewalMarginS);
   static constexpr int kLoginRetries = 3;
 
   // shell may be null: the session then asks its window to close itself instead.
@@ -84,8 +85,9 @@ public:
   QString currentDisplay() const { return currentDisplay_; }
   bool displayCommandSeen() const { return displayCommandSeen_; }
   bool screenStreamReady() const { return screenStreamReady_; }
-  QString uploadSignature() const { return uploadSignature_; }
-  int signatureExpiry() const { return signatureExpiry_; }
+  QString uploadSignature() const;
+  int signatureExpiry() const;
+  ChatPictureUpload *pictureUpload() const { return upload_; }
   QString userName() const { return userName_; }
   QString liveServiceBaseUrl() const { return liveServiceBaseUrl_; }
   QString token() const { return backend_->token(); }
@@ -138,6 +140,10 @@ signals:
   void closeWanted();
   void releaseFinished();
   void memberChanged();
+  // The student's own stage tile goes (taken off stage, or the camera closed).
+  void ownTileRemoved();
+  // Closing has begun: remote video is dropped from now on.
+  void leavingBegun();
 
 private slots:
   void onLiveLoginSucceeded();
@@ -199,12 +205,12 @@ private:
   void release();
   void stopSessionTimers();
   void requestScreenStream();
-  bool signatureDue() const;
 
   ClassroomShell *shell_;
   ClassBackend *backend_;
   LiveCalls *live_;
   MemberRoster *roster_;
+  ChatPictureUpload *upload_;
   ClassChatView *chat_ = nullptr;
   ClassControls *controls_ = nullptr;
   ClassDevices *devices_ = nullptr;
@@ -238,6 +244,4 @@ private:
   bool screenStreamRequesting_ = false;
   QString currentDisplay_;
   bool whiteboardStarted_ = false;
-  QString uploadSignature_;
-  int signatureExpiry_ = 0;
 };

@@ -1,7 +1,6 @@
 #include "classroom/livecalls.h"
 
 #include "classroom/callbackticket.h"
-#include "sdk/live/iliverootview.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -49,15 +48,6 @@ void LiveCalls::registerWindowCallbacks() {
 void LiveCalls::registerRoomCallbacks() {
   GetILive()->setLocalVideoCallback(&LiveCalls::onLocalFrame, ticket());
   GetILive()->setDeviceOperationCallback(&LiveCalls::onDeviceOperation, ticket());
-}
-
-ilive::ColorFormat LiveCalls::chooseColorFormat() {
-  ilive::iLiveRootView *view = iLiveCreateRootView();
-  if (!view)
-    return ilive::COLOR_FORMAT_BGR24;
-  const bool hardware = view->hardwareSupport() == 1;
-  view->destroy();
-  return hardware ? ilive::COLOR_FORMAT_I420 : ilive::COLOR_FORMAT_BGR24;
 }
 
 void LiveCalls::login(const QString &userId, const QString &userSig) {

@@ -4,7 +4,7 @@
 // an answer that arrives after the window (and with it this object) is gone is dropped.
 //
 // Answers and room callbacks arrive on the GUI thread. Video frames arrive on the SDK's media
-// thread and go to the frame sink (set by the video routing), under the ticket lock.
+// thread and go to the frame sink (set by the video routing), under this object's ticket gate.
 
 #include "sdk/live/ilive.h"
 
@@ -50,10 +50,6 @@ public:
   void setFrameSink(VideoFrameSink *sink) { frameSink_ = sink; }
   // Remote frames are dropped from then on; local ones still pass.
   void setDroppingRemoteFrames(bool drop) { dropRemote_ = drop; }
-
-  // The video colour format for this machine: I420 when a root view reports hardware
-  // support, else BGR24.
-  static ilive::ColorFormat chooseColorFormat();
 
 signals:
   void loginSucceeded();

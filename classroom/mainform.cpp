@@ -1,7 +1,15 @@
 #include "classroom/mainform.h"
 #include "ui_mainform.h"
 
+#include "av/qtwidgetup.h"
+#include "av/qwidgetvideorender.h"
+#include "av/qwidgetvideorendercontainer.h"
+#include "av/stagevideoviews.h"
+#include "av/videotilepool.h"
+#include "classroom/chatpictureupload.h"
 #include "classroom/classchat.h"
+#include "classroom/classvideo.h"
+#include "core/settingskeys.h"
 #include "classroom/livecalls.h"
 #include "classroom/memberroster.h"
 #include "classroom/membertable.h"
@@ -17,7 +25,10 @@
 #include "classroom_widgets/textedit.h"
 #include "core/deployment.h"
 #include "widgets/tips.h"
+#include "messaging/classsend.h"
 #include "messaging/messagehook.h"
+#include "screenshot/oescreenshot.h"
+#include "widgets/qxtglobalshortcut.h"
 #include "messaging/messagesink.h"
 #include "whiteboard/qwindowwhiteboard.h"
 #include "widgets/qtmessagebox.h"
@@ -52,6 +63,7 @@ MainForm::MainForm(const QString &lineType, QWidget *parent, ClassroomShell *she
   controls_ = std::make_unique<ToolBarControls>(toolBar());
   session_->attach(chat_, controls_.get());
   MemberTable::attach(ui->tbMembers, session_->roster());
+  buildVideo();
   connectSignals();
   followSession();
   installMessageHook();
@@ -122,6 +134,16 @@ void MainForm::connectSignals() {
   connect(ui->widgetChatToolBar, &QtMessageToolBar::screenShotRequested, this, &MainForm::onScreenshotClicked);
   connect(emojiPanel_, &EmojiPanel::faceClicked, this, &MainForm::onEmojiClicked);
   connectToolBar();
+  connectPictureUpload();
+}
+
+void MainForm::connectPictureUpload() {
+  ChatPictureUpload *upload = session_->pictureUpload();
+  connect(upload, &ChatPictureUpload::pictureMessageReady, this,
+          [](const QString &json) { g_sendGroupCustomCmd(ClassCommandCode::Chat, json); });
+  connect(upload, &ChatPictureUpload::showMessageMap, chat_, &ClassChat::showMessageMap);
+  screenshotKey_ = new QxtGlobalShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+A")), this);
+  connect(screenshotKey_, &QxtGlobalShortcut::activated, this, &MainForm::onScreenshotClicked);
 }
 
 void MainForm::followSession() {
@@ -154,6 +176,49 @@ void MainForm::connectToolBar() {
 }
 
 QtLiveToolBar *MainForm::toolBar() const { return ui->widgetToolBar; }
+
+// The large view takes the teacher video area, the screen view the teacher-screen area; the
+// tiles are the window's and go on the strip "widgetUp".
+void MainForm::buildVideo() {
+  largeView_ = new QWidgetVideoRender(ui->widgetRemoteVideo);
+  ui->layoutRemoteVideo->addWidget(largeView_);
+  ui->labelRemoteVideo->hide();
+  screenView_ = new QWidgetVideoRender(ui->layoutScreenShare);
+  ui->layoutScreenShareBox->addWidget(screenView_);
+  ui->labelScreenHint->hide();
+  VideoTilePool &pool = VideoTilePool::instance(true, this);
+  pool.setStage(ui->widgetUp);
+  auto views = std::make_unique<StageVideoViews>(largeView_, screenView_, ui->widgetUp,
+                                                 [this](bool shown) { showLargeFrame(shown); });
+  video_ = new ClassVideo(session_, std::move(views), pool, this);
+  connect(video_, &ClassVideo::stageEmptied, ui->widgetUp, &QWidget::hide);
+  connect(session_, &ClassSession::memberChanged, this, &MainForm::relabelTiles);
+  video_->setHideUp(session_->currentSettings().value(settingskeys::kHideUp).toInt() == 1);
+}
+
+// A classmate may come on stage before the roster knows the name; the tile takes it later.
+void MainForm::relabelTiles() {
+  for (const QString &uid : roster()->memberIds()) {
+    QWidgetVideoRenderContainer *tile = VideoTilePool::instance().tile(uid);
+    const QString name = roster()->memberText(uid, MemberRoster::ColName);
+    if (tile && !name.isEmpty() && tile->render()->name() != name)
+      tile->render()->setName(name);
+  }
+}
+
+void MainForm::showLargeFrame(bool shown) {
+  ui->widgetRemoteTitle->setVisible(shown);
+  ui->widgetRemoteVideo->setVisible(shown);
+  if (shown)
+    ui->btnToggleRemoteVideo->setIcon(QIcon(kArrowUp));
+}
+
+void MainForm::setHideUp(bool hide) {
+  devices()->setHideUp(hide);
+  video_->setHideUp(hide);
+  if (hide)
+    ui->widgetUp->hide();
+}
 
 QMetaObject::Connection MainForm::onReleaseFinished(QObject *context, std::function<void()> slot) {
   return connect(this, &MainForm::releaseFinished, context, std::move(slot));
@@ -302,6 +367,12 @@ void MainForm::onScreenshotClicked() {
   if (status() < int(ClassStatus::Listening) || !chat_->chatAllowed())
     return;
   qDebug("onScreenShot");
+  if (!screenshot_)
+    screenshot_ = new OEScreenshot(this); // deletes itself when done
+}
+
+void MainForm::uploadPicture(QByteArray fileContent) {
+  session_->pictureUpload()->uploadPicture(fileContent);
 }
 
 void MainForm::onToggleRemoteVideo() {

@@ -18,6 +18,9 @@
 class ClassChat;
 class EmojiPanel;
 class QtImageView;
+class ClassVideo;
+class QxtGlobalShortcut;
+class QWidgetVideoRender;
 class QTimer;
 class QtLiveToolBar;
 class ToolBarControls;
@@ -79,6 +82,11 @@ public:
   QString userId() const { return session_->userId(); }
   MemberRoster *roster() const { return session_->roster(); }
   ClassChat *chat() const { return chat_; }
+  ClassVideo *video() const { return video_; }
+  QWidget *screenshotTool() const { return screenshot_; }
+  // The teacher's large view and the shared-screen view.
+  QWidgetVideoRender *largeView() const { return largeView_; }
+  QWidgetVideoRender *screenView() const { return screenView_; }
   ClassStage *stage() const { return session_->stage(); }
   ClassDevices *devices() const { return session_->devices(); }
   LiveCalls *liveCalls() const { return session_->liveCalls(); }
@@ -118,7 +126,7 @@ public slots:
   void setSpeakerVol(int index, int value) override { devices()->setSpeakerVol(index, value); }
   void setCamera(int camearIndex) override { devices()->setCamera(camearIndex); }
   void setDisableCamera(bool disable) override { devices()->setDisableCamera(disable); }
-  void setHideUp(bool hide) override { devices()->setHideUp(hide); }
+  void setHideUp(bool hide) override;
   void OnHsMicVol(int value) { devices()->onHsMicVol(value); }
   void OnHsSpeakerVol(int value) { devices()->onHsSpeakerVol(value); }
   void micTest(int micIndex, int speakerIndex, int micVol, int speakerVol) {
@@ -138,6 +146,8 @@ public slots:
   void onTextEditClicked();
   void imageView(const QString &url) override;
   void onScreenshotClicked();
+  // The screenshot tool hands its finished picture here (called by name).
+  void uploadPicture(QByteArray fileContent);
   void onToggleRemoteVideo();
 
 protected:
@@ -150,6 +160,10 @@ private:
   void connectSignals();
   void followSession();
   void connectToolBar();
+  void buildVideo();
+  void connectPictureUpload();
+  void showLargeFrame(bool shown);
+  void relabelTiles();
 
   void showTeacherPresent();
   void showWaitingForTeacher();
@@ -165,6 +179,11 @@ private:
   ClassChat *chat_ = nullptr;
   EmojiPanel *emojiPanel_ = nullptr;
   QtImageView *imageView_ = nullptr; // made on the first picture, then reused
+  ClassVideo *video_ = nullptr;
+  QWidgetVideoRender *largeView_ = nullptr;
+  QWidgetVideoRender *screenView_ = nullptr;
+  QxtGlobalShortcut *screenshotKey_ = nullptr;
+  QPointer<QWidget> screenshot_; // the screenshot tool; one at a time
   std::unique_ptr<ToolBarControls> controls_;
   QPointer<QWidget> whiteboard_;
   bool whiteboardReady_ = false;

@@ -45,6 +45,15 @@ int MemberRoster::rowCount() const {
   return model_->rowCount();
 }
 
+QStringList MemberRoster::memberIds() const {
+  QMutexLocker lock(&mutex_);
+  QStringList ids;
+  for (int r = 0; r < model_->rowCount(); ++r)
+    if (const QStandardItem *item = model_->item(r, ColUid))
+      ids << item->text();
+  return ids;
+}
+
 int MemberRoster::findRow(const QString &uid) const {
   for (int r = 0; r < model_->rowCount(); ++r) {
     const QStandardItem *item = model_->item(r, ColUid);

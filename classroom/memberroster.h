@@ -71,6 +71,8 @@ public:
   QList<MemberRecord> members() const { return members_; }
   int lastNotifyId() const { return lastNotifyId_; }
   int rowCount() const;
+  // The uids of every row, whichever answer or notice wrote it.
+  QStringList memberIds() const;
 
   // The status text of column 1 for a role; false when the role leaves the text unchanged.
   static bool statusForRole(const QString &role, QString *text);

@@ -71,6 +71,20 @@ int main(int argc, char *argv[]) {
   setup.roomId = roomId;
   setup.print = say;
   setup.warn = complain;
+  const QString serviceUrl = options.serviceUrl.isEmpty() ? Deployment::instance().backendUrl : options.serviceUrl;
+  setup.signInClassmate = [&options, serviceUrl, roomId](const ScenarioStep &s, RunnerSetup::ClassmateSignedIn done) {
+    if (s.phone.isEmpty())
+      return done(TeacherCredentials::signedLocally(options.secret, s.user, s.name.isEmpty() ? s.user : s.name),
+                  options.secret.isEmpty() ? QStringLiteral("signing a classmate locally needs the service's secret")
+                                           : QString());
+    auto *signIn = new ServiceSignIn(QCoreApplication::instance());
+    QObject::connect(signIn, &ServiceSignIn::finished, signIn,
+                     [signIn, done](const TeacherCredentials &credentials, const QString &problem) {
+                       signIn->deleteLater();
+                       done(credentials, problem);
+                     });
+    signIn->start(serviceUrl, s.phone, s.password, roomId, ServiceSignIn::kStageRole);
+  };
   setup.previewUrl = Deployment::instance().previewUrl;
 
   std::unique_ptr<ScenarioRunner> runner;
@@ -96,7 +110,6 @@ int main(int argc, char *argv[]) {
 
   ServiceSignIn signIn;
   if (options.signsInThroughService()) {
-    const QString serviceUrl = options.serviceUrl.isEmpty() ? Deployment::instance().backendUrl : options.serviceUrl;
     say(QStringLiteral("signing in at %1 as %2").arg(serviceUrl, options.phone));
     QObject::connect(&signIn, &ServiceSignIn::finished, &app,
                      [&run](const TeacherCredentials &credentials, const QString &problem) {

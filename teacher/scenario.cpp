@@ -28,6 +28,7 @@ QString ScenarioStep::kindName(StepKind kind) {
   case StepKind::Reward: return QStringLiteral("reward");
   case StepKind::Roster: return QStringLiteral("roster");
   case StepKind::Print: return QStringLiteral("print");
+  case StepKind::Classmate: return QStringLiteral("classmate");
   case StepKind::BoardTool: return QStringLiteral("boardTool");
   case StepKind::BoardDraw: return QStringLiteral("boardDraw");
   case StepKind::BoardPage: return QStringLiteral("boardPage");
@@ -100,6 +101,9 @@ QString ScenarioStep::summary() const {
     break;
   case StepKind::Roster:
     text += hasRosterData ? QStringLiteral(" of %1 given entries").arg(rosterData.size()) : QStringLiteral(" of the members seen");
+    break;
+  case StepKind::Classmate:
+    text += QLatin1Char(' ') + (phone.isEmpty() ? user : phone) + QStringLiteral(" on stage with the test-pattern camera");
     break;
   }
   return optional ? text + QStringLiteral(" (optional)") : text;

@@ -26,6 +26,7 @@ enum class StepKind {
   Reward,
   Roster,
   Print,
+  Classmate,
   // The whiteboard, drawn through the board library.
   BoardTool,
   BoardDraw,
@@ -45,7 +46,7 @@ struct ScenarioStep {
   int timeoutMs = 0;     // the wait kinds
   int durationMs = 0;    // Wait
 
-  QString user;    // WaitMember/WaitLeave: a user id or "*"; WaitCommand: sender or "*"
+  QString user;    // WaitMember/WaitLeave: a user id or "*"; WaitCommand: sender or "*"; Classmate
   QString target;  // Command/Text: "group" or a user id; Reward: the receiver
   QString capture; // "as": the variable WaitMember/WaitCommand sets to the user it matched
 
@@ -54,12 +55,14 @@ struct ScenarioStep {
   bool hasParam = false;
 
   hubproto::Source source = hubproto::Source::Camera; // Publish, Unpublish
-  int fps = 0;                                        // Publish; 0 = the source's default
+  int fps = 0; // Publish, Classmate; 0 = the source's default
 
   QString text;         // Chat, Text, Print; Display: the mode
   QJsonArray contents;  // Chat: text runs (strings) and faces (integers)
   QString picture;      // Chat: address of a picture the class sees in the chat
-  QString name;         // Chat: the sender's name; Reward: the receiver's name
+  QString name;         // Chat: the sender's name; Reward: the receiver's name; Classmate
+  QString phone;        // Classmate: signing in through the class service
+  QString password;     // Classmate
   bool announce = true; // Leave: tell the class first (command 2)
 
   int amount = 0;           // Reward

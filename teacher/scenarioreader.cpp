@@ -69,7 +69,8 @@ const QList<QPair<QString, StepKind>> &kinds() {
                        StepKind::Command, StepKind::Display, StepKind::Chat, StepKind::Text,
                        StepKind::Reward, StepKind::Roster, StepKind::Print, StepKind::BoardTool,
                        StepKind::BoardDraw, StepKind::BoardPage, StepKind::BoardDocument,
-                       StepKind::BoardGoto, StepKind::BoardUndo, StepKind::BoardClear})
+                       StepKind::BoardGoto, StepKind::BoardUndo, StepKind::BoardClear,
+                       StepKind::Classmate})
       l.append({ScenarioStep::kindName(k), k});
     return l;
   }();
@@ -293,6 +294,9 @@ void ScenarioReader::readKind(FieldReader &f, ScenarioStep &step) {
   case StepKind::Print:
     f.text("text", &step.text, true);
     break;
+  case StepKind::Classmate:
+    readClassmate(f, step);
+    break;
   case StepKind::BoardTool:
     readBoardTool(f, step);
     break;
@@ -313,6 +317,15 @@ void ScenarioReader::readKind(FieldReader &f, ScenarioStep &step) {
   }
   if (step.target == QLatin1String("group"))
     step.target.clear();
+}
+
+// Either a service account (phone and password) or a user id signed with the service's secret.
+void ScenarioReader::readClassmate(FieldReader &f, ScenarioStep &step) {
+  f.text("phone", &step.phone);
+  f.text("password", &step.password, !step.phone.isEmpty());
+  f.text("user", &step.user, step.phone.isEmpty());
+  f.text("name", &step.name);
+  f.whole("fps", &step.fps, 1, kMaxFps);
 }
 
 void ScenarioReader::readWaitCommand(FieldReader &f, ScenarioStep &step) {

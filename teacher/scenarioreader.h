@@ -26,6 +26,7 @@ private:
   bool readSlide(const QJsonValue &value);
   bool readStep(const QJsonValue &value, int number);
   void readKind(FieldReader &f, ScenarioStep &step);
+  void readClassmate(FieldReader &f, ScenarioStep &step);
   void readWaitCommand(FieldReader &f, ScenarioStep &step);
   void readCommand(FieldReader &f, ScenarioStep &step);
   void readChat(FieldReader &f, ScenarioStep &step);

@@ -2,6 +2,7 @@
 
 #include "core/deployment.h"
 #include "protocol/classcommandcode.h"
+#include "teacher/classmate.h"
 #include "teacher/teacherboard.h"
 #include "teacher/commandnames.h"
 #include "teacher/streampublisher.h"
@@ -243,6 +244,7 @@ void ScenarioRunner::run(const ScenarioStep &s) {
   case StepKind::Print:
     announce(m_vars.expand(s.text));
     return stepDone();
+  case StepKind::Classmate: return doClassmate(s);
   }
 }
 
@@ -445,6 +447,39 @@ void ScenarioRunner::stopPublishers() {
     p->deleteLater();
   }
   m_publishers.clear();
+  // Classmates go with the teacher's streams: their connections close and the hub lets them out.
+  qDeleteAll(m_classmates);
+  m_classmates.clear();
+}
+
+void ScenarioRunner::doClassmate(const ScenarioStep &s) {
+  announce(QStringLiteral("bring classmate %1 on stage with the test-pattern camera")
+               .arg(s.phone.isEmpty() ? s.user : s.phone));
+  if (!m_setup.signInClassmate)
+    return stepFailed(QStringLiteral("this run has no way to sign a classmate in"));
+  const int token = m_token;
+  m_setup.signInClassmate(s, [this, token, s](const TeacherCredentials &credentials, const QString &problem) {
+    if (token != m_token)
+      return;
+    if (!problem.isEmpty())
+      return stepFailed(QStringLiteral("signing the classmate in: ") + problem);
+    seatClassmate(s, credentials);
+  });
+}
+
+void ScenarioRunner::seatClassmate(const ScenarioStep &s, const TeacherCredentials &credentials) {
+  auto *mate = new Classmate(m_setup.transports, this);
+  m_classmates.append(mate);
+  const int token = m_token;
+  const QString who = credentials.name.isEmpty() ? credentials.userId
+                                                 : QStringLiteral("%1 (%2)").arg(credentials.userId, credentials.name);
+  mate->join(credentials, m_setup.roomId, credentials.authBuffer, s.fps, [this, token, who](const QString &problem) {
+    if (token != m_token)
+      return;
+    if (!problem.isEmpty())
+      return stepFailed(QStringLiteral("classmate %1: %2").arg(who, problem));
+    stepDone(QStringLiteral("%1 is on stage, camera on").arg(who));
+  });
 }
 
 void ScenarioRunner::sendStepCommand(const QString &to, int code, const QString &param) {

@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 
+class Classmate;
 class StreamPublisher;
 class TeacherBoard;
 
@@ -30,6 +31,9 @@ struct RunnerSetup {
   sdk::HubTransportFactory transports;
   std::function<void(const QString &line)> print; // what the person watching sees
   std::function<void(const QString &line)> warn;  // problems
+  // Hub credentials for a classmate step: through the class service or signed locally.
+  using ClassmateSignedIn = std::function<void(const TeacherCredentials &, const QString &problem)>;
+  std::function<void(const ScenarioStep &, ClassmateSignedIn)> signInClassmate;
   QString previewUrl; // where the documents the teacher shows on the whiteboard are previewed
 };
 
@@ -82,6 +86,8 @@ private:
   void doText(const ScenarioStep &s);
   void doReward(const ScenarioStep &s);
   void doRoster(const ScenarioStep &s);
+  void doClassmate(const ScenarioStep &s);
+  void seatClassmate(const ScenarioStep &s, const TeacherCredentials &credentials);
   void doBoard(const ScenarioStep &s);
 
   void sendStepCommand(const QString &to, int code, const QString &param);
@@ -104,6 +110,7 @@ private:
   ClassState m_class;
   ScenarioVariables m_vars;
   QHash<int, StreamPublisher *> m_publishers; // by source
+  QList<Classmate *> m_classmates;
   std::unique_ptr<TeacherBoard> m_board;     // from the first whiteboard step on
   QTimer m_waitTimer;
   Check m_waiter;

@@ -19,8 +19,11 @@ ServiceSignIn::ServiceSignIn(QObject *parent) : QObject(parent) {
   m_net.setProxy(QNetworkProxy::NoProxy); // the class service runs on this machine
 }
 
-void ServiceSignIn::start(const QString &baseUrl, const QString &phone, const QString &password, quint32 roomId) {
+void ServiceSignIn::start(const QString &baseUrl, const QString &phone, const QString &password, quint32 roomId,
+                          int role) {
   m_baseUrl = baseUrl.endsWith(QLatin1Char('/')) ? baseUrl.chopped(1) : baseUrl;
+  m_roomId = roomId;
+  m_role = role;
   m_finished = false;
   m_credentials = TeacherCredentials();
   post(QStringLiteral("login/sign-in"), {{QStringLiteral("phone"), phone}, {QStringLiteral("password"), password}},
@@ -68,12 +71,13 @@ void ServiceSignIn::onSignedIn(const QJsonObject &data, quint32 roomId) {
   const QString token = textOf(data, "token");
   if (token.isEmpty())
     return fail(QStringLiteral("login/sign-in: the reply has no token"));
+  m_token = token;
   m_credentials.userId = textOf(data, "userId");
   m_credentials.name = textOf(data, "name");
   post(QStringLiteral("live-service/bgp_login"),
        {{QStringLiteral("token"), token},
         {QStringLiteral("roomId"), QString::number(roomId)},
-        {QStringLiteral("role"), QString::number(kTeacherRole)}},
+        {QStringLiteral("role"), QString::number(m_role)}},
        [this](const QJsonObject &room) { onRoomSignIn(room); });
 }
 
@@ -88,6 +92,24 @@ void ServiceSignIn::onRoomSignIn(const QJsonObject &data) {
   m_credentials.hubUrl = textOf(data, "hubUrl");
   if (m_credentials.userId.isEmpty() || m_credentials.userSig.isEmpty())
     return fail(QStringLiteral("live-service/bgp_login: the reply has no userId or userSig"));
+  if (m_role == kTeacherRole)
+    return succeed();
+  enterRoom();
+}
+
+// The line type must be the room's: a bgp room is the one that hands out an authentication buffer.
+void ServiceSignIn::enterRoom() {
+  const QString line = m_credentials.authBuffer.isEmpty() ? QStringLiteral("normal") : QStringLiteral("bgp");
+  post(QStringLiteral("live-service/enter"),
+       {{QStringLiteral("token"), m_token},
+        {QStringLiteral("roomId"), QString::number(m_roomId)},
+        {QStringLiteral("role"), QString::number(m_role)},
+        {QStringLiteral("device"), QStringLiteral("PC2.0_scripted_") + line},
+        {QStringLiteral("clientLineType"), line}},
+       [this](const QJsonObject &) { succeed(); });
+}
+
+void ServiceSignIn::succeed() {
   m_finished = true;
   emit finished(m_credentials, QString());
 }

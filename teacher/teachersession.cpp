@@ -68,7 +68,7 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
 void TeacherSession::enter(quint32 roomId, const QString &authBuffer, EnterDone done) {
   if (!m_signedIn)
     return done(hubproto::NotSignedIn, QStringLiteral("not signed in"), {});
-  m_client->join(roomId, QLatin1String(kRole), authBuffer, [this, roomId, done](const sdk::HubReply &r) {
+  m_client->join(roomId, m_role, authBuffer, [this, roomId, done](const sdk::HubReply &r) {
     if (r.code != 0)
       return done(r.code, r.desc, {});
     m_roomId = roomId;

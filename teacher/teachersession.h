@@ -28,9 +28,13 @@ public:
   using EnterDone = std::function<void(int code, const QString &desc, const QStringList &members)>;
   static constexpr int kKeepAliveMs = 10000;
   static constexpr const char *kRole = "LiveMaster";
+  static constexpr const char *kStageRole = "LiveGuest";
 
   explicit TeacherSession(sdk::HubTransportFactory transports, QObject *parent = nullptr);
   ~TeacherSession() override;
+
+  // The room role of later joins; the teacher's unless set.
+  void setRole(const QString &role) { m_role = role; }
 
   bool isSignedIn() const { return m_signedIn; }
   bool isInRoom() const { return m_roomId != 0; }
@@ -74,6 +78,7 @@ private:
   sdk::HubTransportFactory m_transports;
   sdk::HubClient *m_client = nullptr;
   QString m_userId;
+  QString m_role = QLatin1String(kRole);
   bool m_signedIn = false;
   quint32 m_roomId = 0;
   QHash<int, quint64> m_channels; // by source

@@ -1,6 +1,7 @@
 #include "classfixture.h"
 
 #include "classroom/livecalls.h"
+#include "classroom/memberroster.h"
 #include "core/deployment.h"
 #include "core/processwindows.h"
 #include "messaging/messagehook.h"
@@ -311,6 +312,23 @@ MainForm *ClassWorld::open(const QString &lineType) {
   window = form;
   shell.classroom = form;
   return form;
+}
+
+bool ClassWorld::enterWithRoster() {
+  return enter() && QTest::qWaitFor([this] { return window && window->roster()->rowCount() == 2; }, 5000);
+}
+
+MainForm *openLocalClass(FakeShell &shell, const QString &token, int roomId, const QString &masterId) {
+  shell.settings = {{"mic", 0}, {"mic_vol", 80}, {"speaker", 0}, {"speaker_vol", 60},
+                    {"camera_index", 0}, {"disable_camera", 1}, {"hide_up", 0}};
+  auto *w = new MainForm(QStringLiteral("normal"), nullptr, &shell);
+  shell.classroom = w;
+  w->setToken(token);
+  w->setRoomId(roomId);
+  w->setMasterId(masterId);
+  w->show();
+  w->onBtnLogin();
+  return w;
 }
 
 bool ClassWorld::enter() {

@@ -198,6 +198,10 @@ private:
   QTimer *timer_;
 };
 
+// A classroom window of the real local service's class: the ordinary device settings (camera
+// off), token, room and teacher set, shown and signing in.
+MainForm *openLocalClass(FakeShell &shell, const QString &token, int roomId, const QString &masterId);
+
 // One class: hub, teacher in the room, backend with the ordinary answers, shell, boxes.
 class ClassWorld {
 public:
@@ -209,6 +213,8 @@ public:
   // The whole way in with the teacher present; true once the student is seated (status 2,
   // the teacher has the student's 2112).
   bool enter();
+  // enter, then the roster's two rows (teacher and student) are in.
+  bool enterWithRoster();
   // Deletes the window now (answers may be in flight).
   void destroyWindow();
 

@@ -35,3 +35,16 @@ tarnwick_test(test_session_local SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_
 add_dependencies(test_session_local tarnwick-local tarnwick-teacher)
 tarnwick_test(test_session_chat SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_chat.cpp
               LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
+# Frame delivery against answers on the GUI thread.
+tarnwick_test(test_callbackticket SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_callbackticket.cpp
+              LIBS classroom TIMEOUT 60)
+# The video of a running class: views, tiles and their triggers.
+tarnwick_test(test_session_video SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_video.cpp
+              LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
+# The pictures of a whole class: the teacher's camera and slide, classmates on stage.
+tarnwick_test(test_session_wholeclass SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_wholeclass.cpp
+              LIBS classroom_test_fixture teacher DISPLAY TIMEOUT 90)
+# Screenshots in class: the hot key, and a picture through the local service's store.
+tarnwick_test(test_session_screenshot SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_screenshot.cpp
+              LIBS classroom_test_fixture teacher DISPLAY TIMEOUT 90)
+add_dependencies(test_session_screenshot tarnwick-local)

@@ -69,17 +69,9 @@ private slots:
     QVERIFY(!token.isEmpty());
 
     FakeShell shell;
-    shell.settings = {{"mic", 0}, {"mic_vol", 80}, {"speaker", 0}, {"speaker_vol", 60},
-                      {"camera_index", 0}, {"disable_camera", 1}, {"hide_up", 0}};
     BoxWatch boxes;
-    auto *w = new MainForm(QStringLiteral("normal"), nullptr, &shell);
-    shell.classroom = w;
+    MainForm *w = openLocalClass(shell, token, kRoomId, kMaster);
     QSignalSpy released(w, &MainForm::releaseFinished);
-    w->setToken(token);
-    w->setRoomId(kRoomId);
-    w->setMasterId(kMaster);
-    w->show();
-    w->onBtnLogin();
     QTRY_VERIFY(w->teacherCheckTimer()->isActive());
     QVERIFY(w->isReadyToLeave());
 

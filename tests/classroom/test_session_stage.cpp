@@ -56,8 +56,7 @@ class TestSessionStage : public QObject {
 private slots:
   void init() {
     world_ = std::make_unique<ClassWorld>();
-    QVERIFY(world_->enter());
-    QTRY_COMPARE(window()->roster()->rowCount(), 2);
+    QVERIFY(world_->enterWithRoster());
   }
   void cleanup() { world_.reset(); }
 

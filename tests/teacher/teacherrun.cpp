@@ -16,6 +16,9 @@ bool TeacherRun::start(Hub *hub, const QByteArray &json, const QByteArray &secre
   setup.roomId = kTeacherTestRoom;
   setup.previewUrl = previewUrl;
   setup.transports = [hub] { return std::make_unique<sdk::InProcessTransport>(hub); };
+  setup.signInClassmate = [secret](const ScenarioStep &s, RunnerSetup::ClassmateSignedIn done) {
+    done(TeacherCredentials::signedLocally(secret, s.user, s.name), QString());
+  };
   setup.print = [this](const QString &line) { lines.append(line); };
   setup.warn = [this](const QString &line) { warnings.append(line); };
   runner = std::make_unique<ScenarioRunner>(setup);

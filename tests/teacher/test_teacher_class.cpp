@@ -6,6 +6,7 @@
 
 #include "service/hub/hub.h"
 #include "protocol/mediaframe.h"
+#include "sdk/live/testpatterncamera.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -39,6 +40,7 @@ private slots:
   void chatPermissionSnapshotAnswersEachStudent();
   void emptyCaptureNeverFallsBackToTheGroup();
   void rosterNoticesCountAndNamesFollowTheStudents();
+  void classmatesComeOnStageWithTheirCameras();
   void earlyEnds_data();
   void earlyEnds();
 };
@@ -258,6 +260,40 @@ void TestTeacherClass::rosterNoticesCountAndNamesFollowTheStudents() {
   QCOMPARE(given.value("notify_id").toInt(), 7);
   QCOMPARE(given.value("data").toArray(), (QJsonArray{QJsonObject{{"uid", "s1"}, {"exit", "1"}}}));
   QCOMPARE(jsonOf(s1.commands.at(3).param).value("notify_id").toInt(), 8);
+}
+
+// Each classmate is a member of its own on the hub, on stage, sending the test pattern; they go
+// when the teacher leaves.
+void TestTeacherClass::classmatesComeOnStageWithTheirCameras() {
+  Hub hub(kTeacherTestSecret);
+  TeacherRun run;
+  QVERIFY2(run.start(&hub, R"({"name": "同桌", "steps": [
+      {"do": "enter"},
+      {"do": "classmate", "user": "c1", "name": "陈子墨", "fps": 10},
+      {"do": "classmate", "user": "c2", "name": "王思远", "fps": 10},
+      {"do": "waitMember", "as": "student", "timeout": 5},
+      {"do": "wait", "seconds": 0.8},
+      {"do": "leave"}]})"),
+           qPrintable(run.error));
+  QVERIFY(teacherInRoom(hub));
+  QVERIFY(QTest::qWaitFor([&] { return hub.isInRoom("c1", kTeacherTestRoom) && hub.isInRoom("c2", kTeacherTestRoom); }, 5000));
+  HubStudent s1(&hub, QStringLiteral("s1"));
+  QVERIFY(seat(s1));
+  QVERIFY(QTest::qWaitFor([&] { return s1.sawStream("c1", Source::Camera) && s1.sawStream("c2", Source::Camera); }, 5000));
+  QVERIFY(QTest::qWaitFor([&] { return s1.frames(Source::Camera) >= 4; }, 5000));
+  const hubproto::MediaFrame frame = s1.lastFrame(Source::Camera);
+  QVERIFY(frame.userId == "c1" || frame.userId == "c2");
+  QCOMPARE(QSize(frame.width, frame.height), QSize(640, 480));
+  bool pattern = false;
+  for (int n = 0; n < 100 && !pattern; ++n)
+    pattern = frame.payload == ilivesdk::TestPatternCamera::picture(n);
+  QVERIFY2(pattern, "a classmate's frame is not a picture of the test-pattern camera");
+
+  QVERIFY(run.waitFinished());
+  QCOMPARE(run.exitCode(), 0);
+  QVERIFY(run.warnings.isEmpty());
+  QVERIFY(run.printed(QStringLiteral("c1 (陈子墨) is on stage")));
+  QVERIFY(QTest::qWaitFor([&] { return !hub.isOnline("c1") && !hub.isOnline("c2"); }, 5000));
 }
 
 void TestTeacherClass::earlyEnds_data() {

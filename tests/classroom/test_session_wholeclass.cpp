@@ -1,0 +1,180 @@
+// A whole class on the in-process hub, pictures and all: the teacher publishes the test-pattern
+// camera and the lesson slide, two classmates come on stage with their cameras, and each
+// picture shows in its own view of the student's window. Pixels are sampled where the pictures
+// do not change from frame to frame: the colour bars of the test pattern and the slide's plain
+// areas.
+#include "classfixture.h"
+
+#include "av/qwidgetvideorender.h"
+#include "av/qwidgetvideorendercontainer.h"
+#include "av/videotilepool.h"
+#include "classroom/classvideo.h"
+#include "protocol/usersig.h"
+#include "sdk/live/testpatterncamera.h"
+#include "support/inprocesstransport.h"
+#include "teacher/classmate.h"
+#include "teacher/screenslide.h"
+#include "teacher/streampublisher.h"
+#include "teacher/teachersession.h"
+
+#include <QTest>
+
+using namespace classtest;
+using ilivesdk::TestPatternCamera;
+
+namespace {
+
+const int kTolerance = 16;
+const QString kMate1 = QStringLiteral("stu_2001");
+const QString kMate2 = QStringLiteral("stu_2002");
+
+// One pixel of an I420 picture as RGB (BT.601, studio range), as the views convert it.
+QRgb rgbAt(const QByteArray &i420, int width, int height, int x, int y) {
+  const auto *p = reinterpret_cast<const uchar *>(i420.constData());
+  const int cw = (width + 1) / 2;
+  const double Y = 1.164 * (p[y * width + x] - 16);
+  const double U = p[width * height + (y / 2) * cw + x / 2] - 128;
+  const double V = p[width * height + cw * ((height + 1) / 2) + (y / 2) * cw + x / 2] - 128;
+  auto clamp = [](double c) { return qBound(0, int(c + 0.5), 255); };
+  return qRgb(clamp(Y + 1.596 * V), clamp(Y - 0.392 * U - 0.813 * V), clamp(Y + 2.017 * U));
+}
+
+bool close(QRgb a, QRgb b) {
+  return qAbs(qRed(a) - qRed(b)) <= kTolerance && qAbs(qGreen(a) - qGreen(b)) <= kTolerance &&
+         qAbs(qBlue(a) - qBlue(b)) <= kTolerance;
+}
+
+// The picture sits at its own size in the middle of the canvas.
+QPoint origin(const QImage &canvas, int width, int height) {
+  return QPoint((canvas.width() - width) / 2, (canvas.height() - height) / 2);
+}
+
+// The middle of each of the eight bars, above the bouncing block.
+bool showsTestPattern(const QImage &canvas) {
+  const int w = TestPatternCamera::kWidth, h = TestPatternCamera::kHeight;
+  if (canvas.width() < w || canvas.height() < h)
+    return false;
+  const QByteArray pattern = TestPatternCamera::picture(0);
+  const QPoint o = origin(canvas, w, h);
+  for (int bar = 0; bar < 8; ++bar) {
+    const int x = bar * w / 8 + w / 16;
+    for (int y : {h / 8, h / 3, h / 2}) {
+      if (!close(canvas.pixel(o.x() + x, o.y() + y), rgbAt(pattern, w, h, x, y)))
+        return false;
+    }
+  }
+  return true;
+}
+
+// A grid over the slide, where the slide is plain for a few pixels around; nearly all must
+// match (the moving graph point and the clock may cover a few).
+bool showsSlide(const QImage &canvas, const QByteArray &slide) {
+  const int w = ScreenSlide::kWidth, h = ScreenSlide::kHeight;
+  if (canvas.width() < w || canvas.height() < h)
+    return false;
+  const QPoint o = origin(canvas, w, h);
+  int compared = 0, matched = 0;
+  for (int y = 20; y < h - 20; y += 41)
+    for (int x = 20; x < w - 20; x += 53) {
+      const QRgb c = rgbAt(slide, w, h, x, y);
+      bool plain = true;
+      for (int dy = -3; dy <= 3 && plain; ++dy)
+        for (int dx = -3; dx <= 3 && plain; ++dx)
+          plain = rgbAt(slide, w, h, x + dx, y + dy) == c;
+      if (!plain)
+        continue;
+      ++compared;
+      matched += close(canvas.pixel(o.x() + x, o.y() + y), c) ? 1 : 0;
+    }
+  return compared >= 50 && matched * 10 >= compared * 9;
+}
+
+QWidgetVideoRender *tileOf(const QString &userId) {
+  QWidgetVideoRenderContainer *tile = VideoTilePool::instance().tile(userId);
+  return tile ? tile->render() : nullptr;
+}
+
+bool showsCameraOf(QWidgetVideoRender *view, const QString &userId) {
+  return view && view->streamUserId() == userId.toUtf8() && showsTestPattern(view->canvasSnapshot());
+}
+
+TeacherCredentials signedIn(const QString &userId) {
+  TeacherCredentials c;
+  c.userId = userId;
+  c.userSig = usersig::issueFor(kSecret, userId, 3600);
+  return c;
+}
+
+} // namespace
+
+class TestSessionWholeClass : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<ClassWorld> world_;
+
+  sdk::HubTransportFactory transports() {
+    Hub *hub = world_->hub.get();
+    return [hub] { return std::make_unique<sdk::InProcessTransport>(hub); };
+  }
+
+  // The teacher again, now from a session that publishes (the test's teacher connection is
+  // replaced: the hub lets one connection per user).
+  bool publish(TeacherSession &teacher, hubproto::Source source) {
+    int result = -1;
+    teacher.publish(source, [&](int code, const QString &) { result = code; });
+    return QTest::qWaitFor([&] { return result == 0; }, 5000);
+  }
+
+private slots:
+  void init() {
+    world_ = std::make_unique<ClassWorld>();
+    QVERIFY(world_->enter());
+  }
+  void cleanup() { world_.reset(); }
+
+  void everyPictureReachesItsView() {
+    MainForm *w = world_->window;
+    TeacherSession teacher(transports());
+    int signIn = -1, entered = -1;
+    teacher.signIn(kTeacherId, signedIn(kTeacherId).userSig, [&](int code, const QString &) { signIn = code; });
+    QVERIFY(QTest::qWaitFor([&] { return signIn == 0; }, 5000));
+    teacher.enter(kRoom, QString(), [&](int code, const QString &, const QStringList &) { entered = code; });
+    QVERIFY(QTest::qWaitFor([&] { return entered == 0; }, 5000));
+    QVERIFY(publish(teacher, hubproto::Source::Camera));
+    QVERIFY(publish(teacher, hubproto::Source::Screen));
+    ScenarioSlide lesson{QStringLiteral("一次函数"), {QStringLiteral("y = kx + b")}};
+    std::unique_ptr<StreamPublisher> camera(StreamPublisher::camera(&teacher, 15, nullptr));
+    std::unique_ptr<StreamPublisher> screen(StreamPublisher::screen(&teacher, lesson, 5, nullptr));
+    camera->start();
+    screen->start();
+    w->changeDisplay(QStringLiteral("Screen"));
+
+    // The teacher alone: camera in the large view, slide in the screen view.
+    QTRY_VERIFY_WITH_TIMEOUT(showsCameraOf(w->largeView(), kTeacherId), 8000);
+    QVERIFY(w->largeView()->isVisible());
+    const QByteArray slide = ScreenSlide(lesson).frame(0);
+    QTRY_VERIFY_WITH_TIMEOUT(w->screenView()->streamUserId() == kTeacherId.toUtf8() &&
+                                 showsSlide(w->screenView()->canvasSnapshot(), slide),
+                             8000);
+    QVERIFY(w->screenView()->isVisible());
+
+    // Two classmates on stage: a tile each, and the teacher moves into the strip.
+    QString problem1 = QStringLiteral("pending"), problem2 = problem1;
+    Classmate mate1(transports()), mate2(transports());
+    mate1.join(signedIn(kMate1), kRoom, QString(), 15, [&](const QString &p) { problem1 = p; });
+    mate2.join(signedIn(kMate2), kRoom, QString(), 15, [&](const QString &p) { problem2 = p; });
+    QTRY_VERIFY(problem1.isEmpty() && problem2.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(showsCameraOf(tileOf(kMate1), kMate1), 8000);
+    QTRY_VERIFY_WITH_TIMEOUT(showsCameraOf(tileOf(kMate2), kMate2), 8000);
+    QCOMPARE(w->video()->router().teacherView(), VideoRouter::TeacherView::Tile);
+    QTRY_VERIFY_WITH_TIMEOUT(showsCameraOf(tileOf(kTeacherId), kTeacherId), 8000);
+    QTRY_VERIFY(!w->largeView()->isVisible());
+    QVERIFY(tileOf(kMate1)->isVisible() && tileOf(kMate2)->isVisible());
+    QCOMPARE(VideoTilePool::instance().count(), 3);
+    // The slide stays where it was.
+    QVERIFY(showsSlide(w->screenView()->canvasSnapshot(), slide));
+  }
+};
+
+QTEST_MAIN(TestSessionWholeClass)
+#include "test_session_wholeclass.moc"
