@@ -48,3 +48,8 @@ tarnwick_test(test_session_wholeclass SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_ses
 tarnwick_test(test_session_screenshot SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_screenshot.cpp
               LIBS classroom_test_fixture teacher DISPLAY TIMEOUT 90)
 add_dependencies(test_session_screenshot tarnwick-local)
+# Every classroom window grabs Ctrl+Shift+A on the shared test display, and an X server lets
+# one client hold a grab: windows of parallel tests would take the hot key from each other.
+set_tests_properties(test_session_entry test_session_stage test_session_exit test_session_class
+                     test_session_local test_session_chat test_session_video test_session_wholeclass
+                     test_session_screenshot PROPERTIES RESOURCE_LOCK display_input)
