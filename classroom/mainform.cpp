@@ -159,7 +159,7 @@ void MainForm::followSession() {
     close();
   });
   connect(session_, &ClassSession::closeWanted, this, &QWidget::close);
-  connect(session_, &ClassSession::releaseFinished, this, &MainForm::closeWhiteboard);
+  connect(session_, &ClassSession::releaseFinished, this, &MainForm::closeClassWindows);
   connect(session_, &ClassSession::releaseFinished, this, &MainForm::releaseFinished);
 }
 
@@ -284,11 +284,14 @@ void MainForm::startWhiteboard() {
   whiteboard_ = board;
 }
 
-void MainForm::closeWhiteboard() {
+void MainForm::closeClassWindows() {
   if (whiteboard_) {
     whiteboard_->close();
     delete whiteboard_;
   }
+  // The picture viewer is a window of its own: it must not stay over the portal.
+  if (imageView_)
+    imageView_->hide();
 }
 
 void MainForm::OnMemberChanged() {

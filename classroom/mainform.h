@@ -172,7 +172,7 @@ private:
   void showTip(const QString &title, const QString &text);
   void showRedPacket(int amount);
   void startWhiteboard();
-  void closeWhiteboard();
+  void closeClassWindows();
 
   Ui::MainForm *ui;
   ClassSession *session_;
