@@ -73,6 +73,9 @@ MainForm::MainForm(const QString &lineType, QWidget *parent, ClassroomShell *she
 MainForm::~MainForm() {
   // No live SDK callback may reach the session once its widgets start to go.
   liveCalls()->revoke();
+  // The video unhooks itself from the session's live calls, so it goes while they exist.
+  delete video_;
+  video_ = nullptr;
   if (g_hookWindow == this) {
     MessageHook::uninstall();
     g_hookWindow = nullptr;

@@ -57,6 +57,9 @@ QWindowWhiteBoard::QWindowWhiteBoard(QWidget *parent, const BoardClassData &data
 }
 
 QWindowWhiteBoard::~QWindowWhiteBoard() {
+  // The sub-windows go after this body, and the area announces activations as they go: no
+  // handler of this (by then half-destroyed) window may run.
+  disconnect(ui_->mdiArea, nullptr, this, nullptr);
   // The library's thread may be inside a callback: it finishes before the service is gone.
   service_->setListener(nullptr);
   service_.reset();
