@@ -1,5 +1,7 @@
 #include "classroom/classdevices.h"
 
+#include "core/settingskeys.h"
+
 #include "av/audiohelper.h"
 #include "av/testsounds.h"
 #include "classroom/classcontrols.h"
@@ -13,8 +15,6 @@ namespace {
 
 using DeviceList = ilive::Vector<ilive::Pair<ilive::String, ilive::String>>;
 
-const QString kResourcePrefix = QStringLiteral(":/res/Resources/");
-const QString kSpeakerTestSound = QStringLiteral("mozart.wav");
 
 QString tipTitle() { return QStringLiteral("在线课堂"); }
 
@@ -38,19 +38,19 @@ struct ClassDevices::Kind {
 
   static const Kind &camera() {
     static const Kind k{"camera", &ilive::iLive::getCameraList, &ilive::iLive::openCamera,
-                        QStringLiteral("camera_index"),
+                        settingskeys::kCameraIndex,
                         QStringLiteral("摄像头设置不正确，请在设置中选择正确的摄像头后，再重新开启摄像头。")};
     return k;
   }
   static const Kind &mic() {
-    static const Kind k{"mic", &ilive::iLive::getMicList, &ilive::iLive::openMic, QStringLiteral("mic"),
+    static const Kind k{"mic", &ilive::iLive::getMicList, &ilive::iLive::openMic, settingskeys::kMic,
                         QStringLiteral("麦克风设置不正确，请在设置中选择正确的麦克风"),
                         &AudioHelper::inputDevices};
     return k;
   }
   static const Kind &speaker() {
     static const Kind k{"speaker", &ilive::iLive::getSpeakerList, &ilive::iLive::openSpeaker,
-                        QStringLiteral("speaker"),
+                        settingskeys::kSpeaker,
                         QStringLiteral("扬声器设置不正确，请在设置中选择正确的扬声器"),
                         &AudioHelper::outputDevices};
     return k;
@@ -235,11 +235,10 @@ void ClassDevices::onQuality(quint16 lossRateSend, quint16 lossRateRecv) {
 }
 
 void ClassDevices::playClassSound(const QString &fileName) {
-  AudioHelper *helper = m_host->audioHelper();
-  if (!helper) return;
   const QVariantMap settings = m_host->currentSettings();
-  helper->speakerTest(settings.value(QStringLiteral("speaker")).toInt(), kResourcePrefix + fileName,
-                      settings.value(QStringLiteral("speaker_vol")).toInt());
+  TestSounds(m_host->audioHelper())
+      .play(fileName, settings.value(settingskeys::kSpeaker).toInt(),
+            settings.value(settingskeys::kSpeakerVol).toInt());
 }
 
 void ClassDevices::micTest(int micIndex, int speakerIndex, int micVol, int speakerVol) {
@@ -255,6 +254,6 @@ void ClassDevices::stopSpeakerTest() { TestSounds(m_host->audioHelper()).stopSpe
 void ClassDevices::initVolumes() {
   m_host->reloadSettings();
   const QVariantMap settings = m_host->currentSettings();
-  m_controls->setMicVolume(settings.value(QStringLiteral("mic_vol")).toInt());
-  m_controls->setSpeakerVolume(settings.value(QStringLiteral("speaker_vol")).toInt());
+  m_controls->setMicVolume(settings.value(settingskeys::kMicVol).toInt());
+  m_controls->setSpeakerVolume(settings.value(settingskeys::kSpeakerVol).toInt());
 }

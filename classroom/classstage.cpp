@@ -1,5 +1,7 @@
 #include "classroom/classstage.h"
 
+#include "core/settingskeys.h"
+
 #include "classroom/livecalls.h"
 #include "classroom/classcontrols.h"
 #include "messaging/classsend.h"
@@ -106,8 +108,8 @@ void ClassStage::onPushStopFailed(int code, const QString &desc) {
 
 void ClassStage::cameraRequested() {
   const QVariantMap settings = host_->localSettings();
-  if (settings.value(QStringLiteral("disable_camera")).toInt() == 1 ||
-      settings.value(QStringLiteral("camera_index")).toInt() < 0) {
+  if (settings.value(settingskeys::kDisableCamera).toInt() == 1 ||
+      settings.value(settingskeys::kCameraIndex).toInt() < 0) {
     goOnStage();
     return;
   }
