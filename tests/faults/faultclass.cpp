@@ -54,7 +54,7 @@ bool HubLink::enterAsTeacher(const QString &serviceUrl, const QString &hubUrl, q
 
 bool HubLink::enter(const QString &hubUrl, const QString &userSig, const QString &authBuffer,
                     const QString &role, quint32 roomId) {
-  if (!client) client = std::make_unique<sdk::HubClient>(sdk::createHubTransport(hubUrl));
+  client = std::make_unique<sdk::HubClient>(sdk::createHubTransport(hubUrl));
   QObject::connect(client.get(), &sdk::HubClient::imMessage,
                    [this](const hubproto::ImMessage &m) { received << m; });
   if (call([&](sdk::HubReplyFn done) { client->login(userId, userSig, done); }) != 0)
@@ -145,6 +145,9 @@ bool FaultService::restart() {
 void FaultService::pointProgramAtRelays() {
   Deployment d = Deployment::instance();
   d.portalUrl = d.backendUrl = QStringLiteral("http://127.0.0.1:%1").arg(m_http->port());
+  d.staticUrl = d.portalUrl + QStringLiteral("/static");
+  d.storageUrl = d.portalUrl + QStringLiteral("/storage");
+  d.previewUrl = d.portalUrl + QStringLiteral("/preview");
   d.hubUrl = QStringLiteral("ws://127.0.0.1:%1").arg(m_hub->port());
   Deployment::setInstance(d);
   GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());

@@ -44,7 +44,8 @@ private slots:
     HubLink student;
     student.userId = room.data().value(QStringLiteral("userId")).toString();
     const QString relay = QStringLiteral("ws://127.0.0.1:%1").arg(world.hub().port());
-    student.client = std::make_unique<sdk::HubClient>(sdk::createHubTransport(relay));
+    QVERIFY(student.enter(relay, room.data().value(QStringLiteral("userSig")).toString(),
+                          room.data().value(QStringLiteral("authBuffer")).toString(), QStringLiteral("Guest")));
     QStringList params;
     int frames = 0;
     connect(student.client.get(), &sdk::HubClient::imMessage, this, [&](const hubproto::ImMessage &m) {
@@ -55,8 +56,6 @@ private slots:
     connect(student.client.get(), &sdk::HubClient::mediaFrame, this, [&](const hubproto::MediaFrame &) { ++frames; });
     bool lost = false;
     connect(student.client.get(), &sdk::HubClient::connectionLost, this, [&] { lost = true; });
-    QVERIFY(student.enter(relay, room.data().value(QStringLiteral("userSig")).toString(),
-                          room.data().value(QStringLiteral("authBuffer")).toString(), QStringLiteral("Guest")));
 
     // The teacher's camera, with a class command or a chat line between every few frames.
     QStringList sent;
