@@ -1,6 +1,9 @@
 #include "shellstudent.h"
 
+#include "scratchenv.h"
+
 #include "classroom/classroomfactory.h"
+#include "core/browsersettings.h"
 #include "classroom/mainform.h"
 #include "shell/browserwindow.h"
 #include "shell/classroomlink.h"
@@ -54,6 +57,27 @@ bool ShellStudent::backAtPortal(int timeoutMs) const {
                m_shell->titleBar()->mode() == TitleBar::PortalMode;
       },
       timeoutMs);
+}
+
+QString ShellClass::start() {
+  if (!world.start()) return world.service().errorString();
+  if (!teacher.enterAsTeacher(world.directUrl(), world.directHubUrl()))
+    return QStringLiteral("the teacher did not get into the room");
+  student = std::make_unique<ShellStudent>();
+  const SignedIn signedIn = world.signIn();
+  if (signedIn.code != 0) return QStringLiteral("sign-in answered %1").arg(signedIn.code);
+  student->signIn(signedIn);
+  return QString();
+}
+
+void ShellClass::stop() {
+  student.reset();
+  teacher.close();
+}
+
+void prepareShellProcess() {
+  scratchenv::prepare();
+  prepareBrowserEnvironment();
 }
 
 MainForm *ShellStudent::classroom() const { return qobject_cast<MainForm *>(m_shell->classroom()); }

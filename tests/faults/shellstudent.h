@@ -5,7 +5,10 @@
 #include "faultclass.h"
 #include "shell/browserwindow.h"
 
+#include <QApplication>
 #include <QPointer>
+#include <QTest>
+#include <memory>
 
 
 class MainForm;
@@ -34,5 +37,28 @@ private:
   QPointer<BrowserWindow> m_shell;
   QString m_token;
 };
+
+// A class as the shell tests hold it: the service behind its relays, the teacher in the room,
+// the student signed in at the portal.
+struct ShellClass {
+  FaultService world;
+  HubLink teacher;
+  std::unique_ptr<ShellStudent> student;
+
+  // Empty when all is ready, else what failed.
+  QString start();
+  void stop();
+};
+
+// Private per-user folders and the browser engine's settings, as start-up prepares them.
+void prepareShellProcess();
+
+template <class Test> int shellTestMain(int argc, char **argv) {
+  prepareShellProcess();
+  QApplication app(argc, argv);
+  app.setQuitOnLastWindowClosed(false);
+  Test test;
+  return QTest::qExec(&test, argc, argv);
+}
 
 } // namespace faults

@@ -6,10 +6,8 @@
 #include "shellstudent.h"
 
 #include "boxdriver.h"
-#include "scratchenv.h"
 
 #include "classroom/mainform.h"
-#include "core/browsersettings.h"
 #include "messaging/classcommand.h"
 #include "net/networkhelper.h"
 #include "net/sxbserverhelper.h"
@@ -17,7 +15,6 @@
 #include "shell/browserwindow.h"
 #include "shell/webview.h"
 
-#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -41,11 +38,8 @@ bool boxSays(const QString &text) {
 
 } // namespace
 
-class TestFaultsClass : public QObject {
+class TestFaultsClass : public QObject, ShellClass {
   Q_OBJECT
-  FaultService world;
-  HubLink teacher;
-  std::unique_ptr<ShellStudent> student;
 
   // Commands 4 ("a student left") the teacher has received for the student.
   int leftNotices() const {
@@ -62,12 +56,8 @@ class TestFaultsClass : public QObject {
 
 private slots:
   void initTestCase() {
-    QVERIFY2(world.start(), qPrintable(world.service().errorString()));
-    QVERIFY(teacher.enterAsTeacher(world.directUrl(), world.directHubUrl()));
-    student = std::make_unique<ShellStudent>();
-    const SignedIn signedIn = world.signIn();
-    QCOMPARE(signedIn.code, 0);
-    student->signIn(signedIn);
+    const QString error = start();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
   }
 
   void cleanup() {
@@ -80,8 +70,7 @@ private slots:
   }
 
   void cleanupTestCase() {
-    student.reset();
-    teacher.close();
+    stop();
   }
 
   // The connection-lost path: one tip, the classroom goes without an exit, the portal comes
@@ -158,13 +147,6 @@ private slots:
   }
 };
 
-int main(int argc, char **argv) {
-  scratchenv::prepare();
-  prepareBrowserEnvironment();
-  QApplication app(argc, argv);
-  app.setQuitOnLastWindowClosed(false);
-  TestFaultsClass t;
-  return QTest::qExec(&t, argc, argv);
-}
+int main(int argc, char **argv) { return shellTestMain<TestFaultsClass>(argc, argv); }
 
 #include "test_faults_class.moc"

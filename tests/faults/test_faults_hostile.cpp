@@ -8,14 +8,11 @@
 
 #include "boxdriver.h"
 #include "pagescript.h"
-#include "scratchenv.h"
 
 #include "classroom/mainform.h"
-#include "core/browsersettings.h"
 #include "messaging/classcommand.h"
 #include "shell/webview.h"
 
-#include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
@@ -65,11 +62,8 @@ const QString kForeignImages = QStringLiteral(
 
 } // namespace
 
-class TestFaultsHostile : public QObject {
+class TestFaultsHostile : public QObject, ShellClass {
   Q_OBJECT
-  FaultService world;
-  HubLink teacher;
-  std::unique_ptr<ShellStudent> student;
   WebView *page = nullptr;
 
   int rows() const { return js(page, QStringLiteral("document.querySelectorAll('#messages > li').length")).toInt(); }
@@ -84,12 +78,8 @@ class TestFaultsHostile : public QObject {
 
 private slots:
   void initTestCase() {
-    QVERIFY2(world.start(), qPrintable(world.service().errorString()));
-    QVERIFY(teacher.enterAsTeacher(world.directUrl(), world.directHubUrl()));
-    student = std::make_unique<ShellStudent>();
-    const SignedIn signedIn = world.signIn();
-    QCOMPARE(signedIn.code, 0);
-    student->signIn(signedIn);
+    const QString error = start();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
     QVERIFY(student->enter());
     page = student->classroom()->findChild<WebView *>();
     QVERIFY(page);
@@ -103,8 +93,7 @@ private slots:
   void cleanupTestCase() {
     QVERIFY(student->leave());
     QVERIFY(student->backAtPortal());
-    student.reset();
-    teacher.close();
+    stop();
   }
 
   void malformedCommandsChangeNothing() {
@@ -197,13 +186,6 @@ private slots:
   }
 };
 
-int main(int argc, char **argv) {
-  scratchenv::prepare();
-  prepareBrowserEnvironment();
-  QApplication app(argc, argv);
-  app.setQuitOnLastWindowClosed(false);
-  TestFaultsHostile t;
-  return QTest::qExec(&t, argc, argv);
-}
+int main(int argc, char **argv) { return shellTestMain<TestFaultsHostile>(argc, argv); }
 
 #include "test_faults_hostile.moc"
