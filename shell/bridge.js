@@ -74,22 +74,50 @@
     }
   });
 
+  // The channel usually opens while the document is still being parsed, before the page's
+  // deferred scripts have added their listeners; events dispatched then reach nobody. The
+  // program keeps its events until the page's own start-up (DOMContentLoaded) is over.
+  var started = document.readyState === 'complete';
+  var whenStarted = [];
+
+  function afterStartUp(fn) {
+    if (started) fn();
+    else whenStarted.push(fn);
+  }
+
+  function startUpOver() {
+    if (started) return;
+    started = true;
+    var waiting = whenStarted;
+    whenStarted = [];
+    waiting.forEach(function (fn) { fn(); });
+  }
+
+  document.addEventListener('DOMContentLoaded', startUpOver, { once: true });
+  window.addEventListener('load', startUpOver, { once: true });
+
+  var opened = false;
+
   function open() {
+    if (opened) return true;
     if (typeof qt === 'undefined' || !qt.webChannelTransport) return false;
+    opened = true;
     new QWebChannel(qt.webChannelTransport, function (channel) {
       bridge = channel.objects.tarnwickBridge;
       bridge.broadcast.connect(broadcast);
-      // Events the program sent before this point were kept for us; now they may come.
-      bridge.pageConnected();
       var queued = pending;
       pending = [];
       queued.forEach(deliver);
+      // Events the program sent before this point were kept for us; now they may come.
+      afterStartUp(function () { bridge.pageConnected(); });
     });
     return true;
   }
 
   if (!open()) {
-    // The transport is normally there at document creation; if not, it comes with the load.
+    // The transport is normally there at document creation. A service page reached through a
+    // link from another origin gets it only once it has replaced that page: try again later.
     document.addEventListener('DOMContentLoaded', open, { once: true });
+    window.addEventListener('load', open, { once: true });
   }
 })();

@@ -1,6 +1,6 @@
 // The class chat page in the real browser engine, fed through the program's own view: messages
 // with faces and pictures are drawn, a picture click asks for the viewer, and hostile text in
-// any field stays text.
+// any field stays text. Lines posted while the page still loads are not lost.
 
 #include "shell/webview.h"
 #include "pagescript.h"
@@ -86,6 +86,21 @@ private slots:
   void cleanupTestCase() {
     delete view;
     service.stop();
+  }
+
+  // The classroom posts chat as soon as it has made the view; the page's own script comes
+  // later than the bridge, so nothing may be handed over before the page listens.
+  void linesPostedWhileThePageLoadsAreDrawn() {
+    RecordingView early(service.baseUrl() + QStringLiteral("/static/live/chat_v5.html"));
+    early.resize(250, 400);
+    early.show();
+    for (const QString &text : {QStringLiteral("第一行"), QStringLiteral("第二行")})
+      early.broadcastEvent(QStringLiteral("sendText"),
+                           {{QStringLiteral("message"), chatJson(QStringLiteral("王老师"), {item("text", text)})},
+                            {QStringLiteral("time"), QStringLiteral("0")}});
+    QVERIFY(waitFor(&early, QStringLiteral("[].map.call(document.querySelectorAll('#messages .body'),"
+                                           "function(b){return b.textContent;}).join('|')"),
+                    QStringLiteral("第一行|第二行")));
   }
 
   void textAndFacesAreDrawnInOrder() {
