@@ -21,6 +21,9 @@
   'use strict';
   if (window.tarnwick) return;
 
+  var TRANSPORT_POLL_MS = 50;
+  var TRANSPORT_TRIES = 200;
+
   var bridge = null;
   var pending = [];
 
@@ -116,8 +119,11 @@
 
   if (!open()) {
     // The transport is normally there at document creation. A service page reached through a
-    // link from another origin gets it only once it has replaced that page: try again later.
-    document.addEventListener('DOMContentLoaded', open, { once: true });
-    window.addEventListener('load', open, { once: true });
+    // link from another origin gets it only once it has replaced that page, a moment later;
+    // pages of other origins never get it, so the search ends.
+    var tries = 0;
+    var search = setInterval(function () {
+      if (open() || ++tries >= TRANSPORT_TRIES) clearInterval(search);
+    }, TRANSPORT_POLL_MS);
   }
 })();

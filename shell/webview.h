@@ -1,13 +1,15 @@
 #pragma once
 // The embedded browser view of the login window and the portal. Pages reach the program only
 // through the bridge script injected here (bridge.js): a named method with an argument list,
-// answered by events broadcast into the page.
+// answered by events broadcast into the page. Only pages of the service's own origins get
+// the bridge (BridgePage); the stored credentials answer only the sign-in page's origin.
 
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 #include <QWebEngineView>
 
+class BridgePage;
 class WebBridge;
 class QWebChannel;
 class DownloadHandler;
@@ -52,6 +54,8 @@ private:
   static const Method *findMethod(const QString &name);
 
   void installBridge();
+  bool callerMayUseBridge(const QString &what) const;
+  bool callerIsSignInPage(const char *what) const;
   void enterRoom(const QStringList &args);
   void imageView(const QStringList &args);
   void setToken(const QStringList &args);
@@ -65,6 +69,7 @@ private:
   void flushPendingEvents();
 
   QWebChannel *channel_ = nullptr;
+  BridgePage *page_ = nullptr;
   // A new document listens only once its script has opened the channel.
   bool pageListening_ = false;
   QList<QPair<QString, QVariantMap>> pendingEvents_;

@@ -2,6 +2,7 @@
 // with faces and pictures are drawn, a picture click asks for the viewer, and hostile text in
 // any field stays text. Lines posted while the page still loads are not lost.
 
+#include "core/deployment.h"
 #include "shell/webview.h"
 #include "pagescript.h"
 #include "support/localservice.h"
@@ -72,6 +73,10 @@ class TestChatPage : public QObject {
 private slots:
   void initTestCase() {
     QVERIFY2(service.start(), qPrintable(service.errorString()));
+    // The chat page is the service's static content; only that origin gets the bridge.
+    Deployment d = Deployment::instance();
+    d.staticUrl = service.baseUrl() + QStringLiteral("/static");
+    Deployment::setInstance(d);
     view = new RecordingView(service.baseUrl() + QStringLiteral("/static/live/chat_v5.html"));
     view->resize(250, 400);
     view->show();
