@@ -206,7 +206,7 @@ private slots:
     QCOMPARE(QtLogin::scaleFactor(192), 2.0);
   }
 
-  // Start-up points the engine's remote debugging at 127.0.0.1:21188.
+  // With the switch on, start-up points the engine's remote debugging at 127.0.0.1:21188.
   void remoteDebuggingAnswersOnItsPort() {
     QNetworkAccessManager net;
     QScopedPointer<QNetworkReply> reply(net.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:21188/json/version")))));
@@ -501,7 +501,8 @@ private slots:
 
 int main(int argc, char **argv) {
   scratchenv::prepare();
-  prepareBrowserEnvironment(); // as start-up does
+  qputenv(kRemoteDebuggingSwitch, "1"); // the port is opened on purpose here
+  prepareBrowserEnvironment();           // as start-up does
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
   TestShellPortal t;
