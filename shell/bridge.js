@@ -1,6 +1,7 @@
 // Tarnwick page bridge. The program injects this script (after the web-channel library) into
-// every page at document creation, in the page's main world. Pages use only what is written
-// here:
+// every page at document creation, in the page's main world; only pages of the service's own
+// origins get the channel to the program, so elsewhere calls stay queued and no events come.
+// Pages use only what is written here:
 //
 //   tarnwick.invoke(method, ...args)
 //       Calls the program's bridge method `method` with the argument list; the program reads
@@ -16,7 +17,9 @@
 //   window.addEventListener(name, e => e.detail.<property>)
 //       Events the program broadcasts arrive as DOM CustomEvents on window (and on the windows
 //       of same-origin frames), their string properties in e.detail. For example the sign-in
-//       page receives "fillPassword" with e.detail.phone and e.detail.password.
+//       page receives "fillPassword" with e.detail.phone and e.detail.password. Events sent
+//       before the page's own start-up is over (DOMContentLoaded) arrive after it, so
+//       listeners added by deferred scripts or at DOMContentLoaded miss none.
 (function () {
   'use strict';
   if (window.tarnwick) return;

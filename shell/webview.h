@@ -22,7 +22,8 @@ public:
   ~WebView() override;
 
   // Sends the DOM event `name` with string properties to the page and its frames. Events sent
-  // before the page's script listens are kept (up to kMaxPendingEvents) and sent then.
+  // before the page listens (its channel open and its start-up over) are kept (up to
+  // kMaxPendingEvents) and sent then.
   void broadcastEvent(const QString &name, const QVariantMap &properties);
   static constexpr int kMaxPendingEvents = 1000;
 

@@ -3,19 +3,15 @@
 // tests: pages, redirects, downloads and empty answers on fixed paths, and a record of the
 // paths asked for.
 
+#include "support/httpserver.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <memory>
 
 class OriginServer {
 public:
-  OriginServer(); // listening when it returns
-  ~OriginServer();
-  OriginServer(const OriginServer &) = delete;
-  OriginServer &operator=(const OriginServer &) = delete;
-
-  QString origin() const;
+  QString origin() const { return server_.baseUrl(); }
   QString url(const QString &path) const { return origin() + path; }
 
   void page(const QString &path, const QByteArray &html);
@@ -28,6 +24,5 @@ public:
   QStringList requested() const;
 
 private:
-  struct Impl;
-  std::unique_ptr<Impl> d;
+  testsupport::HttpServer server_;
 };

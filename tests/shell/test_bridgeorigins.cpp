@@ -6,6 +6,7 @@
 #include "core/deployment.h"
 #include "originserver.h"
 #include "pagescript.h"
+#include "recordingview.h"
 #include "shell/webview.h"
 
 #include <QDesktopServices>
@@ -35,19 +36,6 @@ const QByteArray kProbe = R"(<!doctype html><meta charset="utf-8"><title>probe</
 </script><body>probe</body>)";
 
 const QString kHasTransport = QStringLiteral("typeof qt !== 'undefined' && !!qt.webChannelTransport");
-
-// The program's view; calls that reach the program are recorded before they run.
-class RecordingView : public WebView {
-public:
-  using WebView::WebView;
-  QStringList calls;
-
-protected:
-  void onInvokeMethod(const QString &method, const QStringList &arguments) override {
-    calls << (QStringList{method} + arguments).join(QLatin1Char('|'));
-    WebView::onInvokeMethod(method, arguments);
-  }
-};
 
 } // namespace
 
@@ -119,6 +107,7 @@ private slots:
       QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openedUrl");
 
     view = new RecordingView(portal.url(QStringLiteral("/probe")));
+    view->passOn = true;
     view->resize(400, 300);
     view->show();
     QVERIFY(showsProbeAt(portal.origin()));

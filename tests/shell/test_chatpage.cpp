@@ -3,6 +3,7 @@
 // any field stays text. Lines posted while the page still loads are not lost.
 
 #include "core/deployment.h"
+#include "recordingview.h"
 #include "shell/webview.h"
 #include "pagescript.h"
 #include "support/localservice.h"
@@ -35,18 +36,6 @@ QString pictureJson(const QString &url) {
                                                                        {QStringLiteral("url"), url}}))
                                .toJson());
 }
-
-// The program's view, with the page's calls recorded instead of reaching a classroom.
-class RecordingView : public WebView {
-public:
-  using WebView::WebView;
-  QStringList calls;
-
-protected:
-  void onInvokeMethod(const QString &method, const QStringList &arguments) override {
-    calls << (QStringList{method} + arguments).join(QLatin1Char('|'));
-  }
-};
 
 const QString kHostile = QStringLiteral("<img src=x onerror=\"window.pwned=1\"><script>window.pwned=2</script>"
                                         "<a href=\"javascript:window.pwned=3\">点我</a>&lt;b&gt;");
