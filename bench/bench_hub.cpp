@@ -6,6 +6,7 @@
 // Usage: bench_hub [chat messages] [seconds of camera]
 
 #include "protocol/mediaframe.h"
+#include "protocol/protocol.h"
 #include "protocol/usersig.h"
 #include "service/hub/hub.h"
 #include "service/hub/hubwebsocketserver.h"
@@ -227,7 +228,7 @@ private:
   }
 
   void request(int i, QJsonObject body) {
-    body.insert(QStringLiteral("v"), 1);
+    body.insert(QStringLiteral("v"), hubproto::kVersion);
     body.insert(QStringLiteral("id"), ++m_nextId);
     m_sockets[size_t(i)]->sendTextMessage(QString::fromUtf8(QJsonDocument(body).toJson(QJsonDocument::Compact)));
   }
@@ -236,7 +237,7 @@ private:
     QJsonObject body{{"type", "send"},
                      {"conv", QJsonObject{{"type", "group"}, {"peer", QString::number(kRoom)}}},
                      {"elems", QJsonArray{QJsonObject{{"type", "text"}, {"text", QString::number(k)}}}},
-                     {"v", 1},
+                     {"v", hubproto::kVersion},
                      {"id", ++m_nextId}};
     return QString::fromUtf8(QJsonDocument(body).toJson(QJsonDocument::Compact));
   }
