@@ -36,6 +36,7 @@ class TestTeacherClass : public QObject {
 private slots:
   void wholeClassReachesTheStudentInOrder();
   void handRaiseCallsThatStudentOnStage();
+  void stageCommandsCarryTheHubsStageGrant();
   void waitsTimeOutWithAClearMessage();
   void chatPermissionSnapshotAnswersEachStudent();
   void emptyCaptureNeverFallsBackToTheGroup();
@@ -145,6 +146,36 @@ void TestTeacherClass::handRaiseCallsThatStudentOnStage() {
   QCOMPARE(s1.codes(), (QList<ClassCommandCode>{ClassCommandCode::TakeOffStage}));
   QCOMPARE(s1.find(ClassCommandCode::TakeOffStage)->param, QStringLiteral("s2"));
   QVERIFY(run.printed(QStringLiteral("2054 (raises a hand) from s2")));
+}
+
+// The hub lets only the called student up, from the moment the call arrives, and the class's
+// "everyone off stage" takes it back.
+void TestTeacherClass::stageCommandsCarryTheHubsStageGrant() {
+  Hub hub(kTeacherTestSecret);
+  TeacherRun run;
+  QVERIFY(run.start(&hub, R"({"steps": [
+      {"do": "enter"},
+      {"do": "waitMember", "user": "s1", "timeout": 5},
+      {"do": "waitMember", "user": "s2", "timeout": 5},
+      {"do": "command", "code": 2049, "to": "s1"},
+      {"do": "waitCommand", "code": 2051, "from": "s1", "timeout": 5},
+      {"do": "command", "code": 6},
+      {"do": "leave", "announce": false}]})"));
+  QVERIFY(teacherInRoom(hub));
+  HubStudent s1(&hub, QStringLiteral("s1"));
+  HubStudent s2(&hub, QStringLiteral("s2"));
+  QVERIFY(seat(s1));
+  QVERIFY(seat(s2));
+  const QString stage = QLatin1String(hubproto::kRoleLiveGuest);
+  QVERIFY(s1.waitForCode(ClassCommandCode::CallOnStage));
+  QCOMPARE(s1.changeRole(stage), 0);
+  QCOMPARE(s2.changeRole(stage), int(hubproto::StageNotGranted));
+  QCOMPARE(s1.sendCommand(QString(), ClassCommandCode::OnStage, QStringLiteral("s1")), 0);
+  QVERIFY(run.waitFinished());
+  QCOMPARE(run.exitCode(), 0);
+  QVERIFY(s1.find(ClassCommandCode::EveryoneOffStage));
+  QCOMPARE(s1.changeRole(stage), int(hubproto::StageNotGranted)); // taken back, and back to Guest
+  QVERIFY(run.warnings.isEmpty());
 }
 
 void TestTeacherClass::waitsTimeOutWithAClearMessage() {
