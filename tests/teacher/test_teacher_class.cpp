@@ -24,6 +24,15 @@ QJsonObject jsonOf(const QString &text) { return QJsonDocument::fromJson(text.to
 // Logs in and joins the test room.
 bool seat(HubStudent &s) { return s.login(kTeacherTestSecret) == 0 && s.join(kTeacherTestRoom) == 0; }
 
+// A scenario whose teacher enters and waits for s1 and s2 before the given steps.
+QByteArray withTwoStudents(const char *steps) {
+  return QByteArray(R"({"steps": [
+      {"do": "enter"},
+      {"do": "waitMember", "user": "s1", "timeout": 5},
+      {"do": "waitMember", "user": "s2", "timeout": 5},)") +
+         steps + "]}";
+}
+
 bool teacherInRoom(const Hub &hub) {
   return QTest::qWaitFor([&] { return hub.isInRoom(kTeacher, kTeacherTestRoom); }, 5000);
 }
@@ -153,14 +162,11 @@ void TestTeacherClass::handRaiseCallsThatStudentOnStage() {
 void TestTeacherClass::stageCommandsCarryTheHubsStageGrant() {
   Hub hub(kTeacherTestSecret);
   TeacherRun run;
-  QVERIFY(run.start(&hub, R"({"steps": [
-      {"do": "enter"},
-      {"do": "waitMember", "user": "s1", "timeout": 5},
-      {"do": "waitMember", "user": "s2", "timeout": 5},
+  QVERIFY(run.start(&hub, withTwoStudents(R"(
       {"do": "command", "code": 2049, "to": "s1"},
       {"do": "waitCommand", "code": 2051, "from": "s1", "timeout": 5},
       {"do": "command", "code": 6},
-      {"do": "leave", "announce": false}]})"));
+      {"do": "leave", "announce": false})")));
   QVERIFY(teacherInRoom(hub));
   HubStudent s1(&hub, QStringLiteral("s1"));
   HubStudent s2(&hub, QStringLiteral("s2"));
@@ -211,17 +217,14 @@ void TestTeacherClass::waitsTimeOutWithAClearMessage() {
 void TestTeacherClass::chatPermissionSnapshotAnswersEachStudent() {
   Hub hub(kTeacherTestSecret);
   TeacherRun run;
-  QVERIFY(run.start(&hub, R"({"steps": [
-      {"do": "enter"},
-      {"do": "waitMember", "user": "s1", "timeout": 5},
-      {"do": "waitMember", "user": "s2", "timeout": 5},
+  QVERIFY(run.start(&hub, withTwoStudents(R"(
       {"do": "command", "code": 2110, "param": "1"},
       {"do": "command", "code": 2111, "to": "s1", "param": "1"},
       {"do": "command", "code": 2110, "param": "0"},
       {"do": "waitCommand", "code": 2112, "from": "s1", "timeout": 5},
       {"do": "waitCommand", "code": 2112, "from": "s2", "timeout": 5},
       {"do": "wait", "seconds": 0.2},
-      {"do": "leave", "announce": false}]})"));
+      {"do": "leave", "announce": false})")));
   QVERIFY(teacherInRoom(hub));
   HubStudent s1(&hub, QStringLiteral("s1"));
   HubStudent s2(&hub, QStringLiteral("s2"));

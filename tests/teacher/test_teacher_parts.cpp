@@ -1,5 +1,6 @@
 // The teacher's parts that decide things on their own: picture conversion, what the class
 // state matches and remembers, variable expansion and the command line.
+#include "protocol/classcommandcode.h"
 #include "protocol/mediaframe.h"
 #include "teacher/classstate.h"
 #include "teacher/i420image.h"
