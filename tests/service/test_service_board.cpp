@@ -1,6 +1,6 @@
 // The whiteboard's side of tarnwick-local: document previews rendered from the seeded deck, and
 // a room's whiteboard history for its members.
-#include "servicemember.h"
+#include "support/servicemember.h"
 #include "protocol/usersig.h"
 #include "support/localservice.h"
 

@@ -1,6 +1,6 @@
 // Chat pictures through tarnwick-local as the classroom sends them: a signature from
 // chat-service, a signed multipart POST to the store, the picture served at access_url.
-#include "servicemember.h"
+#include "support/servicemember.h"
 #include "support/localservice.h"
 #include "testpicture.h"
 

@@ -37,6 +37,11 @@ bool teacherInRoom(const Hub &hub) {
   return QTest::qWaitFor([&] { return hub.isInRoom(kTeacher, kTeacherTestRoom); }, 5000);
 }
 
+// Starts the run, then seats s1 and s2 once the teacher is in.
+bool startWithTwoStudents(Hub &hub, TeacherRun &run, const char *steps, HubStudent &s1, HubStudent &s2) {
+  return run.start(&hub, withTwoStudents(steps)) && teacherInRoom(hub) && seat(s1) && seat(s2);
+}
+
 } // namespace
 
 class TestTeacherClass : public QObject {
@@ -162,16 +167,13 @@ void TestTeacherClass::handRaiseCallsThatStudentOnStage() {
 void TestTeacherClass::stageCommandsCarryTheHubsStageGrant() {
   Hub hub(kTeacherTestSecret);
   TeacherRun run;
-  QVERIFY(run.start(&hub, withTwoStudents(R"(
+  HubStudent s1(&hub, QStringLiteral("s1"));
+  HubStudent s2(&hub, QStringLiteral("s2"));
+  QVERIFY(startWithTwoStudents(hub, run, R"(
       {"do": "command", "code": 2049, "to": "s1"},
       {"do": "waitCommand", "code": 2051, "from": "s1", "timeout": 5},
       {"do": "command", "code": 6},
-      {"do": "leave", "announce": false})")));
-  QVERIFY(teacherInRoom(hub));
-  HubStudent s1(&hub, QStringLiteral("s1"));
-  HubStudent s2(&hub, QStringLiteral("s2"));
-  QVERIFY(seat(s1));
-  QVERIFY(seat(s2));
+      {"do": "leave", "announce": false})", s1, s2));
   const QString stage = QLatin1String(hubproto::kRoleLiveGuest);
   QVERIFY(s1.waitForCode(ClassCommandCode::CallOnStage));
   QCOMPARE(s1.changeRole(stage), 0);
@@ -217,19 +219,16 @@ void TestTeacherClass::waitsTimeOutWithAClearMessage() {
 void TestTeacherClass::chatPermissionSnapshotAnswersEachStudent() {
   Hub hub(kTeacherTestSecret);
   TeacherRun run;
-  QVERIFY(run.start(&hub, withTwoStudents(R"(
+  HubStudent s1(&hub, QStringLiteral("s1"));
+  HubStudent s2(&hub, QStringLiteral("s2"));
+  QVERIFY(startWithTwoStudents(hub, run, R"(
       {"do": "command", "code": 2110, "param": "1"},
       {"do": "command", "code": 2111, "to": "s1", "param": "1"},
       {"do": "command", "code": 2110, "param": "0"},
       {"do": "waitCommand", "code": 2112, "from": "s1", "timeout": 5},
       {"do": "waitCommand", "code": 2112, "from": "s2", "timeout": 5},
       {"do": "wait", "seconds": 0.2},
-      {"do": "leave", "announce": false})")));
-  QVERIFY(teacherInRoom(hub));
-  HubStudent s1(&hub, QStringLiteral("s1"));
-  HubStudent s2(&hub, QStringLiteral("s2"));
-  QVERIFY(seat(s1));
-  QVERIFY(seat(s2));
+      {"do": "leave", "announce": false})", s1, s2));
   // Ask once the teacher's three settings are through: s1 gets all three, s2 the group's two.
   QVERIFY(QTest::qWaitFor([&] { return s1.codes().size() == 3 && s2.codes().size() == 2; }, 5000));
   QCOMPARE(s1.sendCommand(kTeacher, ClassCommandCode::AskChatPermission, QString()), 0);

@@ -1,4 +1,4 @@
-#include "servicemember.h"
+#include "support/servicemember.h"
 
 #include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
