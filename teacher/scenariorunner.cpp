@@ -507,9 +507,12 @@ void ScenarioRunner::sendStepCommand(const QString &to, int code, const QString 
       });
     });
   };
-  if (stage == StageGrants::Action::Grant)
-    return changeStage(targets, true, send);
-  send();
+  if (stage != StageGrants::Action::Grant)
+    return send();
+  changeStage(targets, true, [this, token, send] {
+    if (token == m_token)
+      send();
+  });
 }
 
 void ScenarioRunner::changeStage(const QStringList &userIds, bool grant, std::function<void()> then) {
