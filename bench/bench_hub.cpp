@@ -7,6 +7,7 @@
 
 #include "protocol/mediaframe.h"
 #include "protocol/protocol.h"
+#include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
 #include "service/hub/hub.h"
 #include "service/hub/hubwebsocketserver.h"
@@ -220,7 +221,9 @@ private:
     for (int i = 0; i < kParticipants; ++i) {
       const QString user = QStringLiteral("bench%1").arg(i);
       request(i, {{"type", "login"}, {"userId", user}, {"userSig", usersig::issueFor(kSecret, user, 3600)}});
-      request(i, {{"type", "join"}, {"roomId", qint64(kRoom)}, {"role", i == 0 ? "LiveMaster" : "Guest"}});
+      const QString role = i == 0 ? QStringLiteral("LiveMaster") : QStringLiteral("Guest");
+      request(i, {{"type", "join"}, {"roomId", qint64(kRoom)}, {"role", role},
+                  {"authBuffer", roomgrant::issueFor(kSecret, user, kRoom, role, 3600)}});
     }
     if (!waitUntil([this] { return m_okReplies == 2 * kParticipants; })) return false;
     request(0, {{"type", "publish"}, {"source", "camera"}, {"audio", false}});
