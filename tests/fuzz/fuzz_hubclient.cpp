@@ -2,18 +2,15 @@
 // message) or as a media frame, the SDK's hub client reads or drops it without crashing,
 // answers its one pending request at most once, and hands on only what it can read back.
 #include "fuzzapp.h"
+#include "hubroundtrip.h"
 
-#include "protocol/immessage.h"
-#include "protocol/mediaframe.h"
 #include "sdk/net/hubclient.h"
-
-#include <QJsonObject>
 
 #include <memory>
 
 namespace {
 
-// A link that opens at once and keeps what the client sends.
+// A link that opens at once and drops what the client sends.
 class LoopTransport : public sdk::HubTransport {
 public:
   void open() override { emit opened(); }
@@ -21,22 +18,6 @@ public:
   void sendBinary(const QByteArray &) override {}
   void close() override {}
 };
-
-void checkMessage(const hubproto::ImMessage &m) {
-  const QJsonObject once = hubproto::messageToJson(m);
-  hubproto::ImMessage again;
-  QString error;
-  fuzzapp::check(hubproto::messageFromJson(once, &again, &error), "a delivered IM message does not read back");
-  fuzzapp::check(hubproto::messageToJson(again) == once, "an IM message changes when read back");
-}
-
-void checkFrame(const hubproto::MediaFrame &f) {
-  const QByteArray once = hubproto::encodeFrame(f);
-  hubproto::MediaFrame again;
-  QString why;
-  fuzzapp::check(hubproto::decodeFrame(once, &again, &why), "a delivered frame does not read back");
-  fuzzapp::check(hubproto::encodeFrame(again) == once, "a frame changes when read back");
-}
 
 } // namespace
 
@@ -47,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   auto owned = std::make_unique<LoopTransport>();
   LoopTransport *transport = owned.get();
   sdk::HubClient client(std::move(owned));
-  QObject::connect(&client, &sdk::HubClient::imMessage, &checkMessage);
-  QObject::connect(&client, &sdk::HubClient::mediaFrame, &checkFrame);
+  QObject::connect(&client, &sdk::HubClient::imMessage, &hubroundtrip::checkMessage);
+  QObject::connect(&client, &sdk::HubClient::mediaFrame, &hubroundtrip::checkFrame);
   int answers = 0;
   client.ping([&answers](const sdk::HubReply &) { ++answers; }); // request id 1
   const QByteArray bytes = fuzzapp::bytes(data + 1, size - 1);

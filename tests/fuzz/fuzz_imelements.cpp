@@ -1,6 +1,7 @@
 // Fuzz target: an IM message as the hub's "message" notice carries it (conversation, elements,
 // offline-push extension). What the reader accepts writes out and reads back the same.
 #include "fuzzapp.h"
+#include "hubroundtrip.h"
 
 #include "protocol/immessage.h"
 
@@ -24,11 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                    "a conversation changes when read back");
   }
   hubproto::ImMessage m;
-  if (!hubproto::messageFromJson(o, &m, &error))
-    return 0;
-  const QJsonObject once = hubproto::messageToJson(m);
-  hubproto::ImMessage again;
-  fuzzapp::check(hubproto::messageFromJson(once, &again, &error) && hubproto::messageToJson(again) == once,
-                 "a message changes when read back");
+  if (hubproto::messageFromJson(o, &m, &error))
+    hubroundtrip::checkMessage(m);
   return 0;
 }
