@@ -22,8 +22,10 @@ if [ ${#TARGETS[@]} -eq 0 ]; then
   for d in "$SEEDS"/*/; do TARGETS+=("$(basename "$d")"); done
 fi
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+export LSAN_OPTIONS="suppressions=$ROOT/tests/fuzz/lsan.supp"
 LOGS="$BUILD/fuzz-logs"
 mkdir -p "$LOGS"
+FAILED=()
 printf '%-14s %10s %8s %10s\n' target runs seconds exec/s
 for t in "${TARGETS[@]}"; do
   corpus="$BUILD/tests/fuzz/corpus/$t"
@@ -33,11 +35,16 @@ for t in "${TARGETS[@]}"; do
   if ! "$BUILD/bin/fuzz_$t" -runs="$RUNS" -seed=1 -max_len=8192 -timeout=10 -print_final_stats=1 \
        -artifact_prefix="$LOGS/$t-" "$corpus" "$SEEDS/$t" >"$LOGS/$t.log" 2>&1; then
     echo "fuzz_$t failed: see $LOGS/$t.log" >&2
-    tail -n 40 "$LOGS/$t.log" >&2
-    exit 1
+    grep -A3 -E 'ERROR|runtime error|fuzz check failed|Test unit written' "$LOGS/$t.log" | head -n 20 >&2
+    FAILED+=("$t")
+    continue
   fi
   end=$(date +%s.%N)
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$LOGS/$t.log")
   awk -v t="$t" -v r="$runs" -v s="$start" -v e="$end" \
     'BEGIN { d = e - s; printf "%-14s %10d %8.1f %10.0f\n", t, r, d, r / d }'
 done
+if [ ${#FAILED[@]} -gt 0 ]; then
+  echo "failed: ${FAILED[*]}" >&2
+  exit 1
+fi
