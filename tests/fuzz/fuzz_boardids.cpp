@@ -37,15 +37,22 @@ void checkRoundTrip(const std::string &id) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::vector<std::string> ids = lines(data, size);
-  BoardPageRegistry registry;
-  registry.sync(ids);
+  unsigned plain = 0;
   for (const std::string &id : ids) {
     board::pageOfBoard(id);
     const std::string file = board::fileOfBoard(id);
-    fuzzapp::check(file.empty() || file[0] == '#', "a board's file does not start with #");
-    registry.locate(id);
+    fuzzapp::check(file.empty() || (file[0] == '#' && id.size() >= file.size() &&
+                                    id.compare(id.size() - file.size(), file.size(), file) == 0),
+                   "a board's file is not a tail of its id starting with #");
+    plain += (id == board::kDefaultBoard || file == board::kDefaultBoard) ? 1 : 0;
     checkRoundTrip(id);
   }
+  BoardPageRegistry registry;
+  registry.sync(ids);
+  fuzzapp::check(registry.plainCount() == plain, "plain pages miscounted");
+  for (const std::string &id : ids)
+    registry.locate(id);
+  fuzzapp::check(registry.plainCurrent() <= registry.plainCount(), "current plain page beyond the count");
   const std::string first = ids.front();
   registry.fileBoardAt(board::fileOfBoard(first), board::pageOfBoard(first));
   registry.removePlainPage(static_cast<int>(size % 5) - 1);

@@ -1,11 +1,13 @@
 // Fuzz target: the whiteboard envelope from IM ({"seq", "timestamp", "value"}) and the board
-// data inside it. A value taken out parses as board data and survives wrapping again.
+// data inside it. A value taken out is one line ending in a line feed, parses as board data and
+// survives wrapping again.
 #include "fuzzapp.h"
 
 #include "messaging/wbenvelope.h"
 
 #include <json/value.h>
 
+#include <algorithm>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -15,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string value;
   if (!wbenvelope::unwrap(input.data(), input.size(), &value))
     return 0;
+  fuzzapp::check(!value.empty() && value.back() == '\n', "unwrapped value without its line feed");
+  fuzzapp::check(std::count(value.begin(), value.end(), '\n') == 1, "unwrapped value on more than one line");
   Json::Value parsed;
   fuzzapp::check(wbenvelope::parseBoardData(value.c_str(), &parsed), "an envelope's value is not board data");
   const std::string wrapped = wbenvelope::wrap(1, 2, parsed);
