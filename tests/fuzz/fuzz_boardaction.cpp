@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QSet>
 
 namespace {
 
@@ -34,6 +35,20 @@ void applyUntilSettled(board::BoardModel &model, const QList<QJsonObject> &actio
   }
 }
 
+// A board's background is white or a colour some action of the batch gave.
+void checkBackgrounds(const board::BoardModel &model, const QList<QJsonObject> &actions) {
+  QSet<double> given;
+  for (const QJsonObject &a : actions) {
+    if (board::stringOf(a, "op") == board::op::kColor)
+      given.insert(a.value(QStringLiteral("color")).toDouble());
+  }
+  for (const std::string &id : model.boardIds()) {
+    const uint32_t background = model.board(id)->background;
+    fuzzapp::check(background == board::kWhite || given.contains(double(background)),
+                   "a background no action gave");
+  }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -52,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzapp::check(!model.apply(a), "an action applied twice");
   fuzzapp::check(model.boardIds() == boards && model.currentId() == current, "a repeat changed the boards");
   fuzzapp::check(current.empty() || model.current(), "the current board is missing");
+  checkBackgrounds(model, actions);
   paintCurrent(model);
   return 0;
 }
