@@ -5,6 +5,8 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 RUNS="${1:-1000000}"
+# Longest input libFuzzer makes (FUZZ_MAX_LEN); the seeded drivers keep to their seeds' sizes.
+MAX_LEN="${FUZZ_MAX_LEN:-8192}"
 BUILD="${2:-$ROOT/build-fuzz}"
 shift 2 || shift $#
 LAUNCHER=()
@@ -32,10 +34,10 @@ for t in "${TARGETS[@]}"; do
   mkdir -p "$corpus"
   start=$(date +%s.%N)
   # Crash, leak and timeout inputs land in the log folder (artifact_prefix).
-  if ! "$BUILD/bin/fuzz_$t" -runs="$RUNS" -seed=1 -max_len=8192 -timeout=10 -print_final_stats=1 \
+  if ! "$BUILD/bin/fuzz_$t" -runs="$RUNS" -seed=1 -max_len="$MAX_LEN" -timeout=10 -print_final_stats=1 \
        -artifact_prefix="$LOGS/$t-" "$corpus" "$SEEDS/$t" >"$LOGS/$t.log" 2>&1; then
     echo "fuzz_$t failed: see $LOGS/$t.log" >&2
-    grep -A3 -E 'ERROR|runtime error|fuzz check failed|Test unit written' "$LOGS/$t.log" | head -n 20 >&2
+    grep -A3 -E 'ERROR|runtime error|fuzz check failed|Test unit written' "$LOGS/$t.log" | head -n 20 >&2 || true
     FAILED+=("$t")
     continue
   fi
