@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QSet>
 
+#include <cmath>
+
 namespace {
 
 void paintCurrent(const board::BoardModel &model) {
@@ -35,12 +37,13 @@ void applyUntilSettled(board::BoardModel &model, const QList<QJsonObject> &actio
   }
 }
 
-// A board's background is white or a colour some action of the batch gave.
+// A board's background is white or a colour some action of the batch gave (colours, like
+// widths, are read without their fraction).
 void checkBackgrounds(const board::BoardModel &model, const QList<QJsonObject> &actions) {
   QSet<double> given;
   for (const QJsonObject &a : actions) {
     if (board::stringOf(a, "op") == board::op::kColor)
-      given.insert(a.value(QStringLiteral("color")).toDouble());
+      given.insert(std::trunc(a.value(QStringLiteral("color")).toDouble()));
   }
   for (const std::string &id : model.boardIds()) {
     const uint32_t background = model.board(id)->background;
