@@ -63,8 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // such a key, so only the order of the object's members would differ.
     if (written.contains("\\u0000"))
       continue;
+    // Text, not objects: Qt keeps an integer beyond 2^53 exactly but writes it as a double.
     const QList<QJsonObject> again = board::readActions(written);
-    fuzzapp::check(again.size() == 1 && again.first() == action, "an action changes when written and read back");
+    fuzzapp::check(again.size() == 1 && board::writeAction(again.first()) == written,
+                   "an action changes when written and read back");
   }
   board::BoardModel model;
   model.apply(QJsonObject{{"id", "start"}, {"op", "goto"}, {"board", board::kDefaultBoard}});
