@@ -92,6 +92,11 @@ void ChatPictureUpload::uploadPicture(QByteArray fileContent) {
   manager()->post(request, multipartBody(boundary, fileContent));
 }
 
+QString ChatPictureUpload::accessUrlOf(const QByteArray &answer) {
+  const QVariantMap map = QJsonDocument::fromJson(answer).object().toVariantMap();
+  return map.value(QStringLiteral("data")).toMap().value(QStringLiteral("access_url")).toString();
+}
+
 void ChatPictureUpload::onUploadPictureSucc(QNetworkReply *reply) {
   if (reply->error() != QNetworkReply::NoError) {
     qDebug("found error ....code: %d %d\n", reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
@@ -100,9 +105,7 @@ void ChatPictureUpload::onUploadPictureSucc(QNetworkReply *reply) {
     reply->deleteLater();
     return;
   }
-  const QVariantMap answer = QJsonDocument::fromJson(reply->readAll()).object().toVariantMap();
-  const QString url = answer.value(QStringLiteral("data")).toMap().value(QStringLiteral("access_url")).toString();
-  const QVariantMap message = pictureMessage(userName_, url);
+  const QVariantMap message = pictureMessage(userName_, accessUrlOf(reply->readAll()));
   emit pictureMessageReady(QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(message)).toJson()));
   emit showMessageMap(message);
   reply->deleteLater();

@@ -46,6 +46,9 @@ public:
   static QByteArray newBoundary();
   static QByteArray multipartBody(const QByteArray &boundary, const QByteArray &png);
 
+  // The picture's address in the store's answer ({"data": {"access_url": ...}}); empty when
+  // the answer has none.
+  static QString accessUrlOf(const QByteArray &answer);
   // The JSON text of a picture message, as the class and the chat page get it.
   static QVariantMap pictureMessage(const QString &userName, const QString &url);
 

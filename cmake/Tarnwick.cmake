@@ -2,11 +2,17 @@
 
 set(TARNWICK_WARNINGS -Wall -Wextra -Werror)
 set(TARNWICK_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+# The libFuzzer build instruments all our code for coverage; only the fuzz targets (tests/fuzz)
+# link libFuzzer's main.
+set(TARNWICK_FUZZ_FLAGS -fsanitize=fuzzer-no-link ${TARNWICK_SANITIZERS})
 
 function(tarnwick_flags target)
   target_compile_options(${target} PRIVATE ${TARNWICK_WARNINGS})
   target_compile_definitions(${target} PRIVATE QT_NO_FOREACH)
-  if(TARNWICK_SANITIZE)
+  if(TARNWICK_FUZZ)
+    target_compile_options(${target} PRIVATE ${TARNWICK_FUZZ_FLAGS})
+    target_link_options(${target} PRIVATE ${TARNWICK_SANITIZERS})
+  elseif(TARNWICK_SANITIZE)
     target_compile_options(${target} PRIVATE ${TARNWICK_SANITIZERS})
     target_link_options(${target} PRIVATE ${TARNWICK_SANITIZERS})
   endif()

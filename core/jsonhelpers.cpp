@@ -5,11 +5,19 @@
 #include <QJsonParseError>
 
 QVariantMap jsonToMap(const QString &json) {
+  QJsonObject object;
+  return jsonToObject(json, &object) ? object.toVariantMap() : QVariantMap();
+}
+
+bool jsonToObject(const QString &json, QJsonObject *out) {
   QJsonParseError error{};
   const QJsonDocument doc = QJsonDocument::fromJson(json.toUtf8(), &error);
   if (error.error != QJsonParseError::NoError)
     qDebug("json parse error:%s,pos:%d", qUtf8Printable(error.errorString()), error.offset);
-  return doc.isObject() ? doc.object().toVariantMap() : QVariantMap();
+  if (!doc.isObject())
+    return false;
+  *out = doc.object();
+  return true;
 }
 
 QString jsonToText(const QJsonObject &object) {

@@ -9,6 +9,10 @@
 // parse (the parser's message and offset are logged) or is not an object.
 QVariantMap jsonToMap(const QString &json);
 
+// The UTF-8 JSON text's top-level object; false (the parser's complaint logged, out untouched)
+// when the text does not parse or is not an object.
+bool jsonToObject(const QString &json, QJsonObject *out);
+
 // The object as indented JSON text.
 QString jsonToText(const QJsonObject &object);
 

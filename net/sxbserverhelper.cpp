@@ -80,23 +80,29 @@ void SxbServerHelper::answer(int errorCode, const QString &errorInfo, const QVar
   callback(errorCode, errorInfo, data, userData);
 }
 
-void SxbServerHelper::decode(const QByteArray &body) {
-  qDebug("SxbServerHelper::OnNetworkReply----content=%s", body.constData());
+bool SxbServerHelper::decodeReply(const QByteArray &body, Reply *reply) {
   QJsonParseError error{};
   const QJsonDocument doc = QJsonDocument::fromJson(body, &error);
-  if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+  if (error.error != QJsonParseError::NoError || !doc.isObject())
+    return false;
+  const QJsonObject envelope = doc.object();
+  const QJsonValue data = envelope.value(QLatin1String("data"));
+  // toVariant() so that a code sent as text ("500") is not mistaken for success.
+  reply->errorCode = envelope.value(QLatin1String("errorCode")).toVariant().toInt();
+  reply->errorInfo = envelope.value(QLatin1String("errorInfo")).toString();
+  reply->data = data.isObject() ? data.toObject().toVariantMap() : QVariantMap();
+  return true;
+}
+
+void SxbServerHelper::decode(const QByteArray &body) {
+  qDebug("SxbServerHelper::OnNetworkReply----content=%s", body.constData());
+  Reply reply;
+  if (!decodeReply(body, &reply)) {
     qDebug("SxbServerHelper::OnNetworkReply----json---error=%s", body.constData());
     answer(ParseError, parseErrorText(), QVariantMap());
     return;
   }
-  qDebug("SxbServerHelper::OnNetworkReply----json---ok=%s",
-         doc.toJson(QJsonDocument::Compact).constData());
-  const QJsonObject envelope = doc.object();
-  const QJsonValue data = envelope.value(QLatin1String("data"));
-  // toVariant() so that a code sent as text ("500") is not mistaken for success.
-  answer(envelope.value(QLatin1String("errorCode")).toVariant().toInt(),
-         envelope.value(QLatin1String("errorInfo")).toString(),
-         data.isObject() ? data.toObject().toVariantMap() : QVariantMap());
+  answer(reply.errorCode, reply.errorInfo, reply.data);
 }
 
 void SxbServerHelper::OnNetworkReply(int outcome, QByteArray &body, void *userData) {

@@ -59,6 +59,15 @@ public:
   // Calls in flight in this process.
   static int liveCount();
 
+  // A reply body read as its envelope; false (reply untouched) when it is not a JSON object.
+  // A code sent as text ("500") counts as that number; data is empty unless an object.
+  struct Reply {
+    int errorCode = 0;
+    QString errorInfo;
+    QVariantMap data;
+  };
+  static bool decodeReply(const QByteArray &body, Reply *reply);
+
   // Sends the prepared call (request() uses it).
   void request2(const QString &url, const QString &content);
   // NetworkHelper callback; userData is the SxbServerHelper of the call.

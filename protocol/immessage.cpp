@@ -216,8 +216,10 @@ bool messageFromJson(const QJsonObject &o, ImMessage *m, QString *error) {
     *error = QStringLiteral("message without time");
     return false;
   }
-  m->timeMs = static_cast<qint64>(o.value(QLatin1String("timeMs")).toDouble());
-  m->seq = static_cast<quint64>(o.value(QLatin1String("seq")).toDouble());
+  // Both are the hub's stamps; a number out of range (which no cast survives) reads as 0.
+  qint64 number = 0;
+  m->timeMs = readId(o.value(QLatin1String("timeMs")), &number) ? number : 0;
+  m->seq = readId(o.value(QLatin1String("seq")), &number) ? static_cast<quint64>(number) : 0;
   const QJsonValue push = o.value(QLatin1String("offlinePushExt"));
   m->hasOfflinePush = push.isString();
   m->offlinePushExt = push.toString();

@@ -4,6 +4,7 @@
 set -euo pipefail
 # libspdlog-dev: only the log benchmark links it, as the figure our log handler is measured
 # against.
+# clang and libclang-rt-dev: the libFuzzer build of the fuzz targets (scripts/fuzz.sh).
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
@@ -18,6 +19,7 @@ PACKAGES=(
   fonts-noto-cjk fonts-dejavu-core librsvg2-bin
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   libspdlog-dev
+  clang libclang-rt-dev
 )
 
 missing=()

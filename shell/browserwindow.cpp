@@ -16,9 +16,11 @@
 #include "core/deployment.h"
 #include "core/jsonhelpers.h"
 #include "core/log.h"
+#include "core/pagecommand.h"
 #include "core/processwindows.h"
 #include "core/quitonsignal.h"
 #include "core/settingsstore.h"
+#include "core/signinconfig.h"
 #include "widgets/tips.h"
 #include "av/audiohelper.h"
 #include "av/testsounds.h"
@@ -33,9 +35,6 @@
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
 #include <QNetworkProxyFactory>
 #include <QScreen>
 #include <QTimer>
@@ -43,17 +42,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Parses a JSON text; logs the parser's complaint the way every page command is logged.
-bool parseJson(const QString &text, QJsonDocument &doc) {
-  QJsonParseError error;
-  doc = QJsonDocument::fromJson(text.toUtf8(), &error);
-  if (error.error != QJsonParseError::NoError) {
-    qDebug("json parse error:%s,pos:%d", qUtf8Printable(error.errorString()), error.offset);
-    return false;
-  }
-  return true;
-}
 
 void versionReply(int errorCode, const QString &errorInfo, const QVariantMap &data, void *userData) {
   static_cast<BrowserWindow *>(userData)->onVersionAnswer(errorCode, errorInfo, data);
@@ -109,8 +97,7 @@ QSize BrowserWindow::sizeHint() const {
 void BrowserWindow::applySignIn(const QString &phone, const QString &token,
                                 const QString &configJson, const QString &avatar) {
   qDebug("configJson:%s", qUtf8Printable(configJson));
-  QJsonDocument doc;
-  if (parseJson(configJson, doc) && doc.isObject()) config_ = doc.object().toVariantMap();
+  SignInConfig::parse(configJson, &config_);
   phone_ = phone;
   token_ = token;
   avatar_ = avatar;
@@ -142,7 +129,7 @@ void BrowserWindow::buildBody() {
 
 QString BrowserWindow::portalAddress() const {
   return portaladdress::checkToken({Deployment::instance().portalUrl, phone_, token_, socketPort_,
-                                    config_.value(QStringLiteral("ver")).toString()});
+                                    SignInConfig::version(config_)});
 }
 
 void BrowserWindow::navigatePortal(const QString &path) {
@@ -185,17 +172,14 @@ void BrowserWindow::closeSettings() {
 
 void BrowserWindow::executeCommand(const QString &json) {
   qDebug("executeCommand:%s", qUtf8Printable(json));
-  QJsonDocument doc;
-  if (!parseJson(json, doc) || !doc.isObject()) return;
-  const QJsonObject command = doc.object();
-  const int action = command.value(QStringLiteral("action")).toVariant().toInt();
-  const QVariantMap data = command.value(QStringLiteral("data")).toObject().toVariantMap();
-  qDebug("action=%d", action);
-  if (data.contains(QStringLiteral("id")))
-    qDebug("datamap.id=%s", qUtf8Printable(data.value(QStringLiteral("id")).toString()));
-  switch (action) {
-  case 1:
-    enterClass(data);
+  PageCommand command;
+  if (!PageCommand::parse(json, &command)) return;
+  qDebug("action=%d", command.action);
+  if (command.data.contains(QStringLiteral("id")))
+    qDebug("datamap.id=%s", qUtf8Printable(command.data.value(QStringLiteral("id")).toString()));
+  switch (command.action) {
+  case PageCommand::EnterClass:
+    enterClass(command.data);
     break;
   default:
     break;

@@ -17,13 +17,6 @@ bool isShape(int shape) {
   return shape == ToolPen || shape == ToolLine || shape == ToolEllipse || shape == ToolRectangle;
 }
 
-bool readUInt(const QJsonValue &v, uint32_t *out) {
-  const double d = v.toDouble(-1);
-  if (!v.isDouble() || d < 0 || d > 4294967295.0)
-    return false;
-  *out = static_cast<uint32_t>(d);
-  return true;
-}
 } // namespace
 
 QJsonObject itemToJson(const Item &item) {
@@ -69,6 +62,14 @@ std::vector<std::string> idsFromJson(const QJsonValue &v) {
     if (id.isString())
       ids.push_back(id.toString().toStdString());
   return ids;
+}
+
+bool readUInt(const QJsonValue &v, uint32_t *out) {
+  const double d = v.toDouble(-1);
+  if (!v.isDouble() || d < 0 || d > 4294967295.0)
+    return false;
+  *out = static_cast<uint32_t>(d);
+  return true;
 }
 
 std::string stringOf(const QJsonObject &o, const char *key) {

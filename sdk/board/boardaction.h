@@ -33,6 +33,8 @@ bool itemFromJson(const QJsonObject &o, Item *item);
 QJsonArray idsToJson(const std::vector<std::string> &ids);
 std::vector<std::string> idsFromJson(const QJsonValue &v);
 std::string stringOf(const QJsonObject &o, const char *key);
+// A JSON number within 0 .. 2^32-1 (a colour, a width); false for anything else.
+bool readUInt(const QJsonValue &v, uint32_t *out);
 
 // The actions in a JSON value: one object or a list of them. Anything else yields none.
 QList<QJsonObject> actionsOf(const QJsonValue &value);

@@ -161,7 +161,10 @@ bool BoardModel::remove(const std::vector<std::string> &ids) {
 
 bool BoardModel::setColor(const QJsonObject &a) {
   const std::string id = stringOf(a, "board");
-  const uint32_t color = static_cast<uint32_t>(a.value(QLatin1String("color")).toDouble());
+  // A colour out of range would not survive the cast; such an action changes nothing.
+  uint32_t color = 0;
+  if (!readUInt(a.value(QLatin1String("color")), &color))
+    return false;
   if (id.empty()) {
     for (Board &b : boards_)
       b.background = color;

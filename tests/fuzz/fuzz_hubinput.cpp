@@ -1,10 +1,8 @@
 // Fuzz target: whatever bytes a participant sends, as a control message or as a media frame,
 // the hub answers or drops them without crashing, and nothing reaches the other room.
-#include "hubfixture.h"
+#include "fuzzapp.h"
+#include "hub/hubfixture.h"
 
-#include "protocol/usersig.h"
-
-#include <QCoreApplication>
 #include <QJsonArray>
 
 #include <cstdint>
@@ -33,10 +31,7 @@ struct World {
 };
 
 World &world() {
-  static int argc = 1;
-  static char name[] = "fuzz_hubinput";
-  static char *argv[] = {name, nullptr};
-  static QCoreApplication app(argc, argv);
+  fuzzapp::init();
   static World w;
   return w;
 }
@@ -55,10 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   w.fuzzer.peer.texts.clear();
   w.fuzzer.peer.frames.clear();
   const bool witnessHeard = !w.witness.take(QStringLiteral("message")).isEmpty() || !w.witness.peer.frames.isEmpty();
-  if (witnessHeard && !w.hub.isInRoom(QStringLiteral("fuzzer"), 2)) {
-    std::fprintf(stderr, "traffic crossed into another room\n");
-    std::abort();
-  }
+  fuzzapp::check(!witnessHeard || w.hub.isInRoom(QStringLiteral("fuzzer"), 2),
+                 "traffic crossed into another room");
   // The fuzzer may sign itself out or leave; put it back so later inputs reach a room.
   if (w.fuzzer.peer.closed || !w.hub.isOnline(QStringLiteral("fuzzer")) ||
       !w.hub.isInRoom(QStringLiteral("fuzzer"), 1)) {

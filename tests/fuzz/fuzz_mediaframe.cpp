@@ -1,0 +1,22 @@
+// Fuzz target: the media frame reader takes any bytes; a frame it accepts has a payload of the
+// size its header promises and reads back unchanged after re-encoding and re-stamping.
+#include "fuzzapp.h"
+#include "hubroundtrip.h"
+
+#include "protocol/mediaframe.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  hubproto::MediaFrame frame;
+  QString why;
+  if (!hubproto::decodeFrame(fuzzapp::bytes(data, size), &frame, &why))
+    return 0;
+  if (frame.kind == hubproto::MediaFrame::Video)
+    fuzzapp::check(frame.payload.size() == hubproto::i420Size(frame.width, frame.height),
+                   "a video payload differs from its picture size");
+  hubroundtrip::checkFrame(frame);
+  hubproto::MediaFrame stamped;
+  fuzzapp::check(hubproto::decodeFrame(hubproto::withUserId(frame, "fuzzer"), &stamped, &why) &&
+                     stamped.userId == "fuzzer" && stamped.payload == frame.payload,
+                 "a re-stamped frame does not read back");
+  return 0;
+}
