@@ -26,9 +26,10 @@ qint64 now() { return QDateTime::currentMSecsSinceEpoch(); }
 
 } // namespace
 
-QWindowWhiteBoard::QWindowWhiteBoard(QWidget *parent, const BoardClassData &data)
+QWindowWhiteBoard::QWindowWhiteBoard(QWidget *parent, const BoardClassData &data,
+                                     std::unique_ptr<BoardDataLink> link)
     : QWidget(parent), ui_(std::make_unique<Ui::QWindowWhiteBoard>()),
-      service_(std::make_unique<BoardService>(data)), color_(kColors[0]),
+      service_(std::make_unique<BoardService>(data, std::move(link))), color_(kColors[0]),
       // Made before the set-up, which connects their on_<name>_toggled slots.
       toolGroup_(new ButtonChoice("tool", this)), colorGroup_(new ButtonChoice("color", this)),
       sizeGroup_(new ButtonChoice("size", this)), shapeGroup_(new ButtonChoice("shape", this)) {
