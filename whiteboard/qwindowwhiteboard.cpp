@@ -97,10 +97,11 @@ void QWindowWhiteBoard::makeGroups() {
 
 void QWindowWhiteBoard::connectSignals() {
   connect(&statusTimer_, &QTimer::timeout, this, &QWindowWhiteBoard::on_updateWindowStatus);
-  // The board stays under the floating panels, also when a click on it activates it.
+  // The board stays under the floating panels, also when a click on it activates it; the
+  // area raises an activated window after telling, so the board goes down once that is done.
   connect(ui_->mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *w) {
     if (w == board_)
-      board_->lower();
+      QMetaObject::invokeMethod(board_, &QWidget::lower, Qt::QueuedConnection);
   });
   connect(this, &QWindowWhiteBoard::dispatch, this, &QWindowWhiteBoard::handle, Qt::QueuedConnection);
   connect(this, &QWindowWhiteBoard::updatePageWindow, this, &QWindowWhiteBoard::on_updatePageWindow);

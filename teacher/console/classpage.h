@@ -34,6 +34,10 @@ public:
   QWindowWhiteBoard *whiteboard() const { return m_board; }
   QWidgetVideoRender *selfView() const { return m_selfView; }
 
+public slots:
+  // A line over the class page for a few seconds.
+  void showProblem(const QString &what);
+
 private:
   QWidget *makeBar(const QString &title);
   QWidget *makeStage();
@@ -42,7 +46,6 @@ private:
   void onDisplayChosen(bool whiteboard);
   void onDiscussionToggled(bool closed);
   void onMicrophoneToggled(bool on);
-  void showProblem(const QString &what);
 
   ConsoleClass *m_class;
   ConsoleMedia *m_media;

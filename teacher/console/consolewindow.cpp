@@ -51,7 +51,10 @@ void ConsoleWindow::onCredentials(const TeacherCredentials &credentials, const Q
   m_class = new ConsoleClass(std::move(transports), this);
   connect(m_class, &ConsoleClass::entered, this, &ConsoleWindow::onEntered);
   connect(m_class, &ConsoleClass::problem, this, &ConsoleWindow::onProblemBeforeEntering);
-  connect(m_class, &ConsoleClass::ended, this, [this] { backToSignIn(QStringLiteral("已下课。"), false); });
+  connect(m_class, &ConsoleClass::ended, this, [this] {
+    m_signIn->service()->exitRoom(m_chosen.roomId);
+    backToSignIn(QStringLiteral("已下课。"), false);
+  });
   m_class->start(credentials, m_chosen.roomId);
 }
 
@@ -60,7 +63,9 @@ void ConsoleWindow::onEntered() {
   connect(&m_class->session(), &TeacherSession::lost, this, [this](const QString &why) {
     backToSignIn(QStringLiteral("与课堂的连接断开了：") + why, true);
   });
-  m_classPage = new ClassPage(m_class, m_chosen.title(), m_setup.chatPageUrl, m_setup.previewUrl, m_pages);
+  m_classPage = new ClassPage(m_class, m_chosen.title().replace(QLatin1Char('\n'), QStringLiteral("　")), m_setup.chatPageUrl, m_setup.previewUrl, m_pages);
+  connect(m_signIn->service(), &TeacherService::roomCallFailed, m_classPage, &ClassPage::showProblem);
+  m_signIn->service()->enterRoom(m_chosen);
   m_pages->addWidget(m_classPage);
   m_pages->setCurrentWidget(m_classPage);
   setWindowTitle(QStringLiteral("%1 — Tarnwick 教师控制台").arg(m_chosen.courseName));

@@ -3,7 +3,7 @@
 // page; ending the class (or losing the hub) brings the sign-in page back.
 
 #include "sdk/net/hubtransport.h"
-#include "teacher/console/teacherclasses.h"
+#include "teacher/console/teacherservice.h"
 #include "teacher/servicesignin.h"
 
 #include <QMainWindow>
@@ -30,8 +30,8 @@ struct ConsoleSetup {
 class ConsoleWindow : public QMainWindow {
   Q_OBJECT
 public:
-  static constexpr int kWidth = 1500;
-  static constexpr int kHeight = 900;
+  static constexpr int kWidth = 1280;
+  static constexpr int kHeight = 860;
 
   explicit ConsoleWindow(ConsoleSetup setup, QWidget *parent = nullptr);
   ~ConsoleWindow() override;

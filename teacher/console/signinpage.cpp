@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kFormWidth = 460;
+constexpr int kFormWidth = 520;
 
 QLineEdit *field(const char *objectName, const QString &text, QWidget *parent) {
   auto *edit = new QLineEdit(text, parent);
@@ -39,7 +39,8 @@ SignInPage::SignInPage(const QString &serviceUrl, QWidget *parent) : QWidget(par
   m_signIn->setDefault(true);
   m_list = new QListWidget(this);
   m_list->setObjectName(QStringLiteral("listClasses"));
-  m_list->setMinimumHeight(120);
+  m_list->setMinimumHeight(140);
+  m_list->setStyleSheet(QStringLiteral("QListWidget::item { padding: 6px; border-bottom: 1px solid #e5e5e5; }"));
   m_enter = new QPushButton(QStringLiteral("进入教室"), this);
   m_enter->setObjectName(QStringLiteral("btnEnter"));
   m_enter->setEnabled(false);
@@ -67,7 +68,7 @@ SignInPage::SignInPage(const QString &serviceUrl, QWidget *parent) : QWidget(par
 
   connect(m_signIn, &QPushButton::clicked, this, &SignInPage::signIn);
   connect(m_password, &QLineEdit::returnPressed, this, &SignInPage::signIn);
-  connect(&m_classes, &TeacherClasses::finished, this, &SignInPage::onClasses);
+  connect(&m_teacherService, &TeacherService::finished, this, &SignInPage::onClasses);
   connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) { m_enter->setEnabled(row >= 0); });
   connect(m_list, &QListWidget::itemDoubleClicked, this, &SignInPage::enterChosen);
   connect(m_enter, &QPushButton::clicked, this, &SignInPage::enterChosen);
@@ -97,7 +98,7 @@ void SignInPage::signIn() {
   m_list->clear();
   m_listed.clear();
   setStatus(QStringLiteral("正在登录…"));
-  m_classes.fetch(serviceUrl(), phone(), password());
+  m_teacherService.fetch(serviceUrl(), phone(), password());
 }
 
 void SignInPage::onClasses(const QList<TeacherClass> &classes, const QString &error) {

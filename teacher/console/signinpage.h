@@ -3,7 +3,7 @@
 // teacher filled in), the teacher's classes once signed in, and the button that enters the
 // chosen class.
 
-#include "teacher/console/teacherclasses.h"
+#include "teacher/console/teacherservice.h"
 
 #include <QWidget>
 
@@ -27,6 +27,7 @@ public:
   // Shown under the buttons; empty hides it.
   void setStatus(const QString &text, bool isError = false);
   void setBusy(bool busy);
+  TeacherService *service() { return &m_teacherService; }
 
 signals:
   void enterRequested(const TeacherClass &chosen);
@@ -36,7 +37,7 @@ private:
   void onClasses(const QList<TeacherClass> &classes, const QString &error);
   void enterChosen();
 
-  TeacherClasses m_classes;
+  TeacherService m_teacherService;
   QList<TeacherClass> m_listed;
   QLineEdit *m_service, *m_phone, *m_password;
   QPushButton *m_signIn, *m_enter;

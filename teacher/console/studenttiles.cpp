@@ -16,6 +16,7 @@ StudentTiles::StudentTiles(const QString &teacherId, ConsoleRoster *roster, QWid
   m_empty->setAlignment(Qt::AlignCenter);
   m_empty->setStyleSheet(QStringLiteral("color: #888888; border: 1px dashed #bbbbbb;"));
   m_row->addWidget(m_empty, 1);
+  m_row->addStretch(); // tiles line up from the left
   connect(roster, &ConsoleRoster::changed, this, &StudentTiles::onRosterChanged);
 }
 
@@ -34,7 +35,7 @@ void StudentTiles::onFrame(const hubproto::MediaFrame &frame) {
     view->setName(m_roster->nameOf(userId));
     view->setMicFlag(1);
     m_tiles.insert(userId, view);
-    m_row->insertWidget(m_row->count() - 1, view);
+    m_row->insertWidget(m_tiles.size() - 1, view);
     m_empty->hide();
     view->show();
   }
