@@ -13,6 +13,7 @@
 
 namespace {
 constexpr int kMaxReward = 1000;
+constexpr int kHandColumnWidth = 56; // room for the answer button
 
 QString mark(bool on, const QString &text) { return on ? text : QString(); }
 
@@ -31,6 +32,8 @@ RosterPanel::RosterPanel(ConsoleClass *klass, QWidget *parent) : QWidget(parent)
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   m_table->horizontalHeader()->setSectionResizeMode(Name, QHeaderView::Stretch);
+  m_table->horizontalHeader()->setSectionResizeMode(Hand, QHeaderView::Fixed);
+  m_table->setColumnWidth(Hand, kHandColumnWidth);
   m_table->verticalHeader()->setDefaultSectionSize(30);
 
   m_stage = action("btnCallOnStage", QStringLiteral("上台"), &RosterPanel::callOnStage);
@@ -111,7 +114,7 @@ void RosterPanel::fillRow(int row) {
   const StudentState s = m_class->roster().students().at(row);
   const QStringList texts{s.shownName(),
                           s.inClass ? QStringLiteral("在线") : QStringLiteral("离开"),
-                          mark(s.handRaised, QStringLiteral("✋")),
+                          mark(s.handRaised, QStringLiteral("举手")),
                           mark(s.onStage, QStringLiteral("连麦")),
                           mark(s.camera, QStringLiteral("开")),
                           mark(s.microphone, QStringLiteral("开")),
@@ -127,7 +130,7 @@ void RosterPanel::fillRow(int row) {
   m_table->removeCellWidget(row, Hand);
   if (s.handRaised && s.inClass) {
     // A raised hand is answered with one click: the student is called on stage.
-    auto *answer = new QPushButton(QStringLiteral("✋ 应答"), m_table);
+    auto *answer = new QPushButton(QStringLiteral("应答"), m_table);
     answer->setObjectName(handButtonName(s.userId));
     answer->setStyleSheet(QStringLiteral("background: #ffb400; color: white; border-radius: 4px; padding: 2px 6px;"));
     const QString userId = s.userId;

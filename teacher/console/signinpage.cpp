@@ -40,7 +40,8 @@ SignInPage::SignInPage(const QString &serviceUrl, QWidget *parent) : QWidget(par
   m_list = new QListWidget(this);
   m_list->setObjectName(QStringLiteral("listClasses"));
   m_list->setMinimumHeight(140);
-  m_list->setStyleSheet(QStringLiteral("QListWidget::item { padding: 6px; border-bottom: 1px solid #e5e5e5; }"));
+  m_list->setStyleSheet(QStringLiteral("QListWidget::item { padding: 6px; border-bottom: 1px solid #e5e5e5; color: #333333; }"
+                                        "QListWidget::item:selected { background: #2a6fdb; color: white; }"));
   m_enter = new QPushButton(QStringLiteral("进入教室"), this);
   m_enter->setObjectName(QStringLiteral("btnEnter"));
   m_enter->setEnabled(false);
