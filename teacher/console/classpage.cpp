@@ -9,9 +9,13 @@
 #include "teacher/teacherboardlink.h"
 #include "whiteboard/qwindowwhiteboard.h"
 
+#include "whiteboard/boardservice.h"
+
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -160,6 +164,31 @@ void ClassPage::makeWhiteboard(const QString &previewUrl) {
   m_board = new QWindowWhiteBoard(this, data, std::move(link));
   m_board->setObjectName(QStringLiteral("whiteboard"));
   m_board->setInteractive(true);
+}
+
+void ClassPage::setDocuments(const QList<LessonDocument> &documents) {
+  auto *upload = m_board->findChild<QAbstractButton *>(QStringLiteral("btnUpload"));
+  if (!upload || documents.isEmpty())
+    return;
+  if (!m_documents) {
+    // The button offers the service's documents instead of adding one it knows by name (its
+    // only tie to the window is that by-name slot).
+    disconnect(upload, nullptr, m_board, nullptr);
+    m_documents = new QMenu(upload);
+    m_documents->setObjectName(QStringLiteral("menuDocuments"));
+    connect(upload, &QAbstractButton::clicked, m_documents, [upload, menu = m_documents] {
+      menu->popup(upload->mapToGlobal(QPoint(upload->width(), 0)));
+    });
+  }
+  m_documents->clear();
+  for (const LessonDocument &d : documents) {
+    QAction *a = m_documents->addAction(QStringLiteral("%1（%2，%3 页）").arg(d.title, d.file).arg(d.pages));
+    a->setData(d.file);
+    connect(a, &QAction::triggered, m_board, [board = m_board, d] {
+      board->boardService()->addDocument(d.file, unsigned(d.pages));
+      board->on_updatePageWindow();
+    });
+  }
 }
 
 void ClassPage::onDisplayChosen(bool whiteboard) {

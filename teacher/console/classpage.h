@@ -3,12 +3,15 @@
 // screen, microphone, end of class), the self-view and the on-stage students' tiles, the
 // whiteboard in interactive mode, and beside it the roster and the discussion.
 
+#include "teacher/console/teacherservice.h"
+
 #include <QWidget>
 
 class ConsoleChat;
 class ConsoleClass;
 class ConsoleMedia;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QWidgetVideoRender;
 class QWindowWhiteBoard;
@@ -34,6 +37,10 @@ public:
   QWindowWhiteBoard *whiteboard() const { return m_board; }
   QWidgetVideoRender *selfView() const { return m_selfView; }
 
+  // What the whiteboard's upload button offers; a choice adds that document to the board.
+  void setDocuments(const QList<LessonDocument> &documents);
+  QMenu *documentMenu() const { return m_documents; }
+
 public slots:
   // A line over the class page for a few seconds.
   void showProblem(const QString &what);
@@ -55,5 +62,6 @@ private:
   QWindowWhiteBoard *m_board = nullptr;
   QWidgetVideoRender *m_selfView = nullptr;
   QLabel *m_notice = nullptr;
+  QMenu *m_documents = nullptr;
   QPushButton *m_showScreen = nullptr, *m_showBoard = nullptr, *m_discussion = nullptr, *m_mic = nullptr;
 };

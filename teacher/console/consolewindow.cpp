@@ -65,7 +65,9 @@ void ConsoleWindow::onEntered() {
   });
   m_classPage = new ClassPage(m_class, m_chosen.title().replace(QLatin1Char('\n'), QStringLiteral("　")), m_setup.chatPageUrl, m_setup.previewUrl, m_pages);
   connect(m_signIn->service(), &TeacherService::roomCallFailed, m_classPage, &ClassPage::showProblem);
+  connect(m_signIn->service(), &TeacherService::documentsListed, m_classPage, &ClassPage::setDocuments);
   m_signIn->service()->enterRoom(m_chosen);
+  m_signIn->service()->listDocuments();
   m_pages->addWidget(m_classPage);
   m_pages->setCurrentWidget(m_classPage);
   setWindowTitle(QStringLiteral("%1 — Tarnwick 教师控制台").arg(m_chosen.courseName));

@@ -28,9 +28,8 @@ void TeacherService::fetch(const QString &serviceUrl, const QString &phone, cons
   post(QStringLiteral("login/sign-in"), form, [this, failed](const QJsonObject &data) {
     m_userId = data.value(QLatin1String("userId")).toString();
     m_token = data.value(QLatin1String("token")).toString();
-    QUrlQuery token;
-    token.addQueryItem(QStringLiteral("token"), m_token);
-    post(QStringLiteral("quorvel/classes"), token, [this](const QJsonObject &classes) { onClasses(classes); }, failed);
+    post(QStringLiteral("quorvel/classes"), tokenForm(), [this](const QJsonObject &classes) { onClasses(classes); },
+         failed);
   }, failed);
 }
 
@@ -42,6 +41,24 @@ void TeacherService::enterRoom(const TeacherClass &room) {
 }
 
 void TeacherService::exitRoom(quint32 roomId) { postInRoom(QStringLiteral("live-service/exit"), roomId, {}); }
+
+QUrlQuery TeacherService::tokenForm() const {
+  QUrlQuery form;
+  form.addQueryItem(QStringLiteral("token"), m_token);
+  return form;
+}
+
+void TeacherService::listDocuments() {
+  post(QStringLiteral("quorvel/documents"), tokenForm(), [this](const QJsonObject &data) {
+    QList<LessonDocument> documents;
+    for (const QJsonValue &v : data.value(QLatin1String("documents")).toArray()) {
+      const QJsonObject o = v.toObject();
+      documents.append({o.value(QLatin1String("file")).toString(), o.value(QLatin1String("title")).toString(),
+                        o.value(QLatin1String("pages")).toInt()});
+    }
+    emit documentsListed(documents);
+  }, [this](const QString &error) { emit roomCallFailed(QStringLiteral("quorvel/documents：") + error); });
+}
 
 void TeacherService::postInRoom(const QString &call, quint32 roomId, const QUrlQuery &more) {
   QUrlQuery form = more;

@@ -26,6 +26,13 @@ struct TeacherClass {
   QString title() const;
 };
 
+// A document the class service's preview shows page by page.
+struct LessonDocument {
+  QString file;
+  QString title;
+  int pages = 0;
+};
+
 class TeacherService : public QObject {
   Q_OBJECT
 public:
@@ -38,17 +45,21 @@ public:
   // After fetch: the teacher's roster entry in that class, and its end.
   void enterRoom(const TeacherClass &room);
   void exitRoom(quint32 roomId);
+  // After fetch: the documents the whiteboard can show; documentsListed follows.
+  void listDocuments();
 
 signals:
   // error is empty on success; a teacher without classes gets an empty list and an error.
   void finished(const QList<TeacherClass> &classes, const QString &error);
   void roomCallFailed(const QString &error);
+  void documentsListed(const QList<LessonDocument> &documents);
 
 private:
   using Next = std::function<void(const QJsonObject &data)>;
   using Failed = std::function<void(const QString &error)>;
   void post(const QString &call, const QUrlQuery &form, Next next, Failed failed);
   void postInRoom(const QString &call, quint32 roomId, const QUrlQuery &more);
+  QUrlQuery tokenForm() const;
   void fail(const QString &error) { emit finished({}, error); }
   void onClasses(const QJsonObject &data);
 

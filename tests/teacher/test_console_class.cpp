@@ -30,6 +30,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
@@ -172,6 +173,21 @@ private slots:
     QVERIFY(!isBlue(boardPixel(studentBoard, 800, 450)));
     drag(page->whiteboard()->boardService()->renderWindow(), {{300, 450}, {800, 450}, {1300, 450}});
     QTRY_VERIFY_WITH_TIMEOUT(isBlue(boardPixel(studentBoard, 800, 450)), kWaitMs);
+
+    // The upload button offers the service's documents; the chosen one reaches the student.
+    QTRY_VERIFY_WITH_TIMEOUT(page->documentMenu() != nullptr, kWaitMs);
+    QVERIFY(click(page->whiteboard(), "btnUpload"));
+    QTRY_VERIFY(page->documentMenu()->isVisible());
+    QCOMPARE(page->whiteboard()->boardService()->pageCount(), 1u); // the button alone adds nothing
+    QAction *deck = nullptr;
+    for (QAction *a : page->documentMenu()->actions())
+      if (a->data().toString() == QLatin1String("aaa.ppt"))
+        deck = a;
+    QVERIFY(deck);
+    deck->trigger();
+    page->documentMenu()->hide();
+    QTRY_COMPARE_WITH_TIMEOUT(page->whiteboard()->boardService()->pageCount(), 20u, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(studentBoard->boardService()->pageCount(), 20u, kWaitMs);
 
     // Chat with a face: shown once on the student's chat page (from 2056, not again from the
     // plain elements, since the teacher's roster entry is a client of this kind).
