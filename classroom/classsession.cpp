@@ -146,6 +146,11 @@ void ClassSession::onLoginReply(int code, const QString &info, const QVariantMap
   loginLive();
 }
 
+void ClassSession::setUserName(const QString &name) {
+  userName_ = name;
+  upload_->setUser(userId_, userName_);
+}
+
 void ClassSession::loginLive() { live_->login(userId_, userSig_); }
 
 void ClassSession::onLiveLoginFailed(int code, const QString &desc) {

@@ -55,7 +55,8 @@ public:
   void setToken(const QString &token) { backend_->setToken(token); }
   void setRoomId(int roomId) { backend_->setRoomId(roomId); }
   void setMasterId(const QString &masterId) { masterId_ = masterId; }
-  void setUserName(const QString &name) { userName_ = name; }
+  // A name changed in class: what the student sends from now on carries it.
+  void setUserName(const QString &name);
 
   // Entering, the periodic work and leaving.
   void login() { backend_->bgpLogin(); }

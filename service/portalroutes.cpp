@@ -193,6 +193,7 @@ ApiReply PortalRoutes::editStudentName(const FormParams &p) {
   const QString problem = nameProblem(name);
   if (!problem.isEmpty()) return ApiReply::error(ApiError::BadName, problem);
   m_accounts.setName(me.userId, name);
+  m_rooms.rename(me.userId, name);
   qInfo().noquote() << "quorvel/edit-student-name" << me.userId;
   QJsonObject data;
   data.insert(QStringLiteral("name"), name);

@@ -14,7 +14,7 @@ class WebAssets;
 
 class PortalRoutes {
 public:
-  PortalRoutes(AccountStore &accounts, const RoomStore &rooms, const Avatars &avatars,
+  PortalRoutes(AccountStore &accounts, RoomStore &rooms, const Avatars &avatars,
                const SeedData &catalog, const WebAssets &assets)
       : m_accounts(accounts), m_rooms(rooms), m_avatars(avatars), m_catalog(catalog), m_assets(assets) {}
 
@@ -40,7 +40,7 @@ private:
   QString teacherName(const QString &teacherId) const;
 
   AccountStore &m_accounts;
-  const RoomStore &m_rooms;
+  RoomStore &m_rooms;
   const Avatars &m_avatars;
   const SeedData &m_catalog;
   const WebAssets &m_assets;

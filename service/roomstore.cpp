@@ -97,6 +97,16 @@ void RoomStore::setHubPresence(quint32 roomId, const Account &who, bool present)
   }
 }
 
+void RoomStore::rename(const QString &userId, const QString &name) {
+  QMutexLocker lock(&m_mutex);
+  for (Room &room : m_rooms) {
+    Member *m = findLocked(room, userId);
+    if (!m || m->name == name) continue;
+    m->name = name;
+    ++room.notifyId;
+  }
+}
+
 QList<Member> RoomStore::roster(quint32 roomId) const {
   QMutexLocker lock(&m_mutex);
   const Room room = m_rooms.value(roomId);

@@ -35,6 +35,10 @@ public:
   // Removes the member; false when the member was not listed.
   bool exit(quint32 roomId, const QString &userId);
 
+  // A changed class name shows in every room the account is listed in at once, not only
+  // after its next heartbeat.
+  void rename(const QString &userId, const QString &name);
+
   // The hub seam: group membership as the hub sees it.
   void setHubPresence(quint32 roomId, const Account &who, bool present);
 

@@ -204,6 +204,8 @@ private slots:
                                                  {{QStringLiteral("token"), m_student2}, {QStringLiteral("name"), QStringLiteral("陈子墨-二班")}});
     QCOMPARE(r.errorCode(), 0);
     QCOMPARE(r.data().value(QStringLiteral("name")).toString(), QStringLiteral("陈子墨-二班"));
+    // At once, for everyone in the room: no heartbeat in between.
+    QCOMPARE(find(roster(m_student), QStringLiteral("s10002")).value(QStringLiteral("name")).toString(), QStringLiteral("陈子墨-二班"));
     QCOMPARE(heartbeat(m_student2, QStringLiteral("0"), QStringLiteral("0")).errorCode(), 0);
     QCOMPARE(find(roster(m_student2), QStringLiteral("s10002")).value(QStringLiteral("name")).toString(), QStringLiteral("陈子墨-二班"));
     const LocalService::Reply bad = m_service.call(QStringLiteral("quorvel"), QStringLiteral("edit-student-name"),
