@@ -3,6 +3,7 @@
 // student's classroom window (also in this process, on the live SDK over WebSocket) takes the
 // class. Each step is checked on the student's side and, where the console shows something,
 // on the console too.
+#include "../board/boarddriver.h"
 #include "../classroom/classfixture.h"
 
 #include "av/qwidgetvideorender.h"
@@ -31,7 +32,6 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -60,19 +60,6 @@ QPoint onBoard(QWidget *view, int x, int y) {
   const QRectF canvas = board::canvasRect(view->size());
   return QPoint(int(canvas.left() + x * canvas.width() / board::kCanvasWidth),
                 int(canvas.top() + y * canvas.height() / board::kCanvasHeight));
-}
-
-void mouse(QWidget *view, QEvent::Type type, const QPoint &at, Qt::MouseButtons buttons) {
-  QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
-  QApplication::sendEvent(view, &event);
-}
-
-// A pointer drag through the points, as a hand on the board.
-void drag(QWidget *view, const QList<QPoint> &boardPoints) {
-  mouse(view, QEvent::MouseButtonPress, onBoard(view, boardPoints.first().x(), boardPoints.first().y()), Qt::LeftButton);
-  for (const QPoint &p : boardPoints)
-    mouse(view, QEvent::MouseMove, onBoard(view, p.x(), p.y()), Qt::LeftButton);
-  mouse(view, QEvent::MouseButtonRelease, onBoard(view, boardPoints.last().x(), boardPoints.last().y()), Qt::NoButton);
 }
 
 QColor boardPixel(QWindowWhiteBoard *w, int x, int y) {
@@ -171,7 +158,9 @@ private slots:
     QWindowWhiteBoard *studentBoard = w->findChild<QWindowWhiteBoard *>();
     QTRY_VERIFY_WITH_TIMEOUT(studentBoard->isStarted(), kWaitMs);
     QVERIFY(!isBlue(boardPixel(studentBoard, 800, 450)));
-    drag(page->whiteboard()->boardService()->renderWindow(), {{300, 450}, {800, 450}, {1300, 450}});
+    QWidget *teacherView = page->whiteboard()->boardService()->renderWindow();
+    boarddriver::drag(teacherView, {onBoard(teacherView, 300, 450), onBoard(teacherView, 800, 450),
+                                    onBoard(teacherView, 1300, 450)});
     QTRY_VERIFY_WITH_TIMEOUT(isBlue(boardPixel(studentBoard, 800, 450)), kWaitMs);
 
     // The upload button offers the service's documents; the chosen one reaches the student.
