@@ -12,11 +12,13 @@
 #include "classroom/classchat.h"
 #include "classroom_widgets/emojilabel.h"
 #include "classroom_widgets/emojipanel.h"
+#include "classroom_widgets/qtimageview.h"
 #include "classroom_widgets/textedit.h"
 #include "core/deployment.h"
 #include "sdk/board/boardpainter.h"
 #include "sdk/live/ilive.h"
 #include "support/localservice.h"
+#include "teacher/console/chatpageview.h"
 #include "teacher/console/classpage.h"
 #include "teacher/console/consolechat.h"
 #include "teacher/console/consoleclass.h"
@@ -30,6 +32,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QListWidget>
 #include <QMenu>
 #include <QTest>
@@ -189,6 +193,15 @@ private slots:
     QTRY_VERIFY_WITH_TIMEOUT(w->chat()->shownLines().contains(line), kWaitMs);
     QTest::qWait(500); // a second copy would follow right behind
     QCOMPARE(w->chat()->shownLines().count(line), 1);
+
+    // A picture in the discussion opens in the picture viewer, as on the students' page.
+    QTRY_VERIFY_WITH_TIMEOUT(chat->page()->isReady(), kWaitMs);
+    const QJsonObject picture{{"name", w->getUserName()}, {"type", "image"},
+                              {"url", base + QStringLiteral("/static/png/emoji/image005.png")}};
+    chat->page()->post(QString::fromUtf8(QJsonDocument(picture).toJson()), 0);
+    chat->page()->page()->runJavaScript(QStringLiteral("document.querySelector('img.picture').click();"));
+    QTRY_VERIFY_WITH_TIMEOUT(chat->page()->imageView() && chat->page()->imageView()->isVisible(), kWaitMs);
+    chat->page()->imageView()->close();
 
     // Closing the discussion disables the student's input.
     auto *input = w->findChild<TextEdit *>();
