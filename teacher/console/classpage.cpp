@@ -156,6 +156,8 @@ void ClassPage::makeWhiteboard(const QString &previewUrl) {
   QPointer<ConsoleClass> klass(m_class);
   // Action data comes on the board library's thread; it is sent from the GUI thread.
   auto link = std::make_unique<TeacherBoardLink>([klass](const QByteArray &bytes) {
+    if (!klass)
+      return;
     QMetaObject::invokeMethod(klass.data(), [klass, bytes] {
       if (klass)
         klass->session().sendWhiteboard(bytes, [](int, const QString &) {});

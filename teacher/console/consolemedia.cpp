@@ -51,6 +51,8 @@ void ConsoleMedia::startCamera() {
   QPointer<ConsoleMedia> self(this);
   // Frames may come on the camera's thread; they are sent from the GUI thread.
   auto deliver = [self](const QByteArray &i420, int width, int height) {
+    if (!self)
+      return;
     QMetaObject::invokeMethod(self.data(), [self, i420, width, height] {
       if (self)
         self->onCameraFrame(i420, width, height);

@@ -5,7 +5,9 @@
 #include "teacher/console/consoleclass.h"
 #include "teacher/console/signinpage.h"
 
+#include <QCloseEvent>
 #include <QStackedWidget>
+#include <QTimer>
 
 ConsoleSetup ConsoleSetup::fromDeployment() {
   const Deployment &d = Deployment::instance();
@@ -30,6 +32,16 @@ ConsoleWindow::ConsoleWindow(ConsoleSetup setup, QWidget *parent) : QMainWindow(
 
 ConsoleWindow::~ConsoleWindow() {
   delete m_classPage; // its media and board go before the class they send through
+}
+
+void ConsoleWindow::closeEvent(QCloseEvent *event) {
+  if (!m_class || !m_classPage || m_closing)
+    return QMainWindow::closeEvent(event);
+  event->ignore();
+  m_closing = true;
+  connect(this, &ConsoleWindow::classEnded, this, &QWidget::close);
+  QTimer::singleShot(kEndTimeoutMs, this, &QWidget::close); // a hub that does not answer
+  m_class->endClass();
 }
 
 ClassPage *ConsoleWindow::classPage() const { return m_classPage; }

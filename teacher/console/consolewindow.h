@@ -45,7 +45,12 @@ signals:
   void classEntered();
   void classEnded();
 
+protected:
+  // Closing during a class ends it first, so the students are told.
+  void closeEvent(QCloseEvent *event) override;
+
 private:
+  static constexpr int kEndTimeoutMs = 3000;
   void enter(const TeacherClass &chosen);
   void onCredentials(const TeacherCredentials &credentials, const QString &error);
   void onEntered();
@@ -59,4 +64,5 @@ private:
   TeacherClass m_chosen;
   QPointer<ConsoleClass> m_class;
   QPointer<ClassPage> m_classPage;
+  bool m_closing = false;
 };
