@@ -112,6 +112,7 @@ QWidget *ClassPage::makeBar(const QString &title) {
   connect(m_showBoard, &QPushButton::toggled, this, &ClassPage::onDisplayChosen);
   connect(m_discussion, &QPushButton::toggled, this, &ClassPage::onDiscussionToggled);
   connect(camera, &QPushButton::toggled, m_media, &ConsoleMedia::setCamera);
+  connect(camera, &QPushButton::toggled, m_cameraOff, &QWidget::setHidden);
   connect(screen, &QPushButton::toggled, m_media, &ConsoleMedia::setScreen);
   connect(m_mic, &QPushButton::toggled, this, &ClassPage::onMicrophoneToggled);
   connect(end, &QPushButton::clicked, this, [this, end] {
@@ -128,6 +129,10 @@ QWidget *ClassPage::makeStage() {
   m_selfView->setObjectName(QStringLiteral("selfView"));
   m_selfView->setFixedSize(kSelfViewWidth, kSelfViewHeight);
   m_selfView->setName(m_class->teacherName());
+  m_cameraOff = new QLabel(QStringLiteral("摄像头未开启"), m_selfView);
+  m_cameraOff->setAlignment(Qt::AlignCenter);
+  m_cameraOff->setStyleSheet(QStringLiteral("color: #bbbbbb; background: transparent;"));
+  m_cameraOff->setGeometry(0, 0, kSelfViewWidth, kSelfViewHeight);
   m_tiles = new StudentTiles(m_class->credentials().userId, &m_class->roster(), stage);
   auto *row = new QHBoxLayout(stage);
   row->setContentsMargins(0, 0, 0, 0);

@@ -62,6 +62,7 @@ private:
   QWindowWhiteBoard *m_board = nullptr;
   QWidgetVideoRender *m_selfView = nullptr;
   QLabel *m_notice = nullptr;
+  QLabel *m_cameraOff = nullptr; // over the self-view while the camera is off
   QMenu *m_documents = nullptr;
   QPushButton *m_showScreen = nullptr, *m_showBoard = nullptr, *m_discussion = nullptr, *m_mic = nullptr;
 };
