@@ -48,6 +48,7 @@ void closeWindowsForExit(QuitOnSignal *stop) {
 int runEventLoop(int &argc, char **argv, const FirstWindowFactory &makeFirstWindow) {
   // The browser engine reads these when it starts, before any page exists.
   prepareBrowserEnvironment();
+  dropRemoteDebuggingArguments(argc, argv);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts, true);
 
   auto app = std::make_unique<QApplication>(argc, argv);

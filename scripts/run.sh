@@ -48,4 +48,8 @@ elif [ -x "$BUILD/bin/tarnwick-teacher" ] && [ "${TARNWICK_NO_TEACHER:-0}" != 1 
 fi
 echo "sign in with 13800000001 / tarnwick01"
 echo "client on DISPLAY=$DISPLAY; log in $BUILD/bin/log/"
+# The browser's remote-debugging port would let any local process drive the signed-in portal:
+# this script keeps it closed (start the client with TARNWICK_REMOTE_DEBUGGING=1 yourself to
+# debug its pages on 127.0.0.1:21188).
+unset TARNWICK_REMOTE_DEBUGGING QTWEBENGINE_REMOTE_DEBUGGING
 "$BUILD/bin/quorvel" "$@"

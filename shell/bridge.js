@@ -1,6 +1,7 @@
 // Tarnwick page bridge. The program injects this script (after the web-channel library) into
-// every page at document creation, in the page's main world. Pages use only what is written
-// here:
+// every page at document creation, in the page's main world; only pages of the service's own
+// origins get the channel to the program, so elsewhere calls stay queued and no events come.
+// Pages use only what is written here:
 //
 //   tarnwick.invoke(method, ...args)
 //       Calls the program's bridge method `method` with the argument list; the program reads
@@ -16,10 +17,15 @@
 //   window.addEventListener(name, e => e.detail.<property>)
 //       Events the program broadcasts arrive as DOM CustomEvents on window (and on the windows
 //       of same-origin frames), their string properties in e.detail. For example the sign-in
-//       page receives "fillPassword" with e.detail.phone and e.detail.password.
+//       page receives "fillPassword" with e.detail.phone and e.detail.password. Events sent
+//       before the page's own start-up is over (DOMContentLoaded) arrive after it, so
+//       listeners added by deferred scripts or at DOMContentLoaded miss none.
 (function () {
   'use strict';
   if (window.tarnwick) return;
+
+  var TRANSPORT_POLL_MS = 50;
+  var TRANSPORT_TRIES = 200;
 
   var bridge = null;
   var pending = [];
@@ -74,22 +80,53 @@
     }
   });
 
+  // The channel usually opens while the document is still being parsed, before the page's
+  // deferred scripts have added their listeners; events dispatched then reach nobody. The
+  // program keeps its events until the page's own start-up (DOMContentLoaded) is over.
+  var started = document.readyState === 'complete';
+  var whenStarted = [];
+
+  function afterStartUp(fn) {
+    if (started) fn();
+    else whenStarted.push(fn);
+  }
+
+  function startUpOver() {
+    if (started) return;
+    started = true;
+    var waiting = whenStarted;
+    whenStarted = [];
+    waiting.forEach(function (fn) { fn(); });
+  }
+
+  document.addEventListener('DOMContentLoaded', startUpOver, { once: true });
+  window.addEventListener('load', startUpOver, { once: true });
+
+  var opened = false;
+
   function open() {
+    if (opened) return true;
     if (typeof qt === 'undefined' || !qt.webChannelTransport) return false;
+    opened = true;
     new QWebChannel(qt.webChannelTransport, function (channel) {
       bridge = channel.objects.tarnwickBridge;
       bridge.broadcast.connect(broadcast);
-      // Events the program sent before this point were kept for us; now they may come.
-      bridge.pageConnected();
       var queued = pending;
       pending = [];
       queued.forEach(deliver);
+      // Events the program sent before this point were kept for us; now they may come.
+      afterStartUp(function () { bridge.pageConnected(); });
     });
     return true;
   }
 
   if (!open()) {
-    // The transport is normally there at document creation; if not, it comes with the load.
-    document.addEventListener('DOMContentLoaded', open, { once: true });
+    // The transport is normally there at document creation. A service page reached through a
+    // link from another origin gets it only once it has replaced that page, a moment later;
+    // pages of other origins never get it, so the search ends.
+    var tries = 0;
+    var search = setInterval(function () {
+      if (open() || ++tries >= TRANSPORT_TRIES) clearInterval(search);
+    }, TRANSPORT_POLL_MS);
   }
 })();

@@ -1,10 +1,12 @@
 #include "shell/webview.h"
 
+#include "shell/bridgepage.h"
 #include "shell/browserwindow.h"
 #include "shell/classroomlink.h"
 #include "widgets/qtmessagebox.h"
 #include "shell/displayhandler.h"
 #include "shell/downloadhandler.h"
+#include "shell/pageorigins.h"
 #include "shell/titlebar.h"
 #include "shell/webbridge.h"
 #include "widgets/windowdragger.h"
@@ -75,7 +77,9 @@ void WebView::installBridge() {
   channel_ = new QWebChannel(this);
   bridge_ = new WebBridge(channel_);
   channel_->registerObject(WebBridge::channelName(), bridge_);
-  page()->setWebChannel(channel_, QWebEngineScript::MainWorld);
+  // The page installs the channel only for documents of the service's origins.
+  page_ = new BridgePage(channel_, this);
+  setPage(page_);
 
   QWebEngineScript script;
   script.setName(QStringLiteral("tarnwick-bridge"));
@@ -85,11 +89,31 @@ void WebView::installBridge() {
   script.setRunsOnSubFrames(false);
   page()->scripts().insert(script);
 
-  connect(bridge_, &WebBridge::invoked, this,
-          [this](const QString &method, const QStringList &args) { onInvokeMethod(method, args); });
-  connect(bridge_, &WebBridge::queryRequested, this, &WebView::onQueryRequest);
-  connect(bridge_, &WebBridge::urlRequested, this, &WebView::onUrlRequest);
+  connect(bridge_, &WebBridge::invoked, this, [this](const QString &method, const QStringList &args) {
+    if (callerMayUseBridge(method)) onInvokeMethod(method, args);
+  });
+  connect(bridge_, &WebBridge::queryRequested, this, [this](const QString &query) {
+    if (callerMayUseBridge(QStringLiteral("query"))) onQueryRequest(query);
+  });
+  connect(bridge_, &WebBridge::urlRequested, this, [this](const QString &url) {
+    if (callerMayUseBridge(QStringLiteral("requestUrl"))) onUrlRequest(url);
+  });
   connect(bridge_, &WebBridge::connected, this, &WebView::flushPendingEvents);
+}
+
+// The channel is withheld from other origins; this second look catches a call that was on its
+// way while the page changed.
+bool WebView::callerMayUseBridge(const QString &what) const {
+  if (page_->channelGranted() && pageorigins::isService(page_->url())) return true;
+  qWarning("bridge: %s refused for %s", qUtf8Printable(what), qUtf8Printable(page_->url().toDisplayString()));
+  return false;
+}
+
+bool WebView::callerIsSignInPage(const char *what) const {
+  if (pageorigins::isSignIn(page_->url())) return true;
+  qWarning("bridge: %s refused for %s: not the sign-in page's origin", what,
+           qUtf8Printable(page_->url().toDisplayString()));
+  return false;
 }
 
 void WebView::broadcastEvent(const QString &name, const QVariantMap &properties) {
@@ -189,7 +213,12 @@ void WebView::setToken(const QStringList &args) {
 void WebView::closeWindow(const QStringList &) { window()->close(); }
 
 void WebView::openUrl(const QStringList &args) {
-  QDesktopServices::openUrl(QUrl(args.at(0)));
+  const QUrl url(args.at(0));
+  if (!pageorigins::isWebAddress(url)) {
+    qWarning("bridge: openUrl refused: %s is not an http or https address", qUtf8Printable(args.at(0).left(200)));
+    return;
+  }
+  QDesktopServices::openUrl(url);
 }
 
 void WebView::setUserInfo(const QStringList &args) {
@@ -198,8 +227,10 @@ void WebView::setUserInfo(const QStringList &args) {
 
 void WebView::startDrag(const QStringList &) { WindowDragger::start(window()); }
 
-void WebView::loadPassword(const QStringList &args) { emit loadPasswordRequested(args.at(0)); }
+void WebView::loadPassword(const QStringList &args) {
+  if (callerIsSignInPage("loadPassword")) emit loadPasswordRequested(args.at(0));
+}
 
 void WebView::storePassword(const QStringList &args) {
-  emit storePasswordRequested(args.at(0), args.at(1));
+  if (callerIsSignInPage("storePassword")) emit storePasswordRequested(args.at(0), args.at(1));
 }

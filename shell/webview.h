@@ -1,13 +1,15 @@
 #pragma once
 // The embedded browser view of the login window and the portal. Pages reach the program only
 // through the bridge script injected here (bridge.js): a named method with an argument list,
-// answered by events broadcast into the page.
+// answered by events broadcast into the page. Only pages of the service's own origins get
+// the bridge (BridgePage); the stored credentials answer only the sign-in page's origin.
 
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 #include <QWebEngineView>
 
+class BridgePage;
 class WebBridge;
 class QWebChannel;
 class DownloadHandler;
@@ -20,7 +22,8 @@ public:
   ~WebView() override;
 
   // Sends the DOM event `name` with string properties to the page and its frames. Events sent
-  // before the page's script listens are kept (up to kMaxPendingEvents) and sent then.
+  // before the page listens (its channel open and its start-up over) are kept (up to
+  // kMaxPendingEvents) and sent then.
   void broadcastEvent(const QString &name, const QVariantMap &properties);
   static constexpr int kMaxPendingEvents = 1000;
 
@@ -52,6 +55,8 @@ private:
   static const Method *findMethod(const QString &name);
 
   void installBridge();
+  bool callerMayUseBridge(const QString &what) const;
+  bool callerIsSignInPage(const char *what) const;
   void enterRoom(const QStringList &args);
   void imageView(const QStringList &args);
   void setToken(const QStringList &args);
@@ -65,6 +70,7 @@ private:
   void flushPendingEvents();
 
   QWebChannel *channel_ = nullptr;
+  BridgePage *page_ = nullptr;
   // A new document listens only once its script has opened the channel.
   bool pageListening_ = false;
   QList<QPair<QString, QVariantMap>> pendingEvents_;

@@ -145,14 +145,43 @@ private slots:
     QVERIFY2(texts.contains(expected), qPrintable(texts.join('\n')));
   }
 
-  void browserDebugPortIsPreparedUnlessChosen() {
-    qunsetenv("QTWEBENGINE_REMOTE_DEBUGGING");
-    prepareBrowserEnvironment();
-    QCOMPARE(qgetenv("QTWEBENGINE_REMOTE_DEBUGGING"), QByteArray("127.0.0.1:21188"));
+  // The debugging port lets any local process drive the signed-in portal: only the switch
+  // opens it, and then only on 127.0.0.1:21188, whatever the environment brought along.
+  void remoteDebuggingOpensOnlyWithTheSwitch() {
+    for (const QByteArray &off : {QByteArray(), QByteArray(""), QByteArray("0"), QByteArray("yes")}) {
+      if (off.isNull()) qunsetenv(kRemoteDebuggingSwitch);
+      else qputenv(kRemoteDebuggingSwitch, off);
+      qputenv("QTWEBENGINE_REMOTE_DEBUGGING", "0.0.0.0:9999");
+      qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+              "--disable-gpu --remote-debugging-port=9222 -remote-debugging-address=0.0.0.0 --no-sandbox");
+      prepareBrowserEnvironment();
+      QVERIFY2(!qEnvironmentVariableIsSet("QTWEBENGINE_REMOTE_DEBUGGING"), off.constData());
+      QCOMPARE(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), QByteArray("--disable-gpu --no-sandbox"));
+    }
+    qputenv(kRemoteDebuggingSwitch, "1");
     qputenv("QTWEBENGINE_REMOTE_DEBUGGING", "0.0.0.0:9999");
     prepareBrowserEnvironment();
-    QCOMPARE(qgetenv("QTWEBENGINE_REMOTE_DEBUGGING"), QByteArray("0.0.0.0:9999"));
+    QCOMPARE(qgetenv("QTWEBENGINE_REMOTE_DEBUGGING"), QByteArray("127.0.0.1:21188"));
+    qunsetenv(kRemoteDebuggingSwitch);
     qunsetenv("QTWEBENGINE_REMOTE_DEBUGGING");
+    qunsetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  }
+
+  // The engine takes the program's arguments as its own switches.
+  void debuggingArgumentsAreDroppedWithoutTheSwitch() {
+    char name[] = "quorvel", port[] = "--remote-debugging-port=9222", keep[] = "first",
+         pipe[] = "-remote-debugging-pipe", gpu[] = "--disable-gpu";
+    char *argv[] = {name, port, keep, pipe, gpu, nullptr};
+    int argc = 5;
+    qputenv(kRemoteDebuggingSwitch, "1");
+    QCOMPARE(dropRemoteDebuggingArguments(argc, argv), 0);
+    QCOMPARE(argc, 5);
+    qunsetenv(kRemoteDebuggingSwitch);
+    QCOMPARE(dropRemoteDebuggingArguments(argc, argv), 2);
+    QCOMPARE(argc, 3);
+    QCOMPARE(QByteArray(argv[1]), QByteArray("first"));
+    QCOMPARE(QByteArray(argv[2]), QByteArray("--disable-gpu"));
+    QCOMPARE(argv[3], nullptr);
   }
 
   void windowPointersNeverDangle() {

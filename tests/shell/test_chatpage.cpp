@@ -1,7 +1,9 @@
 // The class chat page in the real browser engine, fed through the program's own view: messages
 // with faces and pictures are drawn, a picture click asks for the viewer, and hostile text in
-// any field stays text.
+// any field stays text. Lines posted while the page still loads are not lost.
 
+#include "core/deployment.h"
+#include "recordingview.h"
 #include "shell/webview.h"
 #include "pagescript.h"
 #include "support/localservice.h"
@@ -35,18 +37,6 @@ QString pictureJson(const QString &url) {
                                .toJson());
 }
 
-// The program's view, with the page's calls recorded instead of reaching a classroom.
-class RecordingView : public WebView {
-public:
-  using WebView::WebView;
-  QStringList calls;
-
-protected:
-  void onInvokeMethod(const QString &method, const QStringList &arguments) override {
-    calls << (QStringList{method} + arguments).join(QLatin1Char('|'));
-  }
-};
-
 const QString kHostile = QStringLiteral("<img src=x onerror=\"window.pwned=1\"><script>window.pwned=2</script>"
                                         "<a href=\"javascript:window.pwned=3\">点我</a>&lt;b&gt;");
 
@@ -72,6 +62,10 @@ class TestChatPage : public QObject {
 private slots:
   void initTestCase() {
     QVERIFY2(service.start(), qPrintable(service.errorString()));
+    // The chat page is the service's static content; only that origin gets the bridge.
+    Deployment d = Deployment::instance();
+    d.staticUrl = service.baseUrl() + QStringLiteral("/static");
+    Deployment::setInstance(d);
     view = new RecordingView(service.baseUrl() + QStringLiteral("/static/live/chat_v5.html"));
     view->resize(250, 400);
     view->show();
@@ -86,6 +80,21 @@ private slots:
   void cleanupTestCase() {
     delete view;
     service.stop();
+  }
+
+  // The classroom posts chat as soon as it has made the view; the page's own script comes
+  // later than the bridge, so nothing may be handed over before the page listens.
+  void linesPostedWhileThePageLoadsAreDrawn() {
+    RecordingView early(service.baseUrl() + QStringLiteral("/static/live/chat_v5.html"));
+    early.resize(250, 400);
+    early.show();
+    for (const QString &text : {QStringLiteral("第一行"), QStringLiteral("第二行")})
+      early.broadcastEvent(QStringLiteral("sendText"),
+                           {{QStringLiteral("message"), chatJson(QStringLiteral("王老师"), {item("text", text)})},
+                            {QStringLiteral("time"), QStringLiteral("0")}});
+    QVERIFY(waitFor(&early, QStringLiteral("[].map.call(document.querySelectorAll('#messages .body'),"
+                                           "function(b){return b.textContent;}).join('|')"),
+                    QStringLiteral("第一行|第二行")));
   }
 
   void textAndFacesAreDrawnInOrder() {

@@ -6,6 +6,7 @@
 #include "av/audiohelper.h"
 #include "boxdriver.h"
 #include "fakeclassroom.h"
+#include "originserver.h"
 #include "scratchenv.h"
 
 #include "core/browsersettings.h"
@@ -33,6 +34,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -204,7 +206,7 @@ private slots:
     QCOMPARE(QtLogin::scaleFactor(192), 2.0);
   }
 
-  // Start-up points the engine's remote debugging at 127.0.0.1:21188.
+  // With the switch on, start-up points the engine's remote debugging at 127.0.0.1:21188.
   void remoteDebuggingAnswersOnItsPort() {
     QNetworkAccessManager net;
     QScopedPointer<QNetworkReply> reply(net.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:21188/json/version")))));
@@ -432,7 +434,15 @@ private slots:
         "tarnwick.invoke('storePassword', 13800000002, 42);"
         "window.addEventListener('ping', function (e) { document.title = e.detail.word + '/' + e.detail.n; });"
         "</script></head><body></body></html>");
-    WebView view(QStringLiteral("data:text/html;charset=utf-8,") + QString::fromLatin1(QUrl::toPercentEncoding(page)));
+    // Served as the sign-in page, the only origin that may use the stored credentials.
+    OriginServer signIn;
+    signIn.page(QStringLiteral("/queued"), page.toUtf8());
+    const Deployment deployment = Deployment::instance();
+    const auto restore = qScopeGuard([&] { Deployment::setInstance(deployment); });
+    Deployment here = deployment;
+    here.portalUrl = signIn.origin();
+    Deployment::setInstance(here);
+    WebView view(signIn.url(QStringLiteral("/queued")));
     QSignalSpy colour(&view, &WebView::loadPasswordRequested);
     QSignalSpy store(&view, &WebView::storePasswordRequested);
     view.resize(200, 100);
@@ -491,7 +501,8 @@ private slots:
 
 int main(int argc, char **argv) {
   scratchenv::prepare();
-  prepareBrowserEnvironment(); // as start-up does
+  qputenv(kRemoteDebuggingSwitch, "1"); // the port is opened on purpose here
+  prepareBrowserEnvironment();           // as start-up does
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
   TestShellPortal t;

@@ -79,6 +79,7 @@ void HttpServer::Impl::serve(const httplib::Request &in, httplib::Response &out)
   }
   if (reply.delayMs > 0) waitLate(reply.delayMs);
   out.status = reply.status;
+  for (const auto &header : reply.headers) out.set_header(header.first.toStdString(), header.second.toStdString());
   out.set_content(reply.body.toStdString(), reply.contentType.toStdString());
 }
 

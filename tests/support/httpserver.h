@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <QPair>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -32,6 +33,7 @@ struct HttpReply {
   QByteArray body;
   QByteArray contentType = "application/json";
   int delayMs = 0; // answer this late; cut short when the server stops
+  QList<QPair<QByteArray, QByteArray>> headers{}; // more headers (Location, Content-Disposition)
 };
 
 class HttpServer {
