@@ -25,6 +25,9 @@ bool wanted(int argc, char *argv[]) {
 
 void prepare() {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // The chat page needs no debugging port; one would let any local process drive the
+  // teacher's signed-in class.
+  qunsetenv("QTWEBENGINE_REMOTE_DEBUGGING");
 }
 
 int run(const QStringList &arguments) {
