@@ -94,6 +94,8 @@ QWidget *ClassPage::makeBar(const QString &title) {
   display->addButton(m_showScreen);
   display->addButton(m_showBoard);
   m_discussion = toggle("btnCloseDiscussion", QStringLiteral("关闭讨论区"));
+  auto *offStage = new QPushButton(QStringLiteral("全体下台"), bar);
+  offStage->setObjectName(QStringLiteral("btnEveryoneOffStage"));
   QPushButton *camera = toggle("btnCamera", QStringLiteral("摄像头"));
   QPushButton *screen = toggle("btnShareScreen", QStringLiteral("共享屏幕"));
   m_mic = toggle("btnMicrophone", QStringLiteral("麦克风"));
@@ -104,13 +106,14 @@ QWidget *ClassPage::makeBar(const QString &title) {
   row->setContentsMargins(10, 6, 10, 6);
   row->addWidget(label);
   row->addStretch();
-  for (QPushButton *b : {m_showScreen, m_showBoard, m_discussion, camera, screen, m_mic, end}) {
+  for (QPushButton *b : {m_showScreen, m_showBoard, offStage, m_discussion, camera, screen, m_mic, end}) {
     b->setParent(bar);
     row->addWidget(b);
   }
 
   connect(m_showBoard, &QPushButton::toggled, this, &ClassPage::onDisplayChosen);
   connect(m_discussion, &QPushButton::toggled, this, &ClassPage::onDiscussionToggled);
+  connect(offStage, &QPushButton::clicked, m_class, &ConsoleClass::everyoneOffStage);
   connect(camera, &QPushButton::toggled, m_media, &ConsoleMedia::setCamera);
   connect(camera, &QPushButton::toggled, m_cameraOff, &QWidget::setHidden);
   connect(screen, &QPushButton::toggled, m_media, &ConsoleMedia::setScreen);

@@ -74,18 +74,31 @@ void ConsoleClass::callOnStage(const QString &userId, bool withCamera) {
   stagegrant::grant(m_session, userId, [this, userId, withCamera](int code, const QString &desc) {
     if (code != 0)
       return complain(QStringLiteral("授权上台"), code, desc);
+    m_granted.insert(userId);
     send(userId, withCamera ? ClassCommandCode::CameraRequest : ClassCommandCode::CallOnStage, QString());
   });
 }
 
+void ConsoleClass::revokeStage(const QString &userId) {
+  m_granted.remove(userId);
+  stagegrant::revoke(m_session, userId, reportFailure(QStringLiteral("收回上台")));
+}
+
 void ConsoleClass::takeOffStage(const QString &userId) {
   send(QString(), ClassCommandCode::TakeOffStage, userId);
-  stagegrant::revoke(m_session, userId, reportFailure(QStringLiteral("收回上台")));
+  revokeStage(userId);
 }
 
 void ConsoleClass::closeCamera(const QString &userId) {
   send(userId, ClassCommandCode::CameraOff, QString());
-  stagegrant::revoke(m_session, userId, reportFailure(QStringLiteral("收回上台")));
+  revokeStage(userId);
+}
+
+void ConsoleClass::everyoneOffStage() {
+  send(QString(), ClassCommandCode::EveryoneOffStage, QString());
+  const QSet<QString> granted = m_granted;
+  for (const QString &userId : granted)
+    revokeStage(userId);
 }
 
 void ConsoleClass::reward(const QString &userId, int amount, const QString &message) {

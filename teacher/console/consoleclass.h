@@ -39,6 +39,8 @@ public:
   void setChatMuted(const QString &userId, bool muted);
 
   // The whole class.
+  // Everybody off stage (6); the stage the console granted is taken back from each.
+  void everyoneOffStage();
   void setDiscussionOpen(bool open);
   void setDisplay(const QString &mode); // "Screen" or "WhiteBoard"
   // Tells the class (2) and leaves the room; ended() follows.
@@ -66,12 +68,14 @@ private:
   void onMessage(const hubproto::ImMessage &message);
   void complain(const QString &doing, int code, const QString &desc);
   TeacherSession::Done reportFailure(const QString &doing);
+  void revokeStage(const QString &userId);
 
   TeacherSession m_session;
   ConsoleRoster m_roster;
   ClassState m_state;
   TeacherCredentials m_credentials;
   QSet<QString> m_pageClients; // students whose chat also comes as 2056
+  QSet<QString> m_granted;     // students the console let on stage
   bool m_discussionOpen = true;
   QString m_display = QLatin1String(kScreen);
 };

@@ -146,6 +146,13 @@ private slots:
     QCOMPARE(reward.value("type").toString(), QStringLiteral("101"));
     QCOMPARE(reward.value("message").toString(), QStringLiteral("恭喜[receiver_name]"));
 
+    // Everybody down: 6 to the class.
+    room.klass.callOnStage(kStudent, false);
+    QTRY_VERIFY(s.find(ClassCommandCode::CallOnStage) != nullptr);
+    room.klass.everyoneOffStage();
+    QTRY_VERIFY(s.find(ClassCommandCode::EveryoneOffStage) != nullptr);
+    QVERIFY(!s.find(ClassCommandCode::EveryoneOffStage)->direct);
+
     // The end: 2 with the teacher's id, then out of the room.
     QSignalSpy ended(&room.klass, &ConsoleClass::ended);
     room.klass.endClass();
