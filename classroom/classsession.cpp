@@ -215,7 +215,7 @@ void ClassSession::onEnterReply(int code, const QString &info, const QVariantMap
 void ClassSession::joinRoom() {
   live_->registerRoomCallbacks();
   ClassCredentials::instance().setRoomId(roomId());
-  live_->joinRoom(quint32(roomId()), authBuffer_, lineType() == QLatin1String("bgp"));
+  live_->joinRoom(quint32(roomId()), authBuffer_);
 }
 
 void ClassSession::onJoinFailed(int code, const QString &desc) {

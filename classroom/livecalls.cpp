@@ -55,14 +55,13 @@ void LiveCalls::login(const QString &userId, const QString &userSig) {
                     &succ<&LiveCalls::loginSucceeded>, &fail<&LiveCalls::loginFailed>, ticket());
 }
 
-void LiveCalls::joinRoom(quint32 roomId, const QString &authBuffer, bool bgpLine) {
+// The room grant goes with the join on every line: the hub lets nobody in without it.
+void LiveCalls::joinRoom(quint32 roomId, const QString &authBuffer) {
   ilive::RoomOption option;
   option.roomId = roomId;
   option.controlRole = "Guest";
-  if (bgpLine) {
-    const QByteArray auth = utf8(authBuffer);
-    option.authBuffer = ilive::String(auth.constData(), size_t(auth.size()));
-  }
+  const QByteArray auth = utf8(authBuffer);
+  option.authBuffer = ilive::String(auth.constData(), size_t(auth.size()));
   option.connectionLost = &LiveCalls::onConnectionLost;
   option.memberStatus = &LiveCalls::onMemberStatus;
   option.quality = &LiveCalls::onQuality;

@@ -37,7 +37,7 @@ public:
 
   void login(const QString &userId, const QString &userSig);
   // Control role "Guest"; the authentication buffer only on the "bgp" line.
-  void joinRoom(quint32 roomId, const QString &authBuffer, bool bgpLine);
+  void joinRoom(quint32 roomId, const QString &authBuffer);
   void quitRoom();
   void logout();
   void changeRole(const QString &role);

@@ -8,7 +8,7 @@
 
 namespace hubproto {
 
-constexpr int kVersion = 1;
+constexpr int kVersion = 2;
 
 // The one table of result codes; the live SDK's public codes are tied to it at compile time.
 enum Code : int {
@@ -27,6 +27,15 @@ enum Code : int {
   BadFrame = 1012,
   PeerOffline = 1013,
   SlowReader = 1014,
+  // Entering a room and going on stage (version 2).
+  GrantMissing = 1015,    // join without a room grant
+  GrantForged = 1016,     // a grant the service did not sign, or not a grant at all
+  GrantExpired = 1017,
+  GrantOtherRoom = 1018,  // a genuine grant for another room
+  GrantOtherUser = 1019,  // a genuine grant for another user
+  RoleNotGranted = 1020,  // a role above the grant's (LiveMaster for anyone but the teacher)
+  StageNotGranted = 1021, // LiveGuest or publishing before the teacher granted the stage
+  TeacherOnly = 1022,     // grant and revoke are the room's teacher's
   Already = 8024,
   // Reported by the client side of the link itself: the hub was never reached, did not
   // answer, or the local device could not serve the call. They never travel on the wire.

@@ -1,9 +1,8 @@
 #include "protocol/usersig.h"
 
-#include <QCryptographicHash>
+#include "protocol/signedtext.h"
+
 #include <QDateTime>
-#include <QMessageAuthenticationCode>
-#include <QStringList>
 
 namespace usersig {
 
@@ -13,29 +12,7 @@ const QByteArray kPrefix = QByteArrayLiteral("v1");
 constexpr int kMaxSignatureLength = 256;
 
 QByteArray mac(const QByteArray &secret, const QString &userId, const QByteArray &expiry) {
-  QMessageAuthenticationCode code(QCryptographicHash::Sha256, secret);
-  code.addData(kPrefix + '\n' + userId.toUtf8() + '\n' + expiry);
-  return code.result().toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
-}
-
-// Compares without stopping at the first difference, so timing tells nothing about the mac.
-bool sameBytes(const QByteArray &a, const QByteArray &b) {
-  if (a.size() != b.size())
-    return false;
-  unsigned char diff = 0;
-  for (int i = 0; i < a.size(); ++i)
-    diff |= static_cast<unsigned char>(a[i] ^ b[i]);
-  return diff == 0;
-}
-
-bool parseExpiry(const QByteArray &text, qint64 *out) {
-  if (text.isEmpty() || text.size() > 18)
-    return false;
-  for (char c : text)
-    if (c < '0' || c > '9')
-      return false;
-  *out = text.toLongLong();
-  return true;
+  return signedtext::mac(secret, {kPrefix, userId.toUtf8(), expiry});
 }
 
 } // namespace
@@ -55,9 +32,9 @@ Check verify(const QByteArray &secret, const QString &userId, const QString &sig
     return Check::Malformed;
   const QList<QByteArray> parts = sig.toLatin1().split('.');
   qint64 expiry = 0;
-  if (parts.size() != 3 || parts[0] != kPrefix || !parseExpiry(parts[1], &expiry))
+  if (parts.size() != 3 || parts[0] != kPrefix || !signedtext::parseDecimal(parts[1], &expiry))
     return Check::Malformed;
-  if (!sameBytes(parts[2], mac(secret, userId, parts[1])))
+  if (!signedtext::sameBytes(parts[2], mac(secret, userId, parts[1])))
     return Check::BadSignature;
   if (expiresAt)
     *expiresAt = expiry;

@@ -5,6 +5,7 @@
 #include "service/roomstore.h"
 #include "service/serviceconfig.h"
 #include "service/tokenguard.h"
+#include "protocol/protocol.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -69,8 +70,12 @@ ApiReply ClassroomRoutes::bgpLogin(const FormParams &p) const {
   data.insert(QStringLiteral("userId"), who.userId);
   data.insert(QStringLiteral("userSig"), m_credentials.userSig(who.userId));
   data.insert(QStringLiteral("name"), who.name);
-  if (room.lineType == QLatin1String("bgp"))
-    data.insert(QStringLiteral("authBuffer"), m_credentials.authBuffer(room.roomId, who.userId));
+  // Every line: the hub lets nobody into a room without it. Only the class's teacher teaches.
+  const bool teaches = who.userId == room.teacherId && p.value(kRole) == QLatin1String("1");
+  data.insert(QStringLiteral("authBuffer"),
+              m_credentials.authBuffer(room.roomId, who.userId,
+                                       QLatin1String(teaches ? hubproto::kRoleLiveMaster : hubproto::kRoleGuest)));
+  data.insert(QStringLiteral("lineType"), room.lineType);
   if (!m_config.hubUrl.isEmpty()) data.insert(QStringLiteral("hubUrl"), m_config.hubUrl);
   qInfo().noquote() << "live-service/bgp_login" << who.userId << "room" << room.roomId;
   return ApiReply::ok(data);

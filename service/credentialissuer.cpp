@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
 
 QString CredentialIssuer::userSig(const QString &userId) const {
@@ -9,18 +10,8 @@ QString CredentialIssuer::userSig(const QString &userId) const {
   return usersig::issue(m_signer.secret(), userId, expiry);
 }
 
-QString CredentialIssuer::authBuffer(quint32 roomId, const QString &userId) const {
-  const QString expiry = QString::number(nowSeconds() + UserSigLifetimeS);
-  const QString room = QString::number(roomId);
-  const QString mac = m_signer.sign({QStringLiteral("room"), room, userId, expiry});
-  return QString::fromLatin1(QStringList({room, userId, expiry, mac}).join(QLatin1Char(':')).toUtf8().toBase64());
-}
-
-bool CredentialIssuer::checkAuthBuffer(const QString &buffer, quint32 roomId, const QString &userId) const {
-  const QStringList parts = QString::fromUtf8(QByteArray::fromBase64(buffer.toLatin1())).split(QLatin1Char(':'));
-  if (parts.size() != 4 || parts.at(0) != QString::number(roomId) || parts.at(1) != userId) return false;
-  if (parts.at(2).toLongLong() <= nowSeconds()) return false;
-  return m_signer.verify({QStringLiteral("room"), parts.at(0), parts.at(1), parts.at(2)}, parts.at(3));
+QString CredentialIssuer::authBuffer(quint32 roomId, const QString &userId, const QString &role) const {
+  return roomgrant::issue(m_signer.secret(), {userId, roomId, role, nowSeconds() + UserSigLifetimeS});
 }
 
 QString CredentialIssuer::uploadSignature(const QString &bucket, const QString &userId, qint64 expiresAt) const {

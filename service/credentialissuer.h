@@ -1,6 +1,6 @@
 #pragma once
-// The signed texts the service hands out: user signatures for the class hub, the room
-// authentication buffer of the "bgp" line, and upload signatures for the picture store
+// The signed texts the service hands out: user signatures and room grants for the class hub,
+// and upload signatures for the picture store
 // (checked again when a picture arrives).
 
 #include "service/serviceclock.h"
@@ -18,9 +18,9 @@ public:
 
   // What the hub accepts at sign-in for userId, good for UserSigLifetimeS.
   QString userSig(const QString &userId) const;
-  // Base64 of "<roomId>:<userId>:<expiry>:<mac>", good for UserSigLifetimeS.
-  QString authBuffer(quint32 roomId, const QString &userId) const;
-  bool checkAuthBuffer(const QString &buffer, quint32 roomId, const QString &userId) const;
+  // The room grant the hub wants on join (protocol/roomgrant.h), good for UserSigLifetimeS;
+  // role is the highest the user may take without the teacher.
+  QString authBuffer(quint32 roomId, const QString &userId, const QString &role) const;
 
   // "v1:<bucket>:<userId>:<expiry>:<mac>"; expiresAt in seconds since 1970.
   QString uploadSignature(const QString &bucket, const QString &userId, qint64 expiresAt) const;

@@ -53,8 +53,10 @@ ApiReply PictureStore::upload(const QString &path, const QByteArray &authorizati
   const auto m = addressPattern().match(path);
   if (!m.hasMatch()) return refuse(ApiError::BadStoragePath, kBadRequest, path);
   if (authorization.isEmpty()) return refuse(ApiError::NoUploadSignature, kUnauthorized);
-  if (!m_credentials.checkUploadSignature(QString::fromLatin1(authorization), m.captured(2), nullptr))
+  QString uploader;
+  if (!m_credentials.checkUploadSignature(QString::fromLatin1(authorization), m.captured(2), &uploader))
     return refuse(ApiError::BadUploadSignature, kForbidden);
+  if (!m_isMember || !m_isMember(uploader)) return refuse(ApiError::NotInRoom, kForbidden);
   QByteArray bytes;
   const ApiReply refused = checkPicture(contentType, body, &bytes);
   if (refused.errorCode() != 0) return refused;

@@ -10,6 +10,8 @@
 #include <QMutex>
 #include <QString>
 
+#include <functional>
+
 class CredentialIssuer;
 struct ServiceConfig;
 
@@ -22,6 +24,10 @@ public:
 
   // path: the request path below the store's prefix, "/files/v2/...". The answer's data
   // holds "access_url", where GET serves the picture.
+  // Whether a user sits in a class room now; uploads come only from such members (the chat
+  // is the room's). Without it nobody uploads.
+  using MemberCheck = std::function<bool(const QString &userId)>;
+  void setMemberCheck(MemberCheck check) { m_isMember = std::move(check); }
   ApiReply upload(const QString &path, const QByteArray &authorization, const QByteArray &contentType,
                   const QByteArray &body) const;
   PageResponse download(const QString &path) const;
@@ -36,5 +42,6 @@ private:
   QString m_folder;
   const CredentialIssuer &m_credentials;
   const ServiceConfig &m_config;
+  MemberCheck m_isMember;
   mutable QMutex m_writing;
 };

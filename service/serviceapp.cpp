@@ -9,6 +9,7 @@
 #include "service/credentialissuer.h"
 #include "service/documentpreviews.h"
 #include "service/httpservice.h"
+#include "service/hub/hub.h"
 #include "service/hubhost.h"
 #include "service/liveserviceroutes.h"
 #include "service/loginroutes.h"
@@ -117,6 +118,8 @@ std::unique_ptr<ServiceApp> ServiceApp::start(const ServiceOptions &options, QSt
   p.hub = std::make_unique<HubHost>(p.signer.secret(), p.rooms, p.accounts);
   if (!p.hub->listen(options.hubPort, error)) return nullptr;
   p.board.setHub(&p.hub->hub());
+  const Hub *hub = &p.hub->hub();
+  p.pictures.setMemberCheck([hub](const QString &userId) { return hub->isInAnyRoom(userId); });
   if (p.hub->port() != 0) config.hubUrl = QStringLiteral("ws://127.0.0.1:%1").arg(p.hub->port());
   if (!p.http.start()) {
     *error = QStringLiteral("the HTTP server did not start");

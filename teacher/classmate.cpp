@@ -10,22 +10,33 @@ QString refused(const char *what, int code, const QString &desc) {
 
 Classmate::Classmate(sdk::HubTransportFactory transports, QObject *parent)
     : QObject(parent), m_session(std::move(transports)) {
-  m_session.setRole(QLatin1String(TeacherSession::kStageRole));
+  m_session.setRole(QLatin1String(hubproto::kRoleGuest));
 }
 
-void Classmate::join(const TeacherCredentials &credentials, quint32 roomId, const QString &authBuffer,
-                     int fps, Ready ready) {
+void Classmate::join(const TeacherCredentials &credentials, quint32 roomId, int fps, Grant grant, Ready ready) {
   m_session.signIn(credentials.userId, credentials.userSig,
-                   [this, roomId, authBuffer, fps, ready](int code, const QString &desc) {
+                   [this, roomId, authBuffer = credentials.authBuffer, fps, grant, ready](int code, const QString &desc) {
                      if (code != 0)
                        return ready(refused("signing in", code, desc));
                      m_session.enter(roomId, authBuffer,
-                                     [this, fps, ready](int c, const QString &d, const QStringList &) {
+                                     [this, fps, grant, ready](int c, const QString &d, const QStringList &) {
                                        if (c != 0)
                                          return ready(refused("entering the room", c, d));
-                                       publishCamera(fps, ready);
+                                       grant(m_session.userId(), [this, fps, ready](int g, const QString &gd) {
+                                         if (g != 0)
+                                           return ready(refused("granting the stage", g, gd));
+                                         goOnStage(fps, ready);
+                                       });
                                      });
                    });
+}
+
+void Classmate::goOnStage(int fps, Ready ready) {
+  m_session.changeRole(QLatin1String(TeacherSession::kStageRole), [this, fps, ready](int code, const QString &desc) {
+    if (code != 0)
+      return ready(refused("going on stage", code, desc));
+    publishCamera(fps, ready);
+  });
 }
 
 void Classmate::publishCamera(int fps, Ready ready) {

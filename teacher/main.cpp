@@ -1,5 +1,6 @@
 // tarnwick-teacher: plays a class's teacher from a scenario file, on the class hub.
 #include "core/deployment.h"
+#include "protocol/protocol.h"
 #include "sdk/net/hubtransport.h"
 #include "teacher/console/consolemain.h"
 #include "teacher/scenarioreader.h"
@@ -80,7 +81,8 @@ int main(int argc, char *argv[]) {
   const QString serviceUrl = options.serviceUrl.isEmpty() ? Deployment::instance().backendUrl : options.serviceUrl;
   setup.signInClassmate = [&options, serviceUrl, roomId](const ScenarioStep &s, RunnerSetup::ClassmateSignedIn done) {
     if (s.phone.isEmpty())
-      return done(TeacherCredentials::signedLocally(options.secret, s.user, s.name.isEmpty() ? s.user : s.name),
+      return done(TeacherCredentials::signedLocally(options.secret, s.user, s.name.isEmpty() ? s.user : s.name,
+                                                    roomId, QLatin1String(hubproto::kRoleGuest)),
                   options.secret.isEmpty() ? QStringLiteral("signing a classmate locally needs the service's secret")
                                            : QString());
     auto *signIn = new ServiceSignIn(QCoreApplication::instance());
@@ -129,7 +131,8 @@ int main(int argc, char *argv[]) {
     signIn.start(serviceUrl, options.phone, options.password, roomId);
   } else {
     run(TeacherCredentials::signedLocally(options.secret, options.userId,
-                                          options.name.isEmpty() ? options.userId : options.name));
+                                          options.name.isEmpty() ? options.userId : options.name, roomId,
+                                          QLatin1String(hubproto::kRoleLiveMaster)));
   }
   return app.exec();
 }

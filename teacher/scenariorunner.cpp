@@ -269,6 +269,7 @@ void ScenarioRunner::doEnter() {
                       if (code != 0)
                         return stepFailed(QStringLiteral("the hub refused the room: %1 %2").arg(code).arg(desc));
                       m_class.reset();
+                      m_stage.reset();
                       for (const QString &m : members)
                         m_class.memberEntered(m);
                       stepDone(members.isEmpty() ? QStringLiteral("in the room, nobody else here yet")
@@ -470,10 +471,12 @@ void ScenarioRunner::doClassmate(const ScenarioStep &s) {
 void ScenarioRunner::seatClassmate(const ScenarioStep &s, const TeacherCredentials &credentials) {
   auto *mate = new Classmate(m_setup.transports, this);
   m_classmates.append(mate);
+  m_stage.classmate(credentials.userId);
   const int token = m_token;
   const QString who = credentials.name.isEmpty() ? credentials.userId
                                                  : QStringLiteral("%1 (%2)").arg(credentials.userId, credentials.name);
-  mate->join(credentials, m_setup.roomId, credentials.authBuffer, s.fps, [this, token, who](const QString &problem) {
+  auto grant = [this](const QString &userId, TeacherSession::Done done) { m_session.grantStage(userId, done); };
+  mate->join(credentials, m_setup.roomId, s.fps, grant, [this, token, who](const QString &problem) {
     if (token != m_token)
       return;
     if (!problem.isEmpty())
@@ -482,16 +485,54 @@ void ScenarioRunner::seatClassmate(const ScenarioStep &s, const TeacherCredentia
   });
 }
 
+// Stage commands go with the hub's stage grants: granted before a student is called up, so
+// its role change is allowed; taken back after it was told to go down, so whatever it still
+// publishes ends even if it does not listen.
 void ScenarioRunner::sendStepCommand(const QString &to, int code, const QString &param) {
   const int token = m_token;
-  m_session.sendCommand(to, code, param, [this, token, to, code, param](int c, const QString &desc) {
-    if (token != m_token)
-      return;
-    if (c != 0)
-      return stepFailed(QStringLiteral("the hub refused %1: %2 %3").arg(commandnames::labelled(code)).arg(c).arg(desc));
-    m_class.commandSent(to, code, param);
-    stepDone();
+  const StageGrants::Action stage = StageGrants::actionFor(code);
+  const QStringList targets = m_stage.targets(code, to, param, m_class.present());
+  auto send = [this, token, to, code, param, stage, targets] {
+    m_session.sendCommand(to, code, param, [this, token, to, code, param, stage, targets](int c, const QString &desc) {
+      if (token != m_token)
+        return;
+      if (c != 0)
+        return stepFailed(QStringLiteral("the hub refused %1: %2 %3").arg(commandnames::labelled(code)).arg(c).arg(desc));
+      m_class.commandSent(to, code, param);
+      if (stage != StageGrants::Action::Revoke)
+        return stepDone();
+      changeStage(targets, false, [this, token] {
+        if (token == m_token)
+          stepDone();
+      });
+    });
+  };
+  if (stage != StageGrants::Action::Grant)
+    return send();
+  changeStage(targets, true, [this, token, send] {
+    if (token == m_token)
+      send();
   });
+}
+
+void ScenarioRunner::changeStage(const QStringList &userIds, bool grant, std::function<void()> then) {
+  if (userIds.isEmpty())
+    return then();
+  auto left = std::make_shared<int>(userIds.size());
+  for (const QString &userId : userIds) {
+    auto answered = [this, userId, grant, left, then](int code, const QString &desc) {
+      if (code == 0 || code == hubproto::Already)
+        grant ? m_stage.granted(userId) : m_stage.revoked(userId);
+      else if (m_setup.warn)
+        m_setup.warn(QStringLiteral("%1 the stage for %2: the hub answered %3 %4")
+                         .arg(grant ? QStringLiteral("granting") : QStringLiteral("revoking"), userId)
+                         .arg(code)
+                         .arg(desc));
+      if (--*left == 0)
+        then();
+    };
+    grant ? m_session.grantStage(userId, answered) : m_session.revokeStage(userId, answered);
+  }
 }
 
 void ScenarioRunner::doBoard(const ScenarioStep &s) {

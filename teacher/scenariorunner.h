@@ -9,6 +9,7 @@
 #include "teacher/classstate.h"
 #include "teacher/scenario.h"
 #include "teacher/scenariovariables.h"
+#include "teacher/stagegrants.h"
 #include "teacher/teachercredentials.h"
 #include "teacher/teachersession.h"
 
@@ -91,6 +92,7 @@ private:
   void doBoard(const ScenarioStep &s);
 
   void sendStepCommand(const QString &to, int code, const QString &param);
+  void changeStage(const QStringList &userIds, bool grant, std::function<void()> then);
   void waitFor(const ScenarioStep &s, Check check, const QString &timeoutProblem);
   void checkWaiter();
   void clearWait();
@@ -108,6 +110,7 @@ private:
   RunnerSetup m_setup;
   TeacherSession m_session;
   ClassState m_class;
+  StageGrants m_stage;
   ScenarioVariables m_vars;
   QHash<int, StreamPublisher *> m_publishers; // by source
   QList<Classmate *> m_classmates;

@@ -89,6 +89,7 @@ void ServiceSignIn::onRoomSignIn(const QJsonObject &data) {
     m_credentials.name = textOf(data, "name");
   m_credentials.userSig = textOf(data, "userSig");
   m_credentials.authBuffer = textOf(data, "authBuffer");
+  m_lineType = textOf(data, "lineType");
   m_credentials.hubUrl = textOf(data, "hubUrl");
   if (m_credentials.userId.isEmpty() || m_credentials.userSig.isEmpty())
     return fail(QStringLiteral("live-service/bgp_login: the reply has no userId or userSig"));
@@ -97,9 +98,9 @@ void ServiceSignIn::onRoomSignIn(const QJsonObject &data) {
   enterRoom();
 }
 
-// The line type must be the room's: a bgp room is the one that hands out an authentication buffer.
+// The line type must be the room's, as the class sign-in named it.
 void ServiceSignIn::enterRoom() {
-  const QString line = m_credentials.authBuffer.isEmpty() ? QStringLiteral("normal") : QStringLiteral("bgp");
+  const QString line = m_lineType.isEmpty() ? QStringLiteral("normal") : m_lineType;
   post(QStringLiteral("live-service/enter"),
        {{QStringLiteral("token"), m_token},
         {QStringLiteral("roomId"), QString::number(m_roomId)},

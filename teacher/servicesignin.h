@@ -49,6 +49,7 @@ private:
   QString m_baseUrl;
   TeacherCredentials m_credentials;
   QString m_token;
+  QString m_lineType;
   quint32 m_roomId = 0;
   int m_role = kTeacherRole;
   bool m_finished = false;

@@ -1,6 +1,6 @@
 #pragma once
 // Who the scripted teacher is on the hub: user id, user signature (made by the service, or
-// here with the service's secret), display name and the room authentication buffer.
+// here with the service's secret), display name and the room grant (authBuffer).
 
 #include <QByteArray>
 #include <QMetaType>
@@ -15,8 +15,10 @@ struct TeacherCredentials {
   QString authBuffer;
   QString hubUrl; // where the service says its hub is; empty when it did not say
 
-  // Signs userId with the service's secret, good for kLocalLifetimeS.
-  static TeacherCredentials signedLocally(const QByteArray &secret, const QString &userId, const QString &name);
+  // Signs userId and its grant for roomId with role with the service's secret, good for
+  // kLocalLifetimeS.
+  static TeacherCredentials signedLocally(const QByteArray &secret, const QString &userId, const QString &name,
+                                          quint32 roomId, const QString &role);
 };
 
 Q_DECLARE_METATYPE(TeacherCredentials)

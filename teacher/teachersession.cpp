@@ -156,6 +156,24 @@ void TeacherSession::sendWhiteboard(const QByteArray &envelope, Done done) {
   send(QString(), {e}, std::move(done), &ext);
 }
 
+void TeacherSession::grantStage(const QString &userId, Done done) {
+  if (!isInRoom())
+    return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
+  m_client->grantStage(userId, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
+}
+
+void TeacherSession::revokeStage(const QString &userId, Done done) {
+  if (!isInRoom())
+    return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
+  m_client->revokeStage(userId, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
+}
+
+void TeacherSession::changeRole(const QString &role, Done done) {
+  if (!isInRoom())
+    return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
+  m_client->changeRole(role, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
+}
+
 void TeacherSession::publish(hubproto::Source source, Done done, bool withAudio) {
   if (!isInRoom())
     return done(hubproto::NotInRoom, QStringLiteral("not in a room"));

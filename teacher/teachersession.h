@@ -55,6 +55,10 @@ public:
   void sendText(const QString &to, const QString &text, Done done);
   // One whiteboard envelope to the room's group, tagged as whiteboard data.
   void sendWhiteboard(const QByteArray &envelope, Done done);
+  // The teacher lets a student of the room on stage, or takes it back (ending its streams).
+  void grantStage(const QString &userId, Done done);
+  void revokeStage(const QString &userId, Done done);
+  void changeRole(const QString &role, Done done);
   void publish(hubproto::Source source, Done done, bool withAudio = false);
   void unpublish(hubproto::Source source, Done done);
   // Dropped unless the source is published.

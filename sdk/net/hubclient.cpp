@@ -152,6 +152,9 @@ void HubClient::onNotice(const QString &type, const QJsonObject &o) {
       emit streamNotice(o.value(QLatin1String("roomId")).toVariant().toUInt(),
                         o.value(QLatin1String("userId")).toString(), source,
                         o.value(QLatin1String("state")).toString() == QLatin1String("on"));
+  } else if (type == QLatin1String("stage")) {
+    emit stageNotice(o.value(QLatin1String("roomId")).toVariant().toUInt(),
+                     o.value(QLatin1String("granted")).toBool(), o.value(QLatin1String("role")).toString());
   } else if (type == QLatin1String("kicked")) {
     m_kicked = true;
     emit kicked(o.value(QLatin1String("code")).toInt(), o.value(QLatin1String("desc")).toString());
@@ -205,6 +208,14 @@ void HubClient::join(quint32 roomId, const QString &role, const QString &authBuf
   if (!authBuffer.isEmpty())
     body.insert(QStringLiteral("authBuffer"), authBuffer);
   request(QStringLiteral("join"), body, std::move(done));
+}
+
+void HubClient::grantStage(const QString &userId, HubReplyFn done) {
+  request(QStringLiteral("grant"), {{QStringLiteral("userId"), userId}}, std::move(done));
+}
+
+void HubClient::revokeStage(const QString &userId, HubReplyFn done) {
+  request(QStringLiteral("revoke"), {{QStringLiteral("userId"), userId}}, std::move(done));
 }
 
 void HubClient::quit(HubReplyFn done) { request(QStringLiteral("quit"), {}, std::move(done)); }

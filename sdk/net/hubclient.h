@@ -64,6 +64,10 @@ public:
   void unpublish(quint64 channelId, HubReplyFn done);
   void requestStreams(const QList<StreamRequest> &streams, HubReplyFn done);
   void ping(HubReplyFn done);
+  // The room's teacher lets a student of its room on stage (LiveGuest, publishing) or takes
+  // that back; a revoke also ends the student's streams. Refused for anyone but the teacher.
+  void grantStage(const QString &userId, HubReplyFn done);
+  void revokeStage(const QString &userId, HubReplyFn done);
 
 signals:
   void imMessage(const hubproto::ImMessage &message);
@@ -71,6 +75,8 @@ signals:
   void streamNotice(quint32 roomId, const QString &userId, hubproto::Source source, bool on);
   void mediaFrame(const hubproto::MediaFrame &frame);
   void kicked(int code, const QString &desc);
+  // This client's own stage grant changed; role is its room role after the change.
+  void stageNotice(quint32 roomId, bool granted, const QString &role);
   void hubError(int code, const QString &desc); // error notices that answer no request
   // The link went away by itself (not after close(), not after kicked()).
   void connectionLost(int code, const QString &reason);

@@ -30,6 +30,7 @@ Hub::Hub(const QByteArray &secret, QObject *parent)
       {QStringLiteral("quit"), &Hub::onQuit},           {QStringLiteral("role"), &Hub::onRole},
       {QStringLiteral("send"), &Hub::onSend},           {QStringLiteral("publish"), &Hub::onPublish},
       {QStringLiteral("unpublish"), &Hub::onUnpublish}, {QStringLiteral("request"), &Hub::onRequest},
+      {QStringLiteral("grant"), &Hub::onGrant},         {QStringLiteral("revoke"), &Hub::onRevoke},
   };
   connect(&m_idleTimer, &QTimer::timeout, this, &Hub::checkIdle);
   setLimits(HubLimits());
@@ -197,5 +198,7 @@ bool Hub::isOnline(const QString &userId) const { return m_presence.isOnline(use
 bool Hub::isInRoom(const QString &userId, quint32 roomId) const {
   return m_presence.isInRoom(userId, roomId);
 }
+
+bool Hub::isInAnyRoom(const QString &userId) const { return m_presence.isInAnyRoom(userId); }
 
 QStringList Hub::roomMembers(quint32 roomId) const { return m_presence.members(roomId); }

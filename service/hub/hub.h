@@ -48,6 +48,7 @@ public:
   // Any thread.
   bool isOnline(const QString &userId) const;
   bool isInRoom(const QString &userId, quint32 roomId) const;
+  bool isInAnyRoom(const QString &userId) const;
   QStringList roomMembers(quint32 roomId) const;
   // The whiteboard messages each room's group received.
   WhiteboardHistory &whiteboardHistory() { return m_whiteboard; }
@@ -96,6 +97,15 @@ private:
   void notifyMember(const Participant &p, const QString &event);
   QJsonObject memberList(const Participant &self) const;
   std::vector<Participant *> roomPeers(quint32 roomId, quint64 except) const;
+
+  // hubstage.cpp: room grants on join, the teacher's stage grants.
+  bool admit(Participant &p, const hubproto::Envelope &env, quint32 roomId, const QString &authBuffer,
+             const QString &role, QString *grantRole);
+  static int roleRefusal(const Participant &p, const QString &role);
+  void onGrant(Participant &p, const hubproto::Envelope &env);
+  void onRevoke(Participant &p, const hubproto::Envelope &env);
+  Participant *stageTarget(Participant &teacher, const hubproto::Envelope &env);
+  void notifyStage(Participant &p);
 
   // hubmessages.cpp
   void onSend(Participant &p, const hubproto::Envelope &env);

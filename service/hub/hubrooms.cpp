@@ -28,7 +28,11 @@ void Hub::onJoin(Participant &p, const Envelope &env) {
     reply(p, env.id, Already, QStringLiteral("already in this room"));
     return;
   }
+  QString grantRole;
+  if (!admit(p, env, roomId, auth.toString(), role, &grantRole))
+    return;
   leaveRoom(p);
+  p.grantRole = grantRole;
   Room &room = m_rooms[roomId];
   room.groupId = QString::number(roomId);
   room.members.append(p.id);
@@ -66,6 +70,10 @@ void Hub::onRole(Participant &p, const Envelope &env) {
     reply(p, env.id, RoleUnchanged, QStringLiteral("role unchanged"));
     return;
   }
+  if (const int refused = roleRefusal(p, role)) {
+    reply(p, env.id, refused, QStringLiteral("the room grant does not allow %1").arg(role));
+    return;
+  }
   p.role = role;
   if (!roleMayPublish(role))
     endPublications(p);
@@ -89,6 +97,8 @@ void Hub::leaveRoom(Participant &p) {
   p.subscriptions.clear();
   p.roomId = 0;
   p.role.clear();
+  p.grantRole.clear();
+  p.stageGranted = false;
   emit roomLeft(p.userId, roomId);
 }
 

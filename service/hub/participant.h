@@ -31,6 +31,8 @@ struct Participant {
   QString userId; // empty until signed in
   quint32 roomId = 0;
   QString role;
+  QString grantRole;         // the highest role the room grant allows by itself
+  bool stageGranted = false; // the room's teacher let it on stage
   QMap<quint64, Publication> publications; // by channel id
   QSet<StreamKey> subscriptions;           // screen and media streams asked for
   RateLimiter messages;

@@ -34,6 +34,14 @@ bool PresenceTable::isInRoom(const QString &userId, quint32 roomId) const {
   return it != m_rooms.constEnd() && it->contains(userId);
 }
 
+bool PresenceTable::isInAnyRoom(const QString &userId) const {
+  QReadLocker lock(&m_lock);
+  for (const QSet<QString> &members : m_rooms)
+    if (members.contains(userId))
+      return true;
+  return false;
+}
+
 QStringList PresenceTable::members(quint32 roomId) const {
   QReadLocker lock(&m_lock);
   QStringList list = m_rooms.value(roomId).values();

@@ -16,6 +16,7 @@ public:
 
   bool isOnline(const QString &userId) const;
   bool isInRoom(const QString &userId, quint32 roomId) const;
+  bool isInAnyRoom(const QString &userId) const;
   QStringList members(quint32 roomId) const; // sorted
 
 private:

@@ -2,9 +2,12 @@
 
 namespace stagegrant {
 
-// This hub admits any member who asks to go on stage, so there is nothing to tell it yet.
-void grant(TeacherSession &, const QString &, TeacherSession::Done done) { done(0, QString()); }
+void grant(TeacherSession &session, const QString &userId, TeacherSession::Done done) {
+  session.grantStage(userId, std::move(done));
+}
 
-void revoke(TeacherSession &, const QString &, TeacherSession::Done done) { done(0, QString()); }
+void revoke(TeacherSession &session, const QString &userId, TeacherSession::Done done) {
+  session.revokeStage(userId, std::move(done));
+}
 
 } // namespace stagegrant

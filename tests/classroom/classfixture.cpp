@@ -9,6 +9,7 @@
 #include "support/inprocesstransport.h"
 #include "sdk/live/ilive.h"
 #include "service/hub/hub.h"
+#include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
 #include "widgets/qtmessagebox.h"
 
@@ -107,7 +108,8 @@ FakeBackend::FakeBackend() {
   Deployment::setInstance(d);
   const QString sig = usersig::issueFor(kSecret, kStudentId, 3600);
   answer(QStringLiteral("live-service/bgp_login"),
-         ok({{"userId", kStudentId}, {"userSig", sig}, {"name", kStudentName}, {"authBuffer", ""}}));
+         ok({{"userId", kStudentId}, {"userSig", sig}, {"name", kStudentName},
+             {"authBuffer", roomgrant::issueFor(kSecret, kStudentId, kRoom, QStringLiteral("Guest"), 3600)}}));
   answer(QStringLiteral("live-service/teacher_in_room"), ok({{"result", "true"}}));
   answer(QStringLiteral("live-service/room_user"),
          ok({{"idlist", QJsonArray{member(kTeacherId, QStringLiteral("王老师"), "1", 1),
@@ -262,7 +264,8 @@ ClassWorld::ClassWorld() : hub(std::make_unique<Hub>(kSecret)) {
   teacher = std::make_unique<WatchingMember>(hub.get(), kTeacherId);
   teacher->login(usersig::issueFor(kSecret, kTeacherId, 3600));
   teacher->lastRequestOk();
-  teacher->join(kRoom, QStringLiteral("LiveMaster"));
+  teacher->join(kRoom, QStringLiteral("LiveMaster"),
+                roomgrant::issueFor(kSecret, kTeacherId, kRoom, QStringLiteral("LiveMaster"), 3600));
   teacher->lastRequestOk();
 
   ilive::Vector<ilive::Pair<ilive::String, ilive::String>> list;
@@ -398,6 +401,11 @@ void ClassWorld::dropHub() {
 }
 
 void ClassWorld::teacherSays(ClassCommandCode code, const QString &param, bool group) {
+  // As the teacher's programs do: the stage is granted before the student is called up.
+  if (code == ClassCommandCode::CallOnStage || code == ClassCommandCode::CameraRequest) {
+    teacher->grantStage(kStudentId);
+    (void)QTest::qWaitFor([this] { return teacher->replied(teacher->lastRequestId()); }, 5000);
+  }
   if (group)
     teacher->sendCommand(code, param);
   else
@@ -409,7 +417,8 @@ WatchingMember *ClassWorld::otherStudent() {
     other = std::make_unique<WatchingMember>(hub.get(), kOtherStudentId);
     other->login(usersig::issueFor(kSecret, kOtherStudentId, 3600));
     other->lastRequestOk();
-    other->join(kRoom, QStringLiteral("Guest"));
+    other->join(kRoom, QStringLiteral("Guest"),
+                roomgrant::issueFor(kSecret, kOtherStudentId, kRoom, QStringLiteral("Guest"), 3600));
     other->lastRequestOk();
   }
   return other.get();

@@ -7,6 +7,7 @@
 #include "classroom_widgets/qtlivetoolbar.h"
 #include "support/inprocesstransport.h"
 #include "service/hub/hub.h"
+#include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
 #include "widgets/qtmessagebox.h"
 
@@ -98,7 +99,8 @@ bool DeviceClass::start(QString *why) {
     *why = QStringLiteral("teacher sign-in failed");
     return false;
   }
-  teacher_->join(kRoom);
+  teacher_->join(kRoom, QStringLiteral("LiveMaster"),
+                 roomgrant::issueFor(kSecret, kTeacher, kRoom, QStringLiteral("LiveMaster"), 3600));
   if (!teacherOk(teacher_.get())) {
     *why = QStringLiteral("teacher join failed");
     return false;
@@ -113,6 +115,8 @@ bool DeviceClass::start(QString *why) {
   }
   ilive::RoomOption option;
   option.roomId = kRoom;
+  const QByteArray grant = roomgrant::issueFor(kSecret, kStudent, kRoom, QStringLiteral("Guest"), 3600).toUtf8();
+  option.authBuffer = ilive::String(grant.constData(), size_t(grant.size()));
   code = sdkCall([&](Answer *a) { GetILive()->joinRoom(option, &onSucc, &onErr, a); });
   if (code != 0) {
     *why = QStringLiteral("student join: %1").arg(code);

@@ -9,7 +9,6 @@
 #include "av/qwidgetvideorendercontainer.h"
 #include "av/videotilepool.h"
 #include "classroom/classvideo.h"
-#include "protocol/usersig.h"
 #include "sdk/live/testpatterncamera.h"
 #include "support/inprocesstransport.h"
 #include "teacher/classmate.h"
@@ -98,11 +97,8 @@ bool showsCameraOf(QWidgetVideoRender *view, const QString &userId) {
   return view && view->streamUserId() == userId.toUtf8() && showsTestPattern(view->canvasSnapshot());
 }
 
-TeacherCredentials signedIn(const QString &userId) {
-  TeacherCredentials c;
-  c.userId = userId;
-  c.userSig = usersig::issueFor(kSecret, userId, 3600);
-  return c;
+TeacherCredentials signedIn(const QString &userId, const char *role = hubproto::kRoleGuest) {
+  return TeacherCredentials::signedLocally(kSecret, userId, userId, kRoom, QLatin1String(role));
 }
 
 } // namespace
@@ -136,9 +132,10 @@ private slots:
     MainForm *w = world_->window;
     TeacherSession teacher(transports());
     int signIn = -1, entered = -1;
-    teacher.signIn(kTeacherId, signedIn(kTeacherId).userSig, [&](int code, const QString &) { signIn = code; });
+    const TeacherCredentials master = signedIn(kTeacherId, hubproto::kRoleLiveMaster);
+    teacher.signIn(kTeacherId, master.userSig, [&](int code, const QString &) { signIn = code; });
     QVERIFY(QTest::qWaitFor([&] { return signIn == 0; }, 5000));
-    teacher.enter(kRoom, QString(), [&](int code, const QString &, const QStringList &) { entered = code; });
+    teacher.enter(kRoom, master.authBuffer, [&](int code, const QString &, const QStringList &) { entered = code; });
     QVERIFY(QTest::qWaitFor([&] { return entered == 0; }, 5000));
     QVERIFY(publish(teacher, hubproto::Source::Camera));
     QVERIFY(publish(teacher, hubproto::Source::Screen));
@@ -161,8 +158,9 @@ private slots:
     // Two classmates on stage: a tile each, and the teacher moves into the strip.
     QString problem1 = QStringLiteral("pending"), problem2 = problem1;
     Classmate mate1(transports()), mate2(transports());
-    mate1.join(signedIn(kMate1), kRoom, QString(), 15, [&](const QString &p) { problem1 = p; });
-    mate2.join(signedIn(kMate2), kRoom, QString(), 15, [&](const QString &p) { problem2 = p; });
+    auto grant = [&teacher](const QString &userId, TeacherSession::Done done) { teacher.grantStage(userId, done); };
+    mate1.join(signedIn(kMate1), kRoom, 15, grant, [&](const QString &p) { problem1 = p; });
+    mate2.join(signedIn(kMate2), kRoom, 15, grant, [&](const QString &p) { problem2 = p; });
     QTRY_VERIFY(problem1.isEmpty() && problem2.isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(showsCameraOf(tileOf(kMate1), kMate1), 8000);
     QTRY_VERIFY_WITH_TIMEOUT(showsCameraOf(tileOf(kMate2), kMate2), 8000);

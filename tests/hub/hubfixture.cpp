@@ -1,6 +1,7 @@
 #include "hubfixture.h"
 
 #include "protocol/protocol.h"
+#include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
 
 #include <QJsonArray>
@@ -55,14 +56,32 @@ int TestParticipant::login(const QString &userId) {
   QJsonObject body;
   body.insert(QStringLiteral("userId"), userId);
   body.insert(QStringLiteral("userSig"), usersig::issueFor(kTestSecret, userId, 3600));
+  m_userId = userId;
   return code(request(QStringLiteral("login"), body));
 }
 
+QString testGrant(const QString &userId, quint32 roomId, const QString &role) {
+  return roomgrant::issueFor(kTestSecret, userId, roomId, role, 3600);
+}
+
 int TestParticipant::join(quint32 roomId, const QString &role) {
+  return joinWith(roomId, role, testGrant(m_userId, roomId, role));
+}
+
+int TestParticipant::joinWith(quint32 roomId, const QString &role, const QString &authBuffer) {
   QJsonObject body;
   body.insert(QStringLiteral("roomId"), static_cast<qint64>(roomId));
   body.insert(QStringLiteral("role"), role);
+  body.insert(QStringLiteral("authBuffer"), authBuffer);
   return code(request(QStringLiteral("join"), body));
+}
+
+int TestParticipant::grant(const QString &userId) {
+  return code(request(QStringLiteral("grant"), QJsonObject{{QStringLiteral("userId"), userId}}));
+}
+
+int TestParticipant::revoke(const QString &userId) {
+  return code(request(QStringLiteral("revoke"), QJsonObject{{QStringLiteral("userId"), userId}}));
 }
 
 int TestParticipant::sendGroup(quint32 roomId, const QJsonArray &elems) {

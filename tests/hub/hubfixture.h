@@ -11,6 +11,9 @@
 
 extern const QByteArray kTestSecret;
 
+// A room grant as the service issues it, signed with kTestSecret, good for an hour.
+QString testGrant(const QString &userId, quint32 roomId, const QString &role = QStringLiteral("Guest"));
+
 class FakePeer : public HubPeer {
 public:
   void sendText(const QByteArray &json) override;
@@ -37,7 +40,12 @@ public:
   void raw(const QByteArray &text) { m_hub.receiveText(m_connection, text); }
   void frame(const QByteArray &bytes) { m_hub.receiveBinary(m_connection, bytes); }
   int login(const QString &userId);
+  // With a grant for exactly that role (so LiveGuest enters pre-granted, like an assistant).
   int join(quint32 roomId, const QString &role = QStringLiteral("Guest"));
+  int joinWith(quint32 roomId, const QString &role, const QString &authBuffer);
+  // As the room's teacher: lets userId on stage, or takes it back.
+  int grant(const QString &userId);
+  int revoke(const QString &userId);
   int sendGroup(quint32 roomId, const QJsonArray &elems);
   QString publish(const QString &source, bool audio = false); // channel id or empty
   void vanish();
@@ -53,6 +61,7 @@ private:
   Hub &m_hub;
   quint64 m_connection;
   qint64 m_nextId = 1;
+  QString m_userId; // the last one signed in
   bool m_attached = true;
 };
 

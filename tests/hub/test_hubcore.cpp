@@ -87,7 +87,8 @@ private slots:
     QCOMPARE(teacher.join(42, QStringLiteral("LiveMaster")), 0);
     QVERIFY(!teacher.publish(QStringLiteral("camera")).isEmpty());
     student.login(QStringLiteral("学生"));
-    QJsonObject body{{QStringLiteral("roomId"), 42}, {QStringLiteral("role"), QStringLiteral("Guest")}};
+    QJsonObject body{{QStringLiteral("roomId"), 42}, {QStringLiteral("role"), QStringLiteral("Guest")},
+                     {QStringLiteral("authBuffer"), testGrant(QStringLiteral("学生"), 42)}};
     const QJsonObject r = student.request(QStringLiteral("join"), body);
     QCOMPARE(student.code(r), 0);
     QCOMPARE(r.value(QStringLiteral("groupId")).toString(), QStringLiteral("42"));
@@ -130,6 +131,7 @@ private slots:
     teacher.join(1, QStringLiteral("LiveMaster"));
     student.login(QStringLiteral("s"));
     student.join(1);
+    QCOMPARE(teacher.grant(QStringLiteral("s")), 0);
     teacher.take(QStringLiteral("member"));
     QJsonObject stage{{QStringLiteral("role"), QStringLiteral("LiveGuest")}};
     QCOMPARE(student.code(student.request(QStringLiteral("role"), stage)), 0);

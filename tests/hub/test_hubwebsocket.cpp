@@ -39,13 +39,15 @@ public:
     return found;
   }
   int login(const QString &user) {
+    m_user = user;
     return request({{QStringLiteral("type"), QStringLiteral("login")}, {QStringLiteral("userId"), user},
                     {QStringLiteral("userSig"), usersig::issueFor(kTestSecret, user, 600)}})
         .value(QStringLiteral("code")).toInt(-1);
   }
   int join(int room, const QString &role) {
     return request({{QStringLiteral("type"), QStringLiteral("join")}, {QStringLiteral("roomId"), room},
-                    {QStringLiteral("role"), role}}).value(QStringLiteral("code")).toInt(-1);
+                    {QStringLiteral("role"), role}, {QStringLiteral("authBuffer"), testGrant(m_user, quint32(room), role)}})
+        .value(QStringLiteral("code")).toInt(-1);
   }
   QJsonObject waitFor(const QString &type) {
     QJsonObject found;
@@ -67,6 +69,7 @@ public:
 
 private:
   int m_id = 0;
+  QString m_user;
 };
 
 } // namespace

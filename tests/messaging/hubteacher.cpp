@@ -46,9 +46,13 @@ void HubTeacher::login(const QString &userSig) {
   request({{"type", "login"}, {"userId", userId_}, {"userSig", userSig}});
 }
 
-void HubTeacher::join(quint32 roomId, const QString &role) {
-  request({{"type", "join"}, {"roomId", qint64(roomId)}, {"role", role}});
+void HubTeacher::join(quint32 roomId, const QString &role, const QString &authBuffer) {
+  request({{"type", "join"}, {"roomId", qint64(roomId)}, {"role", role}, {"authBuffer", authBuffer}});
 }
+
+void HubTeacher::grantStage(const QString &userId) { request({{"type", "grant"}, {"userId", userId}}); }
+
+void HubTeacher::revokeStage(const QString &userId) { request({{"type", "revoke"}, {"userId", userId}}); }
 
 void HubTeacher::sendGroup(const QString &groupId, const QJsonArray &elems,
                            const QString &offlinePushExt) {

@@ -20,7 +20,11 @@ public:
 
   // Requests; each returns at once, the reply arrives later (see replies()).
   void login(const QString &userSig);
-  void join(quint32 roomId, const QString &role = QStringLiteral("LiveMaster"));
+  // authBuffer: the room grant (protocol/roomgrant.h) for this user, room and role.
+  void join(quint32 roomId, const QString &role, const QString &authBuffer);
+  // As the room's teacher: lets a student on stage, or takes it back.
+  void grantStage(const QString &userId);
+  void revokeStage(const QString &userId);
   void sendGroup(const QString &groupId, const QJsonArray &elems,
                  const QString &offlinePushExt = QString());
   void sendC2C(const QString &userId, const QJsonArray &elems);

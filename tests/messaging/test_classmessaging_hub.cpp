@@ -11,6 +11,7 @@
 #include "support/inprocesstransport.h"
 #include "sdk/live/ilive.h"
 #include "service/hub/hub.h"
+#include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
 
 #include <QLoggingCategory>
@@ -100,12 +101,15 @@ private slots:
     }));
     ilive::RoomOption option;
     option.roomId = kRoom;
+    const QByteArray grant = roomgrant::issueFor(kSecret, kStudent, kRoom, QStringLiteral("Guest"), 3600).toUtf8();
+    option.authBuffer = ilive::String(grant.constData(), size_t(grant.size()));
     QVERIFY(sdkCall([&](Answer *a) { GetILive()->joinRoom(option, &onSucc, &onErr, a); }));
 
     teacher_ = std::make_unique<HubTeacher>(hub_.get(), kTeacherId);
     teacher_->login(usersig::issueFor(kSecret, kTeacherId, 3600));
     QVERIFY(teacherOk());
-    teacher_->join(kRoom);
+    teacher_->join(kRoom, QStringLiteral("LiveMaster"),
+                   roomgrant::issueFor(kSecret, kTeacherId, kRoom, QStringLiteral("LiveMaster"), 3600));
     QVERIFY(teacherOk());
 
     IMService::instance()->setWBMessageDecoder(&recordWhiteboard);

@@ -5,6 +5,7 @@
 #include "screenshot/oescreen.h"
 #include "screenshot/oescreenshot.h"
 #include "support/localservice.h"
+#include "support/servicemember.h"
 #include "widgets/qxtglobalshortcut.h"
 #include "widgets/xdo.h"
 
@@ -49,6 +50,9 @@ private slots:
         {{QStringLiteral("bucketName"), QStringLiteral("public")}, {QStringLiteral("expired"), QStringLiteral("3600")},
          {QStringLiteral("token"), token}});
     QCOMPARE(sig.errorCode(), 0);
+    // The store takes pictures only from students in class, as the classroom's student is.
+    ServiceMember inClass(m_service, QStringLiteral("s10001"));
+    QVERIFY(inClass.enter(300101, QStringLiteral("Guest")));
 
     ChatPictureUpload upload;
     upload.setUser(QStringLiteral("s10001"), QStringLiteral("林小雨"));

@@ -1,5 +1,6 @@
 #include "sdkfixture.h"
 
+#include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
 
 #include <QCoreApplication>
@@ -127,11 +128,26 @@ sdk::HubReply Teacher::call(std::function<void(sdk::HubClient &, sdk::HubReplyFn
 }
 
 int Teacher::login(const QString &userId) {
+  m_userId = userId;
   return call([&](sdk::HubClient &c, sdk::HubReplyFn done) { c.login(userId, testSig(userId), done); }).code;
 }
 
 int Teacher::join(quint32 roomId, const QString &role) {
-  return call([&](sdk::HubClient &c, sdk::HubReplyFn done) { c.join(roomId, role, QString(), done); }).code;
+  const QString grant = testGrant(m_userId, roomId, role);
+  return call([&](sdk::HubClient &c, sdk::HubReplyFn done) { c.join(roomId, role, grant, done); }).code;
+}
+
+int Teacher::grantStage(const QString &userId) {
+  return call([&](sdk::HubClient &c, sdk::HubReplyFn done) { c.grantStage(userId, done); }).code;
+}
+
+QString testGrant(const QString &userId, quint32 roomId, const QString &role, const QByteArray &secret) {
+  return roomgrant::issueFor(secret, userId, roomId, role, 3600);
+}
+
+void setGrant(ilive::RoomOption &option, const QString &userId, const QString &role, const QByteArray &secret) {
+  const QByteArray grant = testGrant(userId, option.roomId, role, secret).toUtf8();
+  option.authBuffer = ilive::String(grant.constData(), size_t(grant.size()));
 }
 
 QString Teacher::publish(hubproto::Source source) {

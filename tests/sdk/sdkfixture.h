@@ -82,7 +82,8 @@ public:
   explicit Teacher(std::unique_ptr<sdk::HubTransport> transport);
   sdk::HubReply call(std::function<void(sdk::HubClient &, sdk::HubReplyFn)> fn);
   int login(const QString &userId);
-  int join(quint32 roomId, const QString &role = QStringLiteral("LiveMaster"));
+  int join(quint32 roomId, const QString &role = QStringLiteral("LiveMaster")); // with a grant for that role
+  int grantStage(const QString &userId);
   QString publish(hubproto::Source source);
   void sendFrame(hubproto::Source source, const QByteArray &i420, int width, int height);
   QList<hubproto::ImMessage> messages;
@@ -90,6 +91,15 @@ public:
   QList<QPair<QString, QString>> memberEvents; // (event, user)
   QList<QPair<QString, bool>> streamEvents;    // (source name, on)
   sdk::HubClient client;
+
+private:
+  QString m_userId;
 };
 
 QString testSig(const QString &userId, qint64 lifetime = 3600);
+// The room grant the service would hand out for userId, roomId and role.
+QString testGrant(const QString &userId, quint32 roomId, const QString &role = QStringLiteral("Guest"),
+                  const QByteArray &secret = kSdkTestSecret);
+// Puts that grant into a room option, as the classroom does with the sign-in's authBuffer.
+void setGrant(ilive::RoomOption &option, const QString &userId, const QString &role = QStringLiteral("Guest"),
+              const QByteArray &secret = kSdkTestSecret);

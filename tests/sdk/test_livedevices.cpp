@@ -143,6 +143,7 @@ private slots:
     RoomOption option;
     option.roomId = 9;
     option.controlRole = "LiveGuest";
+    setGrant(option, QStringLiteral("s"), QStringLiteral("LiveGuest"));
     QVERIFY(call([&] { GetILive()->joinRoom(option, Recorder::succ, Recorder::err, &rec); }));
     QVERIFY(rec.answer.ok);
     QCOMPARE(GetILive()->openMic(mics[0].first.c_str()), 0);

@@ -50,6 +50,7 @@ private:
     RoomOption option;
     option.roomId = kRoom;
     option.controlRole = role;
+    setGrant(option, kStudent, QLatin1String(role));
     option.connectionLost = Recorder::connectionLost;
     option.memberStatus = Recorder::memberStatus;
     option.quality = Recorder::quality;
@@ -148,6 +149,66 @@ private slots:
     QVERIFY(call([this] { sdk()->quitRoom(Recorder::succ, Recorder::err, &rec); }));
     QVERIFY(rec.answer.ok);
     QTRY_VERIFY(!hub->isInRoom(kStudent, kRoom));
+  }
+
+  // The classroom hands the sign-in's authBuffer to the join; a wrong one is the join's failure.
+  void joinNeedsTheRoomGrantOfTheSignIn() {
+    QVERIFY(studentLogin(testSig(kStudent)));
+    const auto joinWith = [this](const QString &grant) {
+      RoomOption option;
+      option.roomId = kRoom;
+      option.controlRole = "Guest";
+      const QByteArray bytes = grant.toUtf8();
+      option.authBuffer = String(bytes.constData(), size_t(bytes.size()));
+      return call([&] { sdk()->joinRoom(option, Recorder::succ, Recorder::err, &rec); }) ? rec.answer.code : -1;
+    };
+    QCOMPARE(joinWith(QString()), int(hubproto::GrantMissing));
+    QCOMPARE(joinWith(testGrant(kStudent, kRoom + 1)), int(hubproto::GrantOtherRoom));
+    QCOMPARE(joinWith(testGrant(kTeacher, kRoom, QStringLiteral("LiveMaster"))), int(hubproto::GrantOtherUser));
+    QCOMPARE(joinWith(testGrant(kStudent, kRoom, QStringLiteral("Guest"), "another service")), int(hubproto::GrantForged));
+    QVERIFY(!hub->isInRoom(kStudent, kRoom));
+    QCOMPARE(joinWith(testGrant(kStudent, kRoom)), 0);
+    QVERIFY(hub->isInRoom(kStudent, kRoom));
+  }
+
+  // The teacher's typed calls: a student's own grant is refused, the teacher's lets the
+  // student publish, the revoke ends the stream for everyone watching.
+  void teacherGrantsAndRevokesTheStage() {
+    QVERIFY(studentLogin(testSig(kStudent)));
+    QVERIFY(studentJoin());
+    Teacher classmate(std::make_unique<sdk::InProcessTransport>(hub));
+    QCOMPARE(classmate.login(QStringLiteral("classmate")), 0);
+    QCOMPARE(classmate.join(kRoom, QStringLiteral("Guest")), 0);
+    const auto stageCall = [](Teacher &who, bool grant, const QString &userId) {
+      return who.call([&](sdk::HubClient &c, sdk::HubReplyFn done) {
+        grant ? c.grantStage(userId, done) : c.revokeStage(userId, done);
+      }).code;
+    };
+    QCOMPARE(stageCall(classmate, true, kStudent), int(hubproto::TeacherOnly));
+    QCOMPARE(stageCall(classmate, true, QStringLiteral("classmate")), int(hubproto::TeacherOnly));
+    QVERIFY(call([this] { sdk()->changeRole("LiveGuest", Recorder::succ, Recorder::err, &rec); }));
+    QCOMPARE(rec.answer.code, int(hubproto::StageNotGranted));
+
+    QCOMPARE(stageCall(*teacher, true, kStudent), 0);
+    QVERIFY(call([this] { sdk()->changeRole("LiveGuest", Recorder::succ, Recorder::err, &rec); }));
+    QVERIFY(rec.answer.ok);
+    Vector<Pair<String, String>> cams;
+    QCOMPARE(sdk()->getCameraList(cams), 0);
+    QCOMPARE(sdk()->openCamera(cams.back().first.c_str()), 0);
+    QVERIFY(call([&] { sdk()->startPushStream(PushStreamOption(), Recorder::pushSucc, Recorder::err, &rec); }));
+    QVERIFY2(rec.answer.ok, qPrintable(rec.answer.desc));
+    QTRY_VERIFY(teacher->streamEvents.contains(qMakePair(QStringLiteral("camera"), true)));
+
+    QCOMPARE(stageCall(*teacher, false, kStudent), 0);
+    QTRY_VERIFY(teacher->streamEvents.contains(qMakePair(QStringLiteral("camera"), false)));
+    QTRY_VERIFY(classmate.memberEvents.contains(qMakePair(QStringLiteral("role"), kStudent)));
+    const int framesAtRevoke = teacher->frames.size();
+    QTest::qWait(300); // the camera still runs; its frames must not reach anyone
+    QCOMPARE(teacher->frames.size(), framesAtRevoke);
+    // Going down afterwards, as the classroom does, still completes.
+    QVERIFY(call([this] { sdk()->changeRole("Guest", Recorder::succ, Recorder::err, &rec); }));
+    QCOMPARE(rec.answer.code, int(ERR_ROLE_UNCHANGED));
+    QCOMPARE(sdk()->closeCamera(), 0);
   }
 
   void teacherChatFacesAndCommandsReachTheImCallback() {
@@ -352,6 +413,7 @@ private slots:
     PushStreamOption push;
     QVERIFY(call([&] { sdk()->startPushStream(push, Recorder::pushSucc, Recorder::err, &rec); }));
     QCOMPARE(rec.answer.code, int(ERR_NOT_ALLOWED));
+    QCOMPARE(teacher->grantStage(kStudent), 0);
     QVERIFY(call([this] { sdk()->changeRole("LiveGuest", Recorder::succ, Recorder::err, &rec); }));
     QVERIFY(rec.answer.ok);
     QVERIFY(call([this] { sdk()->changeRole("LiveGuest", Recorder::succ, Recorder::err, &rec); }));

@@ -81,6 +81,7 @@ private slots:
     QVERIFY2(rec.answer.ok, qPrintable(rec.answer.desc));
     RoomOption option;
     option.roomId = kRoom;
+    setGrant(option, kStudent);
     option.memberStatus = Recorder::memberStatus;
     option.data = &rec;
     QVERIFY(call([&] { GetILive()->joinRoom(option, Recorder::succ, Recorder::err, &rec); }));
@@ -145,6 +146,7 @@ private slots:
     QVERIFY2(rec.answer.ok, qPrintable(rec.answer.desc));
     RoomOption option;
     option.roomId = 9001;
+    setGrant(option, kStudent, QStringLiteral("Guest"), secret);
     QVERIFY(call([&] { GetILive()->joinRoom(option, Recorder::succ, Recorder::err, &rec); }));
     QVERIFY2(rec.answer.ok, qPrintable(rec.answer.desc));
     ImRecorder im;
@@ -153,7 +155,7 @@ private slots:
     teacher.login(kTeacher, usersig::issueFor(secret, kTeacher, 600), [&](const sdk::HubReply &r) {
       step = r.code;
       if (r.code == 0)
-        teacher.join(9001, QStringLiteral("LiveMaster"), QString(), [&](const sdk::HubReply &j) {
+        teacher.join(9001, QStringLiteral("LiveMaster"), testGrant(kTeacher, 9001, QStringLiteral("LiveMaster"), secret), [&](const sdk::HubReply &j) {
           QVector<hubproto::Element> hello(1);
           hello[0].text = QStringLiteral("欢迎");
           teacher.sendMessage({hubproto::Conversation::Group, QStringLiteral("9001")}, hello, nullptr,

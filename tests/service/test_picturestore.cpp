@@ -7,6 +7,7 @@
 #include "testpicture.h"
 
 #include <QDirIterator>
+#include <QSet>
 #include <QImage>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -38,8 +39,11 @@ class TestPictureStore : public QObject {
   std::unique_ptr<QTemporaryDir> m_folder;
   std::unique_ptr<PictureStore> m_store;
 
-  QByteArray signature(qint64 lifetimeS = 3600, const QString &bucket = QStringLiteral("public")) {
-    return m_credentials.uploadSignature(bucket, QStringLiteral("u7"), m_nowMs / 1000 + lifetimeS).toLatin1();
+  QSet<QString> m_inClass{QStringLiteral("u7")}; // who sits in a class room now
+
+  QByteArray signature(qint64 lifetimeS = 3600, const QString &bucket = QStringLiteral("public"),
+                       const QString &userId = QStringLiteral("u7")) {
+    return m_credentials.uploadSignature(bucket, userId, m_nowMs / 1000 + lifetimeS).toLatin1();
   }
 
   int filesKept() const {
@@ -53,6 +57,7 @@ private slots:
     m_config.baseUrl = QStringLiteral("http://127.0.0.1:18080");
     m_folder = std::make_unique<QTemporaryDir>();
     m_store = std::make_unique<PictureStore>(m_folder->path(), m_credentials, m_config);
+    m_store->setMemberCheck([this](const QString &userId) { return m_inClass.contains(userId); });
   }
 
   void signedPngIsKeptAndServedAtItsAddress() {
@@ -95,6 +100,9 @@ private slots:
                                       << int(ApiError::BadUploadSignature) << 403;
     QTest::newRow("signature of another bucket")
         << kPath << signature(3600, QStringLiteral("private")) << kType << body(png) << int(ApiError::BadUploadSignature) << 403;
+    QTest::newRow("uploader in no class room")
+        << kPath << signature(3600, QStringLiteral("public"), QStringLiteral("u8")) << kType << body(png)
+        << int(ApiError::NotInRoom) << 403;
     QTest::newRow("text declared as a picture")
         << kPath << sig << kType << body("just some text") << int(ApiError::NotAnImage) << 415;
     QTest::newRow("picture declared as text")
@@ -141,6 +149,12 @@ private slots:
     const ApiReply r = m_store->upload(kPath, sig, kType, body(pngBytes()));
     QCOMPARE(r.errorCode(), int(ApiError::BadUploadSignature));
     QCOMPARE(r.httpStatus(), 403);
+    QCOMPARE(filesKept(), 0);
+  }
+
+  void storeWithoutMembershipRefusesEveryone() {
+    PictureStore unhooked(m_folder->path(), m_credentials, m_config);
+    QCOMPARE(unhooked.upload(kPath, signature(), kType, body(pngBytes())).errorCode(), int(ApiError::NotInRoom));
     QCOMPARE(filesKept(), 0);
   }
 

@@ -1,10 +1,10 @@
 // The whiteboard's side of tarnwick-local: document previews rendered from the seeded deck, and
 // a room's whiteboard history for its members.
+#include "support/servicemember.h"
 #include "protocol/usersig.h"
-#include "sdk/net/hubclient.h"
-#include "sdk/net/websockettransport.h"
 #include "support/localservice.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QJsonArray>
 #include <QtTest>
@@ -14,36 +14,12 @@ constexpr int kBadToken = 10005;
 constexpr int kNotInRoom = 10010;
 constexpr int kMissing = 10001;
 constexpr quint32 kRoom = 300101;
+constexpr quint32 kOtherRoom = 300102;
 
 QString preview(const QString &file, const QString &page) {
   return QStringLiteral("/preview/%1?cmd=doc_preview&of=pic&page=%2").arg(file, page);
 }
 
-// A hub member over the service's WebSocket.
-struct Member {
-  Member(const LocalService &service, const QString &userId)
-      : userId(userId), sig(usersig::issueFor(service.secret(), userId, 3600)),
-        client(std::make_unique<sdk::WebSocketTransport>(QUrl(service.hubUrl()))) {}
-  bool call(const std::function<void(sdk::HubReplyFn)> &request) {
-    int code = -1;
-    request([&](const sdk::HubReply &r) { code = r.code; });
-    (void)QTest::qWaitFor([&] { return code != -1; }, 5000);
-    return code == 0;
-  }
-  bool enter(const QString &role) {
-    return call([&](sdk::HubReplyFn done) { client.login(userId, sig, done); }) &&
-           call([&](sdk::HubReplyFn done) { client.join(kRoom, role, QString(), done); });
-  }
-  bool send(const QByteArray &data, const QString *pushExt) {
-    hubproto::Element e;
-    e.kind = hubproto::Element::Custom;
-    e.data = data;
-    hubproto::Conversation conv{hubproto::Conversation::Group, QString::number(kRoom)};
-    return call([&](sdk::HubReplyFn done) { client.sendMessage(conv, {e}, pushExt, done); });
-  }
-  QString userId, sig;
-  sdk::HubClient client;
-};
 } // namespace
 
 class TestServiceBoard : public QObject {
@@ -87,15 +63,15 @@ private slots:
   }
 
   void historyKeepsTheRoomsWhiteboardMessagesForMembers() {
-    Member teacher(m_service, QStringLiteral("t20001"));
-    Member student(m_service, QStringLiteral("s10001"));
-    QVERIFY(teacher.enter(QStringLiteral("LiveMaster")));
+    ServiceMember teacher(m_service, QStringLiteral("t20001"));
+    ServiceMember student(m_service, QStringLiteral("s10001"));
+    QVERIFY(teacher.enter(kRoom, QStringLiteral("LiveMaster")));
     const QString ext = QStringLiteral("TXWhiteBoardExt");
     const QString other = QStringLiteral("TXWhiteBoardEx");
-    QVERIFY(teacher.send("{\"seq\":1,\"value\":{\"a\":1}}\n", &ext));
-    QVERIFY(teacher.send("{\"userAction\":2057}", nullptr));
-    QVERIFY(teacher.send("{\"seq\":2}", &other));
-    QVERIFY(teacher.send("{\"seq\":3,\"value\":2}\n", &ext));
+    QVERIFY(teacher.send(kRoom, "{\"seq\":1,\"value\":{\"a\":1}}\n", &ext));
+    QVERIFY(teacher.send(kRoom, "{\"userAction\":2057}", nullptr));
+    QVERIFY(teacher.send(kRoom, "{\"seq\":2}", &other));
+    QVERIFY(teacher.send(kRoom, "{\"seq\":3,\"value\":2}\n", &ext));
 
     const auto history = [&](const QString &user, const QString &sig) {
       return m_service.call(QStringLiteral("board"), QStringLiteral("history"),
@@ -103,7 +79,7 @@ private slots:
     };
     // Signed in but not in the room yet: refused.
     QCOMPARE(history(student.userId, student.sig).errorCode(), kNotInRoom);
-    QVERIFY(student.enter(QStringLiteral("Guest")));
+    QVERIFY(student.enter(kRoom, QStringLiteral("Guest")));
     const LocalService::Reply r = history(student.userId, student.sig);
     QCOMPARE(r.errorCode(), 0);
     const QJsonArray messages = r.data().value(QStringLiteral("messages")).toArray();
@@ -114,6 +90,23 @@ private slots:
     // Someone else's signature, or none.
     QCOMPARE(history(student.userId, teacher.sig).errorCode(), kBadToken);
     QCOMPARE(history(student.userId, QString()).errorCode(), kMissing);
+  }
+
+  // Signed in to the hub is not enough: only the room's own members, with a current signature
+  // the service made, get its board.
+  void historyAnswersOnlyMembersOfThatRoom() {
+    ServiceMember elsewhere(m_service, QStringLiteral("s10003"));
+    QVERIFY(elsewhere.enter(kOtherRoom, QStringLiteral("Guest")));
+    const auto history = [&](quint32 roomId, const QString &sig) {
+      return m_service.call(QStringLiteral("board"), QStringLiteral("history"),
+                            {{"roomId", QString::number(roomId)}, {"userId", elsewhere.userId}, {"userSig", sig}});
+    };
+    QCOMPARE(history(kOtherRoom, elsewhere.sig).errorCode(), 0);
+    QCOMPARE(history(kRoom, elsewhere.sig).errorCode(), kNotInRoom);
+    const qint64 past = QDateTime::currentSecsSinceEpoch() - 1;
+    QCOMPARE(history(kOtherRoom, usersig::issue(m_service.secret(), elsewhere.userId, past)).errorCode(), kBadToken);
+    QCOMPARE(history(kOtherRoom, usersig::issueFor("not the service's secret", elsewhere.userId, 600)).errorCode(),
+             kBadToken);
   }
 
 private:

@@ -2,6 +2,7 @@
 // teacher presence (over HTTP and through the hub), enter, heartbeat, exit, the rosters and
 // the upload signature.
 
+#include "protocol/roomgrant.h"
 #include "service/credentialissuer.h"
 #include "service/signer.h"
 #include "support/localservice.h"
@@ -87,7 +88,13 @@ private slots:
     const QJsonObject d = normal.data();
     QCOMPARE(d.value(QStringLiteral("userId")).toString(), QStringLiteral("s10001"));
     QCOMPARE(d.value(QStringLiteral("name")).toString(), QStringLiteral("林小雨"));
-    QVERIFY(!d.contains(QStringLiteral("authBuffer"))); // only the "bgp" line has one
+    // Every line has a room grant now: the hub lets nobody in without one.
+    QCOMPARE(d.value(QStringLiteral("lineType")).toString(), QStringLiteral("normal"));
+    roomgrant::Grant grant;
+    QCOMPARE(roomgrant::verify(m_service.secret(), d.value(QStringLiteral("authBuffer")).toString(),
+                               QStringLiteral("s10001"), 300101, QDateTime::currentSecsSinceEpoch(), &grant),
+             roomgrant::Check::Ok);
+    QCOMPARE(grant.role, QStringLiteral("Guest"));
     const QString sig = d.value(QStringLiteral("userSig")).toString();
     QVERIFY(!sig.isEmpty());
     // Signed with the secret the hub checks, for this user only.
@@ -99,11 +106,28 @@ private slots:
         live(QStringLiteral("bgp_login"), room(m_student, kBgpRoom) + LocalService::Params{{QStringLiteral("role"), QStringLiteral("0")}});
     QCOMPARE(bgp.errorCode(), 0);
     const QString buffer = bgp.data().value(QStringLiteral("authBuffer")).toString();
-    const Signer signer(m_service.secret());
-    const CredentialIssuer issuer(signer);
-    QVERIFY(issuer.checkAuthBuffer(buffer, 300102, QStringLiteral("s10001")));
-    QVERIFY(!issuer.checkAuthBuffer(buffer, 300101, QStringLiteral("s10001")));
-    QVERIFY(!issuer.checkAuthBuffer(buffer, 300102, QStringLiteral("s10002")));
+    QCOMPARE(bgp.data().value(QStringLiteral("lineType")).toString(), QStringLiteral("bgp"));
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    QCOMPARE(roomgrant::verify(m_service.secret(), buffer, QStringLiteral("s10001"), 300102, now), roomgrant::Check::Ok);
+    QCOMPARE(roomgrant::verify(m_service.secret(), buffer, QStringLiteral("s10001"), 300101, now),
+             roomgrant::Check::OtherRoom);
+    QCOMPARE(roomgrant::verify(m_service.secret(), buffer, QStringLiteral("s10002"), 300102, now),
+             roomgrant::Check::OtherUser);
+  }
+
+  // The class's teacher asking as the teacher is the only one whose grant teaches.
+  void onlyTheTeachersSignInGrantsTheTeacherRole() {
+    const auto grantRole = [&](const QString &token, const QString &role) {
+      const QJsonObject d = live(QStringLiteral("bgp_login"), room(token) + LocalService::Params{{QStringLiteral("role"), role}}).data();
+      roomgrant::Grant grant;
+      const roomgrant::Check check = roomgrant::verify(m_service.secret(), d.value(QStringLiteral("authBuffer")).toString(),
+                                                       d.value(QStringLiteral("userId")).toString(), 300101,
+                                                       QDateTime::currentSecsSinceEpoch(), &grant);
+      return check == roomgrant::Check::Ok ? grant.role : QStringLiteral("refused");
+    };
+    QCOMPARE(grantRole(m_teacher, QStringLiteral("1")), QStringLiteral("LiveMaster"));
+    QCOMPARE(grantRole(m_teacher, QStringLiteral("0")), QStringLiteral("Guest"));
+    QCOMPARE(grantRole(m_student, QStringLiteral("2")), QStringLiteral("Guest"));
   }
 
   void callsRefuseBadTokensRoomsAndParameters_data() {
@@ -264,7 +288,7 @@ private slots:
     socket.open(QUrl(m_service.hubUrl()));
     QTRY_COMPARE(socket.state(), QAbstractSocket::ConnectedState);
     const auto send = [&](QJsonObject o) {
-      o.insert(QStringLiteral("v"), 1);
+      o.insert(QStringLiteral("v"), 2);
       socket.sendTextMessage(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
     };
     send({{QStringLiteral("type"), QStringLiteral("login")}, {QStringLiteral("id"), 1},
@@ -274,7 +298,8 @@ private slots:
     QCOMPARE(replies.at(0).value(QStringLiteral("code")).toInt(), 0);
     QCOMPARE(teacherInRoom(m_student), QStringLiteral("false")); // signed in, not yet in the room
     send({{QStringLiteral("type"), QStringLiteral("join")}, {QStringLiteral("id"), 2},
-          {QStringLiteral("roomId"), 300101}, {QStringLiteral("role"), QStringLiteral("LiveMaster")}});
+          {QStringLiteral("roomId"), 300101}, {QStringLiteral("role"), QStringLiteral("LiveMaster")},
+          {QStringLiteral("authBuffer"), teacherLogin.value(QStringLiteral("authBuffer"))}});
     QTRY_COMPARE(replies.size(), 2);
     QCOMPARE(replies.at(1).value(QStringLiteral("code")).toInt(), 0);
     QTRY_COMPARE(teacherInRoom(m_student), QStringLiteral("true"));

@@ -1,5 +1,6 @@
 // Chat pictures through tarnwick-local as the classroom sends them: a signature from
 // chat-service, a signed multipart POST to the store, the picture served at access_url.
+#include "support/servicemember.h"
 #include "support/localservice.h"
 #include "testpicture.h"
 
@@ -52,22 +53,29 @@ class TestServicePictures : public QObject {
   Q_OBJECT
   LocalService m_service;
   QString m_token;
+  std::unique_ptr<ServiceMember> m_inClass; // the uploader, in its class room on the hub
 
-  QByteArray uploadSignature() const {
+  QByteArray uploadSignature(const QString &token) const {
     const LocalService::Reply sig = m_service.call(
         QStringLiteral("chat-service"), QStringLiteral("cos_multi_effect_signature2"),
         {{QStringLiteral("bucketName"), QStringLiteral("public")}, {QStringLiteral("expired"), QStringLiteral("3600")},
-         {QStringLiteral("token"), m_token}});
+         {QStringLiteral("token"), token}});
     return sig.data().value(QStringLiteral("signature")).toString().toLatin1();
   }
+  QByteArray uploadSignature() const { return uploadSignature(m_token); }
 
 private slots:
   void initTestCase() {
     QVERIFY2(m_service.start(), qPrintable(m_service.errorString()));
     m_token = m_service.signIn(QStringLiteral("13800000001"), QStringLiteral("tarnwick01"));
     QVERIFY(!m_token.isEmpty());
+    m_inClass = std::make_unique<ServiceMember>(m_service, QStringLiteral("s10001"));
+    QVERIFY(m_inClass->enter(300101, QStringLiteral("Guest")));
   }
-  void cleanupTestCase() { QVERIFY(m_service.stop()); }
+  void cleanupTestCase() {
+    m_inClass.reset();
+    QVERIFY(m_service.stop());
+  }
 
   void signedUploadIsServedBackUnchanged() {
     const QByteArray signature = uploadSignature();
@@ -90,6 +98,22 @@ private slots:
     QCOMPARE(a.status, 401);
     QCOMPARE(QJsonDocument::fromJson(a.body).object().value(QStringLiteral("errorCode")).toInt(), 10018);
     QCOMPARE(m_service.get(kAddress.arg(QStringLiteral("u2"))).httpStatus, 404);
+  }
+
+  // A genuine signature of a signed-in account that sits in no class room stores nothing.
+  void uploadOfAnAccountOutsideAnyClassIsRefused() {
+    const QString token = m_service.signIn(QStringLiteral("13800000002"), QStringLiteral("tarnwick02"));
+    QVERIFY(!token.isEmpty());
+    const QByteArray signature = uploadSignature(token);
+    QVERIFY(!signature.isEmpty());
+    const Answer a = post(m_service.baseUrl() + kAddress.arg(QStringLiteral("u4")), signature, pngBytes());
+    QCOMPARE(a.status, 403);
+    QCOMPARE(QJsonDocument::fromJson(a.body).object().value(QStringLiteral("errorCode")).toInt(), 10010);
+    QCOMPARE(m_service.get(kAddress.arg(QStringLiteral("u4"))).httpStatus, 404);
+    // Once in class, the same signature works.
+    ServiceMember student(m_service, QStringLiteral("s10002"));
+    QVERIFY(student.enter(300101, QStringLiteral("Guest")));
+    QCOMPARE(post(m_service.baseUrl() + kAddress.arg(QStringLiteral("u4")), signature, pngBytes()).status, 200);
   }
 
   void brokenMultipartIsRefused() {

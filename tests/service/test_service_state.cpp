@@ -1,5 +1,6 @@
 // The service's stores and request decoding, driven directly with a clock the test moves.
 
+#include "protocol/roomgrant.h"
 #include "service/accountstore.h"
 #include "service/credentialissuer.h"
 #include "service/formparams.h"
@@ -281,14 +282,17 @@ private slots:
     forged.replace(QStringLiteral(":s1:"), QStringLiteral(":s2:"));
     QVERIFY(!issuer.checkUploadSignature(forged, QStringLiteral("public"), &user));
     QVERIFY(!issuer.checkUploadSignature(QStringLiteral("v1:public:s1"), QStringLiteral("public"), &user));
-    const QString buffer = issuer.authBuffer(7, QStringLiteral("s1"));
-    QVERIFY(issuer.checkAuthBuffer(buffer, 7, QStringLiteral("s1")));
-    QVERIFY(!issuer.checkAuthBuffer(QStringLiteral("not base64 at all"), 7, QStringLiteral("s1")));
+    const QString buffer = issuer.authBuffer(7, QStringLiteral("s1"), QStringLiteral("Guest"));
+    auto grantCheck = [&](const QString &text) {
+      return roomgrant::verify(signer.secret(), text, QStringLiteral("s1"), 7, m_now / 1000);
+    };
+    QCOMPARE(grantCheck(buffer), roomgrant::Check::Ok);
+    QCOMPARE(grantCheck(QStringLiteral("not base64 at all")), roomgrant::Check::Forged);
     m_now += 601 * 1000;
     QVERIFY(!issuer.checkUploadSignature(upload, QStringLiteral("public"), &user));
-    QVERIFY(issuer.checkAuthBuffer(buffer, 7, QStringLiteral("s1"))); // good for a day
+    QCOMPARE(grantCheck(buffer), roomgrant::Check::Ok); // good for a day
     m_now += CredentialIssuer::UserSigLifetimeS * 1000;
-    QVERIFY(!issuer.checkAuthBuffer(buffer, 7, QStringLiteral("s1")));
+    QCOMPARE(grantCheck(buffer), roomgrant::Check::Expired);
   }
 
   void signaturesBindEveryPart() {

@@ -1,6 +1,7 @@
 #include "hubstudent.h"
 
 #include "support/inprocesstransport.h"
+#include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
 
 #include <QJsonDocument>
@@ -58,13 +59,19 @@ int HubStudent::call(std::function<void(sdk::HubReplyFn)> fn) {
 }
 
 int HubStudent::login(const QByteArray &secret) {
+  m_secret = secret;
   const QString sig = usersig::issueFor(secret, userId, 3600);
   return call([&](sdk::HubReplyFn done) { client.login(userId, sig, done); });
 }
 
+int HubStudent::changeRole(const QString &role) {
+  return call([&](sdk::HubReplyFn done) { client.changeRole(role, done); });
+}
+
 int HubStudent::join(quint32 room) {
   const int code = call([&](sdk::HubReplyFn done) {
-    client.join(room, QStringLiteral("Guest"), QString(), [this, room, done](const sdk::HubReply &r) {
+    const QString grant = roomgrant::issueFor(m_secret, userId, room, QLatin1String(hubproto::kRoleGuest), 3600);
+    client.join(room, QLatin1String(hubproto::kRoleGuest), grant, [this, room, done](const sdk::HubReply &r) {
       // Streams already running when we came in count as seen.
       for (const QJsonValue &m : r.body.value(QLatin1String("members")).toArray())
         for (const QJsonValue &s : m.toObject().value(QLatin1String("streams")).toArray()) {

@@ -30,9 +30,10 @@ public:
 
   // Each waits for the hub's answer; the hub's code (0 = done, -1 = no answer in time).
   int login(const QByteArray &secret);
-  int join(quint32 roomId);
+  int join(quint32 roomId); // with a listener's room grant made with the sign-in's secret
   int sendCommand(const QString &to, ClassCommandCode code, const QString &param); // to empty = the group
   int requestStream(const QString &owner, hubproto::Source source);
+  int changeRole(const QString &role);
 
   QList<SeenCommand> commands;
   QList<ClassCommandCode> codes() const;
@@ -52,6 +53,7 @@ private:
   void record(const hubproto::ImMessage &m);
   int call(std::function<void(sdk::HubReplyFn)> fn);
 
+  QByteArray m_secret;
   QList<hubproto::MediaFrame> m_lastFrames;
   QList<int> m_frameCounts{0, 0, 0, 0};
   QList<QPair<QString, int>> m_streams; // (owner, source) seen on

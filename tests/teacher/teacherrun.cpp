@@ -12,12 +12,14 @@ bool TeacherRun::start(Hub *hub, const QByteArray &json, const QByteArray &secre
   RunnerSetup setup;
   if (!ScenarioReader::read(json, &setup.scenario, &error))
     return false;
-  setup.credentials = TeacherCredentials::signedLocally(secret, QStringLiteral("t1"), QStringLiteral("周老师"));
+  setup.credentials = TeacherCredentials::signedLocally(secret, QStringLiteral("t1"), QStringLiteral("周老师"),
+                                                        kTeacherTestRoom, QLatin1String(hubproto::kRoleLiveMaster));
   setup.roomId = kTeacherTestRoom;
   setup.previewUrl = previewUrl;
   setup.transports = [hub] { return std::make_unique<sdk::InProcessTransport>(hub); };
   setup.signInClassmate = [secret](const ScenarioStep &s, RunnerSetup::ClassmateSignedIn done) {
-    done(TeacherCredentials::signedLocally(secret, s.user, s.name), QString());
+    done(TeacherCredentials::signedLocally(secret, s.user, s.name, kTeacherTestRoom, QLatin1String(hubproto::kRoleGuest)),
+         QString());
   };
   setup.print = [this](const QString &line) { lines.append(line); };
   setup.warn = [this](const QString &line) { warnings.append(line); };

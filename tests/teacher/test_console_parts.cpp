@@ -37,7 +37,8 @@ struct ConsoleRoom {
       : klass([hub] { return std::unique_ptr<sdk::HubTransport>(std::make_unique<sdk::InProcessTransport>(hub)); }), student(hub, kStudent), spy(&klass, &ConsoleClass::entered) {}
 
   bool enter() {
-    klass.start(TeacherCredentials::signedLocally(kTeacherTestSecret, kTeacher, QStringLiteral("周老师")),
+    klass.start(TeacherCredentials::signedLocally(kTeacherTestSecret, kTeacher, QStringLiteral("周老师"), kTeacherTestRoom,
+                                                  QLatin1String(hubproto::kRoleLiveMaster)),
                 kTeacherTestRoom);
     return spy.wait(5000) && student.login(kTeacherTestSecret) == 0 && student.join(kTeacherTestRoom) == 0 &&
            QTest::qWaitFor([this] { return klass.roster().find(kStudent) != nullptr; }, 5000);
@@ -128,8 +129,16 @@ private slots:
     QVERIFY(snapshot->direct);
     QCOMPARE(jsonOf(snapshot->param), (QJsonObject{{"forbid_all", "1"}, {"forbid_you", "1"}}));
 
+    // The hub lets the student on stage once the teacher called, and no longer once taken down.
+    const QString onStage = QLatin1String(hubproto::kRoleLiveGuest);
+    QVERIFY(s.changeRole(onStage) != 0);
     room.klass.callOnStage(kStudent, true);
+    QTRY_VERIFY(s.find(ClassCommandCode::CameraRequest) != nullptr);
+    QCOMPARE(s.changeRole(onStage), 0);
+    QCOMPARE(s.changeRole(QLatin1String(hubproto::kRoleGuest)), 0);
     room.klass.takeOffStage(kStudent);
+    QTRY_VERIFY(s.find(ClassCommandCode::TakeOffStage) != nullptr);
+    QTRY_VERIFY(s.changeRole(onStage) != 0);
     room.klass.closeCamera(kStudent);
     room.klass.reward(kStudent, 30, QStringLiteral("恭喜[receiver_name]"));
     // Stage calls wait for the hub's grant, so they may come after the reward.
@@ -149,9 +158,11 @@ private slots:
     // Everybody down: 6 to the class.
     room.klass.callOnStage(kStudent, false);
     QTRY_VERIFY(s.find(ClassCommandCode::CallOnStage) != nullptr);
+    QCOMPARE(s.changeRole(onStage), 0);
     room.klass.everyoneOffStage();
     QTRY_VERIFY(s.find(ClassCommandCode::EveryoneOffStage) != nullptr);
     QVERIFY(!s.find(ClassCommandCode::EveryoneOffStage)->direct);
+    QTRY_VERIFY(s.changeRole(onStage) != 0); // the grant went with the stage
 
     // The end: 2 with the teacher's id, then out of the room.
     QSignalSpy ended(&room.klass, &ConsoleClass::ended);

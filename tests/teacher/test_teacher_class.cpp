@@ -24,9 +24,29 @@ QJsonObject jsonOf(const QString &text) { return QJsonDocument::fromJson(text.to
 // Logs in and joins the test room.
 bool seat(HubStudent &s) { return s.login(kTeacherTestSecret) == 0 && s.join(kTeacherTestRoom) == 0; }
 
+// A scenario whose teacher enters and waits for s1 and s2 before the given steps.
+QByteArray withTwoStudents(const char *steps) {
+  return QByteArray(R"({"steps": [
+      {"do": "enter"},
+      {"do": "waitMember", "user": "s1", "timeout": 5},
+      {"do": "waitMember", "user": "s2", "timeout": 5},)") +
+         steps + "]}";
+}
+
 bool teacherInRoom(const Hub &hub) {
   return QTest::qWaitFor([&] { return hub.isInRoom(kTeacher, kTeacherTestRoom); }, 5000);
 }
+
+// A hub, the teacher's run and students s1 and s2, seated once the teacher is in.
+struct TwoStudentClass {
+  bool start(const char *steps) {
+    return run.start(&hub, withTwoStudents(steps)) && teacherInRoom(hub) && seat(s1) && seat(s2);
+  }
+  Hub hub{kTeacherTestSecret};
+  TeacherRun run;
+  HubStudent s1{&hub, QStringLiteral("s1")};
+  HubStudent s2{&hub, QStringLiteral("s2")};
+};
 
 } // namespace
 
@@ -36,6 +56,7 @@ class TestTeacherClass : public QObject {
 private slots:
   void wholeClassReachesTheStudentInOrder();
   void handRaiseCallsThatStudentOnStage();
+  void stageCommandsCarryTheHubsStageGrant();
   void waitsTimeOutWithAClearMessage();
   void chatPermissionSnapshotAnswersEachStudent();
   void emptyCaptureNeverFallsBackToTheGroup();
@@ -147,6 +168,27 @@ void TestTeacherClass::handRaiseCallsThatStudentOnStage() {
   QVERIFY(run.printed(QStringLiteral("2054 (raises a hand) from s2")));
 }
 
+// The hub lets only the called student up, from the moment the call arrives, and the class's
+// "everyone off stage" takes it back.
+void TestTeacherClass::stageCommandsCarryTheHubsStageGrant() {
+  TwoStudentClass c;
+  QVERIFY(c.start(R"(
+      {"do": "command", "code": 2049, "to": "s1"},
+      {"do": "waitCommand", "code": 2051, "from": "s1", "timeout": 5},
+      {"do": "command", "code": 6},
+      {"do": "leave", "announce": false})"));
+  const QString stage = QLatin1String(hubproto::kRoleLiveGuest);
+  QVERIFY(c.s1.waitForCode(ClassCommandCode::CallOnStage));
+  QCOMPARE(c.s1.changeRole(stage), 0);
+  QCOMPARE(c.s2.changeRole(stage), int(hubproto::StageNotGranted));
+  QCOMPARE(c.s1.sendCommand(QString(), ClassCommandCode::OnStage, QStringLiteral("s1")), 0);
+  QVERIFY(c.run.waitFinished());
+  QCOMPARE(c.run.exitCode(), 0);
+  QVERIFY(c.s1.find(ClassCommandCode::EveryoneOffStage));
+  QCOMPARE(c.s1.changeRole(stage), int(hubproto::StageNotGranted)); // taken back, and back to Guest
+  QVERIFY(c.run.warnings.isEmpty());
+}
+
 void TestTeacherClass::waitsTimeOutWithAClearMessage() {
   Hub hub(kTeacherTestSecret);
   {
@@ -178,24 +220,18 @@ void TestTeacherClass::waitsTimeOutWithAClearMessage() {
 }
 
 void TestTeacherClass::chatPermissionSnapshotAnswersEachStudent() {
-  Hub hub(kTeacherTestSecret);
-  TeacherRun run;
-  QVERIFY(run.start(&hub, R"({"steps": [
-      {"do": "enter"},
-      {"do": "waitMember", "user": "s1", "timeout": 5},
-      {"do": "waitMember", "user": "s2", "timeout": 5},
+  TwoStudentClass c;
+  QVERIFY(c.start(R"(
       {"do": "command", "code": 2110, "param": "1"},
       {"do": "command", "code": 2111, "to": "s1", "param": "1"},
       {"do": "command", "code": 2110, "param": "0"},
       {"do": "waitCommand", "code": 2112, "from": "s1", "timeout": 5},
       {"do": "waitCommand", "code": 2112, "from": "s2", "timeout": 5},
       {"do": "wait", "seconds": 0.2},
-      {"do": "leave", "announce": false}]})"));
-  QVERIFY(teacherInRoom(hub));
-  HubStudent s1(&hub, QStringLiteral("s1"));
-  HubStudent s2(&hub, QStringLiteral("s2"));
-  QVERIFY(seat(s1));
-  QVERIFY(seat(s2));
+      {"do": "leave", "announce": false})"));
+  TeacherRun &run = c.run;
+  HubStudent &s1 = c.s1;
+  HubStudent &s2 = c.s2;
   // Ask once the teacher's three settings are through: s1 gets all three, s2 the group's two.
   QVERIFY(QTest::qWaitFor([&] { return s1.codes().size() == 3 && s2.codes().size() == 2; }, 5000));
   QCOMPARE(s1.sendCommand(kTeacher, ClassCommandCode::AskChatPermission, QString()), 0);

@@ -1,10 +1,12 @@
 // The teacher's parts that decide things on their own: picture conversion, what the class
 // state matches and remembers, variable expansion and the command line.
+#include "protocol/classcommandcode.h"
 #include "protocol/mediaframe.h"
 #include "teacher/classstate.h"
 #include "teacher/i420image.h"
 #include "teacher/scenariovariables.h"
 #include "teacher/screenslide.h"
+#include "teacher/stagegrants.h"
 #include "teacher/teacheroptions.h"
 
 #include <QImage>
@@ -24,6 +26,7 @@ private slots:
   void anyoneClaimsEachMemberOnce();
   void snapshotFollowsTheTeachersSettings();
   void variablesExpandEverywhere();
+  void stageCommandsNameWhomTheyGrant();
   void commandLine_data();
   void commandLine();
 };
@@ -183,6 +186,35 @@ void TestTeacherParts::commandLine() {
     QCOMPARE(options.secret, QByteArray("k"));
     QVERIFY(!options.signsInThroughService());
   }
+}
+
+void TestTeacherParts::stageCommandsNameWhomTheyGrant() {
+  using Action = StageGrants::Action;
+  const auto code = [](ClassCommandCode c) { return toWire(c); };
+  QCOMPARE(StageGrants::actionFor(code(ClassCommandCode::CallOnStage)), Action::Grant);
+  QCOMPARE(StageGrants::actionFor(code(ClassCommandCode::CameraRequest)), Action::Grant);
+  QCOMPARE(StageGrants::actionFor(code(ClassCommandCode::TakeOffStage)), Action::Revoke);
+  QCOMPARE(StageGrants::actionFor(code(ClassCommandCode::EveryoneOffStage)), Action::Revoke);
+  QCOMPARE(StageGrants::actionFor(code(ClassCommandCode::CameraOff)), Action::Revoke);
+  QCOMPARE(StageGrants::actionFor(code(ClassCommandCode::Chat)), Action::None);
+
+  StageGrants grants;
+  grants.classmate(QStringLiteral("mate"));
+  const QStringList present{QStringLiteral("s1"), QStringLiteral("s2"), QStringLiteral("mate")};
+  // One student by "to"; the class means the students, never the scripted classmates.
+  QCOMPARE(grants.targets(code(ClassCommandCode::CallOnStage), QStringLiteral("s1"), QString(), present), QStringList{"s1"});
+  QCOMPARE(grants.targets(code(ClassCommandCode::CameraRequest), QString(), QString(), present), (QStringList{"s1", "s2"}));
+  QCOMPARE(grants.targets(code(ClassCommandCode::Display), QString(), QString(), present), QStringList());
+  // Taking back: 2050 names its student in the parameter, whoever it goes to.
+  QCOMPARE(grants.targets(code(ClassCommandCode::TakeOffStage), QString(), QStringLiteral("s2"), present), QStringList{"s2"});
+  // To the class: only those the teacher let up, while they are here.
+  QVERIFY(grants.targets(code(ClassCommandCode::EveryoneOffStage), QString(), QString(), present).isEmpty());
+  grants.granted(QStringLiteral("s2"));
+  grants.granted(QStringLiteral("gone"));
+  QCOMPARE(grants.targets(code(ClassCommandCode::EveryoneOffStage), QString(), QString(), present), QStringList{"s2"});
+  QCOMPARE(grants.targets(code(ClassCommandCode::CameraOff), QStringLiteral("s1"), QString(), present), QStringList{"s1"});
+  grants.revoked(QStringLiteral("s2"));
+  QVERIFY(grants.targets(code(ClassCommandCode::CameraOff), QString(), QString(), present).isEmpty());
 }
 
 QTEST_MAIN(TestTeacherParts)
