@@ -28,7 +28,7 @@ void StudentTiles::onFrame(const hubproto::MediaFrame &frame) {
     return;
   QWidgetVideoRender *view = m_tiles.value(userId);
   const StudentState *s = m_roster->find(userId);
-  if (!view && s && (s->onStage || s->camera)) {
+  if (!view && s && s->onStage) {
     view = new QWidgetVideoRender(this);
     view->setObjectName(QStringLiteral("tile_") + userId);
     view->setFixedSize(kTileWidth, kTileHeight);
@@ -55,7 +55,7 @@ void StudentTiles::onFrame(const hubproto::MediaFrame &frame) {
 void StudentTiles::onRosterChanged() {
   for (auto it = m_tiles.begin(); it != m_tiles.end();) {
     const StudentState *s = m_roster->find(it.key());
-    if (s && s->inClass && (s->onStage || s->camera)) {
+    if (s && s->inClass && s->onStage) {
       it.value()->setName(s->shownName());
       ++it;
       continue;

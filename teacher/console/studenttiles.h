@@ -1,7 +1,7 @@
 #pragma once
 // The on-stage students' cameras, one tile each in a row, named from the roster. A tile
-// comes with the student's first camera frame and goes when the student is off stage with
-// the camera closed, or has left.
+// comes with the student's first camera frame while on stage and goes when the student is off
+// stage (taken down, everybody down, camera closed) or has left.
 
 #include "protocol/mediaframe.h"
 

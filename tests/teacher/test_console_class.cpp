@@ -156,6 +156,11 @@ private slots:
     QCOMPARE(tile->streamUserId(), student.toUtf8());
     QTRY_VERIFY_WITH_TIMEOUT(console.consoleClass()->roster().find(student)->camera, kWaitMs);
 
+    // Everybody down: the student leaves the stage and the console's tile goes.
+    QVERIFY(click(page, "btnEveryoneOffStage"));
+    QTRY_COMPARE_WITH_TIMEOUT(w->status(), 2, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(page->tiles()->tile(student) == nullptr, kWaitMs);
+
     // A stroke on the whiteboard reaches the student's board.
     QVERIFY(click(page, "btnShowBoard"));
     QTRY_VERIFY_WITH_TIMEOUT(w->findChild<QWindowWhiteBoard *>() != nullptr, kWaitMs);
