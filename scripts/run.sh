@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Installs, builds, starts the local service and the client (under Xvfb without a display).
+# With --console a person teaches instead of the scripted teacher: the teacher console and
+# one student client open side by side on a wider screen.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
+CONSOLE=0
+if [ "${1:-}" = "--console" ]; then
+  CONSOLE=1
+  shift
+  export TARNWICK_SCREEN="${TARNWICK_SCREEN:-2600x1000x24}"
+fi
 bash "$ROOT/scripts/install.sh"
 bash "$ROOT/scripts/build.sh" "$BUILD"
 # shellcheck source=session.sh
@@ -17,8 +25,21 @@ if [ -x "$BUILD/bin/tarnwick-local" ]; then
   for _ in $(seq 1 50); do grep -q '^tarnwick-local' "$SESSION_DIR/service.log" && break; sleep 0.1; done
   head -1 "$SESSION_DIR/service.log"
 fi
+if [ "$CONSOLE" = 1 ]; then
+  "$BUILD/bin/tarnwick-teacher" --console --service http://127.0.0.1:18080 >"$SESSION_DIR/console.log" 2>&1 &
+  SESSION_PIDS+=($!)
+  # The console keeps the left of the screen; the client's windows, which centre themselves,
+  # are moved to its right as they appear (Xvfb has no window manager to place them).
+  (while sleep 1; do
+     for w in $(xdotool search --onlyvisible --class quorvel 2>/dev/null); do
+       x=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | sed -n 's/^X=//p')
+       [ -n "$x" ] && [ "$x" -lt 1300 ] && xdotool windowmove "$w" 1300 0 2>/dev/null
+     done
+   done) &
+  SESSION_PIDS+=($!)
+  echo "teacher console: 13900000001 / teacher01 is filled in; 登录, choose 初二数学提高班, 进入教室"
 # A scripted teacher runs a demo class in room 300101 (初二数学提高班) once a student enters it.
-if [ -x "$BUILD/bin/tarnwick-teacher" ] && [ "${TARNWICK_NO_TEACHER:-0}" != 1 ]; then
+elif [ -x "$BUILD/bin/tarnwick-teacher" ] && [ "${TARNWICK_NO_TEACHER:-0}" != 1 ]; then
   "$BUILD/bin/tarnwick-teacher" --scenario "$ROOT/teacher/scenarios/demo-class.json" \
       --service http://127.0.0.1:18080 --phone 13900000001 --password teacher01 --room 300101 \
       >"$SESSION_DIR/teacher.log" 2>&1 &

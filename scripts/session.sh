@@ -20,7 +20,7 @@ session_start_display() {
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >"$SESSION_DIR/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${TARNWICK_SCREEN:-1600x1000x24}" -nolisten tcp >"$SESSION_DIR/xvfb.log" 2>&1 &
     SESSION_PIDS+=($!)
     export DISPLAY=":$n"
     for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done

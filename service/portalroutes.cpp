@@ -20,6 +20,7 @@ void PortalRoutes::registerRoutes(ApiRouter &router) {
   router.add(s, QStringLiteral("shop"), [this](const FormParams &p) { return shop(p); });
   router.add(s, QStringLiteral("exchange"), [this](const FormParams &p) { return exchange(p); });
   router.add(s, QStringLiteral("downloads"), [this](const FormParams &p) { return downloads(p); });
+  router.add(s, QStringLiteral("documents"), [this](const FormParams &p) { return documents(p); });
   router.add(s, QStringLiteral("edit-student-name"), [this](const FormParams &p) { return editStudentName(p); });
 }
 
@@ -80,6 +81,17 @@ ApiReply PortalRoutes::classes(const FormParams &p) const {
   for (const ClassRoom &c : m_rooms.classes()) list.append(classEntry(c, p.value(QStringLiteral("token"))));
   QJsonObject data;
   data.insert(QStringLiteral("classes"), list);
+  return ApiReply::ok(data);
+}
+
+ApiReply PortalRoutes::documents(const FormParams &p) const {
+  Account me;
+  if (auto refused = TokenGuard::check(m_accounts, p, &me)) return *refused;
+  QJsonArray list;
+  for (const Document &d : m_catalog.documents)
+    list.append(QJsonObject{{QStringLiteral("file"), d.file}, {QStringLiteral("title"), d.title}, {QStringLiteral("pages"), d.pages}});
+  QJsonObject data;
+  data.insert(QStringLiteral("documents"), list);
   return ApiReply::ok(data);
 }
 

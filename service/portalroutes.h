@@ -26,6 +26,8 @@ public:
   ApiReply shop(const FormParams &p) const;
   ApiReply exchange(const FormParams &p);
   ApiReply downloads(const FormParams &p) const;
+  // The documents the preview service shows, for the teacher console's whiteboard.
+  ApiReply documents(const FormParams &p) const;
   ApiReply editStudentName(const FormParams &p);
 
   // The page command that enters the class: {"action": 1, "data": {...}}.

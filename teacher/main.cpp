@@ -2,6 +2,7 @@
 #include "core/deployment.h"
 #include "protocol/protocol.h"
 #include "sdk/net/hubtransport.h"
+#include "teacher/console/consolemain.h"
 #include "teacher/scenarioreader.h"
 #include "teacher/scenariorunner.h"
 #include "teacher/servicesignin.h"
@@ -35,6 +36,11 @@ void listSteps(const Scenario &scenario, quint32 roomId) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+  if (consolemain::wanted(argc, argv)) {
+    consolemain::prepare();
+    QApplication app(argc, argv);
+    return consolemain::run(app.arguments());
+  }
   // A console program: the slide's texts and the whiteboard's (unshown) render window need
   // the widget module, not a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

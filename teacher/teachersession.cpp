@@ -40,6 +40,7 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
   }
   m_client = new sdk::HubClient(m_transports(), this);
   connect(m_client, &sdk::HubClient::imMessage, this, &TeacherSession::onMessage);
+  connect(m_client, &sdk::HubClient::mediaFrame, this, &TeacherSession::mediaFrame);
   connect(m_client, &sdk::HubClient::memberNotice, this,
           [this](quint32 room, const QString &event, const QString &user, const QString &) {
             onMemberNotice(room, event, user);
@@ -173,14 +174,17 @@ void TeacherSession::changeRole(const QString &role, Done done) {
   m_client->changeRole(role, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
 }
 
-void TeacherSession::publish(hubproto::Source source, Done done) {
+void TeacherSession::publish(hubproto::Source source, Done done, bool withAudio) {
   if (!isInRoom())
     return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
-  m_client->publish(source, false, [this, source, done](const sdk::HubReply &r) {
+  m_client->publish(source, withAudio, [this, source, withAudio, done](const sdk::HubReply &r) {
     bool ok = false;
     const quint64 channel = r.body.value(QLatin1String("channelId")).toString().toULongLong(&ok);
-    if (r.code == 0 && ok)
+    if (r.code == 0 && ok) {
       m_channels.insert(int(source), channel);
+      if (withAudio)
+        m_audioSource = int(source);
+    }
     done(r.code == 0 && !ok ? hubproto::BadArgument : r.code, r.desc);
   });
 }
@@ -189,6 +193,8 @@ void TeacherSession::unpublish(hubproto::Source source, Done done) {
   if (!m_channels.contains(int(source)))
     return done(hubproto::StreamNotFound, QStringLiteral("that stream is not published"));
   const quint64 channel = m_channels.take(int(source));
+  if (int(source) == m_audioSource)
+    m_audioSource = -1;
   m_client->unpublish(channel, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
 }
 
@@ -206,7 +212,26 @@ void TeacherSession::sendVideo(hubproto::Source source, const QByteArray &i420, 
   m_client->sendFrame(f);
 }
 
+void TeacherSession::sendAudio(const QByteArray &pcm, int sampleRate) {
+  if (!m_client || !m_channels.contains(m_audioSource))
+    return;
+  hubproto::MediaFrame f;
+  f.kind = hubproto::MediaFrame::Audio;
+  f.source = hubproto::Source::Audio;
+  f.format = hubproto::MediaFrame::PcmS16;
+  f.channels = 1;
+  f.sampleRate = static_cast<quint32>(sampleRate);
+  f.timestamp = static_cast<quint32>(QDateTime::currentMSecsSinceEpoch());
+  f.payload = pcm;
+  m_client->sendFrame(f);
+}
+
+void TeacherSession::sendElements(const QString &to, const QVector<Element> &elems, Done done) {
+  send(to, elems, std::move(done));
+}
+
 void TeacherSession::onMessage(const hubproto::ImMessage &message) {
+  emit messageReceived(message);
   // As the student's client does, a custom element is a command when it holds a JSON
   // object; code 0 (no usable "userAction", e.g. whiteboard data) means nothing here.
   for (const Element &e : message.elems) {

@@ -6,6 +6,7 @@
 
 #include "sdk/net/hubtransport.h"
 #include "protocol/immessage.h"
+#include "protocol/mediaframe.h"
 #include "protocol/protocol.h"
 #include "teacher/classstate.h"
 
@@ -58,15 +59,23 @@ public:
   void grantStage(const QString &userId, Done done);
   void revokeStage(const QString &userId, Done done);
   void changeRole(const QString &role, Done done);
-  void publish(hubproto::Source source, Done done);
+  void publish(hubproto::Source source, Done done, bool withAudio = false);
   void unpublish(hubproto::Source source, Done done);
   // Dropped unless the source is published.
   void sendVideo(hubproto::Source source, const QByteArray &i420, int width, int height);
+  // Voice PCM (mono, 16 bit); dropped unless a stream was published with audio.
+  void sendAudio(const QByteArray &pcm, int sampleRate);
+  // Any elements (chat text and faces) to the group (to empty) or one user.
+  void sendElements(const QString &to, const QVector<hubproto::Element> &elems, Done done);
 
 signals:
   void commandReceived(const ReceivedCommand &command);
   void memberEntered(const QString &userId);
   void memberLeft(const QString &userId);
+  // Every message that arrives, commands included (the console shows the chat in it).
+  void messageReceived(const hubproto::ImMessage &message);
+  // Frames of the room's streams the hub sends this connection (cameras and voices).
+  void mediaFrame(const hubproto::MediaFrame &frame);
   // The connection went away or the account signed in elsewhere; the session is signed out.
   void lost(const QString &why);
 
@@ -86,5 +95,6 @@ private:
   bool m_signedIn = false;
   quint32 m_roomId = 0;
   QHash<int, quint64> m_channels; // by source
+  int m_audioSource = -1;         // the published stream that carries the voice
   QTimer m_keepAlive;
 };

@@ -26,9 +26,10 @@ qint64 now() { return QDateTime::currentMSecsSinceEpoch(); }
 
 } // namespace
 
-QWindowWhiteBoard::QWindowWhiteBoard(QWidget *parent, const BoardClassData &data)
+QWindowWhiteBoard::QWindowWhiteBoard(QWidget *parent, const BoardClassData &data,
+                                     std::unique_ptr<BoardDataLink> link)
     : QWidget(parent), ui_(std::make_unique<Ui::QWindowWhiteBoard>()),
-      service_(std::make_unique<BoardService>(data)), color_(kColors[0]),
+      service_(std::make_unique<BoardService>(data, std::move(link))), color_(kColors[0]),
       // Made before the set-up, which connects their on_<name>_toggled slots.
       toolGroup_(new ButtonChoice("tool", this)), colorGroup_(new ButtonChoice("color", this)),
       sizeGroup_(new ButtonChoice("size", this)), shapeGroup_(new ButtonChoice("shape", this)) {
@@ -96,10 +97,11 @@ void QWindowWhiteBoard::makeGroups() {
 
 void QWindowWhiteBoard::connectSignals() {
   connect(&statusTimer_, &QTimer::timeout, this, &QWindowWhiteBoard::on_updateWindowStatus);
-  // The board stays under the floating panels, also when a click on it activates it.
+  // The board stays under the floating panels, also when a click on it activates it; the
+  // area raises an activated window after telling, so the board goes down once that is done.
   connect(ui_->mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *w) {
     if (w == board_)
-      board_->lower();
+      QMetaObject::invokeMethod(board_, &QWidget::lower, Qt::QueuedConnection);
   });
   connect(this, &QWindowWhiteBoard::dispatch, this, &QWindowWhiteBoard::handle, Qt::QueuedConnection);
   connect(this, &QWindowWhiteBoard::updatePageWindow, this, &QWindowWhiteBoard::on_updatePageWindow);

@@ -8,6 +8,7 @@
 // after that). Deleting it ends the board.
 
 #include "whiteboard/boardclassdata.h"
+#include "whiteboard/boarddatalink.h"
 #include "whiteboard/boardservicecallback.h"
 #include "whiteboard/txfunction.h"
 
@@ -35,7 +36,8 @@ public:
   static constexpr int kStatusIntervalMs = 100;
   static constexpr int kWidthPerSliderStep = 50;
 
-  QWindowWhiteBoard(QWidget *parent, const BoardClassData &data);
+  // link null: the class's IM group (the classroom); the teacher console brings its own.
+  QWindowWhiteBoard(QWidget *parent, const BoardClassData &data, std::unique_ptr<BoardDataLink> link = nullptr);
   ~QWindowWhiteBoard() override;
 
   void setInteractive(bool interactive);

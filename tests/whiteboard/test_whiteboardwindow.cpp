@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSignalSpy>
 #include <QSlider>
@@ -44,6 +45,7 @@ private slots:
   void deleteDialog();
   void libraryStatusEnablesTheButtons();
   void viewOnly();
+  void boardStaysUnderThePanelsWhenClicked();
 
 private:
   template <typename T = QAbstractButton> T *child(const char *name) {
@@ -180,6 +182,18 @@ void TestWhiteboardWindow::viewOnly() {
   window_->subWindow("PagesWindow")->hide();
   emit window_->updatePageWindow();
   QVERIFY(!window_->subWindow("PagesWindow")->isVisible());
+}
+
+// Drawing activates the board's sub-window, which the area raises; the panels must stay on top.
+void TestWhiteboardWindow::boardStaysUnderThePanelsWhenClicked() {
+  auto *area = window_->findChild<QMdiArea *>();
+  QMdiSubWindow *board = window_->subWindow("BoardWindow");
+  area->setActiveSubWindow(window_->subWindow("PagesWindow"));
+  boarddriver::drag(window_->boardService()->renderWindow(), {{100, 100}, {200, 150}});
+  area->setActiveSubWindow(board);
+  QTRY_COMPARE(area->subWindowList(QMdiArea::StackingOrder).first(), board);
+  QTest::qWait(50);
+  QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).first(), board);
 }
 
 QTEST_MAIN(TestWhiteboardWindow)
