@@ -51,6 +51,19 @@ void ConsoleRoster::setHandRaised(const QString &userId, bool raised) {
   emit changed();
 }
 
+void ConsoleRoster::setNames(const QHash<QString, QString> &namesByUserId) {
+  bool any = false;
+  for (StudentState &s : m_students) {
+    const QString name = namesByUserId.value(s.userId);
+    if (name.isEmpty() || name == s.name)
+      continue;
+    s.name = name;
+    any = true;
+  }
+  if (any)
+    emit changed();
+}
+
 namespace {
 bool reportsOwnState(ClassCommandCode code) {
   using C = ClassCommandCode;

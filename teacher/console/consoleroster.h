@@ -5,6 +5,7 @@
 
 #include "teacher/classstate.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -38,6 +39,10 @@ public:
   void commandReceived(const ReceivedCommand &command);
   void setChatMuted(const QString &userId, bool muted);
   void setHandRaised(const QString &userId, bool raised);
+  // Names as the service lists them, for students already in the roster: those already in the
+  // room before the teacher came never announce themselves, and a renamed student does not
+  // announce again.
+  void setNames(const QHash<QString, QString> &namesByUserId);
 
 signals:
   void changed();

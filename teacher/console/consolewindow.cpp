@@ -80,10 +80,27 @@ void ConsoleWindow::onEntered() {
   connect(m_signIn->service(), &TeacherService::documentsListed, m_classPage, &ClassPage::setDocuments);
   m_signIn->service()->enterRoom(m_chosen);
   m_signIn->service()->listDocuments();
+  followRoomNames();
   m_pages->addWidget(m_classPage);
   m_pages->setCurrentWidget(m_classPage);
   setWindowTitle(QStringLiteral("%1 — Tarnwick 教师控制台").arg(m_chosen.courseName));
   emit classEntered();
+}
+
+// Names come from the service when someone enters and then every few seconds; the timer
+// and the connections go with the class page and the class.
+void ConsoleWindow::followRoomNames() {
+  TeacherService *service = m_signIn->service();
+  connect(service, &TeacherService::roomNamesListed, m_class, [this](const QHash<QString, QString> &names) {
+    m_class->roster().setNames(names);
+  });
+  const quint32 roomId = m_chosen.roomId;
+  auto listNames = [service, roomId] { service->listRoomNames(roomId); };
+  auto *refresh = new QTimer(m_classPage);
+  connect(refresh, &QTimer::timeout, m_classPage, listNames);
+  refresh->start(kNameRefreshMs);
+  connect(&m_class->session(), &TeacherSession::memberEntered, m_classPage, listNames);
+  listNames();
 }
 
 void ConsoleWindow::onProblemBeforeEntering(const QString &what) { backToSignIn(what, true); }

@@ -51,9 +51,12 @@ protected:
 
 private:
   static constexpr int kEndTimeoutMs = 3000;
+  // How often the roster's names are read again from the service, as the students' clients do.
+  static constexpr int kNameRefreshMs = 5000;
   void enter(const TeacherClass &chosen);
   void onCredentials(const TeacherCredentials &credentials, const QString &error);
   void onEntered();
+  void followRoomNames();
   void onProblemBeforeEntering(const QString &what);
   void backToSignIn(const QString &status, bool isError);
 

@@ -60,6 +60,26 @@ void TeacherService::listDocuments() {
   }, [this](const QString &error) { emit roomCallFailed(QStringLiteral("quorvel/documents：") + error); });
 }
 
+void TeacherService::listRoomNames(quint32 roomId) {
+  QUrlQuery form = tokenForm();
+  form.addQueryItem(QStringLiteral("roomId"), QString::number(roomId));
+  form.addQueryItem(QStringLiteral("is_addition"), QStringLiteral("0"));
+  post(QStringLiteral("live-service/room_user"), form, [this](const QJsonObject &data) {
+    QHash<QString, QString> names;
+    for (const QJsonValue &v : data.value(QLatin1String("idlist")).toArray()) {
+      const QJsonObject o = v.toObject();
+      // An offline member's name carries the service's suffix; the roster shows presence itself.
+      if (o.value(QLatin1String("offline")).toString() == QLatin1String("1"))
+        continue;
+      const QString uid = o.value(QLatin1String("uid")).toString();
+      const QString name = o.value(QLatin1String("name")).toString();
+      if (!uid.isEmpty() && !name.isEmpty())
+        names.insert(uid, name);
+    }
+    emit roomNamesListed(names);
+  }, [this](const QString &error) { emit roomCallFailed(QStringLiteral("live-service/room_user：") + error); });
+}
+
 void TeacherService::postInRoom(const QString &call, quint32 roomId, const QUrlQuery &more) {
   QUrlQuery form = more;
   form.addQueryItem(QStringLiteral("token"), m_token);

@@ -6,6 +6,7 @@
 // "exit"), made with a device text of this kind of client, so that the students' clients
 // show the teacher's chat once, from its 2056, and not its plain elements again.
 
+#include <QHash>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QObject>
@@ -47,12 +48,16 @@ public:
   void exitRoom(quint32 roomId);
   // After fetch: the documents the whiteboard can show; documentsListed follows.
   void listDocuments();
+  // After fetch: the names the service lists for the room's members present now
+  // (roomNamesListed follows); a class name changed in class shows here first.
+  void listRoomNames(quint32 roomId);
 
 signals:
   // error is empty on success; a teacher without classes gets an empty list and an error.
   void finished(const QList<TeacherClass> &classes, const QString &error);
   void roomCallFailed(const QString &error);
   void documentsListed(const QList<LessonDocument> &documents);
+  void roomNamesListed(const QHash<QString, QString> &namesByUserId);
 
 private:
   using Next = std::function<void(const QJsonObject &data)>;

@@ -208,6 +208,15 @@ private slots:
     QTRY_VERIFY_WITH_TIMEOUT(chat->page()->imageView() && chat->page()->imageView()->isVisible(), kWaitMs);
     chat->page()->imageView()->close();
 
+    // A class name changed in class reaches the teacher's roster, though the student does not
+    // announce itself again.
+    const QString renamed = QStringLiteral("林小雨_二班");
+    QCOMPARE(service.call(QStringLiteral("quorvel"), QStringLiteral("edit-student-name"),
+                          {{QStringLiteral("token"), token}, {QStringLiteral("name"), renamed}})
+                 .errorCode(),
+             0);
+    QTRY_COMPARE_WITH_TIMEOUT(console.consoleClass()->roster().nameOf(student), renamed, kWaitMs);
+
     // Closing the discussion disables the student's input.
     auto *input = w->findChild<TextEdit *>();
     QVERIFY(input && input->isEnabled());

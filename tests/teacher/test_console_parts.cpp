@@ -95,6 +95,26 @@ private slots:
     QCOMPARE(s->name, QStringLiteral("林小雨"));
   }
 
+  // The service's names fill in students who never announced themselves and follow renames;
+  // members not in the roster (the teacher) make no row.
+  void rosterTakesNamesFromTheService() {
+    ConsoleRoster roster;
+    roster.entered(kStudent);
+    QCOMPARE(roster.nameOf(kStudent), kStudent);
+    QSignalSpy changed(&roster, &ConsoleRoster::changed);
+    roster.setNames({{kStudent, QStringLiteral("林小雨")}, {QStringLiteral("t20001"), QStringLiteral("周老师")}});
+    QCOMPARE(roster.nameOf(kStudent), QStringLiteral("林小雨"));
+    QVERIFY(!roster.find(QStringLiteral("t20001")));
+    QCOMPARE(changed.count(), 1);
+    roster.setNames({{kStudent, QStringLiteral("林小雨")}});
+    QCOMPARE(changed.count(), 1); // nothing new, nothing redrawn
+    roster.setNames({{kStudent, QString()}});
+    QCOMPARE(roster.nameOf(kStudent), QStringLiteral("林小雨"));
+    roster.setNames({{kStudent, QStringLiteral("林小雨_二班")}});
+    QCOMPARE(roster.nameOf(kStudent), QStringLiteral("林小雨_二班"));
+    QCOMPARE(changed.count(), 2);
+  }
+
   void screenPictureFitsTheStream_data() {
     QTest::addColumn<QSize>("screen");
     QTest::addColumn<QSize>("sent");
