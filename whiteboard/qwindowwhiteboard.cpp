@@ -1,4 +1,5 @@
 #include "whiteboard/qwindowwhiteboard.h"
+#include "whiteboard/toolicons.h"
 
 #include "ui_qwindowwhiteboard.h"
 
@@ -36,6 +37,7 @@ QWindowWhiteBoard::QWindowWhiteBoard(QWidget *parent, const BoardClassData &data
   qRegisterMetaType<txfunction>("txfunction");
   ui_->setupUi(this);
   findSubWindows();
+  decorateTools();
   makeGroups();
   connectSignals();
   service_->setListener(this);
@@ -85,6 +87,38 @@ void QWindowWhiteBoard::findSubWindows() {
   for (QMdiSubWindow *panel : {tools_, pages_, colors_, sizes_, shapes_, dialog_})
     panel->setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
   shapes_->setGeometry(kShapeGeometry);
+}
+
+// The tool panel's buttons show painted icons (their names stay in the tooltips) over the
+// panel's dark background; the chosen tool stays lit.
+void QWindowWhiteBoard::decorateTools() {
+  using toolicons::Tool;
+  const std::pair<QPushButton *, Tool> buttons[] = {
+      {ui_->btnPen, Tool::Pen},         {ui_->btnLine, Tool::Line},
+      {ui_->btnShape, Tool::Shape},     {ui_->btnEraser, Tool::Eraser},
+      {ui_->btnSelect, Tool::Select},   {ui_->btnClear, Tool::Clear},
+      {ui_->btnClearDraws, Tool::ClearDrawings}, {ui_->btnUpload, Tool::Upload},
+      {ui_->btnBG, Tool::Background},   {ui_->btnGlobalBG, Tool::AllBackgrounds}};
+  for (const auto &[button, tool] : buttons) {
+    button->setText(QString());
+    button->setIcon(toolicons::icon(tool));
+    button->setIconSize(QSize(22, 22));
+  }
+  ui_->toolsPanel->setStyleSheet(ui_->toolsPanel->styleSheet() +
+                                 QLatin1String(" #toolsPanel QPushButton{background:transparent;border:none;"
+                                               "border-radius:4px}"
+                                               " #toolsPanel QPushButton:hover{background:rgba(255,255,255,40)}"
+                                               " #toolsPanel QPushButton:checked{background:rgba(255,255,255,90)}"));
+  showColour();
+}
+
+// The colour toggle is a swatch of the colour in use.
+void QWindowWhiteBoard::showColour() {
+  const QString rgb = QStringLiteral("#%1").arg(color_ >> 8, 6, 16, QLatin1Char('0'));
+  ui_->chkColorPick->setStyleSheet(
+      QStringLiteral("QCheckBox{padding-left:5px} QCheckBox::indicator{width:18px;height:18px;"
+                     "border:2px solid #f2f2f2;border-radius:11px;background:%1}")
+          .arg(rgb));
 }
 
 void QWindowWhiteBoard::makeGroups() {
@@ -237,6 +271,7 @@ void QWindowWhiteBoard::on_tool_toggled() {
 
 void QWindowWhiteBoard::on_color_toggled() {
   color_ = kColors[qMax(0, colorGroup_->checkedId())];
+  showColour();
   applyTool();
   on_chkColorPick_toggled(false);
 }

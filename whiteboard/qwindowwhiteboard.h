@@ -94,6 +94,8 @@ protected:
 
 private:
   void findSubWindows();
+  void decorateTools();
+  void showColour();
   void makeGroups();
   void connectSignals();
   void placePanels();

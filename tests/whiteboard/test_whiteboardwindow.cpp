@@ -127,8 +127,11 @@ void TestWhiteboardWindow::penSizeAndColour() {
   QCOMPARE(pen().width, 150u);
   child<QCheckBox>("chkColorPick")->setChecked(true);
   QCOMPARE(window_->subWindow("ColorWindow")->x(), 36);
+  QVERIFY(child("chkColorPick")->styleSheet().contains(QLatin1String("#0075ff")));
   child("btnColor4")->click();
   QCOMPARE(pen().color, 0xFF0100FFu);
+  // The toggle shows the colour in use.
+  QVERIFY(child("chkColorPick")->styleSheet().contains(QLatin1String("#ff0100")));
   QVERIFY(!window_->subWindow("ColorWindow")->isVisible());
   QVERIFY(!child<QCheckBox>("chkColorPick")->isChecked());
   child("btnEraser")->click();

@@ -1,0 +1,136 @@
+#include "whiteboard/toolicons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace toolicons {
+namespace {
+
+constexpr int kSide = 24;
+const QColor kInk(0xf2, 0xf2, 0xf2);
+
+void pen(QPainter &p) {
+  QPainterPath body;
+  body.moveTo(5, 19);
+  body.lineTo(6, 15);
+  body.lineTo(16, 5);
+  body.lineTo(19, 8);
+  body.lineTo(9, 18);
+  body.closeSubpath();
+  p.drawPath(body);
+  p.drawLine(QPointF(14, 7), QPointF(17, 10));
+}
+
+void line(QPainter &p) { p.drawLine(QPointF(5, 19), QPointF(19, 5)); }
+
+void shape(QPainter &p) {
+  p.drawRect(QRectF(4, 7, 10, 10));
+  p.drawEllipse(QRectF(10, 4, 10, 10));
+}
+
+void eraser(QPainter &p) {
+  QPainterPath block;
+  block.moveTo(4, 15);
+  block.lineTo(12, 7);
+  block.lineTo(19, 14);
+  block.lineTo(14, 19);
+  block.lineTo(8, 19);
+  block.closeSubpath();
+  p.drawPath(block);
+  p.drawLine(QPointF(8, 11), QPointF(15, 18));
+  p.drawLine(QPointF(14, 19), QPointF(20, 19));
+}
+
+void select(QPainter &p) {
+  QPainterPath arrow;
+  arrow.moveTo(7, 4);
+  arrow.lineTo(7, 18);
+  arrow.lineTo(10.5, 14.5);
+  arrow.lineTo(13, 20);
+  arrow.lineTo(15, 19);
+  arrow.lineTo(12.5, 13.5);
+  arrow.lineTo(17, 13.5);
+  arrow.closeSubpath();
+  p.drawPath(arrow);
+}
+
+void clear(QPainter &p) {
+  p.drawLine(QPointF(5, 7), QPointF(19, 7));
+  p.drawLine(QPointF(10, 7), QPointF(10, 5));
+  p.drawLine(QPointF(10, 5), QPointF(14, 5));
+  p.drawLine(QPointF(14, 5), QPointF(14, 7));
+  p.drawRect(QRectF(7, 7, 10, 12));
+  p.drawLine(QPointF(10.5, 10), QPointF(10.5, 16));
+  p.drawLine(QPointF(13.5, 10), QPointF(13.5, 16));
+}
+
+void clearDrawings(QPainter &p) {
+  QPainterPath wave;
+  wave.moveTo(4, 9);
+  wave.cubicTo(8, 4, 10, 14, 14, 9);
+  p.drawPath(wave);
+  p.drawLine(QPointF(11, 19), QPointF(19, 11));
+  p.drawLine(QPointF(13, 19), QPointF(19, 19));
+}
+
+void upload(QPainter &p) {
+  p.drawLine(QPointF(12, 4), QPointF(12, 15));
+  p.drawLine(QPointF(7, 9), QPointF(12, 4));
+  p.drawLine(QPointF(17, 9), QPointF(12, 4));
+  p.drawLine(QPointF(5, 15), QPointF(5, 19));
+  p.drawLine(QPointF(5, 19), QPointF(19, 19));
+  p.drawLine(QPointF(19, 19), QPointF(19, 15));
+}
+
+void background(QPainter &p) {
+  p.drawRect(QRectF(5, 5, 14, 14));
+  p.setBrush(kInk);
+  p.drawRect(QRectF(5, 13, 14, 6));
+}
+
+void allBackgrounds(QPainter &p) {
+  p.drawRect(QRectF(8, 4, 12, 12));
+  p.setBrush(QColor(0x66, 0x66, 0x66));
+  p.drawRect(QRectF(4, 8, 12, 12));
+  p.setBrush(kInk);
+  p.drawRect(QRectF(4, 15, 12, 5));
+}
+
+void draw(QPainter &p, Tool tool) {
+  switch (tool) {
+  case Tool::Pen: return pen(p);
+  case Tool::Line: return line(p);
+  case Tool::Shape: return shape(p);
+  case Tool::Eraser: return eraser(p);
+  case Tool::Select: return select(p);
+  case Tool::Clear: return clear(p);
+  case Tool::ClearDrawings: return clearDrawings(p);
+  case Tool::Upload: return upload(p);
+  case Tool::Background: return background(p);
+  case Tool::AllBackgrounds: return allBackgrounds(p);
+  }
+}
+
+QPixmap paint(Tool tool, qreal scale) {
+  QPixmap pixmap(qRound(kSide * scale), qRound(kSide * scale));
+  pixmap.setDevicePixelRatio(scale);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(kInk, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::NoBrush);
+  draw(p, tool);
+  return pixmap;
+}
+
+} // namespace
+
+QIcon icon(Tool tool) {
+  QIcon icon;
+  for (qreal scale : {1.0, 2.0})
+    icon.addPixmap(paint(tool, scale));
+  return icon;
+}
+
+} // namespace toolicons
