@@ -104,6 +104,13 @@ void QWindowWhiteBoard::decorateTools() {
     button->setIcon(toolicons::icon(tool));
     button->setIconSize(QSize(22, 22));
   }
+  const std::pair<QPushButton *, Tool> edits[] = {
+      {ui_->btnUndo, Tool::Undo}, {ui_->btnRedo, Tool::Redo}, {ui_->btnCopy, Tool::Copy}, {ui_->btnRemove, Tool::Remove}};
+  for (const auto &[button, tool] : edits) {
+    button->setText(QString());
+    button->setIcon(toolicons::icon(tool, toolicons::kDarkInk));
+    button->setIconSize(QSize(20, 20));
+  }
   ui_->toolsPanel->setStyleSheet(ui_->toolsPanel->styleSheet() +
                                  QLatin1String(" #toolsPanel QPushButton{background:transparent;border:none;"
                                                "border-radius:4px}"

@@ -8,7 +8,8 @@ namespace toolicons {
 namespace {
 
 constexpr int kSide = 24;
-const QColor kInk(0xf2, 0xf2, 0xf2);
+
+QColor ink(const QPainter &p) { return p.pen().color(); }
 
 void pen(QPainter &p) {
   QPainterPath body;
@@ -85,7 +86,7 @@ void upload(QPainter &p) {
 
 void background(QPainter &p) {
   p.drawRect(QRectF(5, 5, 14, 14));
-  p.setBrush(kInk);
+  p.setBrush(ink(p));
   p.drawRect(QRectF(5, 13, 14, 6));
 }
 
@@ -93,8 +94,35 @@ void allBackgrounds(QPainter &p) {
   p.drawRect(QRectF(8, 4, 12, 12));
   p.setBrush(QColor(0x66, 0x66, 0x66));
   p.drawRect(QRectF(4, 8, 12, 12));
-  p.setBrush(kInk);
+  p.setBrush(ink(p));
   p.drawRect(QRectF(4, 15, 12, 5));
+}
+
+// A curved arrow: from the right round to the left for undo, mirrored for redo.
+void turn(QPainter &p, bool back) {
+  p.save();
+  if (!back) {
+    p.translate(kSide, 0);
+    p.scale(-1, 1);
+  }
+  QPainterPath arc;
+  arc.moveTo(18, 18);
+  arc.cubicTo(18, 10, 14, 8, 7, 9);
+  p.drawPath(arc);
+  p.drawLine(QPointF(7, 9), QPointF(11, 5));
+  p.drawLine(QPointF(7, 9), QPointF(11, 13));
+  p.restore();
+}
+
+void copy(QPainter &p) {
+  p.drawRoundedRect(QRectF(8, 8, 11, 11), 2, 2);
+  p.drawLine(QPointF(5, 15), QPointF(5, 5));
+  p.drawLine(QPointF(5, 5), QPointF(15, 5));
+}
+
+void remove(QPainter &p) {
+  p.drawLine(QPointF(6, 6), QPointF(18, 18));
+  p.drawLine(QPointF(18, 6), QPointF(6, 18));
 }
 
 void draw(QPainter &p, Tool tool) {
@@ -109,16 +137,20 @@ void draw(QPainter &p, Tool tool) {
   case Tool::Upload: return upload(p);
   case Tool::Background: return background(p);
   case Tool::AllBackgrounds: return allBackgrounds(p);
+  case Tool::Undo: return turn(p, true);
+  case Tool::Redo: return turn(p, false);
+  case Tool::Copy: return copy(p);
+  case Tool::Remove: return remove(p);
   }
 }
 
-QPixmap paint(Tool tool, qreal scale) {
+QPixmap paint(Tool tool, const QColor &color, qreal scale) {
   QPixmap pixmap(qRound(kSide * scale), qRound(kSide * scale));
   pixmap.setDevicePixelRatio(scale);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(kInk, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(Qt::NoBrush);
   draw(p, tool);
   return pixmap;
@@ -126,10 +158,10 @@ QPixmap paint(Tool tool, qreal scale) {
 
 } // namespace
 
-QIcon icon(Tool tool) {
+QIcon icon(Tool tool, const QColor &ink) {
   QIcon icon;
   for (qreal scale : {1.0, 2.0})
-    icon.addPixmap(paint(tool, scale));
+    icon.addPixmap(paint(tool, ink, scale));
   return icon;
 }
 

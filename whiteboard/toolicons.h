@@ -1,13 +1,20 @@
 #pragma once
-// Painted icons for the whiteboard's tool panel, drawn in the panel's light ink so that they
-// read on its dark translucent background at any screen scale.
+// Painted icons for the whiteboard's panels: light ink for the tool panel's dark translucent
+// background, dark ink for the light page panel; sharp at any screen scale.
 
+#include <QColor>
 #include <QIcon>
 
 namespace toolicons {
 
-enum class Tool { Pen, Line, Shape, Eraser, Select, Clear, ClearDrawings, Upload, Background, AllBackgrounds };
+enum class Tool {
+  Pen, Line, Shape, Eraser, Select, Clear, ClearDrawings, Upload, Background, AllBackgrounds,
+  Undo, Redo, Copy, Remove
+};
 
-QIcon icon(Tool tool);
+const QColor kLightInk(0xf2, 0xf2, 0xf2);
+const QColor kDarkInk(0x44, 0x44, 0x44);
+
+QIcon icon(Tool tool, const QColor &ink = kLightInk);
 
 } // namespace toolicons
