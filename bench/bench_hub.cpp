@@ -265,11 +265,8 @@ private:
   }
 
   void startFrames(int frames) {
-    hubproto::MediaFrame frame;
-    frame.width = kWidth;
-    frame.height = kHeight;
-    frame.payload = QByteArray(hubproto::i420Size(kWidth, kHeight), char(0x80));
-    m_frame = hubproto::encodeFrame(frame);
+    m_frame = hubproto::encodeFrame(hubproto::videoFrame(
+        hubproto::Source::Camera, kWidth, kHeight, QByteArray(hubproto::i420Size(kWidth, kHeight), char(0x80)), 0));
     m_frameArrivals.assign(size_t(frames), {});
     m_frameSent.assign(size_t(frames), 0);
   }

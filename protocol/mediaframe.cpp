@@ -61,6 +61,30 @@ int i420Size(int width, int height) {
   return width * height + 2 * cw * ch;
 }
 
+MediaFrame videoFrame(Source source, int width, int height, const QByteArray &i420, quint32 timestamp) {
+  MediaFrame f;
+  f.kind = MediaFrame::Video;
+  f.source = source;
+  f.format = MediaFrame::I420;
+  f.width = static_cast<quint16>(width);
+  f.height = static_cast<quint16>(height);
+  f.timestamp = timestamp;
+  f.payload = i420;
+  return f;
+}
+
+MediaFrame audioFrame(const QByteArray &pcm, quint32 sampleRate, quint32 timestamp) {
+  MediaFrame f;
+  f.kind = MediaFrame::Audio;
+  f.source = Source::Audio;
+  f.format = MediaFrame::PcmS16;
+  f.channels = 1;
+  f.sampleRate = sampleRate;
+  f.timestamp = timestamp;
+  f.payload = pcm;
+  return f;
+}
+
 QByteArray encodeFrame(const MediaFrame &f) {
   const int idLength = qMin(f.userId.size(), kMaxFrameUserId);
   QByteArray out(kFrameHeaderSize + idLength + f.payload.size(), '\0');

@@ -31,6 +31,11 @@ struct MediaFrame {
 // Bytes of an I420 picture of w × h.
 int i420Size(int width, int height);
 
+// Frames as a publisher sends them: an I420 picture from one of its video sources, and a
+// chunk of mono 16-bit PCM.
+MediaFrame videoFrame(Source source, int width, int height, const QByteArray &i420, quint32 timestamp);
+MediaFrame audioFrame(const QByteArray &pcm, quint32 sampleRate, quint32 timestamp);
+
 QByteArray encodeFrame(const MediaFrame &frame);
 // Reads and checks a frame: header, sizes and payload length. On failure *why says what is
 // wrong and the frame must be dropped.

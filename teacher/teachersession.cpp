@@ -201,29 +201,15 @@ void TeacherSession::unpublish(hubproto::Source source, Done done) {
 void TeacherSession::sendVideo(hubproto::Source source, const QByteArray &i420, int width, int height) {
   if (!m_client || !publishes(source))
     return;
-  hubproto::MediaFrame f;
-  f.kind = hubproto::MediaFrame::Video;
-  f.source = source;
-  f.format = hubproto::MediaFrame::I420;
-  f.width = static_cast<quint16>(width);
-  f.height = static_cast<quint16>(height);
-  f.timestamp = static_cast<quint32>(QDateTime::currentMSecsSinceEpoch());
-  f.payload = i420;
-  m_client->sendFrame(f);
+  m_client->sendFrame(hubproto::videoFrame(source, width, height, i420,
+                                           static_cast<quint32>(QDateTime::currentMSecsSinceEpoch())));
 }
 
 void TeacherSession::sendAudio(const QByteArray &pcm, int sampleRate) {
   if (!m_client || !m_channels.contains(m_audioSource))
     return;
-  hubproto::MediaFrame f;
-  f.kind = hubproto::MediaFrame::Audio;
-  f.source = hubproto::Source::Audio;
-  f.format = hubproto::MediaFrame::PcmS16;
-  f.channels = 1;
-  f.sampleRate = static_cast<quint32>(sampleRate);
-  f.timestamp = static_cast<quint32>(QDateTime::currentMSecsSinceEpoch());
-  f.payload = pcm;
-  m_client->sendFrame(f);
+  m_client->sendFrame(hubproto::audioFrame(pcm, static_cast<quint32>(sampleRate),
+                                           static_cast<quint32>(QDateTime::currentMSecsSinceEpoch())));
 }
 
 void TeacherSession::sendElements(const QString &to, const QVector<Element> &elems, Done done) {

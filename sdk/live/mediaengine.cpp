@@ -104,29 +104,13 @@ void MediaEngine::onCameraFrame(const QByteArray &i420, int width, int height) {
   deliverVideo(true, m_localUser, i420, width, height, ilive::VIDEO_SRC_CAMERA, 0, stamp);
   if (!m_publishCamera || !m_sink)
     return;
-  hubproto::MediaFrame frame;
-  frame.kind = hubproto::MediaFrame::Video;
-  frame.source = hubproto::Source::Camera;
-  frame.format = hubproto::MediaFrame::I420;
-  frame.width = static_cast<quint16>(width);
-  frame.height = static_cast<quint16>(height);
-  frame.timestamp = stamp;
-  frame.payload = i420;
-  m_sink(frame);
+  m_sink(hubproto::videoFrame(hubproto::Source::Camera, width, height, i420, stamp));
 }
 
 void MediaEngine::onMicChunk(const QByteArray &pcm) {
   if (!m_publishAudio || !m_sink)
     return;
-  hubproto::MediaFrame frame;
-  frame.kind = hubproto::MediaFrame::Audio;
-  frame.source = hubproto::Source::Audio;
-  frame.format = hubproto::MediaFrame::PcmS16;
-  frame.channels = 1;
-  frame.sampleRate = 16000;
-  frame.timestamp = nowMs();
-  frame.payload = pcm;
-  m_sink(frame);
+  m_sink(hubproto::audioFrame(pcm, 16000, nowMs()));
 }
 
 void MediaEngine::onRemoteFrame(const hubproto::MediaFrame &frame) {

@@ -114,12 +114,5 @@ QList<QJsonObject> TestParticipant::take(const QString &type) {
 }
 
 hubproto::MediaFrame testVideoFrame(int width, int height, hubproto::Source source) {
-  hubproto::MediaFrame f;
-  f.kind = hubproto::MediaFrame::Video;
-  f.source = source;
-  f.format = hubproto::MediaFrame::I420;
-  f.width = static_cast<quint16>(width);
-  f.height = static_cast<quint16>(height);
-  f.payload = QByteArray(hubproto::i420Size(width, height), '\x40');
-  return f;
+  return hubproto::videoFrame(source, width, height, QByteArray(hubproto::i420Size(width, height), '\x40'), 0);
 }
