@@ -24,13 +24,12 @@
 #include "shell/titlebar.h"
 #include "shell/webview.h"
 #include "support/localservice.h"
+#include "support/testpicture.h"
 #include "teacher/servicesignin.h"
 #include "teacher/teachersession.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
@@ -57,16 +56,6 @@ void shoot(const QString &name) {
   if (dir.isEmpty()) return;
   QTest::qWait(600);
   QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(dir).filePath(name + QStringLiteral(".png")));
-}
-
-QByteArray png() {
-  QImage image(32, 24, QImage::Format_RGB32);
-  image.fill(QColor(40, 120, 200));
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes;
 }
 
 QtNameEditor *openEditor() {
@@ -208,7 +197,7 @@ private slots:
     shoot(QStringLiteral("name-in-title-bar"));
 
     // The next picture the student sends carries the new name to the teacher.
-    QVERIFY(QMetaObject::invokeMethod(room, "uploadPicture", Q_ARG(QByteArray, png())));
+    QVERIFY(QMetaObject::invokeMethod(room, "uploadPicture", Q_ARG(QByteArray, testpicture::png(QSize(32, 24), QColor(40, 120, 200)))));
     QTRY_VERIFY_WITH_TIMEOUT(!lastPictureMessage().isEmpty(), 10000);
     QCOMPARE(lastPictureMessage().value(QStringLiteral("name")).toString(), kNewName);
 

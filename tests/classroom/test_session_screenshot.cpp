@@ -9,6 +9,7 @@
 #include "sdk/live/ilive.h"
 #include "sdk/net/hubtransport.h"
 #include "support/localservice.h"
+#include "support/testpicture.h"
 #include "teacher/servicesignin.h"
 #include "teacher/teachersession.h"
 
@@ -39,15 +40,7 @@ bool toolStays(MainForm *w, bool present) {
   return (w->screenshotTool() != nullptr) == present;
 }
 
-QByteArray png() {
-  QImage image(64, 40, QImage::Format_RGB32);
-  image.fill(QColor(200, 30, 40));
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes;
-}
+QByteArray png() { return testpicture::png(QSize(64, 40), QColor(200, 30, 40)); }
 
 QByteArray fetch(const QString &url) {
   QNetworkAccessManager net;

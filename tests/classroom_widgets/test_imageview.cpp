@@ -3,6 +3,7 @@
 
 #include "classroom_widgets/qtimageview.h"
 #include "support/httpserver.h"
+#include "support/testpicture.h"
 #include "widgets/exlabel.h"
 #include "widgets/qtmessagebox.h"
 
@@ -14,15 +15,7 @@
 
 namespace {
 
-QByteArray png(const QSize &size) {
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(Qt::darkCyan);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes;
-}
+QByteArray png(const QSize &size) { return testpicture::png(size, Qt::darkCyan); }
 
 QStringList openBoxTexts() {
   QStringList texts;

@@ -4,7 +4,7 @@
 #include "service/picturestore.h"
 #include "service/serviceconfig.h"
 #include "service/signer.h"
-#include "testpicture.h"
+#include "support/testpicture.h"
 
 #include <QDirIterator>
 #include <QSet>

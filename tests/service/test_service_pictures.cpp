@@ -2,7 +2,7 @@
 // chat-service, a signed multipart POST to the store, the picture served at access_url.
 #include "support/servicemember.h"
 #include "support/localservice.h"
-#include "testpicture.h"
+#include "support/testpicture.h"
 
 #include <QEventLoop>
 #include <QImage>

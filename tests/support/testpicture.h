@@ -1,5 +1,5 @@
 #pragma once
-// A small PNG for the store's tests, made the way the screenshot tool encodes its pictures.
+// A small one-colour PNG for tests, made the way the screenshot tool encodes its pictures.
 
 #include <QBuffer>
 #include <QImage>
