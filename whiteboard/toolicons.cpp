@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPolygonF>
 
 namespace toolicons {
 namespace {
@@ -12,14 +13,7 @@ constexpr int kSide = 24;
 QColor ink(const QPainter &p) { return p.pen().color(); }
 
 void pen(QPainter &p) {
-  QPainterPath body;
-  body.moveTo(5, 19);
-  body.lineTo(6, 15);
-  body.lineTo(16, 5);
-  body.lineTo(19, 8);
-  body.lineTo(9, 18);
-  body.closeSubpath();
-  p.drawPath(body);
+  p.drawPolygon(QPolygonF({{5, 19}, {6, 15}, {16, 5}, {19, 8}, {9, 18}}));
   p.drawLine(QPointF(14, 7), QPointF(17, 10));
 }
 
@@ -31,36 +25,18 @@ void shape(QPainter &p) {
 }
 
 void eraser(QPainter &p) {
-  QPainterPath block;
-  block.moveTo(4, 15);
-  block.lineTo(12, 7);
-  block.lineTo(19, 14);
-  block.lineTo(14, 19);
-  block.lineTo(8, 19);
-  block.closeSubpath();
-  p.drawPath(block);
+  p.drawPolygon(QPolygonF({{4, 15}, {12, 7}, {19, 14}, {14, 19}, {8, 19}}));
   p.drawLine(QPointF(8, 11), QPointF(15, 18));
   p.drawLine(QPointF(14, 19), QPointF(20, 19));
 }
 
 void select(QPainter &p) {
-  QPainterPath arrow;
-  arrow.moveTo(7, 4);
-  arrow.lineTo(7, 18);
-  arrow.lineTo(10.5, 14.5);
-  arrow.lineTo(13, 20);
-  arrow.lineTo(15, 19);
-  arrow.lineTo(12.5, 13.5);
-  arrow.lineTo(17, 13.5);
-  arrow.closeSubpath();
-  p.drawPath(arrow);
+  p.drawPolygon(QPolygonF({{7, 4}, {7, 18}, {10.5, 14.5}, {13, 20}, {15, 19}, {12.5, 13.5}, {17, 13.5}}));
 }
 
 void clear(QPainter &p) {
   p.drawLine(QPointF(5, 7), QPointF(19, 7));
-  p.drawLine(QPointF(10, 7), QPointF(10, 5));
-  p.drawLine(QPointF(10, 5), QPointF(14, 5));
-  p.drawLine(QPointF(14, 5), QPointF(14, 7));
+  p.drawPolyline(QPolygonF({{10, 7}, {10, 5}, {14, 5}, {14, 7}}));
   p.drawRect(QRectF(7, 7, 10, 12));
   p.drawLine(QPointF(10.5, 10), QPointF(10.5, 16));
   p.drawLine(QPointF(13.5, 10), QPointF(13.5, 16));
@@ -77,11 +53,8 @@ void clearDrawings(QPainter &p) {
 
 void upload(QPainter &p) {
   p.drawLine(QPointF(12, 4), QPointF(12, 15));
-  p.drawLine(QPointF(7, 9), QPointF(12, 4));
-  p.drawLine(QPointF(17, 9), QPointF(12, 4));
-  p.drawLine(QPointF(5, 15), QPointF(5, 19));
-  p.drawLine(QPointF(5, 19), QPointF(19, 19));
-  p.drawLine(QPointF(19, 19), QPointF(19, 15));
+  p.drawPolyline(QPolygonF({{7, 9}, {12, 4}, {17, 9}}));
+  p.drawPolyline(QPolygonF({{5, 15}, {5, 19}, {19, 19}, {19, 15}}));
 }
 
 void background(QPainter &p) {
@@ -109,15 +82,13 @@ void turn(QPainter &p, bool back) {
   arc.moveTo(18, 18);
   arc.cubicTo(18, 10, 14, 8, 7, 9);
   p.drawPath(arc);
-  p.drawLine(QPointF(7, 9), QPointF(11, 5));
-  p.drawLine(QPointF(7, 9), QPointF(11, 13));
+  p.drawPolyline(QPolygonF({{11, 5}, {7, 9}, {11, 13}}));
   p.restore();
 }
 
 void copy(QPainter &p) {
   p.drawRoundedRect(QRectF(8, 8, 11, 11), 2, 2);
-  p.drawLine(QPointF(5, 15), QPointF(5, 5));
-  p.drawLine(QPointF(5, 5), QPointF(15, 5));
+  p.drawPolyline(QPolygonF({{5, 15}, {5, 5}, {15, 5}}));
 }
 
 void remove(QPainter &p) {
