@@ -25,7 +25,11 @@ void VideoRouter::setHideUp(bool hide) {
 
 void VideoRouter::setMemberName(const QString &userId, const QString &name) {
   QMutexLocker guard(&m_mutex);
+  const auto known = m_names.constFind(userId);
+  if (known != m_names.constEnd() && *known == name)
+    return;
   m_names.insert(userId, name);
+  m_tiles.relabel(userId, name);
 }
 
 void VideoRouter::setTeacherMicText(const QString &text) {

@@ -104,6 +104,17 @@ void VideoTilePool::detach(const QString &userId) {
   m_free.append(t);
 }
 
+void VideoTilePool::relabel(const QString &userId, const QString &name) {
+  const QPointer<QWidgetVideoRenderContainer> t = tile(userId);
+  if (!t)
+    return;
+  runOnGuiThread([t, userId, name, this] {
+    // The tile may have been handed to someone else in the meantime.
+    if (t && tile(userId) == t)
+      t->render()->setName(name);
+  });
+}
+
 int VideoTilePool::count() const {
   QMutexLocker guard(&m_mutex);
   return m_inUse.size();

@@ -30,6 +30,7 @@ public:
   VideoTarget *find(const QString &userId) const override;
   VideoTarget *attach(const QString &userId, const QString &name, int position) override;
   void detach(const QString &userId) override;
+  void relabel(const QString &userId, const QString &name) override;
   int count() const override;
 
   QWidgetVideoRenderContainer *tile(const QString &userId) const;

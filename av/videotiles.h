@@ -18,5 +18,8 @@ public:
   // every tile is lent.
   virtual VideoTarget *attach(const QString &userId, const QString &name, int position) = 0;
   virtual void detach(const QString &userId) = 0;
+  // A new label for a lent tile (the roster learnt the name after the stream began, or the
+  // user renamed itself); nothing when the user has no tile.
+  virtual void relabel(const QString &userId, const QString &name) = 0;
   virtual int count() const = 0;
 };

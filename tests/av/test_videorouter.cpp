@@ -53,6 +53,10 @@ struct FakeTiles : VideoTiles {
     journal.calls << QStringLiteral("detach:") + id;
     lent.remove(id);
   }
+  void relabel(const QString &id, const QString &name) override {
+    if (lent.contains(id))
+      journal.calls << QStringLiteral("relabel:%1:%2").arg(id, name);
+  }
   int count() const override { return lent.size(); }
   Journal &journal;
   QMap<QString, std::shared_ptr<FakeTarget>> lent;
@@ -152,6 +156,13 @@ void TestVideoRouter::firstStudentMovesTeacherToFirstTile() {
   QTest::ignoreMessage(QtDebugMsg, "MainForm::doRender p_render is null");
   studentFrames(QStringLiteral("s2"), 1);
   QCOMPARE(m_journal->calls, QStringList({QStringLiteral("showStrip"), QStringLiteral("attach:s2@-1:")}));
+
+  // Its name arrives with the next roster: the tile is relabelled once, not for every repeat.
+  m_journal->calls.clear();
+  m_router->setMemberName(QStringLiteral("s2"), QStringLiteral("小刚"));
+  m_router->setMemberName(QStringLiteral("s2"), QStringLiteral("小刚"));
+  m_router->setMemberName(QStringLiteral("s1"), QStringLiteral("小红"));
+  QCOMPARE(m_journal->calls, QStringList{QStringLiteral("relabel:s2:小刚")});
 }
 
 void TestVideoRouter::lastStudentLeavingBringsTeacherBack() {

@@ -101,6 +101,16 @@ void TestVideoStage::classFramesReachTheirViews() {
   QVERIFY(studentLevel > 60 && studentLevel < 140);
   QCOMPARE(studentTile->render()->streamUserId(), QByteArray("s1"));
 
+  // A name the roster learns once the tile is up (a rename, a late roster) reaches its bar,
+  // from the media thread as well; a user without a tile is only remembered.
+  media([&] {
+    router.setMemberName(QStringLiteral("s1"), QStringLiteral("小红_二班"));
+    router.setMemberName(QStringLiteral("s2"), QStringLiteral("小刚"));
+  });
+  QCOMPARE(studentTile->render()->name(), QStringLiteral("小红_二班"));
+  QCOMPARE(teacherTile->render()->name(), QStringLiteral("李老师"));
+  QCOMPARE(pool.tile(QStringLiteral("s2")), nullptr);
+
   // The student leaves the stage: the teacher goes back to the large view.
   router.removeUser(QStringLiteral("s1"));
   media([&] { router.remoteFrame(teacher.live()); });
