@@ -26,6 +26,9 @@ BoardService::BoardService(const BoardClassData &data, std::unique_ptr<BoardData
 BoardService::~BoardService() {
   // No delivery is running once this returns, so the library may go.
   link_->detach();
+  // Nor a callback of the library's thread (a history load answered late), which would find
+  // the library half gone.
+  sdk_->setCallback(nullptr);
   sdk_.reset();
   pages_.clear();
 }

@@ -36,6 +36,12 @@ BoardCore::~BoardCore() {
   delete view_.data();
 }
 
+void BoardCore::setCallback(BoardCallback *callback) {
+  callback_ = callback;
+  if (!callback)
+    thread_.drain();
+}
+
 void BoardCore::setServiceUrl(const QString &url) {
   QMutexLocker lock(&g_urlMutex);
   g_serviceUrl = url;

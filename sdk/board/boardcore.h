@@ -36,7 +36,9 @@ public:
   static void setServiceUrl(const QString &url);
 
   void setReporter(uint32_t roomId, const QString &userSig);
-  void setCallback(BoardCallback *callback) { callback_ = callback; }
+  // Null returns only once no callback is running on the library's thread, so that the
+  // receiver may go right after.
+  void setCallback(BoardCallback *callback);
   QWidget *view() const;
 
   PenState pen() const;

@@ -29,6 +29,7 @@ public:
 
   // Who and where: the room's history is asked for with these.
   void enableDefaultReporter(uint32_t appId, uint32_t roomId, const char *userSig);
+  // Null: no callback is running or will run once this returns.
   void setCallback(BoardCallback *callback);
   QWidget *getRenderWindow();
 

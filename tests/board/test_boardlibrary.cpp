@@ -9,8 +9,11 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
 
 using namespace boarddriver;
 
@@ -77,6 +80,7 @@ private slots:
   void documentPagesShowTheirImages();
   void historyIsReplayedBeforeBoardDataIsReady();
   void historyThatFailsIsReported();
+  void clearingTheCallbackWaitsForOneInProgress();
 };
 
 void TestBoardLibrary::replayGivesTheSamePicture() {
@@ -263,6 +267,39 @@ void TestBoardLibrary::historyThatFailsIsReported() {
   QVERIFY(late.loaded());
   QVERIFY(!late.recorder.lastBoardData());
   QCOMPARE(late.recorder.reports(), QList<int>{board::kHistoryUnreachable});
+}
+
+
+void TestBoardLibrary::clearingTheCallbackWaitsForOneInProgress() {
+  // The receiver goes right after clearing the callback, so a history answer being handled
+  // on the library's thread must be over by then, and a later one must reach nobody.
+  struct SlowReceiver : BoardRecorder {
+    QSemaphore entered;
+    std::atomic<bool> finished{false};
+    void onGetBoardData(bool result) override {
+      entered.release();
+      QThread::msleep(300);
+      BoardRecorder::onGetBoardData(result);
+      finished = true;
+    }
+  } receiver;
+  QSemaphore answered;
+  board::setHistorySource([&answered](QNetworkAccessManager *, const board::HistoryQuery &, board::HistoryDone done) {
+    done(0, {});
+    answered.release();
+  });
+  BoardSDK student("student");
+  student.setCallback(&receiver);
+  student.enableDefaultReporter(1400000001, 1001, "sig");
+  student.getBoardData();
+  QVERIFY(receiver.entered.tryAcquire(1, 5000));
+  student.setCallback(nullptr);
+  QVERIFY(receiver.finished);
+
+  student.getBoardData();
+  QVERIFY(answered.tryAcquire(2, 5000));
+  QCOMPARE(receiver.boardDataCount(), 1);
+  board::setHistorySource({});
 }
 
 QTEST_MAIN(TestBoardLibrary)
