@@ -42,20 +42,25 @@ VideoRouter::TeacherView VideoRouter::teacherView() const {
   return m_teacherView;
 }
 
-void VideoRouter::localFrame(const ilive::LiveVideoFrame &frame) { route(frame); }
+void VideoRouter::setOwnCameraOn(bool on) {
+  QMutexLocker guard(&m_mutex);
+  m_ownCameraOn = on;
+}
+
+void VideoRouter::localFrame(const ilive::LiveVideoFrame &frame) { route(frame, true); }
 
 void VideoRouter::remoteFrame(const ilive::LiveVideoFrame &frame) {
   if (!m_closing)
-    route(frame);
+    route(frame, false);
 }
 
-void VideoRouter::route(const ilive::LiveVideoFrame &frame) {
+void VideoRouter::route(const ilive::LiveVideoFrame &frame, bool local) {
   VideoTarget *target = nullptr;
   switch (frame.srcType) {
   case ilive::VIDEO_SRC_SCREEN:
   case ilive::VIDEO_SRC_MEDIA: target = m_views.screenView(); break;
   case ilive::VIDEO_SRC_CAMERA:
-    target = cameraTarget(QString::fromUtf8(frame.identifier ? frame.identifier : ""));
+    target = cameraTarget(QString::fromUtf8(frame.identifier ? frame.identifier : ""), local);
     break;
   default: break;
   }
@@ -63,8 +68,11 @@ void VideoRouter::route(const ilive::LiveVideoFrame &frame) {
     target->inputFrame(frame);
 }
 
-VideoTarget *VideoRouter::cameraTarget(const QString &userId) {
+VideoTarget *VideoRouter::cameraTarget(const QString &userId, bool local) {
   QMutexLocker guard(&m_mutex);
+  // Checked under the lock that removing a tile takes, so no frame slips in between.
+  if (local && !m_ownCameraOn)
+    return nullptr;
   return userId == m_teacherId ? teacherTarget() : memberTarget(userId);
 }
 

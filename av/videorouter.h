@@ -31,6 +31,9 @@ public:
   void setHideUp(bool hide);
   // The label of a user's tile (the roster's name column).
   void setMemberName(const QString &userId, const QString &name);
+  // Off: the student's own camera frames are dropped. Closing the camera is asynchronous, so
+  // frames already on their way would otherwise bring back the tile just taken away.
+  void setOwnCameraOn(bool on);
   // The roster's microphone column of the teacher's row: "0" or empty means off.
   void setTeacherMicText(const QString &text);
   // From now on remote frames are dropped; local ones still pass.
@@ -46,8 +49,8 @@ public:
   TeacherView teacherView() const;
 
 private:
-  void route(const ilive::LiveVideoFrame &frame);
-  VideoTarget *cameraTarget(const QString &userId);
+  void route(const ilive::LiveVideoFrame &frame, bool local);
+  VideoTarget *cameraTarget(const QString &userId, bool local);
   VideoTarget *teacherTarget();
   VideoTarget *memberTarget(const QString &userId);
   void placeMember(const QString &userId);
@@ -63,6 +66,7 @@ private:
   QString m_teacherId;
   bool m_hideUp = false;
   bool m_teacherMic = false;
+  bool m_ownCameraOn = true;
   TeacherView m_teacherView = TeacherView::None;
   QHash<QString, QString> m_names;
 };

@@ -491,6 +491,11 @@ void ClassSession::addSystemMessage(const QString &text) { chat_->addSystemMessa
 // routing and is empty until then.
 void ClassSession::removeOwnTile() { emit ownTileRemoved(); }
 
+void ClassSession::setCameraUp(bool up) {
+  cameraUp_ = up;
+  emit cameraUpChanged(up);
+}
+
 void ClassSession::setNetworkGood(bool good) {
   if (!shell_)
     return;

@@ -109,7 +109,7 @@ public:
   void setStatus(ClassStatus status) override;
   void reapplyStatus() override { setStatus(status_); }
   bool cameraUp() const override { return cameraUp_; }
-  void setCameraUp(bool up) override { cameraUp_ = up; }
+  void setCameraUp(bool up) override;
   QString userId() const override { return userId_; }
   QString masterId() const override { return masterId_; }
   QVariantMap currentSettings() override;
@@ -143,6 +143,8 @@ signals:
   void memberChanged();
   // The student's own stage tile goes (taken off stage, or the camera closed).
   void ownTileRemoved();
+  // The student's camera was opened for the class (true) or closed (false).
+  void cameraUpChanged(bool up);
   // Closing has begun: remote video is dropped from now on.
   void leavingBegun();
 

@@ -13,6 +13,7 @@ ClassVideo::ClassVideo(ClassSession *session, std::unique_ptr<VideoViews> views,
   // Frames come only after joining; by then the teacher's id is known.
   connect(session_, &ClassSession::statusChanged, this, &ClassVideo::followRoster);
   connect(session_, &ClassSession::ownTileRemoved, this, &ClassVideo::removeOwnTile);
+  connect(session_, &ClassSession::cameraUpChanged, this, [this](bool up) { router_.setOwnCameraOn(up); });
   connect(session_, &ClassSession::leavingBegun, this, [this] { router_.beginClosing(); });
   connect(session_->liveCalls(), &LiveCalls::memberStatus, this, &ClassVideo::onMemberStatus);
   session_->liveCalls()->setFrameSink(this);

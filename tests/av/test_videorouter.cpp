@@ -77,6 +77,7 @@ private slots:
   void sixthUserGetsNoTile();
   void hideUpKeepsStudentsOut();
   void remoteFramesIgnoredWhileClosing();
+  void ownFramesAfterTheCameraClosedBringNoTile();
 
 private:
   ilive::LiveVideoFrame frame(const char *owner, ilive::VideoSrc source = ilive::VIDEO_SRC_CAMERA);
@@ -234,6 +235,30 @@ void TestVideoRouter::remoteFramesIgnoredWhileClosing() {
   m_router->localFrame(frame("teacher"));
   QCOMPARE(m_views->screen.frames, 1);
   QCOMPARE(m_views->large.frames, 1);
+}
+
+// Closing the camera is asynchronous: frames already on their way arrive after the tile went.
+void TestVideoRouter::ownFramesAfterTheCameraClosedBringNoTile() {
+  m_router->remoteFrame(frame("teacher"));
+  QTest::ignoreMessage(QtDebugMsg, "MainForm::doRender p_render is null");
+  m_router->localFrame(frame("me"));
+  QVERIFY(m_tiles->find(QStringLiteral("me")));
+
+  m_router->setOwnCameraOn(false);
+  m_router->removeUser(QStringLiteral("me"));
+  m_journal->calls.clear();
+  m_router->localFrame(frame("me"));
+  QVERIFY(!m_tiles->find(QStringLiteral("me")));
+  QVERIFY(m_journal->calls.isEmpty());
+  // The teacher's frames still pass: back to the large view, then shown there.
+  m_router->remoteFrame(frame("teacher"));
+  m_router->remoteFrame(frame("teacher"));
+  QCOMPARE(m_views->large.frames, 1);
+
+  m_router->setOwnCameraOn(true);
+  QTest::ignoreMessage(QtDebugMsg, "MainForm::doRender p_render is null");
+  m_router->localFrame(frame("me"));
+  QVERIFY(m_tiles->find(QStringLiteral("me")));
 }
 
 QTEST_MAIN(TestVideoRouter)
