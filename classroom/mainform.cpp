@@ -256,10 +256,13 @@ void MainForm::showDisplay(const QString &display) {
 }
 
 void MainForm::showCodeError(int code, const QString &text, const QString &detail) {
-  ShowCodeErrorTips(code, text, this, detail);
+  // Over the window the class sits in: an error that ends the class stays after the classroom goes.
+  ShowCodeErrorTips(code, text, window(), detail);
 }
 
-void MainForm::showTip(const QString &title, const QString &text) { showTips(title, text, this); }
+// Over the window the class sits in (the shell's, when embedded): a tip that comes with leaving
+// the class must outlive the classroom.
+void MainForm::showTip(const QString &title, const QString &text) { showTips(title, text, window()); }
 
 void MainForm::showRedPacket(int amount) {
   auto *packet = new QtRedPacket(this);

@@ -308,8 +308,8 @@ bool ClassWorld::seated(const std::function<bool()> &inRoom) const {
          QTest::qWaitFor([this] { return !teacher->commands(ClassCommandCode::AskChatPermission).isEmpty(); }, 5000);
 }
 
-MainForm *ClassWorld::open(const QString &lineType) {
-  auto *form = new MainForm(lineType, nullptr, &shell);
+MainForm *ClassWorld::open(const QString &lineType, QWidget *parent) {
+  auto *form = new MainForm(lineType, parent, &shell);
   prepare(form);
   form->show();
   window = form;

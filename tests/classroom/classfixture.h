@@ -209,7 +209,8 @@ public:
   ~ClassWorld();
 
   // A classroom window as the shell makes it (token, room, teacher set; shown).
-  MainForm *open(const QString &lineType = QStringLiteral("normal"));
+  // parent: the window it sits in, as the real shell embeds it; none makes it a window.
+  MainForm *open(const QString &lineType = QStringLiteral("normal"), QWidget *parent = nullptr);
   // The whole way in with the teacher present; true once the student is seated (status 2,
   // the teacher has the student's 2112).
   bool enter();
