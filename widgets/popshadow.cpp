@@ -2,7 +2,7 @@
 
 #include "widgets/compositing.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
@@ -37,13 +37,10 @@ PopShadow::PopShadow(QWidget *parent, const QString &image) : QWidget(parent) {
   setAttribute(Qt::WA_NoSystemBackground);
   // Unblended, a translucent window would show its transparent pixels black; the shadow then
   // paints itself opaque over a copy of the screen beneath.
-  if (!compositing::translucentWindowsBlend()) {
+  if (!compositing::translucentWindowsBlend())
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // The copy of the screen goes stale when a window beneath appears or goes.
-    qApp->installEventFilter(this);
-  } else {
+  else
     setAttribute(Qt::WA_TranslucentBackground);
-  }
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setAttribute(Qt::WA_ShowWithoutActivating);
   m_settleTimer = new QTimer(this);
@@ -87,34 +84,12 @@ void PopShadow::follow(const QRect &popupGeometry) {
   setGeometry(g);
   m_label->setGeometry(QRect(QPoint(0, 0), g.size()));
   setMask(shadowMask(popupGeometry.size()));
-  // A copy of the screen taken now would show the shadow itself: step aside until the pop-up
-  // rests and the windows beneath have repainted.
-  if (!compositing::translucentWindowsBlend())
-    stepAside();
-}
-
-void PopShadow::stepAside() {
-  if (!isVisible() && !m_settleTimer->isActive())
-    return;
-  QWidget::setVisible(false);
-  m_settleTimer->start();
-}
-
-bool PopShadow::changesWhatLiesBeneath(QObject *watched) const {
-  auto *w = qobject_cast<QWidget *>(watched);
-  if (!w || !w->isWindow() || w == this || qobject_cast<PopShadow *>(w))
-    return false;
-  // Tool tips come and go with the mouse; the pop-up itself lies above its shadow.
-  if (w->windowType() == Qt::ToolTip || (parentWidget() && w == parentWidget()->window()))
-    return false;
-  return true;
-}
-
-bool PopShadow::eventFilter(QObject *watched, QEvent *event) {
-  const QEvent::Type type = event->type();
-  if ((type == QEvent::Show || type == QEvent::Hide) && changesWhatLiesBeneath(watched))
-    stepAside();
-  return false;
+  if (!compositing::translucentWindowsBlend() && (isVisible() || m_settleTimer->isActive())) {
+    // A copy of the screen taken now would show the shadow itself: step aside until the
+    // pop-up rests and the windows beneath have repainted.
+    QWidget::setVisible(false);
+    m_settleTimer->start();
+  }
 }
 
 void PopShadow::setVisible(bool visible) {

@@ -21,8 +21,7 @@ class PopShadow : public QWidget {
 public:
   static constexpr int kShadowWidth = 20;
   // Where the window system does not blend translucent windows, the shadow hides while its
-  // pop-up moves, or while another window of the program appears or goes beneath it, and
-  // comes back this long after the last such change.
+  // pop-up moves and comes back this long after the last move.
   static constexpr int kSettleMs = 250;
 
   static QString defaultImage(); // ":/res/Resources/pop_background.png"
@@ -45,15 +44,12 @@ public:
   void setVisible(bool visible) override;
 
 protected:
-  bool eventFilter(QObject *watched, QEvent *event) override;
   void showEvent(QShowEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
 
 private:
   void applyImage();
   void takeBackdrop();
-  void stepAside();
-  bool changesWhatLiesBeneath(QObject *watched) const;
 
   QLabel *m_label = nullptr;
   QString m_image;
