@@ -59,22 +59,23 @@ void ConsoleMedia::startCamera() {
     }, Qt::QueuedConnection);
   };
   const QList<QCameraInfo> cameras = QCameraInfo::availableCameras();
-  m_usesTestPattern = cameras.isEmpty();
-  if (m_usesTestPattern) {
-    m_pattern = std::make_unique<ilivesdk::TestPatternCamera>(deliver);
-    m_pattern->start();
-    return;
-  }
+  m_usesTestPattern = false;
+  if (cameras.isEmpty())
+    return startTestPattern(deliver);
   m_camera = std::make_unique<ilivesdk::QtCameraSource>(deliver);
   m_camera->start(cameras.first().deviceName(), [self, deliver](bool ok) {
     if (ok || !self || !self->m_cameraOn)
       return;
     // A camera that will not start gives way to the test pattern.
     emit self->problem(QStringLiteral("摄像头无法打开，改用测试画面"));
-    self->m_usesTestPattern = true;
-    self->m_pattern = std::make_unique<ilivesdk::TestPatternCamera>(deliver);
-    self->m_pattern->start();
+    self->startTestPattern(deliver);
   });
+}
+
+void ConsoleMedia::startTestPattern(const ilivesdk::TestPatternCamera::FrameFn &deliver) {
+  m_usesTestPattern = true;
+  m_pattern = std::make_unique<ilivesdk::TestPatternCamera>(deliver);
+  m_pattern->start();
 }
 
 void ConsoleMedia::onCameraFrame(const QByteArray &i420, int width, int height) {

@@ -4,6 +4,8 @@
 // to at most 1280 × 720, and the microphone, whose voice rides on the camera stream (the
 // stream is published while either is on). Lives on the GUI thread.
 
+#include "sdk/live/testpatterncamera.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QObject>
@@ -16,7 +18,6 @@ class TeacherSession;
 namespace ilivesdk {
 class MicCapture;
 class QtCameraSource;
-class TestPatternCamera;
 } // namespace ilivesdk
 
 class ConsoleMedia : public QObject {
@@ -52,6 +53,7 @@ private:
   void onCameraFrame(const QByteArray &i420, int width, int height);
   void sendScreen();
   void startCamera();
+  void startTestPattern(const ilivesdk::TestPatternCamera::FrameFn &deliver);
   // Publishes or withdraws the camera stream to match camera and microphone.
   void syncCameraStream();
 
