@@ -58,7 +58,8 @@ void QtNameEditorView::btnOKClicked() {
 
 void QtNameEditorView::onReply(int errorCode, const QString &errorInfo, const QVariantMap &data) {
   if (errorCode != 0) {
-    showError(errorInfo, m_tipParent ? m_tipParent : window());
+    QWidget *over = m_tipParent ? m_tipParent() : nullptr;
+    showError(errorInfo, over ? over : window());
     return;
   }
   const QString key = QStringLiteral("name");

@@ -20,8 +20,11 @@ public:
   explicit QtNameEditorView(QWidget *parent = nullptr);
 
   void setSubmit(Submit submit) { m_submit = std::move(submit); }
-  // Where error tips appear (the classroom window when there is one, else the editor).
-  void setTipParent(QWidget *parent) { m_tipParent = parent; }
+  // Where the backend's error tips appear: asked at the time of the answer, since the editor
+  // outlives classes and the classroom window of the class it was opened in may be gone by
+  // then. Null (or no function) puts the tip over the editor.
+  using TipParent = std::function<QWidget *()>;
+  void setTipParent(TipParent parent) { m_tipParent = std::move(parent); }
   // Shows the current name, a three-digit ordering prefix hidden.
   void setName(const QString &name);
   QString name() const;
@@ -42,5 +45,5 @@ private:
   QLineEdit *m_txtName;
   QtBackImageButton *m_btnOK;
   Submit m_submit;
-  QWidget *m_tipParent = nullptr;
+  TipParent m_tipParent;
 };

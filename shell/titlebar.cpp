@@ -314,7 +314,7 @@ void TitleBar::btnMyNameClicked() {
 void TitleBar::createNameEditor() {
   nameEditor_ = new QtNameEditor(shell_);
   QtNameEditorView *view = nameEditor_->view();
-  view->setTipParent(ClassroomLink::current().widget());
+  view->setTipParent([] { return ClassroomLink::current().widget(); });
   view->setSubmit([](const QString &name, const QtNameEditorView::Reply &reply) {
     const QVariantMap params{{QStringLiteral("token"), ClassroomLink::current().getToken()},
                              {QStringLiteral("name"), name}};

@@ -115,7 +115,7 @@ private slots:
     classroom.show();
     QtNameEditor editor;
     attach(editor);
-    editor.view()->setTipParent(&classroom);
+    editor.view()->setTipParent([&classroom] { return &classroom; });
     QSignalSpy accepted(editor.view(), &QtNameEditorView::nameAccepted);
     editor.show();
     submit(editor, QStringLiteral("张三"));

@@ -1,7 +1,14 @@
 // The title bar's user menu: user information reaching the button and the menu, the menu's
-// placement and hide timer, its four items, and the log-out question.
+// placement and hide timer, its four items, and the log-out question. The class-name editor
+// the title bar keeps across classes.
 
 #include "boxdriver.h"
+#include "fakeclassroom.h"
+
+#include "classroom_widgets/qtnameeditor.h"
+#include "shell/classroomlink.h"
+#include "widgets/qtbackimagebutton.h"
+#include "widgets/qtmessagebox.h"
 
 #include "core/deployment.h"
 #include "shell/browserwindow.h"
@@ -13,6 +20,7 @@
 
 #include <QBuffer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 #include <memory>
@@ -131,6 +139,40 @@ private slots:
     // Only log-out asks; answered no, the shell stays.
     QCOMPARE(boxes.questions(), QStringList{QStringLiteral("退出登录|是否退出登录？")});
     QVERIFY(shell->isVisible());
+  }
+
+  // The editor is made once per shell and outlives the classroom of the class it was first
+  // opened in; a refused name in a later class is told over that class's window.
+  void renameRefusedInALaterClassIsToldOverThatClass() {
+    server->route(QStringLiteral("/quorvel/edit-student-name"),
+                  {200, R"({"errorCode":4001,"errorInfo":"登录已过期","data":{}})"});
+    auto *first = new FakeClassroom(QStringLiteral("normal"), nullptr);
+    first->userName = QStringLiteral("林小雨");
+    ClassroomLink::setCurrent(first);
+    bar->btnMyNameClicked();
+    QPointer<QtNameEditor> editor = bar->nameEditor();
+    QVERIFY(editor && editor->isVisible());
+    editor->close();
+    delete first; // the shell deletes the classroom after the class
+
+    FakeClassroom second(QStringLiteral("normal"), nullptr);
+    second.token = QStringLiteral("token-of-the-second-class");
+    second.userName = QStringLiteral("林小雨");
+    second.show();
+    ClassroomLink::setCurrent(&second);
+    const int before = server->requestCount();
+    bar->btnMyNameClicked();
+    QCOMPARE(bar->nameEditor(), editor.data());
+    editor->findChild<QLineEdit *>(QStringLiteral("txtName"))->setText(QStringLiteral("林小雨二"));
+    editor->findChild<QtBackImageButton *>(QStringLiteral("btnOK"))->click();
+    QVERIFY(server->waitForRequests(before + 1, 5000));
+    QCOMPARE(server->requests().last().params.value(QStringLiteral("token")), second.token);
+    QTRY_COMPARE(second.findChildren<QtMessageBox *>().size(), 1);
+    QCOMPARE(second.findChildren<QtMessageBox *>().first()->message(), QStringLiteral("登录已过期"));
+    QVERIFY(editor->isVisible()); // open with what was typed
+    BoxDriver::closeInformation();
+    editor->close();
+    ClassroomLink::setCurrent(nullptr);
   }
 };
 
