@@ -79,6 +79,7 @@ private slots:
   void badInputEndsWithAMessage_data();
   void badInputEndsWithAMessage();
   void checkListsTheDemo();
+  void helpNamesBothWaysToTeach();
   void classOverTheHubSocket();
   void timeoutAndStopEndTheRun();
   void signsInThroughTheService();
@@ -119,6 +120,18 @@ void TestTeacherProgram::checkListsTheDemo() {
   QVERIFY2(r.out.contains(QStringLiteral("for room 300101")) && r.out.contains(QStringLiteral("all well formed")),
            qPrintable(r.out));
   QVERIFY(r.out.contains(QStringLiteral("command 2049 (call on stage) to ${student}")));
+}
+
+// The scripted teacher's help leads to the console too, whose own help lists its options.
+void TestTeacherProgram::helpNamesBothWaysToTeach() {
+  const Result scripted = runTeacher({"--help"});
+  QCOMPARE(scripted.exitCode, 0);
+  QVERIFY2(scripted.out.contains(QStringLiteral("--scenario FILE")), qPrintable(scripted.out));
+  QVERIFY2(scripted.out.contains(QStringLiteral("tarnwick-teacher --console")), qPrintable(scripted.out));
+  const Result console = runTeacher({"--console", "--help"});
+  QCOMPARE(console.exitCode, 0);
+  QVERIFY2(console.out.contains(QStringLiteral("--phone")) && !console.out.contains(QStringLiteral("--scenario")),
+           qPrintable(console.out));
 }
 
 void TestTeacherProgram::classOverTheHubSocket() {
