@@ -13,20 +13,31 @@ bool hasSpecialCharacter(const QString &name) {
   return false;
 }
 
+// Any decimal digit, full-width "２" and digits beyond the 16-bit range ("𝟐") included.
+bool startsWithDigit(const QString &name) {
+  const QChar first = name.at(0);
+  if (first.isHighSurrogate() && name.size() > 1 && name.at(1).isLowSurrogate())
+    return QChar::isDigit(QChar::surrogateToUcs4(first, name.at(1)));
+  return first.isDigit();
+}
+
 } // namespace
 
 QString refusal(const QString &name) {
   if (name.isEmpty()) return QStringLiteral("姓名不可以为空！");
-  if (name.at(0) >= QLatin1Char('0') && name.at(0) <= QLatin1Char('9'))
-    return QStringLiteral("姓名不能以数字开头！");
+  if (startsWithDigit(name)) return QStringLiteral("姓名不能以数字开头！");
   if (name.size() > kMaxLength) return QStringLiteral("姓名长度不能超过 20 个字符！");
   if (hasSpecialCharacter(name)) return QStringLiteral("姓名中不能包含特殊字符！");
   return QString();
 }
 
 QString shown(const QString &stored) {
-  static const QRegularExpression prefixed(QStringLiteral("^\\d{3}[^0-9]"));
-  return prefixed.match(stored).hasMatch() ? stored.mid(3) : stored;
+  // Digit classes in the Unicode sense, as in the rule above: "０１２李四" is prefixed too, and
+  // "012３李四" is not (its fourth character is a digit).
+  static const QRegularExpression prefixed(QStringLiteral("^(\\d{3})\\D"),
+                                           QRegularExpression::UseUnicodePropertiesOption);
+  const QRegularExpressionMatch m = prefixed.match(stored);
+  return m.hasMatch() ? stored.mid(m.capturedEnd(1)) : stored;
 }
 
 } // namespace classname

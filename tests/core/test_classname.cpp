@@ -18,6 +18,11 @@ private slots:
     QTest::newRow("empty first") << QString() << QStringLiteral("姓名不可以为空！");
     QTest::newRow("leading digit") << QStringLiteral("2班张三") << digit;
     QTest::newRow("trailing digit") << QStringLiteral("张三2") << ok;
+    QTest::newRow("full-width digit") << QStringLiteral("２班张三") << digit;
+    QTest::newRow("arabic-indic digit") << QStringLiteral("\u0662班") << digit;
+    QTest::newRow("digit outside 16 bits") << QStringLiteral("\U0001D7D0班") << digit;
+    QTest::newRow("trailing full-width digit") << QStringLiteral("张三２") << ok;
+    QTest::newRow("circled number is no digit") << QStringLiteral("②班") << ok;
     QTest::newRow("digit before length") << QStringLiteral("1").repeated(30) << digit;
     QTest::newRow("20 units") << QStringLiteral("张").repeated(20) << ok;
     QTest::newRow("21 units") << QStringLiteral("张").repeated(21) << length;
@@ -46,6 +51,10 @@ private slots:
     QCOMPARE(classname::shown(QStringLiteral("0123李四")), QStringLiteral("0123李四"));
     QCOMPARE(classname::shown(QStringLiteral("李四")), QStringLiteral("李四"));
     QCOMPARE(classname::shown(QString()), QString());
+    // Digits in the Unicode sense, as in the rule a name must not start with.
+    QCOMPARE(classname::shown(QStringLiteral("０１２李四")), QStringLiteral("李四"));
+    QCOMPARE(classname::shown(QStringLiteral("012３李四")), QStringLiteral("012３李四"));
+    QCOMPARE(classname::shown(QStringLiteral("\U0001D7CE\U0001D7CF\U0001D7D0李四")), QStringLiteral("李四"));
   }
 };
 

@@ -236,6 +236,10 @@ private slots:
                                                    {{QStringLiteral("token"), m_student2}, {QStringLiteral("name"), QStringLiteral("2班")}});
     verifyRefused(bad, 10015);
     QCOMPARE(bad.errorInfo(), QStringLiteral("姓名不能以数字开头！"));
+    const LocalService::Reply fullWidth = m_service.call(QStringLiteral("quorvel"), QStringLiteral("edit-student-name"),
+                                                         {{QStringLiteral("token"), m_student2}, {QStringLiteral("name"), QStringLiteral("２班张三")}});
+    verifyRefused(fullWidth, 10015);
+    QCOMPARE(fullWidth.errorInfo(), QStringLiteral("姓名不能以数字开头！"));
     QCOMPARE(live(QStringLiteral("exit"), room(m_student2)).errorCode(), 0);
   }
 
