@@ -1,5 +1,6 @@
 #include "screenshot/oescreen.h"
 #include "screenshot/controlwidget.h"
+#include "widgets/tips.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -101,7 +102,11 @@ void OEScreen::showDrawingLayer(QSLabel::Tool tool) {
   if (m_bar) m_bar->raise(); // the bar may sit inside the selection near the screen bottom
 }
 
+bool OEScreen::hasArea() const { return !isHidden() && !geometry().isEmpty(); }
+
 void OEScreen::onSaveScreen() {
+  // A selection resized down to a line has no picture to hand over.
+  if (!hasArea()) return;
   const QImage picture = resultImage();
   QApplication::clipboard()->setImage(picture);
   QByteArray png;
@@ -113,11 +118,16 @@ void OEScreen::onSaveScreen() {
 }
 
 void OEScreen::onSaveScreenOther() {
+  if (!hasArea()) return;
   const QString name = saveNameAsker()(this, QStringLiteral("保存图片"),
                                        shotgeometry::defaultSaveName(QDateTime::currentDateTime()),
                                        QStringLiteral("JPEG Files (*.jpg)"));
   if (name.isEmpty()) return;
-  resultImage().save(name, "jpg");
+  if (!resultImage().save(name, "jpg")) {
+    // The picture exists nowhere else yet: the student may pick another place.
+    ShowCodeErrorTips(QStringLiteral("图片保存失败，请换一个位置或文件名再试。"), parentWidget() ? parentWidget() : this);
+    return;
+  }
   closeTool();
 }
 

@@ -28,6 +28,8 @@ public:
   // Whether a selection is shown anywhere in the process; while not, the hit test is idle.
   static bool isShown() { return s_shown; }
 
+  // Shown and more than a line: something to finish or save.
+  bool hasArea() const;
   // The selection has stopped changing: refresh the layer's picture, place the control bar.
   void fix();
   void showDrawingLayer(QSLabel::Tool tool);

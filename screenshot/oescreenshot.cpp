@@ -115,6 +115,12 @@ void OEScreenshot::fixSelection(const QPoint &release) {
     m_selection->show();
     m_detected = QRect();
   }
+  if (!m_selection->hasArea()) {
+    // A click with no window beneath, or a drag along a line: nothing was selected.
+    dropSelection(release);
+    update();
+    return;
+  }
   disconnect(this, &OEScreenshot::cursorPosChange, m_selection, &OEScreen::onMouseChange);
   disconnect(m_selection, &OEScreen::sizeChange, m_magnifier, &OEAmplifier::onSizeChange);
   m_magnifier->hide();

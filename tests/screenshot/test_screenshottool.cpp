@@ -6,6 +6,7 @@
 #include "screenshot/oerect.h"
 #include "screenshot/oescreen.h"
 #include "screenshot/oescreenshot.h"
+#include "widgets/qtmessagebox.h"
 #include "widgets/xdo.h"
 
 #include <QApplication>
@@ -34,6 +35,15 @@ void snap(const QString &name) {
   QTest::qWait(150); // let the last paint reach the server
   QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
                                                QString::fromLocal8Bit(dir) + '/' + name + ".png"});
+}
+
+// Open message boxes as "title|text".
+QStringList openBoxes() {
+  QStringList found;
+  for (QWidget *w : QApplication::topLevelWidgets())
+    if (auto *box = qobject_cast<QtMessageBox *>(w))
+      if (box->isVisible()) found << box->title() + QLatin1Char('|') + box->message();
+  return found;
 }
 
 QList<QWidget *> visibleToolWindows() {
@@ -99,6 +109,57 @@ private slots:
     QVERIFY(!m_tool->magnifier()->isVisible());
     // The bar lies under the selection, right-aligned.
     QCOMPARE(m_tool->selection()->controlBar()->geometry(), QRect(1020 - 260, 716, 260, 25));
+  }
+
+  // Nothing beneath a click, or a drag along a line, selects nothing: no bar, nothing to
+  // finish, and the tool goes on offering windows.
+  void clickOnNothingAndDragAlongALineSelectNothing() {
+    startTool();
+    QVERIFY(xdo::moveTo(120, 930));
+    QVERIFY(xdo::moveTo(100, 950));
+    QTRY_VERIFY(m_tool->magnifier()->isVisible());
+    QVERIFY2(m_tool->detectedRect().isEmpty(), "a window of another test lies under the pointer");
+    QVERIFY(xdo::click());
+    QTest::qWait(200);
+    QVERIFY(m_tool);
+    QVERIFY(!m_tool->selection());
+    QVERIFY(!OEScreen::isShown());
+    QVERIFY(m_tool->magnifier()->isVisible());
+
+    QVERIFY(xdo::drag(QPoint(200, 200), QPoint(420, 200)));
+    QTest::qWait(200);
+    QVERIFY(!m_tool->selection());
+    QVERIFY(xdo::key(QStringLiteral("Return")));
+    QTest::qWait(200);
+    QVERIFY(m_target.pictures.isEmpty());
+
+    // Still detecting: the window under the pointer, then a real drag.
+    QVERIFY(xdo::moveTo(800, 600));
+    QTRY_COMPARE(m_tool->detectedRect(), QRect(700, 500, 320, 210));
+    QVERIFY(xdo::drag(QPoint(300, 300), QPoint(350, 340)));
+    QTRY_VERIFY(m_tool->selection() && m_tool->selection()->controlBar());
+    QCOMPARE(m_tool->selection()->geometry(), QRect(300, 300, 50, 40));
+  }
+
+  // Resized down to a line, the selection has no picture: finishing and saving are refused.
+  void selectionWithoutAreaIsNeitherFinishedNorSaved() {
+    int asked = 0;
+    OEScreen::setSaveNameAsker([&](QWidget *, const QString &, const QString &, const QString &) {
+      ++asked;
+      return QStringLiteral("/tmp/never-written.jpg");
+    });
+    startTool();
+    QVERIFY(xdo::drag(QPoint(300, 300), QPoint(500, 420)));
+    QTRY_VERIFY(m_tool->selection() && m_tool->selection()->controlBar());
+    OEScreen *selection = m_tool->selection();
+    selection->setGeometry(QRect(300, 300, 200, 0));
+    selection->onSaveScreen();
+    selection->onSaveScreenOther();
+    QTest::qWait(100);
+    QVERIFY(m_tool && m_tool->selection() == selection);
+    QCOMPARE(asked, 0);
+    QVERIFY(m_target.pictures.isEmpty());
+    OEScreen::setSaveNameAsker(nullptr);
   }
 
   void dragShowsMagnifierAndLabelThenCornerPressResizesFromTheCorner() {
@@ -219,6 +280,14 @@ private slots:
     QCOMPARE(asked.at(2), QStringLiteral("JPEG Files (*.jpg)"));
     QTest::qWait(100);
     QVERIFY(m_tool && m_tool->selection()); // cancelled: still in the tool
+
+    // A place that cannot be written: told so, and still in the tool to try another.
+    answer = folder.filePath(QStringLiteral("no-such-folder/shot.jpg"));
+    m_tool->selection()->onSaveScreenOther();
+    QTRY_COMPARE(openBoxes(), QStringList{QStringLiteral("错误|图片保存失败，请换一个位置或文件名再试。")});
+    QVERIFY(m_tool && m_tool->selection() && m_tool->isVisible());
+    for (QWidget *w : QApplication::topLevelWidgets())
+      if (qobject_cast<QtMessageBox *>(w)) w->close();
 
     answer = folder.filePath(QStringLiteral("shot.jpg"));
     m_tool->selection()->onSaveScreenOther();
