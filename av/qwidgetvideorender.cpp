@@ -48,18 +48,34 @@ void QWidgetVideoRender::inputFrame(const ilive::LiveVideoFrame &frame) {
   const QSize view(m_viewWidth.load(), m_viewHeight.load());
   if (!m_pipeline.render(frame, view, m_back))
     return;
-  publish(frame.identifier);
-  requestRepaint();
+  if (publish(frame.identifier))
+    requestRepaint();
 }
 
 // Hands the finished back canvas to the GUI thread; the old front becomes the next back.
-void QWidgetVideoRender::publish(const char *userId) {
-  QMutexLocker guard(&m_lock);
-  std::swap(m_front, m_back);
+// A frame of someone else than the view's owner is dropped.
+bool QWidgetVideoRender::publish(const char *userId) {
   const char *id = userId ? userId : "";
+  QMutexLocker guard(&m_lock);
+  if (!m_owner.isEmpty() && m_owner != id)
+    return false;
+  std::swap(m_front, m_back);
+  m_stale = false;
   if (std::strcmp(m_streamUser.constData(), id) != 0)
     m_streamUser = QByteArray(id);
+  return true;
 }
+
+void QWidgetVideoRender::setOwner(const QByteArray &userId) {
+  {
+    QMutexLocker guard(&m_lock);
+    m_owner = userId;
+    m_stale = true;
+  }
+  requestRepaint();
+}
+
+bool QWidgetVideoRender::showsPicture() const { return !m_front.isEmpty() && !m_stale; }
 
 // One queued repaint at a time, however fast frames come.
 void QWidgetVideoRender::requestRepaint() {
@@ -129,7 +145,7 @@ QByteArray QWidgetVideoRender::streamUserId() const {
 
 QImage QWidgetVideoRender::canvasSnapshot() const {
   QMutexLocker guard(&m_lock);
-  if (m_front.isEmpty())
+  if (!showsPicture())
     return QImage();
   return QImage(m_front.bytes.data(), m_front.width, m_front.height, m_front.stride(),
                 QImage::Format_BGR888)
@@ -142,7 +158,7 @@ void QWidgetVideoRender::paintEvent(QPaintEvent *) {
   QPainter painter(this);
   {
     QMutexLocker guard(&m_lock);
-    if (m_front.isEmpty()) {
+    if (!showsPicture()) {
       painter.fillRect(rect(), Qt::black);
     } else {
       const QImage canvas(m_front.bytes.data(), m_front.width, m_front.height, m_front.stride(),

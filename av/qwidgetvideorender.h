@@ -30,6 +30,11 @@ public:
   // Any thread (the SDK's media thread in class). Ignored while paused.
   void inputFrame(const ilive::LiveVideoFrame &frame) override;
 
+  // Any thread. The view is lent to this user's stream: until a frame of theirs arrives it
+  // shows black, never the last picture of whoever had it before; other users' frames still
+  // on their way are not shown.
+  void setOwner(const QByteArray &userId);
+
   // A name turns the bar with the microphone icons on.
   void setName(const QString &name);
   QString name() const { return m_name; }
@@ -49,7 +54,8 @@ public:
 
   // The user id of the last frame shown.
   QByteArray streamUserId() const;
-  // A copy of the canvas last handed to the GUI thread (null before the first frame).
+  // A copy of the canvas last handed to the GUI thread (null before the first frame, and
+  // after the view was lent to another user until that user's first frame).
   QImage canvasSnapshot() const;
   int converterBuilds() const;
 
@@ -71,7 +77,8 @@ protected:
   void keyPressEvent(QKeyEvent *event) override;
 
 private:
-  void publish(const char *userId);
+  bool publish(const char *userId);
+  bool showsPicture() const; // under m_lock
   void requestRepaint();
   void paintOverlay(QPainter &painter);
   void leaveFullScreen();
@@ -84,6 +91,8 @@ private:
   mutable QMutex m_lock;
   VideoCanvas m_front;
   QByteArray m_streamUser;
+  QByteArray m_owner;   // empty: any stream
+  bool m_stale = false; // m_front is from before the view was lent to m_owner
 
   std::atomic<int> m_viewWidth{0};
   std::atomic<int> m_viewHeight{0};

@@ -21,6 +21,14 @@ void VideoRouter::setHideUp(bool hide) {
     m_tiles.detach(m_teacherId);
     m_teacherView = TeacherView::None;
   }
+  // Back on before the students' next frames: their tiles are still lent, in the strip that
+  // was put away.
+  if (!hide && m_tiles.count() > 0) {
+    if (m_teacherView == TeacherView::Large)
+      moveTeacherToStrip();
+    else
+      m_views.showStrip();
+  }
 }
 
 void VideoRouter::setMemberName(const QString &userId, const QString &name) {
@@ -106,7 +114,10 @@ VideoTarget *VideoRouter::memberTarget(const QString &userId) {
 
 void VideoRouter::moveTeacherToStrip() {
   m_views.hideLargeView();
-  if (m_tiles.attach(m_teacherId, m_names.value(m_teacherId), VideoTiles::kFirst)) {
+  const bool placed = m_tiles.attach(m_teacherId, m_names.value(m_teacherId), VideoTiles::kFirst) != nullptr;
+  // The strip may have been put away while hide_up was on.
+  m_views.showStrip();
+  if (placed) {
     m_teacherView = TeacherView::Tile;
     return;
   }
@@ -124,7 +135,8 @@ void VideoRouter::placeMember(const QString &userId) {
     return;
   if (m_tiles.count() == 0 && m_teacherView == TeacherView::Large)
     moveTeacherToStrip();
-  m_views.showStrip();
+  else
+    m_views.showStrip();
   m_tiles.attach(userId, m_names.value(userId), VideoTiles::kAtEnd);
 }
 

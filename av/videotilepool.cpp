@@ -88,6 +88,7 @@ VideoTarget *VideoTilePool::attach(const QString &userId, const QString &name, i
       return nullptr;
     t = m_free.takeLast();
     m_inUse.insert(userId, t);
+    t->render()->setOwner(userId.toUtf8());
   }
   if (m_stage)
     showInStage(t, m_stage, userId, name, position);

@@ -76,6 +76,7 @@ private slots:
   void lastStudentLeavingBringsTeacherBack();
   void sixthUserGetsNoTile();
   void hideUpKeepsStudentsOut();
+  void hideUpOnAndOffBringsTheStripBack();
   void remoteFramesIgnoredWhileClosing();
   void ownFramesAfterTheCameraClosedBringNoTile();
 
@@ -222,6 +223,42 @@ void TestVideoRouter::hideUpKeepsStudentsOut() {
   m_router->remoteFrame(frame("teacher"));
   QVERIFY(m_journal->calls.isEmpty());
   QCOMPARE(m_views->large.frames, 1);
+}
+
+// hide_up on and off again before the students' next frames: their tiles are still lent,
+// and the strip the window put away must come back with them and the teacher.
+void TestVideoRouter::hideUpOnAndOffBringsTheStripBack() {
+  m_router->remoteFrame(frame("teacher"));
+  QTest::ignoreMessage(QtDebugMsg, "MainForm::doRender p_render is null");
+  studentFrames(QStringLiteral("s1"), 2);
+  m_router->setHideUp(true);
+  m_journal->calls.clear();
+  m_router->setHideUp(false);
+  QCOMPARE(m_journal->calls, QStringList{QStringLiteral("showStrip")});
+  m_router->remoteFrame(frame("teacher"));
+  QCOMPARE(m_journal->calls, QStringList({QStringLiteral("showStrip"), QStringLiteral("hideLarge"),
+                                          QStringLiteral("attach:teacher@0:李老师"), QStringLiteral("showStrip")}));
+  QCOMPARE(m_router->teacherView(), VideoRouter::TeacherView::Tile);
+
+  // On long enough for the teacher to reach the large view: off takes the teacher back to
+  // the first tile of a strip that is shown.
+  m_router->setHideUp(true);
+  m_router->remoteFrame(frame("teacher"));
+  QCOMPARE(m_router->teacherView(), VideoRouter::TeacherView::Large);
+  m_journal->calls.clear();
+  m_router->setHideUp(false);
+  QCOMPARE(m_journal->calls, QStringList({QStringLiteral("hideLarge"), QStringLiteral("attach:teacher@0:李老师"),
+                                          QStringLiteral("showStrip")}));
+  QCOMPARE(m_router->teacherView(), VideoRouter::TeacherView::Tile);
+  studentFrames(QStringLiteral("s1"), 1);
+  QCOMPARE(static_cast<FakeTarget *>(m_tiles->find(QStringLiteral("s1")))->frames, 2);
+
+  // Off with nobody in the strip changes nothing.
+  m_router->removeUser(QStringLiteral("s1"));
+  m_journal->calls.clear();
+  m_router->setHideUp(true);
+  m_router->setHideUp(false);
+  QVERIFY(m_journal->calls.isEmpty());
 }
 
 void TestVideoRouter::remoteFramesIgnoredWhileClosing() {

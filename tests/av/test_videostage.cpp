@@ -31,6 +31,7 @@ class TestVideoStage : public QObject {
   Q_OBJECT
 private slots:
   void classFramesReachTheirViews();
+  void tileLentAgainShowsNothingOfTheLastUser();
 };
 
 void TestVideoStage::classFramesReachTheirViews() {
@@ -119,6 +120,43 @@ void TestVideoStage::classFramesReachTheirViews() {
   QCOMPARE(strip->tileLayout()->count(), 0);
   QVERIFY(large->isVisible());
   QCOMPARE(pool.count(), 0);
+  pool.setStage(nullptr);
+}
+
+// A tile handed back and lent to someone else shows black until the new user's first frame,
+// and a frame of the old user still on its way is not drawn in it.
+void TestVideoStage::tileLentAgainShowsNothingOfTheLastUser() {
+  QWidget window;
+  auto *strip = new QtWidgetUp(&window);
+  window.resize(900, 200);
+  window.show();
+  VideoTilePool &pool = VideoTilePool::instance(true, &window);
+  pool.setStage(strip);
+  TestFrame first = i420Frame(320, 240, [](int, int) { return kTeacherLuma; });
+  first.owner = "s1";
+  TestFrame second = i420Frame(320, 240, [](int, int) { return kStudentLuma; });
+  second.owner = "s2";
+
+  VideoTarget *lent = pool.attach(QStringLiteral("s1"), QStringLiteral("小红"), VideoTiles::kAtEnd);
+  QVERIFY(lent);
+  lent->inputFrame(first.live());
+  QWidgetVideoRender *render = pool.tile(QStringLiteral("s1"))->render();
+  QCoreApplication::processEvents();
+  QVERIFY(isBrightLevel(centre(render)));
+
+  pool.detach(QStringLiteral("s1"));
+  QCOMPARE(pool.attach(QStringLiteral("s2"), QStringLiteral("小刚"), VideoTiles::kAtEnd), lent);
+  QCoreApplication::processEvents();
+  QCOMPARE(centre(render), -1);
+  const QImage shown = render->grab().toImage();
+  QCOMPARE(level(shown, shown.width() / 2, shown.height() / 2), 0);
+
+  lent->inputFrame(first.live()); // s1's last frame, late
+  QCOMPARE(centre(render), -1);
+  lent->inputFrame(second.live());
+  const int secondLevel = centre(render);
+  QVERIFY2(secondLevel > 60 && secondLevel < 140, qPrintable(QString::number(secondLevel)));
+  QCOMPARE(render->streamUserId(), QByteArray("s2"));
   pool.setStage(nullptr);
 }
 
