@@ -18,6 +18,9 @@ QMutex g_urlMutex;
 QString g_serviceUrl;
 // Where copies land relative to their originals, in canvas pixels.
 constexpr int kCopyOffset = 20;
+// Live data kept while the history loads; a class draws far less than this in the seconds
+// a history takes, so only a flood reaches it.
+constexpr int kMaxHeldBytes = 16 * 1024 * 1024;
 
 std::string randomKey() {
   return QString::number(QRandomGenerator::global()->generate(), 36).toStdString();
@@ -326,15 +329,28 @@ Snapshot BoardCore::snapshot() const {
   return s;
 }
 
-bool BoardCore::applyRemote(const QJsonObject &a) {
-  QMutexLocker lock(&mutex_);
-  return model_.apply(a);
+bool BoardCore::applyData(const QByteArray &data) {
+  bool changed = false;
+  for (const QJsonObject &a : readActions(data))
+    changed = model_.apply(a) || changed;
+  return changed;
 }
 
 void BoardCore::append(const QByteArray &data) {
   bool changed = false;
-  for (const QJsonObject &a : readActions(data))
-    changed = applyRemote(a) || changed;
+  {
+    QMutexLocker lock(&mutex_);
+    if (loadingHistory_) {
+      if (heldBytes_ + data.size() > kMaxHeldBytes) {
+        qWarning("txcloud: board data dropped while the history loads (%d bytes held)", heldBytes_);
+        return;
+      }
+      held_.append(data);
+      heldBytes_ += data.size();
+      return;
+    }
+    changed = applyData(data);
+  }
   if (changed) {
     reportStatus();
     repaint();
@@ -346,6 +362,7 @@ void BoardCore::loadHistory() {
   {
     QMutexLocker lock(&mutex_);
     query = history_;
+    loadingHistory_ = true;
   }
   {
     QMutexLocker lock(&g_urlMutex);
@@ -361,10 +378,20 @@ void BoardCore::loadHistory() {
   });
 }
 
+// The history first, then what arrived live meanwhile (data in both is applied once), in one
+// hold of the lock, so that nothing arriving now slips in between.
 void BoardCore::replay(int code, const QList<QByteArray> &envelopes) {
-  for (const QByteArray &envelope : envelopes)
-    for (const QJsonObject &a : actionsOfEnvelope(envelope))
-      applyRemote(a);
+  {
+    QMutexLocker lock(&mutex_);
+    for (const QByteArray &envelope : envelopes)
+      for (const QJsonObject &a : actionsOfEnvelope(envelope))
+        model_.apply(a);
+    for (const QByteArray &data : qAsConst(held_))
+      applyData(data);
+    held_.clear();
+    heldBytes_ = 0;
+    loadingHistory_ = false;
+  }
   BoardCallback *cb = callback_.load();
   if (cb && code != 0)
     cb->onReportBoardData(code, "history not loaded");

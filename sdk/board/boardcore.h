@@ -64,7 +64,8 @@ public:
   Snapshot snapshot() const;
   QImage background(const QString &url) { return images_.image(url); }
 
-  // Action data from elsewhere, any thread.
+  // Action data from elsewhere, any thread. While the room's history is being loaded it is
+  // kept, and applied after the history: it may build on what only the history holds.
   void append(const QByteArray &data);
   void loadHistory();
 
@@ -77,7 +78,7 @@ private:
   void emitActions(const QByteArray &data);
   void repaint();
   void replay(int code, const QList<QByteArray> &envelopes);
-  bool applyRemote(const QJsonObject &action);
+  bool applyData(const QByteArray &data); // under the lock
   void hideItems(const std::vector<std::string> &ids, const QJsonObject &extra = QJsonObject());
   std::vector<std::string> visibleItems() const; // of the current board, under the lock
   void reverse(std::vector<std::string> &from, std::vector<std::string> &to, const char *op);
@@ -89,6 +90,9 @@ private:
   PenState pen_;
   std::vector<std::string> undo_, redo_, selected_;
   HistoryQuery history_;
+  bool loadingHistory_ = false;
+  QList<QByteArray> held_; // live data that came while the history was loading
+  int heldBytes_ = 0;
   std::atomic<BoardCallback *> callback_{nullptr};
   BoardThread thread_;
   BoardImages images_;

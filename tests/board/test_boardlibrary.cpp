@@ -67,6 +67,18 @@ QByteArray envelopeOf(const QByteArray &action) {
                        {"value", QJsonDocument::fromJson(action).object()}};
   return QJsonDocument(envelope).toJson(QJsonDocument::Compact);
 }
+// The teacher goes to the default board and draws one red stroke; the envelopes the service
+// keeps of it (empty when the library did not report both actions).
+QList<QByteArray> strokeKeptByTheService(Instance &teacher) {
+  teacher.tool(board::ToolPen, kRed, 100);
+  drag(teacher.board.getRenderWindow(), {{40, 40}, {300, 300}, {500, 60}});
+  QList<QByteArray> envelopes;
+  if (!teacher.settled(2))
+    return envelopes;
+  for (const QByteArray &a : teacher.recorder.actions())
+    envelopes.append(envelopeOf(a));
+  return envelopes;
+}
 } // namespace
 
 class TestBoardLibrary : public QObject {
@@ -80,6 +92,7 @@ private slots:
   void documentPagesShowTheirImages();
   void historyIsReplayedBeforeBoardDataIsReady();
   void historyThatFailsIsReported();
+  void liveDataWhileTheHistoryLoadsIsAppliedAfterIt();
   void clearingTheCallbackWaitsForOneInProgress();
 };
 
@@ -239,12 +252,8 @@ void TestBoardLibrary::documentPagesShowTheirImages() {
 
 void TestBoardLibrary::historyIsReplayedBeforeBoardDataIsReady() {
   Instance teacher;
-  teacher.tool(board::ToolPen, kRed, 100);
-  drag(teacher.board.getRenderWindow(), {{40, 40}, {300, 300}, {500, 60}});
-  QVERIFY(teacher.settled(2));
-  QList<QByteArray> envelopes;
-  for (const QByteArray &a : teacher.recorder.actions())
-    envelopes.append(envelopeOf(a));
+  const QList<QByteArray> envelopes = strokeKeptByTheService(teacher);
+  QCOMPARE(envelopes.size(), 2);
   board::HistoryQuery asked;
   board::setHistorySource([&](QNetworkAccessManager *, const board::HistoryQuery &q, board::HistoryDone done) {
     asked = q;
@@ -256,6 +265,48 @@ void TestBoardLibrary::historyIsReplayedBeforeBoardDataIsReady() {
   QCOMPARE(asked.roomId, 1001u);
   QCOMPARE(asked.userId, QStringLiteral("student"));
   QCOMPARE(asked.userSig, QStringLiteral("sig"));
+  QCOMPARE(picture(late.board), picture(teacher.board));
+}
+
+// A late joiner hears the class live from before its history has been answered; what it hears
+// in between may build on what only the history holds.
+void TestBoardLibrary::liveDataWhileTheHistoryLoadsIsAppliedAfterIt() {
+  Instance teacher;
+  const QList<QByteArray> envelopes = strokeKeptByTheService(teacher);
+  QCOMPARE(envelopes.size(), 2);
+  QMutex heldMutex;
+  board::HistoryDone held;
+  board::setHistorySource([&](QNetworkAccessManager *, const board::HistoryQuery &, board::HistoryDone done) {
+    QMutexLocker lock(&heldMutex);
+    held = done;
+  });
+  LateStudent late;
+  QVERIFY(QTest::qWaitFor([&] { QMutexLocker lock(&heldMutex); return bool(held); }, 5000));
+
+  // While the answer is on its way: the history's stroke taken back, a new page, a stroke there.
+  teacher.board.undo();
+  const std::string page = teacher.board.addBoard();
+  QCOMPARE(teacher.board.pageOperate(page.c_str(), {}), 0);
+  teacher.tool(board::ToolPen, kBlue, 60);
+  drag(teacher.board.getRenderWindow(), {{100, 200}, {400, 250}});
+  QVERIFY(teacher.settled(6));
+  boarddriver::replay(late.board, teacher.recorder.actions().mid(2));
+  QTest::qWait(50);
+  QCOMPARE(late.recorder.boardDataCount(), 0);
+
+  {
+    QMutexLocker lock(&heldMutex);
+    held(0, envelopes);
+  }
+  QVERIFY(late.loaded());
+  QVERIFY(late.recorder.lastBoardData());
+  QCOMPARE(late.board.getCurrentBoard(), page);
+  QCOMPARE(picture(late.board), picture(teacher.board));
+  // The first page as well: its stroke stays taken back.
+  teacher.board.pageOperate(board::kDefaultBoard, {});
+  QVERIFY(teacher.settled(7));
+  boarddriver::replay(late.board, {teacher.recorder.actions().last()});
+  QCOMPARE(late.board.getCurrentBoard(), std::string(board::kDefaultBoard));
   QCOMPARE(picture(late.board), picture(teacher.board));
 }
 
