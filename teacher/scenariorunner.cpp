@@ -5,9 +5,10 @@
 #include "teacher/classmate.h"
 #include "teacher/teacherboard.h"
 #include "teacher/commandnames.h"
+#include "teacher/stepmessages.h"
 #include "teacher/streampublisher.h"
 
-#include <QJsonDocument>
+#include <QJsonArray>
 #include <QTime>
 
 namespace {
@@ -18,45 +19,8 @@ constexpr int kDisplay = toWire(ClassCommandCode::Display);
 constexpr int kReward = toWire(ClassCommandCode::Reward);
 constexpr int kRosterNotice = toWire(ClassCommandCode::RosterNotice);
 constexpr int kSnapshot = toWire(ClassCommandCode::ChatSnapshot);
-constexpr int kShownParam = 160; // characters of a parameter shown on a console line
 
-QString compact(const QJsonObject &o) {
-  return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
-}
-
-// The text of a chat page message: its text runs, faces as [face 007].
-QString chatText(const QString &param) {
-  const QJsonObject message = QJsonDocument::fromJson(param.toUtf8()).object();
-  QString text;
-  for (const QJsonValue &item : message.value(QLatin1String("contents")).toArray()) {
-    const QJsonObject o = item.toObject();
-    const QString value = o.value(QLatin1String("value")).toString();
-    text += o.value(QLatin1String("type")).toString() == QLatin1String("face")
-                ? QStringLiteral("[face %1]").arg(value)
-                : value;
-  }
-  return text;
-}
-
-QString shown(int code, const QString &param) {
-  QString text = code == kChat ? chatText(param) : param;
-  text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-  if (text.isEmpty())
-    return QString();
-  if (text.size() > kShownParam)
-    text = text.left(kShownParam) + QStringLiteral("…");
-  return QStringLiteral(" \"%1\"").arg(text);
-}
-
-QString paramText(const QJsonValue &v) {
-  if (v.isObject())
-    return compact(v.toObject());
-  if (v.isDouble())
-    return v.toVariant().toString();
-  return v.toString();
-}
-
-QString faceValue(int index) { return QStringLiteral("%1").arg(index, 3, 10, QLatin1Char('0')); }
+using stepmessages::shown;
 
 QString sourceText(hubproto::Source s) {
   return s == hubproto::Source::Screen ? QStringLiteral("the screen") : QStringLiteral("the test-pattern camera");
@@ -67,15 +31,9 @@ QString seconds(int ms) { return QString::number(ms / 1000.0); }
 } // namespace
 
 ScenarioRunner::ScenarioRunner(RunnerSetup setup, QObject *parent)
-    : QObject(parent), m_setup(std::move(setup)), m_session(m_setup.transports), m_waitTimer(this) {
-  m_waitTimer.setSingleShot(true);
-  connect(&m_waitTimer, &QTimer::timeout, this, [this] {
-    if (!m_waiter)
-      return;
-    const QString problem = m_timeoutProblem;
-    clearWait();
-    stepFailed(problem);
-  });
+    : QObject(parent), m_setup(std::move(setup)), m_session(m_setup.transports), m_wait(this) {
+  connect(&m_wait, &StepWait::met, this, [this](const QString &outcome) { stepDone(outcome); });
+  connect(&m_wait, &StepWait::timedOut, this, &ScenarioRunner::stepFailed);
   connect(&m_session, &TeacherSession::commandReceived, this, &ScenarioRunner::onCommand);
   connect(&m_session, &TeacherSession::memberEntered, this, &ScenarioRunner::onMemberEntered);
   connect(&m_session, &TeacherSession::memberLeft, this, &ScenarioRunner::onMemberLeft);
@@ -186,7 +144,7 @@ void ScenarioRunner::finish(int code, const QString &problem) {
     return;
   m_finishing = true;
   ++m_token;
-  clearWait();
+  m_wait.clear();
   stopPublishers();
   m_failure = problem;
   if (!problem.isEmpty() && m_setup.warn)
@@ -317,26 +275,13 @@ void ScenarioRunner::doWait(const ScenarioStep &s) {
   });
 }
 
-void ScenarioRunner::waitFor(const ScenarioStep &s, Check check, const QString &timeoutProblem) {
-  m_waiter = std::move(check);
-  m_timeoutProblem = timeoutProblem;
-  m_waitTimer.start(s.timeoutMs);
-  checkWaiter();
+void ScenarioRunner::waitFor(const ScenarioStep &s, StepWait::Check check, const QString &timeoutProblem) {
+  m_wait.start(s.timeoutMs, std::move(check), timeoutProblem);
 }
 
 void ScenarioRunner::checkWaiter() {
-  if (!m_waiter || m_finishing)
-    return;
-  const QString outcome = m_waiter();
-  if (outcome.isEmpty())
-    return;
-  clearWait();
-  stepDone(outcome);
-}
-
-void ScenarioRunner::clearWait() {
-  m_waiter = nullptr;
-  m_waitTimer.stop();
+  if (!m_finishing)
+    m_wait.poll();
 }
 
 void ScenarioRunner::doWaitMember(const ScenarioStep &s) {
@@ -559,7 +504,7 @@ void ScenarioRunner::doCommand(const ScenarioStep &s) {
   QString to;
   if (!expandTarget(s.target, "to", &to))
     return;
-  const QString param = paramText(m_vars.expand(s.param));
+  const QString param = stepmessages::paramText(m_vars.expand(s.param));
   announce(QStringLiteral("send %1 to %2%3")
                .arg(commandnames::labelled(s.code), to.isEmpty() ? QStringLiteral("the class") : who(to))
                .arg(shown(s.code, param)));
@@ -567,27 +512,7 @@ void ScenarioRunner::doCommand(const ScenarioStep &s) {
 }
 
 void ScenarioRunner::doChat(const ScenarioStep &s) {
-  const QString name = s.name.isEmpty() ? teacherName() : m_vars.expand(s.name);
-  if (!s.picture.isEmpty())
-    return sendChat(QJsonObject{{QStringLiteral("name"), name},
-                                {QStringLiteral("type"), QStringLiteral("image")},
-                                {QStringLiteral("url"), m_vars.expand(s.picture)}});
-  QJsonArray items;
-  if (s.contents.isEmpty())
-    items.append(QJsonObject{{QStringLiteral("type"), QStringLiteral("text")}, {QStringLiteral("value"), m_vars.expand(s.text)}});
-  for (const QJsonValue &v : s.contents) {
-    const bool face = v.isDouble();
-    items.append(QJsonObject{{QStringLiteral("type"), face ? QStringLiteral("face") : QStringLiteral("text")},
-                             {QStringLiteral("value"), face ? faceValue(v.toInt()) : m_vars.expand(v.toString())}});
-  }
-  sendChat(QJsonObject{{QStringLiteral("name"), name},
-                       {QStringLiteral("type"), QStringLiteral("message")},
-                       {QStringLiteral("contents"), items}});
-}
-
-void ScenarioRunner::sendChat(const QJsonObject &message) {
-  // Indented, as the toolkit writes the chat page messages the students' clients send.
-  const QString param = QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Indented));
+  const QString param = stepmessages::chatParam(stepmessages::chat(s, m_vars, teacherName()));
   announce(QStringLiteral("chat to the class:%1").arg(shown(kChat, param)));
   sendStepCommand(QString(), kChat, param);
 }
@@ -615,17 +540,11 @@ void ScenarioRunner::doReward(const ScenarioStep &s) {
   QString name = m_vars.expand(s.name);
   if (name.isEmpty())
     name = m_class.nameOf(to).isEmpty() ? to : m_class.nameOf(to);
-  const QJsonObject reward{{QStringLiteral("type"), s.rewardType},
-                           {QStringLiteral("amount"), s.amount},
-                           {QStringLiteral("receiver"), to},
-                           {QStringLiteral("receiver_name"), name},
-                           {QStringLiteral("message"), m_vars.expand(s.message)},
-                           {QStringLiteral("memo"), m_vars.expand(s.memo)}};
   announce(QStringLiteral("reward %1 with %2 (type %3): %4 to the class")
                .arg(who(to))
                .arg(s.amount)
                .arg(s.rewardType, commandnames::labelled(kReward)));
-  sendStepCommand(QString(), kReward, compact(reward));
+  sendStepCommand(QString(), kReward, stepmessages::compact(stepmessages::reward(s, m_vars, to, name)));
 }
 
 void ScenarioRunner::doRoster(const ScenarioStep &s) {
@@ -635,8 +554,7 @@ void ScenarioRunner::doRoster(const ScenarioStep &s) {
                .arg(notifyId)
                .arg(data.size())
                .arg(commandnames::labelled(kRosterNotice)));
-  sendStepCommand(QString(), kRosterNotice,
-                  compact({{QStringLiteral("notify_id"), notifyId}, {QStringLiteral("data"), data}}));
+  sendStepCommand(QString(), kRosterNotice, stepmessages::rosterParam(notifyId, data));
 }
 
 void ScenarioRunner::onCommand(const ReceivedCommand &c) {
@@ -650,7 +568,7 @@ void ScenarioRunner::onCommand(const ReceivedCommand &c) {
 }
 
 void ScenarioRunner::answerSnapshot(const QString &userId) {
-  const QString param = compact(m_class.snapshotFor(userId));
+  const QString param = stepmessages::compact(m_class.snapshotFor(userId));
   note(QStringLiteral("> %1 to %2: %3").arg(commandnames::labelled(kSnapshot), who(userId), param));
   m_session.sendCommand(userId, kSnapshot, param, [this, userId](int code, const QString &desc) {
     if (code != 0 && m_setup.warn)

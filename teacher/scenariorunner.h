@@ -10,13 +10,12 @@
 #include "teacher/scenario.h"
 #include "teacher/scenariovariables.h"
 #include "teacher/stagegrants.h"
+#include "teacher/stepwait.h"
 #include "teacher/teachercredentials.h"
 #include "teacher/teachersession.h"
 
-#include <QJsonObject>
 #include <QHash>
 #include <QObject>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -60,8 +59,6 @@ signals:
   void finished(int exitCode);
 
 private:
-  using Check = std::function<QString()>; // the outcome once a wait is over, else empty
-
   const ScenarioStep &current() const { return m_setup.scenario.steps.at(m_index); }
   void next();
   void run(const ScenarioStep &step);
@@ -83,7 +80,6 @@ private:
   void doUnpublish(const ScenarioStep &s);
   void doCommand(const ScenarioStep &s);
   void doChat(const ScenarioStep &s);
-  void sendChat(const QJsonObject &message);
   void doText(const ScenarioStep &s);
   void doReward(const ScenarioStep &s);
   void doRoster(const ScenarioStep &s);
@@ -93,9 +89,8 @@ private:
 
   void sendStepCommand(const QString &to, int code, const QString &param);
   void changeStage(const QStringList &userIds, bool grant, std::function<void()> then);
-  void waitFor(const ScenarioStep &s, Check check, const QString &timeoutProblem);
+  void waitFor(const ScenarioStep &s, StepWait::Check check, const QString &timeoutProblem);
   void checkWaiter();
-  void clearWait();
   void stopPublishers();
   bool expandTarget(const QString &raw, const char *member, QString *out);
   QString who(const QString &userId) const;
@@ -115,9 +110,7 @@ private:
   QHash<int, StreamPublisher *> m_publishers; // by source
   QList<Classmate *> m_classmates;
   std::unique_ptr<TeacherBoard> m_board;     // from the first whiteboard step on
-  QTimer m_waitTimer;
-  Check m_waiter;
-  QString m_timeoutProblem;
+  StepWait m_wait;
   int m_index = 0;
   int m_token = 0; // bumped whenever a step ends; late answers of an old step are dropped
   bool m_finishing = false;

@@ -1,16 +1,21 @@
 // The teacher's parts that decide things on their own: picture conversion, what the class
-// state matches and remembers, variable expansion and the command line.
+// state matches and remembers, variable expansion, the messages of steps, a step's wait and
+// the command line.
 #include "protocol/classcommandcode.h"
 #include "protocol/mediaframe.h"
 #include "teacher/classstate.h"
 #include "teacher/i420image.h"
 #include "teacher/scenariovariables.h"
 #include "teacher/screenslide.h"
+#include "teacher/scenario.h"
 #include "teacher/stagegrants.h"
+#include "teacher/stepmessages.h"
+#include "teacher/stepwait.h"
 #include "teacher/teacheroptions.h"
 
 #include <QImage>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
 
@@ -27,6 +32,8 @@ private slots:
   void snapshotFollowsTheTeachersSettings();
   void variablesExpandEverywhere();
   void stageCommandsNameWhomTheyGrant();
+  void chatStepsAndHowParametersRead();
+  void waitEndsOnceByArrivalOrTimeout();
   void commandLine_data();
   void commandLine();
 };
@@ -156,6 +163,69 @@ void TestTeacherParts::variablesExpandEverywhere() {
   QVERIFY(ScenarioVariables::references(QJsonValue(QJsonObject{{"k", "${a} ${b.name}"}}), &names, &problem));
   QCOMPARE(names, (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
   QVERIFY(!ScenarioVariables::references(QStringLiteral("${9a}"), &names, &problem));
+}
+
+void TestTeacherParts::chatStepsAndHowParametersRead() {
+  ScenarioVariables vars;
+  vars.set(QStringLiteral("who"), QStringLiteral("小红"));
+  ScenarioStep step;
+  step.contents = QJsonArray{QStringLiteral("你好 ${who}"), 7, QStringLiteral("!")};
+  const QJsonObject message = stepmessages::chat(step, vars, QStringLiteral("李老师"));
+  QCOMPARE(message.value(QStringLiteral("name")).toString(), QStringLiteral("李老师"));
+  QCOMPARE(message.value(QStringLiteral("type")).toString(), QStringLiteral("message"));
+  const QString param = stepmessages::chatParam(message);
+  QVERIFY(param.contains(QLatin1Char('\n'))); // indented, as the students' clients write it
+  QCOMPARE(QJsonDocument::fromJson(param.toUtf8()).object(), message);
+  // On a console line: the text runs and faces, quoted, on one line.
+  QCOMPARE(stepmessages::shown(toWire(ClassCommandCode::Chat), param), QStringLiteral(" \"你好 小红[face 007]!\""));
+
+  step.name = QStringLiteral("${who}");
+  step.picture = QStringLiteral("http://127.0.0.1/p.png");
+  const QJsonObject picture = stepmessages::chat(step, vars, QStringLiteral("李老师"));
+  QCOMPARE(picture.value(QStringLiteral("name")).toString(), QStringLiteral("小红"));
+  QCOMPARE(picture.value(QStringLiteral("type")).toString(), QStringLiteral("image"));
+  QVERIFY(!picture.contains(QStringLiteral("contents")));
+
+  // Other parameters as they stand, cut to 160 characters; none at all reads as nothing.
+  const int display = toWire(ClassCommandCode::Display);
+  QCOMPARE(stepmessages::shown(display, QStringLiteral("a\nb")), QStringLiteral(" \"a b\""));
+  QCOMPARE(stepmessages::shown(display, QString(200, QLatin1Char('x'))),
+           QStringLiteral(" \"%1…\"").arg(QString(160, QLatin1Char('x'))));
+  QCOMPARE(stepmessages::shown(display, QString()), QString());
+  QCOMPARE(stepmessages::paramText(QJsonValue(3)), QStringLiteral("3"));
+  QCOMPARE(stepmessages::paramText(QJsonObject{{QStringLiteral("a"), 1}}), QStringLiteral("{\"a\":1}"));
+}
+
+void TestTeacherParts::waitEndsOnceByArrivalOrTimeout() {
+  StepWait wait;
+  QSignalSpy met(&wait, &StepWait::met);
+  QSignalSpy timedOut(&wait, &StepWait::timedOut);
+  bool arrived = false;
+  wait.start(5000, [&] { return arrived ? QStringLiteral("here") : QString(); }, QStringLiteral("too late"));
+  QVERIFY(wait.isWaiting());
+  wait.poll();
+  QCOMPARE(met.size(), 0);
+  arrived = true;
+  wait.poll();
+  wait.poll();
+  QCOMPARE(met.size(), 1);
+  QCOMPARE(met.at(0).at(0).toString(), QStringLiteral("here"));
+  QVERIFY(!wait.isWaiting());
+
+  // Met at once, before start returns.
+  wait.start(5000, [] { return QStringLiteral("already"); }, QStringLiteral("too late"));
+  QCOMPARE(met.size(), 2);
+
+  wait.start(50, [] { return QString(); }, QStringLiteral("too late"));
+  QVERIFY(timedOut.wait(2000));
+  QCOMPARE(timedOut.at(0).at(0).toString(), QStringLiteral("too late"));
+  QVERIFY(!wait.isWaiting());
+  // Cleared: its timeout never comes.
+  wait.start(50, [] { return QString(); }, QStringLiteral("never"));
+  wait.clear();
+  QTest::qWait(150);
+  QCOMPARE(timedOut.size(), 1);
+  QCOMPARE(met.size(), 2);
 }
 
 void TestTeacherParts::commandLine_data() {
