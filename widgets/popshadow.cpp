@@ -2,10 +2,8 @@
 
 #include "widgets/compositing.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QTimer>
 
 namespace {
 
@@ -31,30 +29,21 @@ QString PopShadow::defaultImage() { return QStringLiteral(":/res/Resources/pop_b
 
 QString PopShadow::bigImage() { return QStringLiteral(":/res/Resources/pop_background_big.png"); }
 
-PopShadow::PopShadow(QWidget *parent, const QString &image) : QWidget(parent) {
+QColor PopShadow::frameColour() { return QColor(200, 200, 200); }
+
+PopShadow::PopShadow(QWidget *parent, const QString &image)
+    : QWidget(parent), m_plain(!compositing::translucentWindowsBlend()) {
   setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
                  Qt::WindowDoesNotAcceptFocus);
   setAttribute(Qt::WA_NoSystemBackground);
-  // Unblended, a translucent window would show its transparent pixels black; the shadow then
-  // paints itself opaque over a copy of the screen beneath.
-  if (!compositing::translucentWindowsBlend())
-    setAttribute(Qt::WA_OpaquePaintEvent);
-  else
-    setAttribute(Qt::WA_TranslucentBackground);
+  // Unblended, a translucent window would show its transparent pixels black.
+  setAttribute(m_plain ? Qt::WA_OpaquePaintEvent : Qt::WA_TranslucentBackground);
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setAttribute(Qt::WA_ShowWithoutActivating);
-  m_settleTimer = new QTimer(this);
-  m_settleTimer->setObjectName(QStringLiteral("settleTimer"));
-  m_settleTimer->setSingleShot(true);
-  m_settleTimer->setInterval(kSettleMs);
-  connect(m_settleTimer, &QTimer::timeout, this, [this] {
-    QWidget::setVisible(true);
-    // Newly mapped, the shadow lies on top; the window it surrounds goes back above it.
-    if (QWidget *owner = parentWidget()) owner->window()->raise();
-  });
   m_label = new QLabel(this);
   m_label->setObjectName(QStringLiteral("labelShadow"));
   m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
+  m_label->setVisible(!m_plain);
   setImage(image);
 }
 
@@ -78,38 +67,22 @@ QRegion PopShadow::shadowMask(const QSize &popupSize, int s) {
   return QRegion(outer).subtracted(QRegion(maskInnerRect(popupSize, s)));
 }
 
+QRegion PopShadow::frameMask(const QSize &popupSize, int s) {
+  const QRect popup(QPoint(s, s - 10), popupSize);
+  const QRect outer = popup.adjusted(-kFrameWidth, -kFrameWidth, kFrameWidth, kFrameWidth);
+  return QRegion(outer).subtracted(QRegion(popup));
+}
+
 void PopShadow::follow(const QRect &popupGeometry) {
   m_popup = popupGeometry;
   const QRect g = shadowGeometry(popupGeometry);
   setGeometry(g);
   m_label->setGeometry(QRect(QPoint(0, 0), g.size()));
-  setMask(shadowMask(popupGeometry.size()));
-  if (!compositing::translucentWindowsBlend() && (isVisible() || m_settleTimer->isActive())) {
-    // A copy of the screen taken now would show the shadow itself: step aside until the
-    // pop-up rests and the windows beneath have repainted.
-    QWidget::setVisible(false);
-    m_settleTimer->start();
-  }
-}
-
-void PopShadow::setVisible(bool visible) {
-  // The owner's word outranks a pending return after a move.
-  m_settleTimer->stop();
-  QWidget::setVisible(visible);
-}
-
-void PopShadow::showEvent(QShowEvent *event) {
-  if (!compositing::translucentWindowsBlend()) takeBackdrop();
-  QWidget::showEvent(event);
-}
-
-void PopShadow::takeBackdrop() {
-  m_backdrop = compositing::grabScreen(this, geometry());
-  update();
+  setMask(m_plain ? frameMask(popupGeometry.size()) : shadowMask(popupGeometry.size()));
 }
 
 void PopShadow::paintEvent(QPaintEvent *) {
-  if (m_backdrop.isNull() || !!compositing::translucentWindowsBlend()) return;
+  if (!m_plain) return; // the label draws the shadow picture
   QPainter p(this);
-  p.drawPixmap(rect(), m_backdrop);
+  p.fillRect(rect(), frameColour());
 }

@@ -5,24 +5,28 @@
 // width s it covers (x - s, y + 10 - s, w + 2s, h + 2s - 10); its mask removes the inner
 // rectangle (s, s - 10, w, h + (5 - s) * 2), so only the rim is drawn.
 //
+// Where the window system does not blend translucent windows (X11 without a compositing
+// manager), a soft shadow could only be drawn over a copy of the screen, and that copy goes
+// stale as soon as anything beneath changes. The shadow is then a plain frame instead: an
+// opaque line of kFrameWidth pixels around the pop-up, masked the same way, so the windows
+// beneath show through everywhere else.
+//
 // Owners call follow() with the pop-up's geometry on every move and resize, show the shadow
 // once the pop-up is on screen and hide it when the pop-up closes.
 
-#include <QPixmap>
+#include <QColor>
 #include <QRect>
 #include <QRegion>
 #include <QWidget>
 
 class QLabel;
-class QTimer;
 
 class PopShadow : public QWidget {
   Q_OBJECT
 public:
   static constexpr int kShadowWidth = 20;
-  // Where the window system does not blend translucent windows, the shadow hides while its
-  // pop-up moves and comes back this long after the last move.
-  static constexpr int kSettleMs = 250;
+  static constexpr int kFrameWidth = 1;
+  static QColor frameColour();
 
   static QString defaultImage(); // ":/res/Resources/pop_background.png"
   static QString bigImage();     // ":/res/Resources/pop_background_big.png"
@@ -40,22 +44,20 @@ public:
   static QRect shadowGeometry(const QRect &popupGeometry, int s = kShadowWidth);
   static QRect maskInnerRect(const QSize &popupSize, int s = kShadowWidth);
   static QRegion shadowMask(const QSize &popupSize, int s = kShadowWidth);
+  // The plain frame's mask: the line just outside the pop-up, in shadow coordinates.
+  static QRegion frameMask(const QSize &popupSize, int s = kShadowWidth);
 
-  void setVisible(bool visible) override;
+  // A plain frame rather than a soft shadow (no blending of translucent windows).
+  bool isPlainFrame() const { return m_plain; }
 
 protected:
-  void showEvent(QShowEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
 
 private:
   void applyImage();
-  void takeBackdrop();
 
+  const bool m_plain;
   QLabel *m_label = nullptr;
   QString m_image;
   QRect m_popup;
-  // Without a compositing manager translucent windows are not blended; the shadow then
-  // draws itself over a copy of what was on screen beneath it.
-  QPixmap m_backdrop;
-  QTimer *m_settleTimer = nullptr;
 };
