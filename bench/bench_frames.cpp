@@ -1,12 +1,19 @@
 // Time per frame of the video views' whole path (convert, turn, letterbox into the canvas)
 // beside a bare sws_scale of the same frame to BGR24 with the same flags, and the heap
-// allocations per frame once the stream is steady. Usage: bench_frames [frames per round]
+// allocations per frame once the stream is steady. Turned frames are also set beside the
+// upright frame of the same size, and beside the ways the path was chosen against: turning
+// the planes with our own byte loop (what the path did before libyuv), and converting with
+// libyuv's I420ToRGB24 instead of libswscale. Usage: bench_frames [frames per round]
 //
 // Allocations are counted by standing in for the C allocator (malloc and its aligned
 // relatives, which operator new and av_malloc both end in); under a sanitizer, which owns
 // the allocator, they are not counted.
 
 #include "av/framepipeline.h"
+#include "av/framerotation.h"
+
+#include <libyuv/convert_argb.h>
+#include <libyuv/rotate.h>
 
 #include <QtGlobal>
 
@@ -141,6 +148,60 @@ struct BareRun {
   }
 };
 
+// The alternatives to the path's choices, on the bare upright picture (no letterbox).
+struct AlternativeRun {
+  enum Way { ByteLoopTurnThenSws, LibyuvTurnThenLibyuv };
+  Way way;
+  int uprightW, uprightH;
+  SwsContext *context = nullptr;
+  std::vector<uint8_t> turned, out;
+  AlternativeRun(const Source &s, Way w) : way(w) {
+    const bool sideways = s.rotation % 2 == 1;
+    uprightW = sideways ? s.height : s.width;
+    uprightH = sideways ? s.width : s.height;
+    context = sws_getContext(uprightW, uprightH, AV_PIX_FMT_YUV420P, uprightW, uprightH, AV_PIX_FMT_BGR24,
+                             SWS_BICUBIC, nullptr, nullptr, nullptr);
+    turned.resize(s.i420.size());
+    out.resize(static_cast<size_t>(uprightW) * uprightH * 3 + 64);
+  }
+  ~AlternativeRun() { sws_freeContext(context); }
+  static void planes(const uint8_t *base, int w, int h, const uint8_t *p[3], int stride[3]) {
+    const int cw = (w + 1) / 2;
+    p[0] = base;
+    p[1] = base + static_cast<size_t>(w) * h;
+    p[2] = p[1] + static_cast<size_t>(cw) * ((h + 1) / 2);
+    stride[0] = w;
+    stride[1] = stride[2] = cw;
+  }
+  void frame(const Source &s) {
+    const uint8_t *in[3], *up[3];
+    int inStride[3], upStride[3];
+    planes(s.i420.data(), s.width, s.height, in, inStride);
+    planes(turned.data(), uprightW, uprightH, up, upStride);
+    if (way == ByteLoopTurnThenSws) {
+      for (int i = 0; i < 3; ++i) {
+        const int pw = i == 0 ? s.width : (s.width + 1) / 2;
+        const int ph = i == 0 ? s.height : (s.height + 1) / 2;
+        rotatePlane(in[i], inStride[i], pw, ph, s.rotation, const_cast<uint8_t *>(up[i]), upStride[i], 1);
+      }
+      uint8_t *const dst[1] = {out.data()};
+      const int dstStride[1] = {uprightW * 3};
+      sws_scale(context, up, upStride, 0, uprightH, dst, dstStride);
+      return;
+    }
+    if (s.rotation == 0) {
+      libyuv::I420ToRGB24(in[0], inStride[0], in[1], inStride[1], in[2], inStride[2], out.data(), uprightW * 3,
+                          uprightW, uprightH);
+      return;
+    }
+    libyuv::I420Rotate(in[0], inStride[0], in[1], inStride[1], in[2], inStride[2], const_cast<uint8_t *>(up[0]),
+                       upStride[0], const_cast<uint8_t *>(up[1]), upStride[1], const_cast<uint8_t *>(up[2]),
+                       upStride[2], s.width, s.height, libyuv::RotationMode(s.rotation * 90));
+    libyuv::I420ToRGB24(up[0], upStride[0], up[1], upStride[1], up[2], upStride[2], out.data(), uprightW * 3,
+                        uprightW, uprightH);
+  }
+};
+
 template <typename Fn> double microsPerFrame(int frames, Fn &&fn) {
   const auto start = Clock::now();
   for (int i = 0; i < frames; ++i)
@@ -195,6 +256,17 @@ Figures measure(const Source &s, const QSize &view, int frames) {
 
 } // namespace
 
+// Median time per frame of an alternative way, in rounds alternating with the bare conversion.
+double alternative(const Source &s, AlternativeRun::Way way, int frames) {
+  AlternativeRun run(s, way);
+  for (int i = 0; i < 10; ++i)
+    run.frame(s);
+  std::vector<double> times;
+  for (int r = 0; r < kRounds; ++r)
+    times.push_back(microsPerFrame(frames, [&] { run.frame(s); }));
+  return median(times);
+}
+
 int main(int argc, char **argv) {
   const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
   struct Case {
@@ -202,29 +274,40 @@ int main(int argc, char **argv) {
     QSize view;
     const char *viewName;
   };
+  const QSize large(1280, 720);
   const Case cases[] = {
-      {640, 480, 0, {140, 100}, "tile 140x100"},   {640, 480, 0, {1280, 720}, "view 1280x720"},
-      {1280, 720, 0, {140, 100}, "tile 140x100"},  {1280, 720, 0, {1280, 720}, "view 1280x720"},
-      {640, 480, 1, {1280, 720}, "view 1280x720"},
+      {640, 480, 0, {140, 100}, "tile 140x100"},  {640, 480, 0, large, "view 1280x720"},
+      {1280, 720, 0, {140, 100}, "tile 140x100"}, {1280, 720, 0, large, "view 1280x720"},
+      {640, 480, 1, large, "view 1280x720"},      {640, 480, 2, large, "view 1280x720"},
+      {640, 480, 3, large, "view 1280x720"},      {1280, 720, 1, large, "view 1280x720"},
   };
   std::printf("bench_frames: I420 frame -> upright letterboxed BGR24 canvas, %d frames x %d rounds (median)\n",
               frames, kRounds);
-  std::printf("%-16s %-14s %12s %12s %7s %14s %14s\n", "frame", "into", "path us/f", "bare us/f", "ratio",
-              "allocs/frame", "first frame");
+  std::printf("%-16s %-14s %12s %12s %7s %10s %14s %14s\n", "frame", "into", "path us/f", "bare us/f", "ratio",
+              "/upright", "allocs/frame", "first frame");
   double tileAt640 = 0, viewAt640 = 0, viewAt720 = 0;
+  double upright[2] = {0, 0}; // the path into the large view: 640x480, 1280x720
   for (const Case &c : cases) {
     const Source s = makeSource(c.width, c.height, c.rotation);
     const Figures fig = measure(s, c.view, frames);
     char frame[32];
-    std::snprintf(frame, sizeof frame, "%dx%d%s", c.width, c.height, c.rotation ? " rot1" : "");
+    std::snprintf(frame, sizeof frame, "%dx%d%s%.0d", c.width, c.height, c.rotation ? " rot" : "", c.rotation);
+    const bool intoLarge = c.view == large;
+    double &same = upright[c.width == 1280 ? 1 : 0];
+    if (intoLarge && c.rotation == 0)
+      same = fig.path;
     std::printf("%-16s %-14s %12.1f %12.1f %7.2f ", frame, c.viewName, fig.path, fig.bare, fig.path / fig.bare);
+    if (intoLarge && c.rotation != 0 && same > 0)
+      std::printf("%10.2f ", fig.path / same);
+    else
+      std::printf("%10s ", "");
     if (BENCH_COUNTS_ALLOCATIONS)
       std::printf("%14.2f %14ld\n", fig.allocationsPerFrame, fig.firstFrameAllocations);
     else
       std::printf("%14s %14s\n", "n/a", "n/a");
     if (c.width == 640 && c.rotation == 0)
       (c.view.width() == 140 ? tileAt640 : viewAt640) = fig.path;
-    if (c.width == 1280 && c.view.width() == 1280)
+    if (c.width == 1280 && intoLarge && c.rotation == 0)
       viewAt720 = fig.path;
   }
   // A class as the student sees it: teacher 640x480 at 15 fps in the large view, the screen
@@ -232,5 +315,25 @@ int main(int argc, char **argv) {
   const double perSecond = 15 * viewAt640 + 5 * viewAt720 + 5 * 15 * tileAt640;
   std::printf("class (teacher 640x480@15 + screen 1280x720@5 + 5 tiles 640x480@15): %.1f ms CPU per second\n",
               perSecond / 1000.0);
+
+  // What the path's choices were set against, on the bare picture (no letterbox), beside the
+  // bare sws_scale of the same frame measured again in this run.
+  std::printf("\nalternatives (upright picture only, no letterbox):\n");
+  std::printf("%-16s %14s %18s %18s\n", "frame", "bare sws us/f", "byte loop+sws", "libyuv turn+conv");
+  const int alternativeCases[][3] = {{640, 480, 0}, {640, 480, 1}, {640, 480, 2}, {1280, 720, 1}};
+  for (const auto &a : alternativeCases) {
+    const Source s = makeSource(a[0], a[1], a[2]);
+    BareRun bare(s);
+    std::vector<double> bareTimes;
+    for (int r = 0; r < kRounds; ++r)
+      bareTimes.push_back(microsPerFrame(frames, [&] { bare.frame(s); }));
+    char frame[32];
+    std::snprintf(frame, sizeof frame, "%dx%d%s%.0d", a[0], a[1], a[2] ? " rot" : "", a[2]);
+    char byteLoop[32] = "-";
+    if (a[2] != 0)
+      std::snprintf(byteLoop, sizeof byteLoop, "%.1f", alternative(s, AlternativeRun::ByteLoopTurnThenSws, frames));
+    std::printf("%-16s %14.1f %18s %18.1f\n", frame, median(bareTimes), byteLoop,
+                alternative(s, AlternativeRun::LibyuvTurnThenLibyuv, frames));
+  }
   return 0;
 }
