@@ -431,8 +431,8 @@ void ClassSession::markMemberStage(const QString &uid, bool onStage) {
   roster_->setMemberColumn(uid, MemberRoster::ColRole, onStage ? QStringLiteral("2") : QStringLiteral("0"));
 }
 
-void ClassSession::receiveChatCommand(const QString &param, uint32_t time) {
-  chat_->receiveChatCommand(param, time);
+void ClassSession::receiveChatCommand(const QString &sender, const QString &param, uint32_t time) {
+  chat_->receiveChatCommand(roster_->memberText(sender, MemberRoster::ColName), param, time);
 }
 
 void ClassSession::displayCommand(const QString &display) {

@@ -179,7 +179,7 @@ private:
   void goOnStage() override { stage_->goOnStage(); }
   void goOffStage() override { stage_->goOffStage(); }
   void markMemberStage(const QString &uid, bool onStage) override;
-  void receiveChatCommand(const QString &param, uint32_t time) override;
+  void receiveChatCommand(const QString &sender, const QString &param, uint32_t time) override;
   void displayCommand(const QString &display) override;
   void applyChatPermission(ChatPermission::Action action) override;
   void reward(const QString &json) override;

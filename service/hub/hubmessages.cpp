@@ -1,6 +1,7 @@
 // IM messages: to the joined room's group, or to one member of the same room.
 #include "service/hub/hub.h"
 
+#include "protocol/classcommandcode.h"
 #include "protocol/immessage.h"
 #include "service/hub/participant.h"
 #include "protocol/protocol.h"
@@ -29,6 +30,16 @@ qint64 bytesOf(const ImMessage &m) {
     bytes += e.data.size() + e.text.size();
   return bytes;
 }
+// The code of the first teacher's command among the elements, or 0. Every custom element is
+// looked at, whatever its ext, because the classroom reads commands from any of them.
+int teacherCommandIn(const ImMessage &m) {
+  for (const Element &e : m.elems) {
+    int code = 0;
+    if (e.kind == Element::Custom && commandUserAction(e.data, &code) && isTeacherCommand(code))
+      return code;
+  }
+  return 0;
+}
 } // namespace
 
 Participant *Hub::c2cTarget(const Participant &from, const QString &userId, int *code) const {
@@ -55,6 +66,10 @@ void Hub::onSend(Participant &p, const Envelope &env) {
   }
   if (!readPushExt(env.body, &m)) {
     reply(p, env.id, BadArgument, QStringLiteral("offlinePushExt must be a short string"));
+    return;
+  }
+  if (const int code = p.isTeacher() ? 0 : teacherCommandIn(m)) {
+    reply(p, env.id, TeacherOnly, QStringLiteral("class command %1 is the room's teacher's").arg(code));
     return;
   }
   Participant *target = nullptr;

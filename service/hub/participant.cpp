@@ -4,6 +4,8 @@ Participant::Participant(quint64 id, HubPeer *peer, const HubLimits &limits, qin
     : id(id), peer(peer), messages(limits.messagesPerSecond, limits.messageBurst),
       media(limits.mediaBytesPerSecond, limits.mediaBytesPerSecond), lastSeenMs(nowMs) {}
 
+bool Participant::isTeacher() const { return grantRole == QLatin1String(hubproto::kRoleLiveMaster); }
+
 bool Participant::publishes(hubproto::Source source) const {
   for (const Publication &p : publications) {
     if (source == hubproto::Source::Audio ? p.audio : p.video == source)

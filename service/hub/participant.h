@@ -23,6 +23,8 @@ struct Participant {
   Participant(quint64 id, HubPeer *peer, const HubLimits &limits, qint64 nowMs);
 
   bool inRoom() const { return roomId != 0; }
+  // The room's teacher: its room grant says LiveMaster.
+  bool isTeacher() const;
   bool publishes(hubproto::Source source) const;
   bool wants(const QString &owner, hubproto::Source source) const;
 

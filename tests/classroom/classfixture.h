@@ -157,7 +157,7 @@ public:
   void closeChat() override { allowed = chatControls = false; }
   void openChat() override { allowed = chatControls = true; }
   void addSystemMessage(const QString &text) override { systemMessages << text; }
-  void receiveChatCommand(const QString &, uint32_t) override {}
+  void receiveChatCommand(const QString &, const QString &, uint32_t) override {}
   void receivePlain(const QString &, const QString &, const std::vector<LiveMessage> &) override {}
   void setMicEnabled(bool enabled) override { micEnabled = enabled; }
   void setSpeakerEnabled(bool enabled) override { speakerEnabled = enabled; }
