@@ -30,15 +30,28 @@ qint64 bytesOf(const ImMessage &m) {
     bytes += e.data.size() + e.text.size();
   return bytes;
 }
-// The code of the first teacher's command among the elements, or 0. Every custom element is
-// looked at, whatever its ext, because the classroom reads commands from any of them.
-int teacherCommandIn(const ImMessage &m) {
+// What the hub reads in a message before passing it on: the first teacher's command among its
+// custom elements (every one, whatever its ext, as the classroom reads commands from any of
+// them), and the chat text it carries (text elements and the chat page message of 2056).
+struct MessageScan {
+  int teacherCode = 0;
+  qint64 chatBytes = 0;
+};
+
+MessageScan scan(const ImMessage &m) {
+  MessageScan out;
   for (const Element &e : m.elems) {
     int code = 0;
-    if (e.kind == Element::Custom && commandUserAction(e.data, &code) && isTeacherCommand(code))
-      return code;
+    if (e.kind == Element::Text)
+      out.chatBytes += e.text.toUtf8().size();
+    else if (e.kind != Element::Custom || !commandUserAction(e.data, &code))
+      continue;
+    if (code == toWire(ClassCommandCode::Chat))
+      out.chatBytes += e.data.size();
+    else if (isTeacherCommand(code) && out.teacherCode == 0)
+      out.teacherCode = code;
   }
-  return 0;
+  return out;
 }
 } // namespace
 
@@ -68,8 +81,13 @@ void Hub::onSend(Participant &p, const Envelope &env) {
     reply(p, env.id, BadArgument, QStringLiteral("offlinePushExt must be a short string"));
     return;
   }
-  if (const int code = p.isTeacher() ? 0 : teacherCommandIn(m)) {
-    reply(p, env.id, TeacherOnly, QStringLiteral("class command %1 is the room's teacher's").arg(code));
+  const MessageScan seen = scan(m);
+  if (seen.teacherCode != 0 && !p.isTeacher()) {
+    reply(p, env.id, TeacherOnly, QStringLiteral("class command %1 is the room's teacher's").arg(seen.teacherCode));
+    return;
+  }
+  if (seen.chatBytes > m_limits.maxChatTextBytes) {
+    reply(p, env.id, TooLarge, QStringLiteral("chat text over %1 bytes").arg(m_limits.maxChatTextBytes));
     return;
   }
   Participant *target = nullptr;

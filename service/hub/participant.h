@@ -38,8 +38,10 @@ struct Participant {
   QMap<quint64, Publication> publications; // by channel id
   QSet<StreamKey> subscriptions;           // screen and media streams asked for
   RateLimiter messages;
+  RateLimiter textBytes;
   RateLimiter media;
   qint64 lastSeenMs;
+  qint64 unsignedSinceMs; // when it connected or last signed out
   qint64 lastFrameErrorMs = -1;
   qint64 lastRateErrorMs = -1;
   quint64 sentFrames = 0;
