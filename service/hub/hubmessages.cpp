@@ -23,12 +23,8 @@ bool readPushExt(const QJsonObject &body, ImMessage *m) {
   m->offlinePushExt = v.toString();
   return true;
 }
-// What a kept message weighs: its elements' bytes.
-qint64 bytesOf(const ImMessage &m) {
-  qint64 bytes = 0;
-  for (const Element &e : m.elems)
-    bytes += e.data.size() + e.text.size();
-  return bytes;
+bool isBoardWrite(const ImMessage &m) {
+  return m.hasOfflinePush && m.offlinePushExt == QLatin1String(WhiteboardHistory::kExt);
 }
 // What the hub reads in a message before passing it on: the first teacher's command among its
 // custom elements (every one, whatever its ext, as the classroom reads commands from any of
@@ -86,6 +82,11 @@ void Hub::onSend(Participant &p, const Envelope &env) {
     reply(p, env.id, TeacherOnly, QStringLiteral("class command %1 is the room's teacher's").arg(seen.teacherCode));
     return;
   }
+  // The board is the teacher's, and of those the teacher let on stage.
+  if (isBoardWrite(m) && !p.isTeacher() && !p.stageGranted) {
+    reply(p, env.id, TeacherOnly, QStringLiteral("the board is the teacher's and the granted members'"));
+    return;
+  }
   if (seen.chatBytes > m_limits.maxChatTextBytes) {
     reply(p, env.id, TooLarge, QStringLiteral("chat text over %1 bytes").arg(m_limits.maxChatTextBytes));
     return;
@@ -119,8 +120,8 @@ void Hub::onSend(Participant &p, const Envelope &env) {
     send(*target, messageToJson(m));
   } else {
     const QJsonObject notice = messageToJson(m);
-    if (m.hasOfflinePush && m.offlinePushExt == QLatin1String(WhiteboardHistory::kExt))
-      m_whiteboard.append(p.roomId, notice, bytesOf(m));
+    if (isBoardWrite(m))
+      m_whiteboard.append(p.roomId, encode(notice));
     notifyRoom(p.roomId, notice, p.id);
   }
   reply(p, env.id, Ok, QString(), result);
