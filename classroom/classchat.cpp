@@ -62,9 +62,15 @@ void ClassChat::showMessageMap(const QVariantMap &message) {
   record(message);
 }
 
-void ClassChat::receiveChatCommand(const QString &json, uint32_t time) {
-  post(json, time);
-  record(jsonToMap(json));
+void ClassChat::receiveChatCommand(const QString &senderName, const QString &json, uint32_t time) {
+  const QJsonDocument doc = QJsonDocument::fromJson(json.toUtf8());
+  if (!doc.isObject())
+    return;
+  QJsonObject message = doc.object();
+  // A classmate could write "系统消息" or the teacher's name here.
+  message.insert(QStringLiteral("name"), senderName);
+  post(QString::fromUtf8(QJsonDocument(message).toJson()), time);
+  record(message.toVariantMap());
 }
 
 void ClassChat::receivePlain(const QString &name, const QString &device,

@@ -32,8 +32,9 @@ public:
   void addSystemMessage(const QString &text) override;
   // A chat page message (name, type, contents or url) shown at once.
   void showMessageMap(const QVariantMap &message);
-  // The JSON text of a chat page message, as command 2056 carries it: posted unchanged.
-  void receiveChatCommand(const QString &json, uint32_t time) override;
+  // The JSON text of a chat page message, as command 2056 carries it, shown under the
+  // sender's roster name whatever name it carries; text that is no JSON object is dropped.
+  void receiveChatCommand(const QString &senderName, const QString &json, uint32_t time) override;
   // The plain elements of a received message (text 1, face 6), from a sender whose roster row
   // gave name and device. Clients whose device starts with "PC2.0" send their chat again as
   // command 2056, so their plain elements are skipped.

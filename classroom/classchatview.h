@@ -16,7 +16,8 @@ public:
   virtual void closeChat() = 0;
   virtual void openChat() = 0;
   virtual void addSystemMessage(const QString &text) = 0;
-  virtual void receiveChatCommand(const QString &param, uint32_t time) = 0;
+  // A chat page message from a member, shown under senderName (from the roster).
+  virtual void receiveChatCommand(const QString &senderName, const QString &param, uint32_t time) = 0;
   virtual void receivePlain(const QString &senderName, const QString &senderDevice,
                             const std::vector<LiveMessage> &messages) = 0;
 };

@@ -46,6 +46,9 @@ void ClassCommands::chatCommand(ClassCommandCode code, const QString &param) {
 
 void ClassCommands::dispatch(const QString &sender, int userAction, const QString &actionParam,
                              uint32_t time) {
+  // A classmate's copy of the teacher's code is no command at all.
+  if (isTeacherCommand(userAction) && !fromTeacher(sender))
+    return;
   const QString param = stripPrefix(actionParam);
   // Codes nobody acts on fall through to the default.
   const auto code = static_cast<ClassCommandCode>(userAction);
@@ -61,8 +64,7 @@ void ClassCommands::dispatch(const QString &sender, int userAction, const QStrin
     target_->goOffStage();
     break;
   case ClassCommandCode::CallOnStage:
-    if (fromTeacher(sender))
-      target_->goOnStage();
+    target_->goOnStage();
     break;
   case ClassCommandCode::TakeOffStage:
     if (target_->sessionStatus() == ClassStatus::OnStage && param == target_->userId())
@@ -75,7 +77,7 @@ void ClassCommands::dispatch(const QString &sender, int userAction, const QStrin
     target_->markMemberStage(sender, false);
     break;
   case ClassCommandCode::Chat:
-    target_->receiveChatCommand(param, time);
+    target_->receiveChatCommand(sender, param, time);
     break;
   case ClassCommandCode::Display:
     target_->displayCommand(param);
@@ -92,12 +94,10 @@ void ClassCommands::dispatch(const QString &sender, int userAction, const QStrin
     target_->reward(param);
     break;
   case ClassCommandCode::CameraRequest:
-    if (fromTeacher(sender))
-      target_->cameraRequested();
+    target_->cameraRequested();
     break;
   case ClassCommandCode::CameraOff:
-    if (fromTeacher(sender))
-      target_->cameraClosedByTeacher();
+    target_->cameraClosedByTeacher();
     break;
   case ClassCommandCode::RosterNotice:
     target_->rosterNotice(param);

@@ -1,7 +1,8 @@
 #pragma once
 // The teacher's (and the other members') class commands as the classroom receives them:
-// dispatch by userAction to the classroom's reactions. Commands that only the teacher may give
-// are ignored from anyone else; unknown codes are ignored.
+// dispatch by userAction to the classroom's reactions. The teacher's codes (kTeacherCommands)
+// are obeyed only from the room's teacher, the masterId the class knows from the backend, which
+// is also the member the hub lets give them; unknown codes are ignored.
 
 #include "classroom/chatpermission.h"
 #include "classroom/classstatus.h"
@@ -23,7 +24,8 @@ public:
   virtual void goOnStage() = 0;                                  // 2049
   virtual void goOffStage() = 0;                                 // 6, 2050
   virtual void markMemberStage(const QString &uid, bool onStage) = 0; // 2051, 2053
-  virtual void receiveChatCommand(const QString &param, uint32_t time) = 0; // 2056
+  // 2056: the sender's line, named by the roster, never by the parameter.
+  virtual void receiveChatCommand(const QString &sender, const QString &param, uint32_t time) = 0;
   virtual void displayCommand(const QString &display) = 0;       // 2057
   virtual void applyChatPermission(ChatPermission::Action action) = 0;
   virtual void reward(const QString &json) = 0;                  // 2101, 2102
@@ -48,7 +50,10 @@ public:
   const ChatPermission &chat() const { return chat_; }
 
 private:
-  bool fromTeacher(const QString &sender) const { return sender == target_->masterId(); }
+  // Without a known teacher nobody is one.
+  bool fromTeacher(const QString &sender) const {
+    return !sender.isEmpty() && sender == target_->masterId();
+  }
   void memberEntered(const QString &sender, const QString &name);
   void chatCommand(ClassCommandCode code, const QString &param);
 

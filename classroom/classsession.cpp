@@ -10,6 +10,8 @@
 #include "classroom/rewardnotice.h"
 #include "core/deployment.h"
 #include "messaging/classsend.h"
+#include "messaging/imservice.h"
+#include "sdk/live/ilive.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -46,9 +48,18 @@ ClassSession::ClassSession(const QString &lineType, ClassroomShell *shell, QObje
   liveServiceBaseUrl_ = d.backendUrl + QStringLiteral("/live-service");
   upload_->setStorage(d.storageUrl, d.storageAccount);
   connect(roster_, &MemberRoster::memberChanged, this, &ClassSession::memberChanged);
+  IMService::instance()->setWBWriterCheck([this](const QString &sender) { return boardWriters_.allows(sender); });
 }
 
-ClassSession::~ClassSession() { live_->revoke(); }
+ClassSession::~ClassSession() {
+  IMService::instance()->setWBWriterCheck({});
+  live_->revoke();
+}
+
+void ClassSession::setMasterId(const QString &masterId) {
+  masterId_ = masterId;
+  boardWriters_.setTeacher(masterId);
+}
 
 QTimer *ClassSession::makeTimer(const char *name, void (ClassSession::*slot)()) {
   auto *timer = new QTimer(this);
@@ -304,6 +315,10 @@ void ClassSession::onScreenStreamFailed(int code, const QString &desc) {
 // The stage area (video tiles) follows members through these events.
 void ClassSession::onMemberStatus(int event, const QStringList &userIds) {
   qDebug("member status %d: %s", event, qUtf8Printable(userIds.join(QLatin1Char(','))));
+  if (event != ilive::MEMBER_ON_STAGE && event != ilive::MEMBER_OFF_STAGE && event != ilive::MEMBER_EXIT)
+    return;
+  for (const QString &id : userIds)
+    boardWriters_.setOnStage(id, event == ilive::MEMBER_ON_STAGE);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -431,8 +446,8 @@ void ClassSession::markMemberStage(const QString &uid, bool onStage) {
   roster_->setMemberColumn(uid, MemberRoster::ColRole, onStage ? QStringLiteral("2") : QStringLiteral("0"));
 }
 
-void ClassSession::receiveChatCommand(const QString &param, uint32_t time) {
-  chat_->receiveChatCommand(param, time);
+void ClassSession::receiveChatCommand(const QString &sender, const QString &param, uint32_t time) {
+  chat_->receiveChatCommand(roster_->memberText(sender, MemberRoster::ColName), param, time);
 }
 
 void ClassSession::displayCommand(const QString &display) {

@@ -8,6 +8,7 @@
 // Every asynchronous answer that can come after the session is gone is dropped: backend calls
 // are guarded by a child object, SDK callbacks carry tickets, timers are children.
 
+#include "classroom/boardwriters.h"
 #include "classroom/chatpictureupload.h"
 #include "classroom/classbackend.h"
 #include "classroom/classcommands.h"
@@ -54,7 +55,8 @@ public:
 
   void setToken(const QString &token) { backend_->setToken(token); }
   void setRoomId(int roomId) { backend_->setRoomId(roomId); }
-  void setMasterId(const QString &masterId) { masterId_ = masterId; }
+  // The room's teacher: the one whose teacher's commands are obeyed and who writes on the board.
+  void setMasterId(const QString &masterId);
   // A name changed in class: what the student sends from now on carries it.
   void setUserName(const QString &name);
 
@@ -99,6 +101,7 @@ public:
   ClassDevices *devices() const { return devices_; }
   LiveCalls *liveCalls() const { return live_; }
   const ClassCommands &commands() const { return commands_; }
+  const BoardWriters &boardWriters() const { return boardWriters_; }
   QTimer *heartbeatTimer() const { return heartbeatTimer_; }
   QTimer *refreshTimer() const { return refreshTimer_; }
   QTimer *delayTimer() const { return delayTimer_; }
@@ -179,7 +182,7 @@ private:
   void goOnStage() override { stage_->goOnStage(); }
   void goOffStage() override { stage_->goOffStage(); }
   void markMemberStage(const QString &uid, bool onStage) override;
-  void receiveChatCommand(const QString &param, uint32_t time) override;
+  void receiveChatCommand(const QString &sender, const QString &param, uint32_t time) override;
   void displayCommand(const QString &display) override;
   void applyChatPermission(ChatPermission::Action action) override;
   void reward(const QString &json) override;
@@ -219,6 +222,7 @@ private:
   ClassDevices *devices_ = nullptr;
   ClassStage *stage_ = nullptr;
   ClassCommands commands_;
+  BoardWriters boardWriters_;
 
   QTimer *heartbeatTimer_;
   QTimer *refreshTimer_;

@@ -41,6 +41,16 @@ void IMService::decodeWBMessage(im::MessageHandle msg, int elemCount) {
   decoder(msg, elemCount, this);
 }
 
+void IMService::setWBWriterCheck(std::function<bool(const QString &)> check) {
+  QMutexLocker lock(&writerMutex_);
+  writerCheck_ = std::move(check);
+}
+
+bool IMService::mayWriteBoard(const QString &sender) {
+  QMutexLocker lock(&writerMutex_);
+  return !writerCheck_ || writerCheck_(sender);
+}
+
 int IMService::takeWBSequence() { return wbSequence_.fetch_add(1); }
 
 int IMService::peekWBSequence() const { return wbSequence_.load(); }

@@ -6,7 +6,9 @@
 #include "sdk/im/imsdk.h"
 
 #include <QRecursiveMutex>
+#include <QString>
 #include <atomic>
+#include <functional>
 #include <string>
 
 class IMRecvWBDataCallback;
@@ -37,6 +39,11 @@ public:
   void setWBMessageDecoder(WBMessageDecoder decoder);
   void decodeWBMessage(im::MessageHandle msg, int elemCount);
 
+  // Who may write on the board: whiteboard messages from a sender the check refuses are
+  // dropped. None set: everybody. Clearing it waits for a check in progress.
+  void setWBWriterCheck(std::function<bool(const QString &sender)> check);
+  bool mayWriteBoard(const QString &sender);
+
   // The sequence number for the next whiteboard send (1 for the first), advancing it.
   int takeWBSequence();
   int peekWBSequence() const;
@@ -51,6 +58,8 @@ private:
   IMRecvWBDataCallback *receiver_ = nullptr;
   std::atomic<int> wbSequence_{1};
   std::atomic<WBMessageDecoder> decoder_;
+  QMutex writerMutex_;
+  std::function<bool(const QString &)> writerCheck_;
   QMutex groupMutex_;
   std::string groupId_;
 };

@@ -48,6 +48,10 @@ LiveMessage decodeElem(im::ElemHandle elem, uint32_t time) {
   return record;
 }
 
+QString senderOf(im::MessageHandle msg) {
+  return QString::fromUtf8(imbytes::read(msg, &im::getMessageSenderSize, &im::getMessageSender));
+}
+
 } // namespace
 
 void MessageHook::install(QObject *window) {
@@ -82,8 +86,7 @@ void MessageHook::decodeClassMessage(im::MessageHandle msg, QObject *window) {
   qDebug("new message %d\n", state().messageCounter++);
   im::ConvHandle conv = im::createConversation();
   im::conversationFromMessage(conv, msg);
-  const QString sender =
-      QString::fromUtf8(imbytes::read(msg, &im::getMessageSenderSize, &im::getMessageSender));
+  const QString sender = senderOf(msg);
   auto *records = new LiveMessageList;
   // The count is read again after each element, as the message may be filled meanwhile.
   for (int i = 0; i < im::getElemCount(msg); ++i) {
@@ -104,8 +107,10 @@ void MessageHook::onNewMessage(im::MessageHandle *msgs, uint32_t count, void *da
     return;
   IMService *service = IMService::instance();
   for (uint32_t i = 0; i < count; ++i) {
-    if (isWhiteboardMessage(msgs[i]))
-      service->decodeWBMessage(msgs[i], im::getElemCount(msgs[i]));
+    if (isWhiteboardMessage(msgs[i])) {
+      if (service->mayWriteBoard(senderOf(msgs[i])))
+        service->decodeWBMessage(msgs[i], im::getElemCount(msgs[i]));
+    }
     else
       decodeClassMessage(msgs[i], window);
   }

@@ -1,8 +1,12 @@
 #pragma once
 // The class commands' codes: the "userAction" of a command the teacher's client and the
 // students' clients send each other (a custom IM element; the classroom, the teacher programs
-// and the hub's tests read and write it). A received code outside this list is ignored, so
+// and the hub read and write it). A received code outside this list is ignored, so
 // conversions from the wire keep the plain integer until they are compared.
+
+#include <QByteArray>
+
+class QJsonValue;
 
 enum class ClassCommandCode : int {
   MemberEntered = 1,        // a member joined the room; parameter: the name (may be empty)
@@ -36,3 +40,29 @@ enum class ClassCommandCode : int {
 
 // The wire form of a code.
 constexpr int toWire(ClassCommandCode code) { return static_cast<int>(code); }
+
+// The codes only the room's teacher gives: the classroom obeys them from the teacher alone and
+// the hub refuses them from anyone else. Everything else may come from any member.
+constexpr ClassCommandCode kTeacherCommands[] = {
+    ClassCommandCode::TeacherLeaves, ClassCommandCode::EveryoneOffStage, ClassCommandCode::CallOnStage,
+    ClassCommandCode::TakeOffStage,  ClassCommandCode::Display,          ClassCommandCode::ChatSwitch,
+    ClassCommandCode::ChatSwitchAlt, ClassCommandCode::Reward,           ClassCommandCode::RewardAlt,
+    ClassCommandCode::CameraRequest, ClassCommandCode::CameraOff,        ClassCommandCode::RosterNotice,
+    ClassCommandCode::ForbidAll,     ClassCommandCode::ForbidYou,        ClassCommandCode::ChatSnapshot,
+};
+
+constexpr bool isTeacherCommand(int userAction) {
+  for (ClassCommandCode code : kTeacherCommands) {
+    if (toWire(code) == userAction)
+      return true;
+  }
+  return false;
+}
+
+// "userAction" as a command's JSON object carries it: a JSON integer or a numeric string;
+// anything else (missing, fractional, out of range, not numeric) reads as 0, a code nobody
+// acts on.
+int userActionFromJson(const QJsonValue &v);
+// The userAction of a custom element's data when it is a class command (a JSON object);
+// false for anything else.
+bool commandUserAction(const QByteArray &data, int *userAction);

@@ -20,7 +20,16 @@ ApiReply BoardRoutes::history(const FormParams &p) const {
   if (usersig::verifyNow(m_secret, userId, p.value(QStringLiteral("userSig"))) != usersig::Check::Ok)
     return ApiReply::error(ApiError::BadToken);
   if (!m_hub || !m_hub->isInRoom(userId, roomId)) return ApiReply::error(ApiError::NotInRoom);
+  // Served in pages: "from" is where this page starts, "next" in the answer where the next does.
+  qint64 from = 0;
+  if (p.has(QStringLiteral("from"))) {
+    bool ok = false;
+    from = p.value(QStringLiteral("from")).toLongLong(&ok);
+    if (!ok || from < 0) return ApiReply::badParameter(QStringLiteral("from"));
+  }
+  const WhiteboardHistory::Page page = m_hub->whiteboardHistory().page(roomId, from);
   QJsonObject data;
-  data.insert(QStringLiteral("messages"), m_hub->whiteboardHistory().messages(roomId));
+  data.insert(QStringLiteral("messages"), page.messages);
+  if (page.next >= 0) data.insert(QStringLiteral("next"), page.next);
   return ApiReply::ok(data);
 }

@@ -15,8 +15,9 @@ public:
   void setHub(const Hub *hub) { m_hub = hub; }
   void registerRoutes(ApiRouter &router);
 
-  // roomId, userId, userSig → "messages": the room's whiteboard messages, oldest first, each
-  // the hub's "message" notice.
+  // roomId, userId, userSig, from (optional, 0) → "messages": a page of the room's whiteboard
+  // messages, oldest first, each the hub's "message" notice; "next": where the next page
+  // starts, absent on the last.
   ApiReply history(const FormParams &p) const;
 
 private:

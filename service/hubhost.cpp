@@ -34,6 +34,8 @@ bool HubHost::listen(quint16 port, QString *error) {
   return false;
 }
 
+void HubHost::setPageOrigins(const QStringList &origins) { m_parts->server.setAllowedOrigins(origins); }
+
 quint16 HubHost::port() const { return m_parts->server.serverPort(); }
 
 const Hub &HubHost::hub() const { return m_parts->hub; }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class Hub;
 class RoomStore;
@@ -20,6 +21,8 @@ public:
   // Listens on 127.0.0.1:port (0 = any free port).
   bool listen(quint16 port, QString *error);
   quint16 port() const;
+  // The service's own page origins: the only ones whose pages may open the hub.
+  void setPageOrigins(const QStringList &origins);
   const Hub &hub() const;
 
 private:

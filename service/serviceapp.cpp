@@ -117,6 +117,7 @@ std::unique_ptr<ServiceApp> ServiceApp::start(const ServiceOptions &options, QSt
   Parts &p = *app->m_parts;
   p.hub = std::make_unique<HubHost>(p.signer.secret(), p.rooms, p.accounts);
   if (!p.hub->listen(options.hubPort, error)) return nullptr;
+  p.hub->setPageOrigins({config.baseUrl, QStringLiteral("http://localhost:%1").arg(p.http.port())});
   p.board.setHub(&p.hub->hub());
   const Hub *hub = &p.hub->hub();
   p.pictures.setMemberCheck([hub](const QString &userId) { return hub->isInAnyRoom(userId); });

@@ -6,5 +6,6 @@ BoardClassData BoardClassData::fromDeployment() {
   BoardClassData data;
   data.previewUrl = Deployment::instance().previewUrl;
   data.serviceUrl = Deployment::instance().backendUrl;
+  data.storageUrl = Deployment::instance().storageUrl;
   return data;
 }

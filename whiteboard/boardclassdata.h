@@ -17,6 +17,7 @@ struct BoardClassData {
   std::string groupId;
   QString previewUrl; // document pages are <previewUrl>/<file>?cmd=doc_preview&of=pic&page=N
   QString serviceUrl; // the class service's backend, which keeps the room's whiteboard history
+  QString storageUrl; // background images come only from here and from previewUrl
 
   // The deployment's preview and backend addresses filled in; who and where are the caller's.
   static BoardClassData fromDeployment();

@@ -18,6 +18,7 @@ BoardService::BoardService(const BoardClassData &data, std::unique_ptr<BoardData
          qUtf8Printable(data.userSig), int(data.appId), data.roomId);
   if (!data.serviceUrl.isEmpty())
     BoardSDK::setServiceUrl(data.serviceUrl.toUtf8().constData());
+  BoardSDK::setImageOrigins({data.previewUrl.toStdString(), data.storageUrl.toStdString()});
   sdk_->enableDefaultReporter(data.appId, uint32_t(data.roomId), data.userSig.toUtf8().constData());
   sdk_->setCallback(this);
   link_->attach(data, this);

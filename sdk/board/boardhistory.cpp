@@ -19,15 +19,19 @@ namespace {
 QMutex g_sourceMutex;
 HistorySource g_source;
 
-void fetchOverHttp(QNetworkAccessManager *network, const HistoryQuery &query, HistoryDone done) {
+// One page from `from` on; the pages before it are in `got`. Asks for the next page itself
+// until the service has no more, or kMaxHistoryPages were read.
+void fetchPage(QNetworkAccessManager *network, const HistoryQuery &query, HistoryDone done, qint64 from,
+               int pages, QList<QByteArray> got) {
   QUrlQuery form;
   form.addQueryItem(QStringLiteral("roomId"), QString::number(query.roomId));
   form.addQueryItem(QStringLiteral("userId"), QString::fromLatin1(QUrl::toPercentEncoding(query.userId)));
   form.addQueryItem(QStringLiteral("userSig"), QString::fromLatin1(QUrl::toPercentEncoding(query.userSig)));
+  form.addQueryItem(QStringLiteral("from"), QString::number(from));
   QNetworkRequest request(QUrl(query.serviceUrl + QLatin1String(kHistoryPath)));
   request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
   QNetworkReply *reply = network->post(request, form.toString(QUrl::FullyEncoded).toUtf8());
-  QObject::connect(reply, &QNetworkReply::finished, network, [reply, done] {
+  QObject::connect(reply, &QNetworkReply::finished, network, [=]() mutable {
     reply->deleteLater();
     if (reply->error() != QNetworkReply::NoError &&
         reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 0) {
@@ -35,9 +39,17 @@ void fetchOverHttp(QNetworkAccessManager *network, const HistoryQuery &query, Hi
       return;
     }
     int code = 0;
-    const QList<QByteArray> envelopes = envelopesOfReply(reply->readAll(), &code);
-    done(code, envelopes);
+    qint64 next = -1;
+    got += envelopesOfReply(reply->readAll(), &code, &next);
+    if (code == 0 && next > from && pages + 1 < kMaxHistoryPages)
+      fetchPage(network, query, done, next, pages + 1, std::move(got));
+    else
+      done(code, got);
   });
+}
+
+void fetchOverHttp(QNetworkAccessManager *network, const HistoryQuery &query, HistoryDone done) {
+  fetchPage(network, query, std::move(done), 0, 0, {});
 }
 
 } // namespace
@@ -52,13 +64,17 @@ HistorySource historySource() {
   return g_source ? g_source : HistorySource(&fetchOverHttp);
 }
 
-QList<QByteArray> envelopesOfReply(const QByteArray &reply, int *code) {
+QList<QByteArray> envelopesOfReply(const QByteArray &reply, int *code, qint64 *next) {
   const QJsonObject o = QJsonDocument::fromJson(reply).object();
   const QJsonValue errorCode = o.value(QLatin1String("errorCode"));
   *code = errorCode.isDouble() ? errorCode.toInt() : kHistoryMalformed;
   QList<QByteArray> envelopes;
-  const QJsonArray messages =
-      o.value(QLatin1String("data")).toObject().value(QLatin1String("messages")).toArray();
+  const QJsonObject data = o.value(QLatin1String("data")).toObject();
+  if (next) {
+    const QJsonValue n = data.value(QLatin1String("next"));
+    *next = n.isDouble() && n.toDouble() >= 0 ? qint64(n.toDouble()) : -1;
+  }
+  const QJsonArray messages = data.value(QLatin1String("messages")).toArray();
   for (const QJsonValue &v : messages) {
     hubproto::ImMessage m;
     QString error;

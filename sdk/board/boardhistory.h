@@ -30,14 +30,17 @@ using HistorySource =
 extern const char kHistoryPath[]; // "/board/history", a form-encoded POST
 constexpr int kHistoryUnreachable = -1;
 constexpr int kHistoryMalformed = -2;
+// The history comes in pages; a client reads at most this many.
+constexpr int kMaxHistoryPages = 32;
 
 // Process-wide; an empty source restores the HTTP one.
 void setHistorySource(HistorySource source);
 HistorySource historySource();
 
 // The envelopes in a reply of the history call (the backend's reply envelope around
-// data.messages, each a hub message notice). Sets *code to the reply's error code.
-QList<QByteArray> envelopesOfReply(const QByteArray &reply, int *code);
+// data.messages, each a hub message notice). Sets *code to the reply's error code and, when
+// asked, *next to where the next page starts (data.next), or -1 on the last page.
+QList<QByteArray> envelopesOfReply(const QByteArray &reply, int *code, qint64 *next = nullptr);
 // The actions carried by one envelope's "value".
 QList<QJsonObject> actionsOfEnvelope(const QByteArray &envelope);
 

@@ -12,6 +12,13 @@ QString fromWide(const wchar_t *text) { return text ? QString::fromWCharArray(te
 
 void BoardSDK::setServiceUrl(const char *url) { BoardCore::setServiceUrl(QString::fromUtf8(url)); }
 
+void BoardSDK::setImageOrigins(const std::vector<std::string> &addresses) {
+  QStringList origins;
+  for (const std::string &a : addresses)
+    origins << QString::fromStdString(a);
+  board::BoardImages::setAllowedOrigins(origins);
+}
+
 BoardSDK::BoardSDK(const char *userId, QWidget *parent)
     : core_(std::make_unique<BoardCore>(userId ? userId : "", parent)) {}
 

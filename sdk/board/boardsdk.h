@@ -21,6 +21,9 @@ class BoardSDK {
 public:
   // The class service's address, from which getBoardData loads a room's history.
   static void setServiceUrl(const char *url);
+  // The addresses ("scheme://host[:port]/...") whose origins background images may come from;
+  // images from anywhere else are not fetched.
+  static void setImageOrigins(const std::vector<std::string> &addresses);
 
   BoardSDK(const char *userId, QWidget *parent = nullptr);
   ~BoardSDK();

@@ -152,12 +152,15 @@ void LiveSession::onJoined(const RoomSpec &room, const QJsonObject &reply) {
   m_pingTimer.start(kPingIntervalMs);
   toMedia([](MediaEngine &media) { media.setRemoteEnabled(true); });
   QStringList everyone;
+  QStringList onStage;
   QMap<int, QStringList> bySource;
   const QJsonArray members = reply.value(QStringLiteral("members")).toArray();
   for (const QJsonValue &v : members) {
     const QJsonObject m = v.toObject();
     const QString id = m.value(QStringLiteral("userId")).toString();
     everyone.append(id);
+    if (hubproto::roleMayPublish(m.value(QStringLiteral("role")).toString()))
+      onStage.append(id);
     const QJsonArray streams = m.value(QStringLiteral("streams")).toArray();
     for (const QJsonValue &s : streams) {
       Source source{};
@@ -167,6 +170,8 @@ void LiveSession::onJoined(const RoomSpec &room, const QJsonObject &reply) {
   }
   if (!everyone.isEmpty())
     memberStatus(ilive::MEMBER_ENTER, everyone);
+  if (!onStage.isEmpty())
+    memberStatus(ilive::MEMBER_ON_STAGE, onStage);
   for (auto it = bySource.cbegin(); it != bySource.cend(); ++it)
     memberStatus(streamEvent(static_cast<Source>(it.key()), true), it.value());
 }

@@ -44,7 +44,7 @@ Hub::~Hub() {
 
 void Hub::setLimits(const HubLimits &limits) {
   m_limits = limits;
-  m_idleTimer.start(qBound(10, limits.idleTimeoutMs / 4, 1000));
+  m_idleTimer.start(qBound(10, qMin(limits.idleTimeoutMs, limits.signInDeadlineMs) / 4, 1000));
 }
 
 qint64 Hub::nowMs() const { return QDateTime::currentMSecsSinceEpoch(); }
@@ -98,9 +98,10 @@ bool Hub::refuseText(Participant &p, const QByteArray &text) {
                                     .arg(m_limits.maxTextBytes)));
     return true;
   }
-  if (!p.messages.take(p.lastSeenMs)) {
+  const bool tooMany = !p.messages.take(p.lastSeenMs);
+  if (tooMany || !p.textBytes.take(p.lastSeenMs, text.size())) {
     const qint64 id = text.size() <= kPeekIdBytes ? peekId(text) : 0;
-    send(p, makeError(RateLimited, QStringLiteral("too many messages"), id));
+    send(p, makeError(RateLimited, tooMany ? QStringLiteral("too many messages") : QStringLiteral("too many bytes"), id));
     return true;
   }
   return false;
@@ -140,7 +141,7 @@ void Hub::send(Participant &p, const QJsonObject &message) { sendEncoded(p, enco
 void Hub::sendEncoded(Participant &p, const QByteArray &bytes) {
   if (p.dropping)
     return;
-  if (p.peer->queuedBytes() + bytes.size() > m_limits.maxQueuedBytes) {
+  if (controlOverflows(p, bytes.size())) {
     drop(p, SlowReader, QStringLiteral("too slow reading"), true);
     return;
   }
@@ -187,8 +188,12 @@ void Hub::checkIdle() {
   enter();
   for (auto &entry : m_participants) {
     Participant &p = *entry.second;
-    if (!p.dropping && now - p.lastSeenMs > m_limits.idleTimeoutMs)
+    if (p.dropping)
+      continue;
+    if (now - p.lastSeenMs > m_limits.idleTimeoutMs)
       drop(p, 0, QStringLiteral("silent for too long"), true);
+    else if (p.userId.isEmpty() && now - p.unsignedSinceMs > m_limits.signInDeadlineMs)
+      drop(p, NotSignedIn, QStringLiteral("no sign-in in time"), true);
   }
   leave();
 }

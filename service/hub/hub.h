@@ -82,6 +82,10 @@ private:
   void enter() { ++m_depth; }
   void leave();
 
+  // hubbackpressure.cpp: what a reader that takes its data slowly loses.
+  bool shedsMedia(Participant &to, qint64 bytes);
+  bool controlOverflows(const Participant &to, qint64 bytes) const;
+
   // hubsession.cpp
   void onLogin(Participant &p, const hubproto::Envelope &env);
   void onLogout(Participant &p, const hubproto::Envelope &env);

@@ -80,4 +80,5 @@ void Hub::signOut(Participant &p) {
     emit signedOut(p.userId);
   }
   p.userId.clear();
+  p.unsignedSinceMs = nowMs();
 }

@@ -30,8 +30,6 @@ QString refusalText(roomgrant::Check check) {
   return QString();
 }
 
-bool isTeacher(const Participant &p) { return p.grantRole == QLatin1String(kRoleLiveMaster); }
-
 } // namespace
 
 bool Hub::admit(Participant &p, const Envelope &env, quint32 roomId, const QString &authBuffer,
@@ -69,7 +67,7 @@ Participant *Hub::stageTarget(Participant &teacher, const Envelope &env) {
     reply(teacher, env.id, NotInRoom, QStringLiteral("not in a room"));
     return nullptr;
   }
-  if (!isTeacher(teacher)) {
+  if (!teacher.isTeacher()) {
     reply(teacher, env.id, TeacherOnly, QStringLiteral("only the room's teacher grants the stage"));
     return nullptr;
   }
@@ -78,7 +76,7 @@ Participant *Hub::stageTarget(Participant &teacher, const Envelope &env) {
     reply(teacher, env.id, NotInRoom, QStringLiteral("%1 is not in this room").arg(userId.left(128)));
     return nullptr;
   }
-  if (isTeacher(*target)) {
+  if (target->isTeacher()) {
     reply(teacher, env.id, NotAllowed, QStringLiteral("the teacher's stage is not granted"));
     return nullptr;
   }

@@ -162,10 +162,8 @@ void Hub::fanOut(Participant &from, const MediaFrame &frame) {
   for (Participant *to : roomPeers(from.roomId, from.id)) {
     if (!to->wants(from.userId, frame.source))
       continue;
-    if (to->peer->queuedBytes() + stamped.size() > m_limits.maxQueuedMediaBytes) {
-      ++to->droppedFrames;
+    if (shedsMedia(*to, stamped.size()))
       continue;
-    }
     to->peer->sendBinary(stamped);
     ++to->sentFrames;
   }

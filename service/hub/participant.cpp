@@ -2,7 +2,10 @@
 
 Participant::Participant(quint64 id, HubPeer *peer, const HubLimits &limits, qint64 nowMs)
     : id(id), peer(peer), messages(limits.messagesPerSecond, limits.messageBurst),
-      media(limits.mediaBytesPerSecond, limits.mediaBytesPerSecond), lastSeenMs(nowMs) {}
+      textBytes(limits.textBytesPerSecond, limits.textByteBurst),
+      media(limits.mediaBytesPerSecond, limits.mediaBytesPerSecond), lastSeenMs(nowMs), unsignedSinceMs(nowMs) {}
+
+bool Participant::isTeacher() const { return grantRole == QLatin1String(hubproto::kRoleLiveMaster); }
 
 bool Participant::publishes(hubproto::Source source) const {
   for (const Publication &p : publications) {

@@ -23,6 +23,8 @@ struct Participant {
   Participant(quint64 id, HubPeer *peer, const HubLimits &limits, qint64 nowMs);
 
   bool inRoom() const { return roomId != 0; }
+  // The room's teacher: its room grant says LiveMaster.
+  bool isTeacher() const;
   bool publishes(hubproto::Source source) const;
   bool wants(const QString &owner, hubproto::Source source) const;
 
@@ -36,8 +38,10 @@ struct Participant {
   QMap<quint64, Publication> publications; // by channel id
   QSet<StreamKey> subscriptions;           // screen and media streams asked for
   RateLimiter messages;
+  RateLimiter textBytes;
   RateLimiter media;
   qint64 lastSeenMs;
+  qint64 unsignedSinceMs; // when it connected or last signed out
   qint64 lastFrameErrorMs = -1;
   qint64 lastRateErrorMs = -1;
   quint64 sentFrames = 0;

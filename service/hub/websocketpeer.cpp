@@ -7,6 +7,8 @@
 WebSocketPeer::WebSocketPeer(Hub *hub, QWebSocket *socket, QObject *parent)
     : QObject(parent), m_hub(hub), m_socket(socket) {
   m_socket->setParent(this);
+  // The frame limit is checked against the frame's declared length, before its payload is read.
+  m_socket->setMaxAllowedIncomingFrameSize(kSocketMessageLimit);
   m_socket->setMaxAllowedIncomingMessageSize(kSocketMessageLimit);
   m_origin = QStringLiteral("ws %1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
   connect(m_socket, &QWebSocket::textMessageReceived, this, &WebSocketPeer::onText);

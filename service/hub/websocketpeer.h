@@ -23,7 +23,7 @@ public:
   void disconnectPeer(int code, const QString &reason) override;
   QString describe() const override;
 
-  // Anything bigger is refused by the socket itself, which then closes.
+  // A frame or message bigger is refused by the socket itself, which then closes.
   static constexpr quint64 kSocketMessageLimit = 16u << 20;
 
 private:

@@ -6,9 +6,11 @@
 #include "sdk/board/boardhistory.h"
 #include "sdk/board/boardids.h"
 #include "sdk/board/boardsdk.h"
+#include "support/httpserver.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QBuffer>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -228,12 +230,17 @@ void TestBoardLibrary::pagesAndDocumentsFollowTheIdRules() {
 }
 
 void TestBoardLibrary::documentPagesShowTheirImages() {
-  QTemporaryDir dir;
   QImage page(320, 180, QImage::Format_RGB32);
   page.fill(QColor(20, 160, 40));
-  QVERIFY(page.save(dir.filePath("p1.png")));
-  const std::wstring good = QUrl::fromLocalFile(dir.filePath("p1.png")).toString().toStdWString();
-  const std::wstring missing = QUrl::fromLocalFile(dir.filePath("none.png")).toString().toStdWString();
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  QVERIFY(page.save(&buffer, "PNG"));
+  testsupport::HttpServer previews;
+  previews.route(QStringLiteral("/p1.png"), testsupport::HttpReply{200, png, "image/png"});
+  BoardSDK::setImageOrigins({previews.baseUrl().toStdString()});
+  const std::wstring good = (previews.baseUrl() + QStringLiteral("/p1.png")).toStdWString();
+  const std::wstring missing = (previews.baseUrl() + QStringLiteral("/none.png")).toStdWString();
 
   Instance teacher;
   std::vector<std::string> ids;

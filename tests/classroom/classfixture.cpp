@@ -82,12 +82,12 @@ QList<ClassCommand> WatchingMember::commands(ClassCommandCode code) const {
   return out;
 }
 
-bool WatchingMember::lastRequestOk(int timeoutMs) const {
+int WatchingMember::lastRequestCode(int timeoutMs) const {
   const qint64 id = lastRequestId();
   int code = -1;
   if (!QTest::qWaitFor([&] { return replied(id, &code); }, timeoutMs))
-    return false;
-  return code == 0;
+    return -1;
+  return code;
 }
 
 void WatchingMember::sendCommand(ClassCommandCode code, const QString &param) {

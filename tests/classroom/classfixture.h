@@ -47,7 +47,9 @@ public:
   QList<ClassCommand> commands() const;
   QList<ClassCommand> commands(ClassCommandCode code) const;
   // Waits for the reply of the latest request; true when it succeeded.
-  bool lastRequestOk(int timeoutMs = 5000) const;
+  bool lastRequestOk(int timeoutMs = 5000) const { return lastRequestCode(timeoutMs) == 0; }
+  // Its code; -1 without a reply in time.
+  int lastRequestCode(int timeoutMs = 5000) const;
   void sendCommand(ClassCommandCode code, const QString &param);
   void sendCommandTo(const QString &userId, ClassCommandCode code, const QString &param);
 
@@ -157,7 +159,7 @@ public:
   void closeChat() override { allowed = chatControls = false; }
   void openChat() override { allowed = chatControls = true; }
   void addSystemMessage(const QString &text) override { systemMessages << text; }
-  void receiveChatCommand(const QString &, uint32_t) override {}
+  void receiveChatCommand(const QString &, const QString &, uint32_t) override {}
   void receivePlain(const QString &, const QString &, const std::vector<LiveMessage> &) override {}
   void setMicEnabled(bool enabled) override { micEnabled = enabled; }
   void setSpeakerEnabled(bool enabled) override { speakerEnabled = enabled; }

@@ -5,6 +5,7 @@
 #include "messaging/classcommand.h"
 
 #include <QTest>
+#include <iterator>
 
 namespace {
 
@@ -14,9 +15,10 @@ const QString kOther = QStringLiteral("stu_2");
 
 struct Target : ClassCommandTarget {
   int status = 2;
+  QString teacher = kTeacher;
   QStringList log;
   QString userId() const override { return kMe; }
-  QString masterId() const override { return kTeacher; }
+  QString masterId() const override { return teacher; }
   ClassStatus sessionStatus() const override { return ClassStatus(status); }
   void welcomeMember(const QString &name) override { log << "welcome " + name; }
   void queueWelcome(const QString &senderId) override { log << "queue " + senderId; }
@@ -26,8 +28,8 @@ struct Target : ClassCommandTarget {
   void markMemberStage(const QString &uid, bool on) override {
     log << QStringLiteral("mark %1 %2").arg(uid).arg(on);
   }
-  void receiveChatCommand(const QString &param, uint32_t time) override {
-    log << QStringLiteral("chat %1 %2").arg(param).arg(time);
+  void receiveChatCommand(const QString &sender, const QString &param, uint32_t time) override {
+    log << QStringLiteral("chat %1 %2 %3").arg(sender, param).arg(time);
   }
   void displayCommand(const QString &display) override { log << "display " + display; }
   void applyChatPermission(ChatPermission::Action a) override {
@@ -63,19 +65,49 @@ private slots:
     commands_ = std::make_unique<ClassCommands>(&target_);
   }
 
-  void teacherOnlyCommandsIgnoreOthers() {
-    for (ClassCommandCode code :
-         {ClassCommandCode::CallOnStage, ClassCommandCode::CameraRequest, ClassCommandCode::CameraOff}) {
-      QVERIFY2(run(kOther, code, kMe).isEmpty(), qPrintable(QString::number(toWire(code))));
-      QCOMPARE(run(kTeacher, code, kMe).size(), 1);
-    }
+  // Every code the teacher gives, with a parameter the teacher's command would act on.
+  void teacherCodesOnlyFromTheTeacher_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("param");
+    const QString snapshot = QStringLiteral("{\"forbid_all\":\"1\"}");
+    const QString reward = QStringLiteral("{\"type\":\"101\"}");
+    const QList<QPair<ClassCommandCode, QString>> codes = {
+        {ClassCommandCode::TeacherLeaves, QString()},  {ClassCommandCode::EveryoneOffStage, QString()},
+        {ClassCommandCode::CallOnStage, QString()},    {ClassCommandCode::TakeOffStage, kMe},
+        {ClassCommandCode::Display, "WhiteBoard"},     {ClassCommandCode::ChatSwitch, "1"},
+        {ClassCommandCode::ChatSwitchAlt, "1"},        {ClassCommandCode::Reward, reward},
+        {ClassCommandCode::RewardAlt, reward},         {ClassCommandCode::CameraRequest, QString()},
+        {ClassCommandCode::CameraOff, QString()},      {ClassCommandCode::RosterNotice, "{}"},
+        {ClassCommandCode::ForbidAll, "1"},            {ClassCommandCode::ForbidYou, "1"},
+        {ClassCommandCode::ChatSnapshot, snapshot}};
+    QCOMPARE(codes.size(), int(std::size(kTeacherCommands)));
+    for (const auto &c : codes)
+      QTest::newRow(qPrintable(QString::number(toWire(c.first)))) << toWire(c.first) << c.second;
+  }
+  void teacherCodesOnlyFromTheTeacher() {
+    QFETCH(int, code);
+    QFETCH(QString, param);
+    QVERIFY(isTeacherCommand(code));
+    target_.status = 3;
+    QVERIFY(run(kOther, code, param).isEmpty());
+    QVERIFY(run(kMe, code, param).isEmpty());
+    QVERIFY(run(QString(), code, param).isEmpty());
+    QCOMPARE(run(kTeacher, code, param).size(), 1);
+    // A class whose teacher is not known yet obeys nobody, not even an empty sender.
+    target_.teacher.clear();
+    QVERIFY(run(QString(), code, param).isEmpty());
+    QVERIFY(run(kTeacher, code, param).isEmpty());
+  }
+
+  void teacherOnlyCommandsReachTheirReaction() {
     QCOMPARE(run(kTeacher, ClassCommandCode::CallOnStage, QString()), QStringList{"onStage"});
     QCOMPARE(run(kTeacher, ClassCommandCode::CameraRequest, QString()), QStringList{"camera"});
     QCOMPARE(run(kTeacher, ClassCommandCode::CameraOff, QString()), QStringList{"cameraClosed"});
   }
 
   void offStageCommands() {
-    QCOMPARE(run(kOther, ClassCommandCode::EveryoneOffStage, QString()), QStringList{"offStage"});
+    QVERIFY(run(kOther, ClassCommandCode::EveryoneOffStage, QString()).isEmpty());
+    QCOMPARE(run(kTeacher, ClassCommandCode::EveryoneOffStage, QString()), QStringList{"offStage"});
     target_.status = 3;
     QVERIFY(run(kTeacher, ClassCommandCode::TakeOffStage, kOther).isEmpty());
     QCOMPARE(run(kTeacher, ClassCommandCode::TakeOffStage, kMe), QStringList{"offStage"});
@@ -107,11 +139,12 @@ private slots:
     QCOMPARE(run(kOther, ClassCommandCode::MemberEntered, QStringLiteral("@@")), QStringList{"queue " + kOther});
   }
 
-  void stageMarksChatDisplayAndNoticesFromAnyone() {
+  void stageMarksAndChatFromAnyone() {
     QCOMPARE(run(kOther, ClassCommandCode::OnStage, kOther), QStringList{"mark " + kOther + " 1"});
     QCOMPARE(run(kOther, ClassCommandCode::LeftStage, kOther), QStringList{"mark " + kOther + " 0"});
-    QCOMPARE(run(kOther, ClassCommandCode::Chat, QStringLiteral("{}")), QStringList{"chat {} 1700000000"});
-    QCOMPARE(run(kOther, ClassCommandCode::RosterNotice, QStringLiteral("{\"notify_id\":1}")),
+    QCOMPARE(run(kOther, ClassCommandCode::Chat, QStringLiteral("{}")),
+             QStringList{"chat " + kOther + " {} 1700000000"});
+    QCOMPARE(run(kTeacher, ClassCommandCode::RosterNotice, QStringLiteral("{\"notify_id\":1}")),
              QStringList{"notice {\"notify_id\":1}"});
     QCOMPARE(run(kTeacher, ClassCommandCode::Reward, QStringLiteral("{}")), QStringList{"reward {}"});
     QCOMPARE(run(kTeacher, ClassCommandCode::RewardAlt, QStringLiteral("{}")), QStringList{"reward {}"});

@@ -116,14 +116,29 @@ private slots:
     QCOMPARE(jsonToMap(chatCommands().at(0).actionParam).value("contents").toList(), QVariantList{textItem("然后")});
   }
 
-  void theTeachersChatCommandIsPostedUnchanged() {
-    QVERIFY(world_->enter());
+  // The name a chat line shows is the sender's roster name, whatever the message says.
+  void aChatCommandShowsTheSendersRosterName() {
+    QVERIFY(world_->enterWithRoster());
     page()->events.clear();
-    const QString json = QStringLiteral(R"({"name":"王老师","type":"message","contents":[{"type":"face","value":"042"}]})");
+    const QString json = QStringLiteral(R"({"name":"张小红","type":"message","contents":[{"type":"face","value":"042"}]})");
     world_->teacherSays(ClassCommandCode::Chat, json, true);
     QTRY_COMPARE(page()->events.size(), 1);
-    QCOMPARE(page()->events.at(0).second.value("message").toString(), json);
+    QVariantMap shown = jsonToMap(page()->events.at(0).second.value("message").toString());
+    QCOMPARE(shown.value("name").toString(), QStringLiteral("王老师"));
+    QCOMPARE(shown.value("contents").toList(), QVariantList{faceItem("042")});
     QVERIFY(page()->events.at(0).second.value("time").toString().toUInt() > 0);
+    // A classmate outside the roster posing as the system or the teacher shows no name at all.
+    for (const char *name : {"系统消息", "王老师"}) {
+      world_->otherStudent()->sendCommand(
+          ClassCommandCode::Chat,
+          QStringLiteral(R"({"name":"%1","type":"message","contents":[{"type":"text","value":"下课了"}]})")
+              .arg(QString::fromUtf8(name)));
+    }
+    QTRY_COMPARE(page()->events.size(), 3);
+    for (int i = 1; i < 3; ++i)
+      QCOMPARE(jsonToMap(page()->events.at(i).second.value("message").toString()).value("name").toString(), QString());
+    const QStringList lines = window()->chat()->shownLines();
+    QCOMPARE(lines.mid(lines.size() - 3), (QStringList{"王老师:[表情042]", ":下课了", ":下课了"}));
   }
 
   void pickingAFaceFillsTheInput() {

@@ -52,6 +52,19 @@ bool HubLink::enterAsTeacher(const QString &serviceUrl, const QString &hubUrl, q
   return enter(hubUrl, credentials.userSig, credentials.authBuffer, QStringLiteral("LiveMaster"), roomId);
 }
 
+bool HubLink::enterAsStudent(const LocalService &service, const QString &phone, const QString &password,
+                             const QString &hubUrl, quint32 roomId) {
+  const QString token = service.signIn(phone, password);
+  const LocalService::Reply room = service.call(
+      QStringLiteral("live-service"), QStringLiteral("bgp_login"),
+      {{QStringLiteral("token"), token}, {QStringLiteral("roomId"), QString::number(roomId)},
+       {QStringLiteral("role"), QStringLiteral("0")}});
+  if (room.errorCode() != 0) return false;
+  userId = room.data().value(QStringLiteral("userId")).toString();
+  return enter(hubUrl, room.data().value(QStringLiteral("userSig")).toString(),
+               room.data().value(QStringLiteral("authBuffer")).toString(), QStringLiteral("Guest"), roomId);
+}
+
 bool HubLink::enter(const QString &hubUrl, const QString &userSig, const QString &authBuffer,
                     const QString &role, quint32 roomId) {
   client = std::make_unique<sdk::HubClient>(sdk::createHubTransport(hubUrl));

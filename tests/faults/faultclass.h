@@ -28,6 +28,10 @@ class HubLink {
 public:
   // Signs in through the service as the room's teacher and joins as "LiveMaster".
   bool enterAsTeacher(const QString &serviceUrl, const QString &hubUrl, quint32 roomId = kRoom);
+  // Signs in through the service as a student of the room (the class sign-in a classroom does)
+  // and joins hubUrl as "Guest".
+  bool enterAsStudent(const LocalService &service, const QString &phone, const QString &password,
+                      const QString &hubUrl, quint32 roomId = kRoom);
   // Signs in with the hub credentials and joins.
   bool enter(const QString &hubUrl, const QString &userSig, const QString &authBuffer,
              const QString &role, quint32 roomId = kRoom);

@@ -11,6 +11,7 @@
 
 #include "classroom/mainform.h"
 #include "messaging/classcommand.h"
+#include "protocol/protocol.h"
 #include "shell/webview.h"
 
 #include <QJsonArray>
@@ -126,8 +127,9 @@ private slots:
                             item(QStringLiteral("face"), QStringLiteral("-1")),
                             item(QStringLiteral("script"), kMarkup)}));
     QVERIFY(shown(kMarkup));
+    // The line carries the sender's roster name, not the one in the message.
     QCOMPARE(js(page, QStringLiteral("document.querySelector('#messages > li:last-child .name').textContent")).toString(),
-             kMarkup);
+             QStringLiteral("周老师"));
     // Pictures from anywhere but http(s), and messages that are not chat at all.
     sendChat(QStringLiteral("{\"name\":\"x\",\"type\":\"image\",\"url\":\"javascript:window.pwned=6\"}"));
     sendChat(QStringLiteral("<img src=x onerror=window.pwned=7>"));
@@ -143,9 +145,10 @@ private slots:
     QCOMPARE(teacher.send(toStudent, {text, face}), 0);
     face.faceIndex = 1000000;
     QCOMPARE(teacher.sendGroup({text, face}), 0);
-    // A huge text is shown as it is or not at all, and nothing else is.
+    // A huge chat text is refused by the hub; nothing of it is shown.
     const QString huge = QString(kHugeWide, QChar(0x5b57));
-    sendChat(chat(QStringLiteral("周老师"), {item(QStringLiteral("text"), huge)}));
+    QCOMPARE(teacher.command(ClassCommandCode::Chat, chat(QStringLiteral("周老师"), {item(QStringLiteral("text"), huge)})),
+             int(hubproto::TooLarge));
     sendChat(chat(QStringLiteral("周老师"), {item(QStringLiteral("text"), QStringLiteral("闲聊之后"))}));
     QVERIFY(shown(QStringLiteral("闲聊之后")));
     QVERIFY(rows() > before);

@@ -34,18 +34,10 @@ private slots:
     QCOMPARE(teacher.publishCamera(), 0);
 
     // The student through the slowed relay, with the credentials the classroom would get.
-    const QString token = world.service().signIn(kStudentPhone, kStudentPassword);
-    const LocalService::Reply room = world.service().call(
-        QStringLiteral("live-service"), QStringLiteral("bgp_login"),
-        {{QStringLiteral("token"), token}, {QStringLiteral("roomId"), QString::number(kRoom)},
-         {QStringLiteral("role"), QStringLiteral("0")}});
-    QCOMPARE(room.errorCode(), 0);
     world.hub().setDownstreamRate(kLinkBytesPerSecond);
     HubLink student;
-    student.userId = room.data().value(QStringLiteral("userId")).toString();
     const QString relay = QStringLiteral("ws://127.0.0.1:%1").arg(world.hub().port());
-    QVERIFY(student.enter(relay, room.data().value(QStringLiteral("userSig")).toString(),
-                          room.data().value(QStringLiteral("authBuffer")).toString(), QStringLiteral("Guest")));
+    QVERIFY(student.enterAsStudent(world.service(), kStudentPhone, kStudentPassword, relay));
     QStringList params;
     int frames = 0;
     connect(student.client.get(), &sdk::HubClient::imMessage, this, [&](const hubproto::ImMessage &m) {

@@ -167,6 +167,90 @@ private slots:
     QCOMPARE(exits[0].value(QStringLiteral("userId")).toString(), QStringLiteral("slow"));
   }
 
+  // One student sends a hundred messages of a megabyte as fast as it can while the teacher and a
+  // classmate read nothing: the hub refuses the flood at its sender, and both stay in the room.
+  void oneMembersFloodDropsNobodyElse() {
+    Hub hub(kTestSecret);
+    TestParticipant teacher(hub), flooder(hub), classmate(hub);
+    teacher.login(QStringLiteral("t"));
+    teacher.join(3, QStringLiteral("LiveMaster"));
+    flooder.login(QStringLiteral("f"));
+    flooder.join(3);
+    classmate.login(QStringLiteral("c"));
+    classmate.join(3);
+    teacher.peer.slow = true;
+    classmate.peer.slow = true;
+    const QJsonArray big{QJsonObject{{QStringLiteral("type"), QStringLiteral("custom")},
+                                     {QStringLiteral("data"), QString(1000000, QLatin1Char('x'))},
+                                     {QStringLiteral("ext"), QStringLiteral("x")}}};
+    QElapsedTimer clock;
+    clock.start();
+    int accepted = 0;
+    for (int i = 0; i < 100; ++i)
+      accepted += flooder.sendGroup(3, big) == 0 ? 1 : 0;
+    // The burst of four megabytes, and a megabyte for every second the loop took.
+    const int allowed = 4 + int(clock.elapsed() / 1000) + 1;
+    QVERIFY2(accepted >= 3 && accepted <= allowed, qPrintable(QStringLiteral("%1 of %2").arg(accepted).arg(allowed)));
+    QCOMPARE(lastErrorCode(flooder), int(hubproto::RateLimited));
+    QVERIFY(!teacher.peer.closed);
+    QVERIFY(!classmate.peer.closed);
+    QCOMPARE(hub.roomMembers(3).size(), 3);
+    classmate.peer.texts.clear();
+    QCOMPARE(teacher.sendGroup(3, textElem(QStringLiteral("still here"))), 0);
+    QCOMPARE(classmate.take(QStringLiteral("message")).size(), 1);
+  }
+
+  // A reader that takes nothing is cut off at its cap; the teacher's cap is the larger one.
+  void theTeachersBacklogOutlastsAStudents() {
+    Hub hub(kTestSecret);
+    HubLimits limits;
+    limits.maxQueuedBytes = 20000;
+    limits.maxTeacherQueuedBytes = 80000;
+    hub.setLimits(limits);
+    TestParticipant teacher(hub), sender(hub), student(hub);
+    teacher.login(QStringLiteral("t"));
+    teacher.join(4, QStringLiteral("LiveMaster"));
+    sender.login(QStringLiteral("s"));
+    sender.join(4);
+    student.login(QStringLiteral("l"));
+    student.join(4);
+    teacher.peer.slow = true;
+    student.peer.slow = true;
+    for (int i = 0; i < 40; ++i)
+      QCOMPARE(sender.sendGroup(4, textElem(QString(1000, QLatin1Char('x')))), 0);
+    QVERIFY(student.peer.closed);
+    QCOMPARE(student.peer.closeCode, int(hubproto::SlowReader));
+    QVERIFY(!teacher.peer.closed);
+    QCOMPARE(teacher.take(QStringLiteral("message")).size(), 40);
+  }
+
+  // Chat is short: its text elements and the chat page message of 2056 together, for everybody;
+  // other commands are not chat.
+  void chatTextIsCapped() {
+    Hub hub(kTestSecret);
+    TestParticipant teacher(hub), student(hub);
+    teacher.login(QStringLiteral("t"));
+    teacher.join(5, QStringLiteral("LiveMaster"));
+    student.login(QStringLiteral("s"));
+    student.join(5);
+    const auto command = [](int code, int size) {
+      const QJsonObject c{{QStringLiteral("userAction"), code}, {QStringLiteral("actionParam"), QString(size, QLatin1Char('x'))}};
+      return QJsonObject{{QStringLiteral("type"), QStringLiteral("custom")},
+                         {QStringLiteral("data"), QString::fromUtf8(QJsonDocument(c).toJson())},
+                         {QStringLiteral("ext"), QStringLiteral("LiveNotification")}};
+    };
+    const int cap = HubLimits().maxChatTextBytes;
+    QCOMPARE(student.sendGroup(5, QJsonArray{command(2056, cap - 100)}), 0);
+    QCOMPARE(student.sendGroup(5, QJsonArray{command(2056, cap)}), int(hubproto::TooLarge));
+    QCOMPARE(teacher.sendGroup(5, QJsonArray{command(2056, cap)}), int(hubproto::TooLarge));
+    QCOMPARE(student.sendGroup(5, textElem(QString(cap / 3 + 1, QChar(0x5b57)))), int(hubproto::TooLarge));
+    QCOMPARE(student.sendGroup(5, textElem(QString(cap / 3 - 1, QChar(0x5b57)))), 0);
+    // Half the cap twice over in one message is over it.
+    QCOMPARE(student.sendGroup(5, QJsonArray{command(2056, cap / 2), textElem(QString(cap / 2, QLatin1Char('y'))).at(0)}),
+             int(hubproto::TooLarge));
+    QCOMPARE(teacher.sendGroup(5, QJsonArray{command(2057, 600 * 1024)}), 0);
+  }
+
   void silentConnectionIsDropped() {
     Hub hub(kTestSecret);
     HubLimits limits;
@@ -184,6 +268,35 @@ private slots:
     QVERIFY(silent.peer.closed);
     QVERIFY(!hub.isOnline(QStringLiteral("s")));
     QVERIFY(!chatty.peer.closed);
+  }
+
+  // A connection must sign in soon after it opens, or after it signs out; pings do not help.
+  void signInHasADeadline() {
+    Hub hub(kTestSecret);
+    HubLimits limits;
+    limits.signInDeadlineMs = 200;
+    hub.setLimits(limits);
+    TestParticipant lurker(hub), member(hub), leaver(hub);
+    member.login(QStringLiteral("m"));
+    leaver.login(QStringLiteral("l"));
+    const auto pingFor = [](int ms, std::initializer_list<TestParticipant *> who) {
+      QElapsedTimer clock;
+      clock.start();
+      while (clock.elapsed() < ms) {
+        for (TestParticipant *p : who)
+          p->request(QStringLiteral("ping"));
+        QTest::qWait(20);
+      }
+    };
+    pingFor(600, {&lurker, &member, &leaver});
+    QVERIFY(lurker.peer.closed);
+    QCOMPARE(lurker.peer.closeCode, int(hubproto::NotSignedIn));
+    QVERIFY(!member.peer.closed);
+    QVERIFY(!leaver.peer.closed);
+    QCOMPARE(leaver.code(leaver.request(QStringLiteral("logout"))), 0);
+    pingFor(600, {&member, &leaver});
+    QVERIFY(leaver.peer.closed);
+    QVERIFY(!member.peer.closed);
   }
 
   void randomInputNeverBreaksTheHub() {

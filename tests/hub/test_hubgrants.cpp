@@ -2,12 +2,15 @@
 // stage that only the room's teacher grants and takes back.
 #include "hubfixture.h"
 
+#include "protocol/classcommandcode.h"
 #include "protocol/protocol.h"
 #include "protocol/roomgrant.h"
 
 #include <QDateTime>
+#include <QJsonDocument>
 #include <QJsonArray>
 #include <QtTest>
+#include <iterator>
 
 using hubproto::Source;
 
@@ -26,6 +29,20 @@ QString withField(const QString &grant, int field, const QString &value) {
 }
 
 QJsonObject roleBody(const QString &role) { return QJsonObject{{QStringLiteral("role"), role}}; }
+
+// A class command as a custom element, with userAction as given (number or text).
+QJsonArray commandElem(const QJsonValue &userAction, const QString &ext = QStringLiteral("LiveNotification")) {
+  const QJsonObject command{{QStringLiteral("userAction"), userAction}, {QStringLiteral("actionParam"), QString()}};
+  return QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("custom")},
+                                {QStringLiteral("data"), QString::fromUtf8(QJsonDocument(command).toJson())},
+                                {QStringLiteral("ext"), ext}}};
+}
+
+int sendC2C(TestParticipant &from, const QString &to, const QJsonArray &elems) {
+  const QJsonObject conv{{QStringLiteral("type"), QStringLiteral("c2c")}, {QStringLiteral("peer"), to}};
+  return from.code(from.request(QStringLiteral("send"), QJsonObject{{QStringLiteral("conv"), conv},
+                                                                     {QStringLiteral("elems"), elems}}));
+}
 
 } // namespace
 
@@ -172,6 +189,40 @@ private slots:
     // Revoking again changes nothing and tells the room nothing new.
     QCOMPARE(teacher->revoke(QStringLiteral("s")), 0);
     QVERIFY(listener.take(QStringLiteral("member")).isEmpty());
+  }
+
+  // Every teacher's code, to the group or to one member, in any custom element, as a number or
+  // as text: refused from a student and delivered to nobody; the teacher's go through, and the
+  // members' own codes stay open to everybody.
+  void teacherCommandsAreTheTeachersAlone() {
+    QCOMPARE(student->join(kRoom), 0);
+    TestParticipant other(*hub);
+    other.login(QStringLiteral("o"));
+    QCOMPARE(other.join(kRoom), 0);
+    QCOMPARE(teacher->grant(QStringLiteral("s")), 0);
+    QCOMPARE(role(*student, kStage), 0); // on stage is still no teacher
+    for (ClassCommandCode code : kTeacherCommands) {
+      const int wire = toWire(code);
+      QCOMPARE(student->sendGroup(kRoom, commandElem(wire)), int(hubproto::TeacherOnly));
+      QCOMPARE(student->sendGroup(kRoom, commandElem(QString::number(wire), QStringLiteral("x"))),
+               int(hubproto::TeacherOnly));
+      QCOMPARE(sendC2C(*student, QStringLiteral("o"), commandElem(wire)), int(hubproto::TeacherOnly));
+      QCOMPARE(sendC2C(*student, QStringLiteral("t"), commandElem(wire)), int(hubproto::TeacherOnly));
+    }
+    QVERIFY(other.take(QStringLiteral("message")).isEmpty());
+    QVERIFY(teacher->take(QStringLiteral("message")).isEmpty());
+    // A text element that looks like a command is no command.
+    QCOMPARE(student->sendGroup(kRoom, QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("text")},
+                                                              {QStringLiteral("text"), QStringLiteral("{\"userAction\":2}")}}}),
+             0);
+    for (ClassCommandCode code : {ClassCommandCode::MemberEntered, ClassCommandCode::Chat, ClassCommandCode::OnStage,
+                                  ClassCommandCode::HandRaised, ClassCommandCode::AskChatPermission})
+      QCOMPARE(student->sendGroup(kRoom, commandElem(toWire(code))), 0);
+    QCOMPARE(other.take(QStringLiteral("message")).size(), 6);
+    for (ClassCommandCode code : kTeacherCommands)
+      QCOMPARE(teacher->sendGroup(kRoom, commandElem(toWire(code))), 0);
+    QCOMPARE(other.take(QStringLiteral("message")).size(), int(std::size(kTeacherCommands)));
+    QCOMPARE(sendC2C(*teacher, QStringLiteral("s"), commandElem(toWire(ClassCommandCode::CallOnStage))), 0);
   }
 
   void stageGrantEndsWithLeavingTheRoom() {

@@ -2,19 +2,24 @@
 #include "hubfixture.h"
 
 #include "service/hub/hubwebsocketserver.h"
+#include "service/hub/websocketpeer.h"
 #include "protocol/protocol.h"
 #include "protocol/usersig.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTcpSocket>
 #include <QWebSocket>
 #include <QtTest>
+#include <QtEndian>
+#include <memory>
+#include <vector>
 
 namespace {
 
 class WsClient {
 public:
-  explicit WsClient(quint16 port) {
+  explicit WsClient(quint16 port, const QString &origin = QString()) : socket(origin) {
     QObject::connect(&socket, &QWebSocket::textMessageReceived, [this](const QString &t) {
       texts.append(QJsonDocument::fromJson(t.toUtf8()).object());
     });
@@ -23,6 +28,8 @@ public:
     socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(port)));
   }
   bool connected() { return QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 5000); }
+  // The server ended the connection (or never let it open).
+  bool refused() { return QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 5000); }
   QJsonObject request(QJsonObject body) {
     body.insert(QStringLiteral("id"), ++m_id);
     socket.sendTextMessage(QString::fromUtf8(hubproto::encode(body)));
@@ -148,6 +155,79 @@ private slots:
     }
     QCOMPARE(teacher.waitFor(QStringLiteral("member")).value(QStringLiteral("event")).toString(), QStringLiteral("exit"));
     QVERIFY(!hub->isOnline(QStringLiteral("s")));
+  }
+
+  void connectionsAreCapped_data() {
+    QTest::addColumn<int>("total");
+    QTest::addColumn<int>("perAddress");
+    QTest::newRow("in all") << 3 << 100;
+    QTest::newRow("per address") << 100 << 3;
+  }
+  void connectionsAreCapped() {
+    QFETCH(int, total);
+    QFETCH(int, perAddress);
+    HubServerLimits limits;
+    limits.maxConnections = total;
+    limits.maxConnectionsPerAddress = perAddress;
+    server->setLimits(limits);
+    std::vector<std::unique_ptr<WsClient>> clients;
+    for (int i = 0; i < 3; ++i) {
+      clients.push_back(std::make_unique<WsClient>(server->serverPort()));
+      QVERIFY(clients.back()->connected());
+    }
+    WsClient extra(server->serverPort());
+    QVERIFY(extra.refused());
+    QCOMPARE(extra.socket.closeCode(), QWebSocketProtocol::CloseCodePolicyViolated);
+    QCOMPARE(hub->connectionCount(), 3);
+    // One goes, and there is room again.
+    clients.front()->socket.close();
+    QVERIFY(QTest::qWaitFor([&] { return server->connectionCount() == 2; }, 5000));
+    WsClient next(server->serverPort());
+    QVERIFY(next.connected());
+    QCOMPARE(next.request({{QStringLiteral("type"), QStringLiteral("ping")}}).value(QStringLiteral("code")).toInt(-1), 0);
+  }
+
+  void onlyTheServicesPagesAndNativeClientsMayConnect() {
+    const QString own = QStringLiteral("http://127.0.0.1:18080");
+    server->setAllowedOrigins({own});
+    WsClient foreign(server->serverPort(), QStringLiteral("http://evil.example"));
+    QVERIFY(foreign.refused());
+    WsClient lookalike(server->serverPort(), QStringLiteral("http://127.0.0.1:18081"));
+    QVERIFY(lookalike.refused());
+    QCOMPARE(hub->connectionCount(), 0);
+    WsClient page(server->serverPort(), own), native(server->serverPort());
+    QVERIFY(page.connected() && native.connected());
+    QCOMPARE(native.login(QStringLiteral("n")), 0);
+  }
+
+  // A frame that declares a gigabyte and a half is refused from its header: the connection is
+  // closed long before that much, or even the socket's message limit, has been taken.
+  void anOversizedFrameIsRefusedBeforeItsPayload() {
+    QTcpSocket tcp;
+    tcp.connectToHost(QHostAddress::LocalHost, server->serverPort());
+    QVERIFY(tcp.waitForConnected(5000));
+    tcp.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+              "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+    QByteArray answer;
+    QVERIFY(QTest::qWaitFor([&] { answer += tcp.readAll(); return answer.contains("\r\n\r\n"); }, 5000));
+    QVERIFY2(answer.startsWith("HTTP/1.1 101"), answer.constData());
+    QByteArray head("\x82\xff", 2); // a final binary frame, masked, with a 64-bit length
+    quint64 length = qToBigEndian<quint64>(quint64(1536) << 20);
+    head.append(reinterpret_cast<const char *>(&length), 8);
+    head.append("\x01\x02\x03\x04", 4);
+    tcp.write(head);
+    const QByteArray chunk(1 << 20, 'x');
+    qint64 sent = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (tcp.state() == QAbstractSocket::ConnectedState && sent < (128 << 20) && clock.elapsed() < 20000) {
+      if (tcp.bytesToWrite() < chunk.size())
+        sent += tcp.write(chunk);
+      QTest::qWait(1);
+    }
+    QVERIFY2(tcp.state() != QAbstractSocket::ConnectedState, qPrintable(QStringLiteral("%1 MiB taken").arg(sent >> 20)));
+    QVERIFY2(sent < qint64(WebSocketPeer::kSocketMessageLimit), qPrintable(QStringLiteral("%1 MiB taken").arg(sent >> 20)));
+    QTRY_COMPARE(hub->connectionCount(), 0);
   }
 
   void kickedConnectionIsClosed() {

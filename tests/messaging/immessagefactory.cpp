@@ -1,5 +1,7 @@
 #include "immessagefactory.h"
 
+#include "sdk/im/imhandles.h"
+
 ImMessageFactory::~ImMessageFactory() {
   for (im::MessageHandle m : made_)
     im::destroyMessage(m);
@@ -45,6 +47,8 @@ void ImMessageFactory::addFile(im::MessageHandle msg, const QByteArray &data, co
 void ImMessageFactory::addElemOfType(im::MessageHandle msg, im::ElemType type) {
   add(msg, im::createElem(type));
 }
+
+void ImMessageFactory::setSender(im::MessageHandle msg, const QString &userId) { msg->message.from = userId; }
 
 void ImMessageFactory::setPushExt(im::MessageHandle msg, const QByteArray &ext) {
   im::OfflinePushHandle push = im::createOfflinePush();

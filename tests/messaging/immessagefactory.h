@@ -4,6 +4,7 @@
 #include "sdk/im/imsdk.h"
 
 #include <QByteArray>
+#include <QString>
 #include <vector>
 
 class ImMessageFactory {
@@ -20,6 +21,8 @@ public:
   void addFile(im::MessageHandle msg, const QByteArray &data, const QByteArray &name);
   void addElemOfType(im::MessageHandle msg, im::ElemType type);
   void setPushExt(im::MessageHandle msg, const QByteArray &ext);
+  // As the hub stamps it on a received message.
+  void setSender(im::MessageHandle msg, const QString &userId);
 
   // Convenience: a message of one text element, optionally with a push extension.
   im::MessageHandle text(const QByteArray &text);

@@ -183,6 +183,28 @@ private slots:
     QCOMPARE(g_whiteboardSeen.size(), whiteboard ? 1 : 0);
   }
 
+  // The board is written by those the check allows (the classroom's: the teacher and the
+  // members on stage); anyone else's board data is dropped, and their chat still arrives.
+  void boardDataOnlyFromTheAllowedWriters() {
+    IMService::instance()->setWBWriterCheck([](const QString &sender) { return sender == QLatin1String("t1"); });
+    RecordingWindow w;
+    MessageHook::install(&w);
+    ImMessageFactory f;
+    im::MessageHandle teacher = f.whiteboard("{\"seq\":1}");
+    f.setSender(teacher, QStringLiteral("t1"));
+    im::MessageHandle student = f.whiteboard("{\"seq\":2}");
+    f.setSender(student, QStringLiteral("s1"));
+    im::MessageHandle chat = f.text("chat");
+    f.setSender(chat, QStringLiteral("s1"));
+    deliver(w, {student, teacher, chat, f.whiteboard("{\"seq\":3}")});
+    QTRY_COMPARE(w.received.size(), 1);
+    QCOMPARE(g_whiteboardSeen, QList<QByteArray>{"{\"seq\":1}"});
+    // Without a check (the teacher's own programs) every sender writes.
+    IMService::instance()->setWBWriterCheck({});
+    deliver(w, {student});
+    QCOMPARE(g_whiteboardSeen, (QList<QByteArray>{"{\"seq\":1}", "{\"seq\":2}"}));
+  }
+
   void withoutADecoderWhiteboardDataIsDroppedOnly() {
     IMService::instance()->setWBMessageDecoder(nullptr);
     RecordingWindow w;

@@ -3,16 +3,19 @@
 #include "support/servicemember.h"
 #include "protocol/usersig.h"
 #include "support/localservice.h"
+#include "sdk/board/boardhistory.h"
 
 #include <QDateTime>
 #include <QImage>
 #include <QJsonArray>
+#include <QNetworkAccessManager>
 #include <QtTest>
 
 namespace {
 constexpr int kBadToken = 10005;
 constexpr int kNotInRoom = 10010;
 constexpr int kMissing = 10001;
+constexpr int kBadParameter = 10002;
 constexpr quint32 kRoom = 300101;
 constexpr quint32 kOtherRoom = 300102;
 
@@ -107,6 +110,54 @@ private slots:
     QCOMPARE(history(kOtherRoom, usersig::issue(m_service.secret(), elsewhere.userId, past)).errorCode(), kBadToken);
     QCOMPARE(history(kOtherRoom, usersig::issueFor("not the service's secret", elsewhere.userId, 600)).errorCode(),
              kBadToken);
+  }
+
+  // A board bigger than a page comes in pages, one after the other, and the library's loader
+  // reads them all, in order.
+  void historyComesInPages() {
+    ServiceMember teacher(m_service, QStringLiteral("t20001"));
+    ServiceMember student(m_service, QStringLiteral("s10004"));
+    QVERIFY(teacher.enter(kOtherRoom, QStringLiteral("LiveMaster")));
+    QVERIFY(student.enter(kOtherRoom, QStringLiteral("Guest")));
+    const QString ext = QStringLiteral("TXWhiteBoardExt");
+    constexpr int kMessages = 8;
+    for (int i = 0; i < kMessages; ++i) {
+      QVERIFY(teacher.send(kOtherRoom, "{\"seq\":" + QByteArray::number(i) + ",\"value\":\"" +
+                                           QByteArray(700 * 1024, 'v') + "\"}\n", &ext));
+      QTest::qWait(400); // within the teacher's byte rate
+    }
+    const auto history = [&](qint64 from) {
+      return m_service.call(QStringLiteral("board"), QStringLiteral("history"),
+                            {{"roomId", QString::number(kOtherRoom)}, {"userId", student.userId},
+                             {"userSig", student.sig}, {"from", QString::number(from)}});
+    };
+    QList<QByteArray> seen;
+    int pages = 0;
+    for (qint64 from = 0; from >= 0 && pages < kMessages; ++pages) {
+      const LocalService::Reply r = history(from);
+      QCOMPARE(r.errorCode(), 0);
+      QVERIFY(r.body.size() < 5 << 20);
+      for (const QJsonValue &m : r.data().value(QStringLiteral("messages")).toArray())
+        seen << m["elems"].toArray().at(0)["data"].toString().toUtf8().left(9);
+      from = r.data().contains(QStringLiteral("next")) ? qint64(r.data().value(QStringLiteral("next")).toDouble()) : -1;
+    }
+    QVERIFY(pages > 1);
+    QCOMPARE(seen.size(), kMessages);
+    for (int i = 0; i < kMessages; ++i)
+      QCOMPARE(seen.at(i), "{\"seq\":" + QByteArray::number(i) + ",");
+    QCOMPARE(history(-1).errorCode(), kBadParameter);
+
+    QNetworkAccessManager network;
+    QList<QByteArray> loaded;
+    int code = -1;
+    board::historySource()(&network, {m_service.baseUrl(), kOtherRoom, student.userId, student.sig},
+                           [&](int c, const QList<QByteArray> &envelopes) {
+                             code = c;
+                             loaded = envelopes;
+                           });
+    QTRY_COMPARE_WITH_TIMEOUT(code, 0, 20000);
+    QCOMPARE(loaded.size(), kMessages);
+    QVERIFY(loaded.last().startsWith("{\"seq\":7,"));
   }
 
 private:

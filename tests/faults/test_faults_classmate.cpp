@@ -1,0 +1,160 @@
+// A hostile classmate against a class of the real local service: a student's own hub link that
+// gives the teacher's commands, floods the room, writes on the board, sends pictures and
+// chat under the teacher's and the system's names. The student in the real program stays
+// seated, keeps the discussion open, shows the classmate under the classmate's roster name,
+// keeps getting the teacher's chat, and sees no box; the teacher stays connected.
+
+#include "faultclass.h"
+#include "shellstudent.h"
+
+#include "boxdriver.h"
+#include "pagescript.h"
+
+#include "classroom/classchat.h"
+#include "classroom/mainform.h"
+#include "classroom/memberroster.h"
+#include "protocol/protocol.h"
+#include "shell/webview.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+#include <memory>
+
+using namespace faults;
+
+namespace {
+
+const QString kClassmatePhone = QStringLiteral("13800000002");
+const QString kClassmatePassword = QStringLiteral("tarnwick02");
+const QString kWhiteBoardExt = QStringLiteral("TXWhiteBoardExt");
+constexpr int kFloodMessages = 100;
+constexpr int kFloodBytes = 1000 * 1000;
+
+QString chatMessage(const QString &name, const QString &text) {
+  const QJsonObject item{{QStringLiteral("type"), QStringLiteral("text")}, {QStringLiteral("value"), text}};
+  return QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("name"), name},
+                                                     {QStringLiteral("type"), QStringLiteral("message")},
+                                                     {QStringLiteral("contents"), QJsonArray{item}}})
+                               .toJson());
+}
+
+hubproto::Element custom(const QByteArray &data, const QString &ext) {
+  hubproto::Element e;
+  e.kind = hubproto::Element::Custom;
+  e.data = data;
+  e.ext = ext;
+  return e;
+}
+
+} // namespace
+
+class TestFaultsClassmate : public QObject, ShellClass {
+  Q_OBJECT
+  WebView *page = nullptr;
+  HubLink classmate;
+
+  QString lastRow(const char *part) const {
+    return js(page, QStringLiteral("document.querySelector('#messages > li:last-child .%1').textContent")
+                        .arg(QLatin1String(part)))
+        .toString();
+  }
+  // The teacher's chat line reaches the page and is its newest row.
+  bool teacherReaches(const QString &text) {
+    if (teacher.command(ClassCommandCode::Chat, chatMessage(QStringLiteral("周老师"), text)) != 0)
+      return false;
+    return QTest::qWaitFor([&] { return lastRow("body") == text; }, 15000);
+  }
+  // The class as the student and the teacher had it.
+  void classKept(const char *after) {
+    QVERIFY2(teacherReaches(QStringLiteral("%1之后").arg(QString::fromUtf8(after))), after);
+    QCOMPARE(student->classroom()->status(), 2);
+    QVERIFY(student->classroom()->chat()->chatAllowed());
+    QVERIFY(teacher.client->isOpen());
+    QVERIFY(BoxDriver::openInformation().isEmpty());
+  }
+
+private slots:
+  void initTestCase() {
+    const QString error = start();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(classmate.enterAsStudent(world.service(), kClassmatePhone, kClassmatePassword, world.directHubUrl()));
+    QVERIFY(student->enter());
+    page = student->classroom()->findChild<WebView *>();
+    QVERIFY(page);
+    QVERIFY(QTest::qWaitFor([&] { return teacherReaches(QStringLiteral("上课了")); }, 30000));
+  }
+
+  void cleanupTestCase() {
+    classmate.close();
+    QVERIFY(student->leave());
+    QVERIFY(student->backAtPortal());
+    stop();
+  }
+
+  // Every code the teacher gives, to the room and to the student alone: refused by the hub.
+  void theTeachersCommandsAreRefused() {
+    const QString me = student->classroom()->getUserId();
+    const QString reward = QStringLiteral("{\"type\":\"101\",\"amount\":1,\"receiver\":\"%1\",\"message\":\"假的\"}").arg(me);
+    for (ClassCommandCode code : kTeacherCommands) {
+      const QString param = code == ClassCommandCode::Reward || code == ClassCommandCode::RewardAlt ? reward
+                            : code == ClassCommandCode::TakeOffStage                           ? me
+                                                                                               : QStringLiteral("1");
+      QCOMPARE(classmate.command(code, param), int(hubproto::TeacherOnly));
+      QCOMPARE(classmate.command(code, param, me), int(hubproto::TeacherOnly));
+    }
+    classKept("命令");
+  }
+
+  // Chat under the teacher's name or the system's, and a picture: shown under the classmate's
+  // own roster name.
+  void fakeNamesShowTheRostersName() {
+    const QString rosterName =
+        student->classroom()->roster()->memberText(classmate.userId, MemberRoster::ColName);
+    for (const QString &fake : {QStringLiteral("周老师"), QStringLiteral("系统消息")}) {
+      QCOMPARE(classmate.command(ClassCommandCode::Chat, chatMessage(fake, QStringLiteral("下课了"))), 0);
+      QVERIFY(QTest::qWaitFor([&] { return lastRow("body") == QStringLiteral("下课了"); }, 15000));
+      QCOMPARE(lastRow("name"), rosterName);
+      QVERIFY(lastRow("name") != fake);
+      QCOMPARE(student->classroom()->chat()->shownLines().last(), rosterName + QStringLiteral(":下课了"));
+      QVERIFY(teacherReaches(QStringLiteral("名字之后") + fake));
+    }
+    QCOMPARE(classmate.command(ClassCommandCode::Chat,
+                               QStringLiteral("{\"name\":\"周老师\",\"type\":\"image\",\"url\":\"file:///etc/passwd\"}")),
+             0);
+    const QString pictureLine = rosterName + QStringLiteral(":[图片]");
+    QVERIFY(QTest::qWaitFor([&] { return student->classroom()->chat()->shownLines().last() == pictureLine; }, 15000));
+    classKept("图片");
+  }
+
+  // The board is the teacher's: the classmate's strokes, clears and pictures are refused.
+  void boardWritesAreRefused() {
+    const QList<QByteArray> writes = {
+        "{\"seq\":1,\"timestamp\":1,\"value\":{\"action\":\"clear\"}}\n",
+        "{\"seq\":2,\"timestamp\":1,\"value\":{\"background\":\"file:///etc/passwd\"}}\n"};
+    for (const QByteArray &data : writes)
+      QCOMPARE(classmate.sendGroup({custom(data, kWhiteBoardExt)}, &kWhiteBoardExt), int(hubproto::TeacherOnly));
+    classKept("画板");
+  }
+
+  // A hundred messages of a megabyte, as fast as the link takes them: the hub refuses most at
+  // the classmate, and the teacher and the student are not dropped for it.
+  void aFloodDropsNobodyElse() {
+    // Answers may come after this test (a refusal too big to read its id from has none).
+    auto accepted = std::make_shared<int>(0);
+    hubproto::Conversation room;
+    room.peer = QString::number(kRoom);
+    const QVector<hubproto::Element> big{custom(QByteArray(kFloodBytes, 'x'), QStringLiteral("x"))};
+    for (int i = 0; i < kFloodMessages; ++i)
+      classmate.client->sendMessage(room, big, nullptr, [accepted](const sdk::HubReply &r) {
+        *accepted += r.code == 0 ? 1 : 0;
+      });
+    classKept("刷屏");
+    QVERIFY2(*accepted > 0 && *accepted < kFloodMessages / 4,
+             qPrintable(QStringLiteral("%1 of %2 passed").arg(*accepted).arg(kFloodMessages)));
+  }
+};
+
+int main(int argc, char **argv) { return shellTestMain<TestFaultsClassmate>(argc, argv); }
+
+#include "test_faults_classmate.moc"
