@@ -5,6 +5,7 @@ set -euo pipefail
 # libspdlog-dev: only the log benchmark links it, as the figure our log handler is measured
 # against.
 # clang and libclang-rt-dev: the libFuzzer build of the fuzz targets (scripts/fuzz.sh).
+# dpkg-dev (dpkg-shlibdeps) and lintian: the Debian packages (scripts/package.sh).
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
@@ -20,6 +21,7 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   libspdlog-dev
   clang libclang-rt-dev
+  dpkg-dev lintian
 )
 
 missing=()
