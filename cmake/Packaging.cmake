@@ -70,6 +70,9 @@ endforeach()
 install(FILES ${PKG_DIR}/README.service DESTINATION share/doc/tarnwick-local COMPONENT local)
 
 # --- CPack
+# CPack installs through the "preinstall" target, which would otherwise build everything
+# first: the packages take the programs the build already made.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tarnwick)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
