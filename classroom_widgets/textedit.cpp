@@ -1,6 +1,7 @@
 #include "classroom_widgets/textedit.h"
 
-#include <QCoreApplication>
+#include "core/places.h"
+
 #include <QImage>
 #include <QKeyEvent>
 #include <QTextCursor>
@@ -15,7 +16,7 @@ QString TextEdit::emojiCode(int faceIndex) { return QStringLiteral("00%1").arg(f
 QString TextEdit::emojiName(int faceIndex) { return QStringLiteral("[emoji_%1]").arg(emojiCode(faceIndex)); }
 
 QString TextEdit::emojiImagePath(int faceIndex) {
-  return QStringLiteral("%1/png/emoji/image%2.png").arg(QCoreApplication::applicationDirPath(), emojiCode(faceIndex));
+  return QStringLiteral("%1/png/emoji/image%2.png").arg(Places::current().sharedDataDir(), emojiCode(faceIndex));
 }
 
 void TextEdit::insertEmoji(int faceIndex) {

@@ -19,7 +19,7 @@ public:
   static QString emojiCode(int faceIndex);
   // "[emoji_NNN]", the face's name inside the input.
   static QString emojiName(int faceIndex);
-  // "<program dir>/png/emoji/imageNNN.png".
+  // "<shared data dir>/png/emoji/imageNNN.png" (core/places.h).
   static QString emojiImagePath(int faceIndex);
 
 signals:

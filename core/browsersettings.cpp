@@ -1,6 +1,7 @@
 #include "core/browsersettings.h"
 
-#include <QStandardPaths>
+#include "core/places.h"
+
 #include <QList>
 #include <cstring>
 
@@ -52,6 +53,4 @@ int dropRemoteDebuggingArguments(int &argc, char **argv) {
   return dropped;
 }
 
-QString browserCachePath() {
-  return QStandardPaths::writableLocation(QStandardPaths::DataLocation) + QStringLiteral("/cefcache");
-}
+QString browserCachePath() { return Places::current().browserCacheDir(); }

@@ -17,6 +17,6 @@ void prepareBrowserEnvironment();
 // reads the program's arguments as its own); returns how many it removed.
 int dropRemoteDebuggingArguments(int &argc, char **argv);
 
-// "<per-user application data folder>/cefcache"; needs the application object (its name
-// is part of the data folder).
+// The browser's cache folder "<...>/cefcache" (core/places.h); needs the application object
+// (its name is part of the folder).
 QString browserCachePath();

@@ -1,6 +1,7 @@
 #include "core/deployment.h"
 
-#include <QCoreApplication>
+#include "core/places.h"
+
 #include <QSettings>
 #include <memory>
 
@@ -63,9 +64,7 @@ Deployment Deployment::load(const QString &dir) {
 const Deployment &Deployment::instance() {
   auto &d = current();
   if (!d) {
-    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                     : QStringLiteral(".");
-    d = std::make_unique<Deployment>(load(dir));
+    d = std::make_unique<Deployment>(load(Places::current().deploymentDir()));
   }
   return *d;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Where this installation's service lives: portal, backend, storage, hub and the live-SDK
-// account values. Read once from deployment.ini beside the executable; every value can be
+// account values. Read once from deployment.ini (core/places.h says where); every value can be
 // overridden by an environment variable so tests can point the program at their own service.
 
 #include <QString>
@@ -18,7 +18,7 @@ struct Deployment {
   int sdkAccountType = 0; // TARNWICK_SDK_ACCOUNT_TYPE
   QString upgradeProgram; // TARNWICK_UPGRADE_PROGRAM  file name beside the executable
 
-  // The record of this process, loaded on first use from the executable's folder.
+  // The record of this process, loaded on first use from the folder core/places.h chooses.
   static const Deployment &instance();
   // Reads <dir>/deployment.ini, then applies the environment overrides. Missing values keep
   // the built-in defaults, which point at the local service's default ports.

@@ -1,6 +1,7 @@
 #include "core/log.h"
 
 #include "core/fdwrite.h"
+#include "core/places.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -80,9 +81,9 @@ const Stamp &currentStamp() {
 
 QString baseDirectory(LogState &s) {
   if (!s.baseDir.isEmpty()) return s.baseDir;
-  // Remember the executable's folder while the application object exists, so that a file
-  // reopened after the application is gone still lands in the same place.
-  if (QCoreApplication::instance()) s.exeDir = QCoreApplication::applicationDirPath();
+  // Remember the folder while the application object exists, so that a file reopened after
+  // the application is gone still lands in the same place.
+  if (QCoreApplication::instance()) s.exeDir = Places::current().logBaseDir();
   return s.exeDir.isEmpty() ? QDir::currentPath() : s.exeDir;
 }
 

@@ -14,7 +14,7 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const 
 // Closes the log file; the next message opens a new one named after that day.
 void closeLog();
 
-// The folder that holds "log/". Empty (the default) means the executable's directory.
+// The folder that holds "log/". Empty (the default) means the one core/places.h chooses.
 // Tests and benchmarks point it at a scratch folder; takes effect when the file next opens.
 void setLogBaseDirectory(const QString &dir);
 

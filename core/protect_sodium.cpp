@@ -1,11 +1,12 @@
 #include "core/protect.h"
 
+#include "core/places.h"
+
 #include <QByteArray>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <cerrno>
 #include <fcntl.h>
 #include <sodium.h>
@@ -70,10 +71,7 @@ int loadKey(Key &key, bool create) {
 
 } // namespace
 
-QString protectKeyFilePath() {
-  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-         QStringLiteral("/brannock/quorvel.key");
-}
+QString protectKeyFilePath() { return Places::userConfigDir() + QStringLiteral("/quorvel.key"); }
 
 QString protectString(const QString &plain) {
   QByteArray blob = plain.toUtf8();

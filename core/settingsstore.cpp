@@ -1,6 +1,7 @@
 #include "core/settingsstore.h"
 
 #include "core/jsonhelpers.h"
+#include "core/places.h"
 #include "core/protect.h"
 #include "core/settingsdevices.h"
 #include "core/settingskeys.h"
@@ -26,8 +27,8 @@ SettingsStore::~SettingsStore() = default;
 
 void SettingsStore::openStore() {
   if (m_store) return;
-  m_store = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                        QStringLiteral("brannock"), QStringLiteral("quorvel"));
+  m_store = std::make_unique<QSettings>(Places::userConfigDir() + QStringLiteral("/quorvel.ini"),
+                                        QSettings::IniFormat);
   m_store->setIniCodec("utf-8");
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The per-user settings store: last phone and password, device choices, volumes and the two
-// switches, kept in an INI file (organisation "brannock", application "quorvel") and mirrored
+// switches, kept in "quorvel.ini" of the user's config folder (core/places.h) and mirrored
 // in the in-memory map currentSettings(). The shell window owns one and delegates its slots
 // to it; the classroom learns of every change through the signals.
 

@@ -6,6 +6,7 @@ set -euo pipefail
 # against.
 # clang and libclang-rt-dev: the libFuzzer build of the fuzz targets (scripts/fuzz.sh).
 # libyuv-dev: turning video frames upright; its vector transposes beat our byte loop.
+# dpkg-dev (dpkg-shlibdeps) and lintian: the Debian packages (scripts/package.sh).
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
@@ -22,6 +23,7 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   libspdlog-dev
   clang libclang-rt-dev
+  dpkg-dev lintian
 )
 
 missing=()

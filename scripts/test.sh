@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs, builds and runs every test, then the same tests built with the sanitizers.
+# Installs, builds, packages (Debian packages checked with lintian) and runs every test, then
+# the same tests built with the sanitizers.
 # Usage: scripts/test.sh [--no-sanitize] [ctest args]
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -24,9 +25,14 @@ session_browser_env
 # A test that fails is run once more, so that one unlucky scheduling on a loaded machine does
 # not sink the run; every failed attempt is still printed, with its sanitizer report below.
 run_suite() {
-  local build="$1"; shift
+  local build="$1" package="$2"; shift 2
   echo "== building $build"
   bash "$ROOT/scripts/build.sh" "$build" "$@"
+  # The packages hold the programs just built; the installed-package test runs them.
+  if [ "$package" = package ]; then
+    echo "== packaging $build"
+    bash "$ROOT/scripts/package.sh" "$build"
+  fi
   echo "== testing $build"
   (cd "$build" && ctest --output-on-failure -j 2 --repeat until-pass:2 "${CTEST_ARGS[@]}")
 }
@@ -42,14 +48,14 @@ print_reports() {
   done
 }
 
-run_suite "$ROOT/build"
+run_suite "$ROOT/build" package
 if [ "$SANITIZE" -eq 1 ]; then
   REPORTS="$ROOT/build-asan/sanitizer-reports"
   rm -rf "$REPORTS" && mkdir -p "$REPORTS"
   export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:log_path=$REPORTS/report"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$REPORTS/report"
   status=0
-  run_suite "$ROOT/build-asan" --sanitize -DTARNWICK_BENCH=OFF || status=$?
+  run_suite "$ROOT/build-asan" no-package --sanitize -DTARNWICK_BENCH=OFF || status=$?
   print_reports "$REPORTS"
   exit "$status"
 fi

@@ -6,7 +6,8 @@
 #include "service/serviceconfig.h"
 #include "service/webassets.h"
 
-#include <QCoreApplication>
+#include "core/places.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QUrl>
@@ -43,9 +44,9 @@ PageResponse PageRoutes::file(const QString &relativePath) const {
 }
 
 PageResponse PageRoutes::face(const QString &name) const {
-  // The faces are drawn at build time beside the programs; only their own names are served.
+  // The faces are drawn at build time and shipped with the programs; only their own names are served.
   static const QRegularExpression faceName(QStringLiteral("^image\\d{3}\\.png$"));
-  QFile png(QCoreApplication::applicationDirPath() + QStringLiteral("/png/emoji/") + name);
+  QFile png(Places::current().sharedDataDir() + QStringLiteral("/png/emoji/") + name);
   if (!faceName.match(name).hasMatch() || !png.open(QIODevice::ReadOnly))
     return errorPage(404, QStringLiteral("页面不存在"), QStringLiteral("您访问的页面不存在或已被移除。"));
   PageResponse r;

@@ -22,7 +22,8 @@
 #include "service/signer.h"
 #include "service/webassets.h"
 
-#include <QCoreApplication>
+#include "core/places.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -37,7 +38,7 @@ struct ServiceApp::Parts {
         pages(accounts, assets, seed, config),
         pictures(o.storeDir.isEmpty() ? scratchStore.path() : o.storeDir, credentials, config),
         board(signer.secret()),
-        previews(o.documentsDir.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/documents")
+        previews(o.documentsDir.isEmpty() ? Places::current().sharedDataDir() + QStringLiteral("/documents")
                                           : o.documentsDir,
                  seed.documents),
         http(router, pages, pictures) {

@@ -34,7 +34,7 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
                                     QStringLiteral("folder of uploaded chat pictures (default: a temporary one)"),
                                     QStringLiteral("dir"));
   const QCommandLineOption documentsOpt(QStringLiteral("documents"),
-                                        QStringLiteral("folder of the documents' PDFs (default: documents beside the program)"),
+                                        QStringLiteral("folder of the documents' PDFs (default: the shipped documents)"),
                                         QStringLiteral("dir"));
   const QCommandLineOption helpOpt = parser.addHelpOption();
   for (const QCommandLineOption &o :

@@ -11,7 +11,7 @@ public:
   quint16 hubPort = 18081;
   QString seedPath;         // empty: the seed compiled into the program
   QString webRoot;          // empty: the pages compiled into the program
-  QString documentsDir;     // empty: "documents" beside the program
+  QString documentsDir;     // empty: the shipped "documents" (core/places.h)
   QString versionReplyPath; // --version-reply, else $TARNWICK_LOCAL_VERSION_REPLY
   QString storeDir;         // --store: uploaded pictures; empty: a temporary folder
   QByteArray secret;        // --secret, else $TARNWICK_LOCAL_SECRET, else random

@@ -1,8 +1,8 @@
 #include "shell/restart.h"
 
 #include "core/deployment.h"
+#include "core/places.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QProcess>
@@ -11,10 +11,16 @@ namespace Restart {
 
 namespace {
 
-QString executableDir() { return QCoreApplication::applicationDirPath(); }
+QString executableDir() { return Places::current().programDir(); }
 
-bool startDetached(const QString &program, const QStringList &args) {
-  const bool ok = QProcess::startDetached(program, args, executableDir());
+bool startDetached(const QString &program, const QStringList &args,
+                   const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment()) {
+  QProcess process;
+  process.setProgram(program);
+  process.setArguments(args);
+  process.setWorkingDirectory(executableDir());
+  process.setProcessEnvironment(env);
+  const bool ok = process.startDetached();
   if (!ok) qWarning("cannot start %s", qUtf8Printable(program));
   return ok;
 }
@@ -28,6 +34,12 @@ QString upgradePath() { return QDir(executableDir()).filePath(Deployment::instan
 
 bool startClient() { return startDetached(clientPath(), {}); }
 
-bool startUpgrade(const QString &url) { return startDetached(upgradePath(), {url}); }
+// The upgrade program records the request in the client's log folder, which an installed
+// program's folder is not.
+bool startUpgrade(const QString &url) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QString::fromLatin1(kLogDirVariable), Places::current().logBaseDir() + QStringLiteral("/log"));
+  return startDetached(upgradePath(), {url}, env);
+}
 
 } // namespace Restart

@@ -12,6 +12,9 @@ QString clientPath();
 // "<executable dir>/<upgrade program of the deployment record>"
 QString upgradePath();
 
+// Names the client's log folder for the upgrade program.
+constexpr char kLogDirVariable[] = "TARNWICK_LOG_DIR";
+
 bool startClient();
 // The upgrade program with the single argument url (empty when the answer had none).
 bool startUpgrade(const QString &url);

@@ -1,4 +1,6 @@
-// Artwork used across the whole program: application icon and the default avatar.
+// Artwork used across the whole program: application icon and the default avatar, and the
+// desktop's icon of the installed client at the usual sizes (the package takes them from
+// "hicolor/" of the generated folder).
 
 #include "art.h"
 
@@ -12,4 +14,6 @@ ART_REGISTER(common) {
   };
   art::addImage(QStringLiteral("ico48.ico"), {48, 48}, logo);
   art::addImage(QStringLiteral("logo.png"), {64, 64}, logo);
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    art::addImage(QStringLiteral("hicolor/%1x%1/apps/tarnwick-client.png").arg(size), {size, size}, logo);
 }
