@@ -110,7 +110,9 @@ void HttpService::handleApi(const httplib::Request &req, httplib::Response &res)
   ApiReply reply = ApiReply::error(ApiError::UnknownApi, service + QLatin1Char('/') + path);
   if (m_api.knowsService(service)) {
     const QByteArray body = isFormBody(req) ? QByteArray::fromStdString(req.body) : QByteArray();
-    reply = m_api.dispatch(service, path, FormParams::parse(body, queryOf(req)));
+    FormParams params = FormParams::parse(body, queryOf(req));
+    params.setPeer(QString::fromStdString(req.remote_addr));
+    reply = m_api.dispatch(service, path, params);
   }
   qInfo().noquote() << "POST" << service + QLatin1Char('/') + path << "->" << reply.errorCode();
   res.status = reply.httpStatus();
