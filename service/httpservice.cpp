@@ -138,7 +138,7 @@ void HttpService::handleUpload(const httplib::Request &req, httplib::Response &r
 }
 
 void HttpService::handleDownload(const httplib::Request &req, httplib::Response &res) const {
-  const PageResponse page = m_pictures.download(QString::fromStdString(req.matches[1].str()));
+  const PageResponse page = m_pictures.download(QString::fromStdString(req.matches[1].str()), queryOf(req));
   res.status = page.status;
   res.set_content(page.body.toStdString(), page.contentType.toStdString().c_str());
 }
