@@ -1,6 +1,7 @@
 #include "service/httpservice.h"
 
 #include "service/apirouter.h"
+#include "service/guardedserver.h"
 #include "service/pageroutes.h"
 #include "service/picturestore.h"
 
@@ -30,7 +31,7 @@ bool isFormBody(const httplib::Request &req) {
 } // namespace
 
 HttpService::HttpService(const ApiRouter &api, const PageRoutes &pages, const PictureStore &pictures)
-    : m_api(api), m_pages(pages), m_pictures(pictures), m_server(std::make_unique<httplib::Server>()) {
+    : m_api(api), m_pages(pages), m_pictures(pictures), m_server(std::make_unique<GuardedServer>()) {
   m_server->set_payload_max_length(MaxBodyBytes);
   // The library's default shares the port with any other process (SO_REUSEPORT), so a second
   // service on a busy port would split the requests with the first. Take the port alone.
