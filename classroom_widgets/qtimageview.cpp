@@ -98,6 +98,11 @@ void QtImageView::replyFinished(QNetworkReply *reply) {
     return;
   }
   const QImage image = QImage::fromData(reply->readAll());
+  if (image.isNull()) {
+    // A page or a broken file in place of the picture: say so, and no empty window.
+    ShowCodeErrorTips(QStringLiteral("下载的内容不是图片，无法显示"), nullptr);
+    return;
+  }
   pictureSize_ = image.size();
   placeOnScreen(windowSizeFor(pictureSize_));
   show();

@@ -111,6 +111,19 @@ private slots:
     closeBoxes();
   }
 
+  // A page, or anything else that does not decode, gives a tip and no empty window.
+  void aDownloadThatIsNoPictureGivesATip() {
+    testsupport::HttpServer server;
+    useStore(server);
+    server.route(QStringLiteral("/storage/page.png"), {200, "<html>登录</html>", "text/html"});
+    QtImageView view;
+    view.showImage(server.baseUrl() + QStringLiteral("/storage/page.png"));
+    QTRY_VERIFY(openBoxTexts().join(QString()).contains(QStringLiteral("下载的内容不是图片，无法显示")));
+    QTest::qWait(200);
+    QVERIFY(!view.isVisible());
+    closeBoxes();
+  }
+
   // An address outside the store is never fetched: not another host, not another path of
   // the store's host, not a path that climbs out of the store.
   void onlyStorePicturesAreFetched() {
