@@ -28,6 +28,6 @@ QString upgradePath() { return QDir(executableDir()).filePath(Deployment::instan
 
 bool startClient() { return startDetached(clientPath(), {}); }
 
-bool startUpgrade(const QString &url) { return startDetached(upgradePath(), {url}); }
+bool startUpgrade(const QString &url, const QString &sha256) { return startDetached(upgradePath(), {url, sha256}); }
 
 } // namespace Restart
