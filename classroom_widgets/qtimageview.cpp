@@ -1,5 +1,7 @@
 #include "classroom_widgets/qtimageview.h"
 
+#include "core/deployment.h"
+#include "core/storagepicture.h"
 #include "widgets/exlabel.h"
 #include "widgets/myscrollarea.h"
 #include "widgets/tips.h"
@@ -71,6 +73,11 @@ QSize QtImageView::zoomed(const QSize &label, int delta, const QSize &picture) {
 }
 
 void QtImageView::showImage(const QString &url) {
+  if (!storagepicture::isStoragePicture(url, Deployment::instance().storageUrl)) {
+    qWarning("image view: %s is not in the picture store", qUtf8Printable(url.left(200)));
+    ShowCodeErrorTips(QStringLiteral("该图片不是课堂图片，无法查看"), nullptr);
+    return;
+  }
   label->setScaledContents(false);
   scrollArea->horizontalScrollBar()->setValue(0);
   scrollArea->verticalScrollBar()->setValue(0);
@@ -91,6 +98,11 @@ void QtImageView::replyFinished(QNetworkReply *reply) {
     return;
   }
   const QImage image = QImage::fromData(reply->readAll());
+  if (image.isNull()) {
+    // A page or a broken file in place of the picture: say so, and no empty window.
+    ShowCodeErrorTips(QStringLiteral("下载的内容不是图片，无法显示"), nullptr);
+    return;
+  }
   pictureSize_ = image.size();
   placeOnScreen(windowSizeFor(pictureSize_));
   show();

@@ -374,8 +374,14 @@ void QtSettingView::on_btnCheckVersion_clicked() {
 }
 
 void QtSettingView::versionCheck(bool isUpToDate, const QString &version) {
-  const QString text = isUpToDate ? QStringLiteral("当前已是最新版本")
-                                  : QStringLiteral("检查到最新版本 v%1").arg(version);
+  showVersionResult(isUpToDate ? QStringLiteral("当前已是最新版本") : QStringLiteral("检查到最新版本 v%1").arg(version));
+}
+
+void QtSettingView::versionCheckFailed(const QString &reason) {
+  showVersionResult(QStringLiteral("检查更新失败：%1").arg(reason));
+}
+
+void QtSettingView::showVersionResult(const QString &text) {
   // Precise: a coarse timer may fire up to 5% early, before the promised wait is over.
   QTimer::singleShot(kVersionResultDelayMs, Qt::PreciseTimer, this, [this, text] {
     m_labelInfo->setText(text);

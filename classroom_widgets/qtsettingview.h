@@ -44,9 +44,13 @@ public slots:
   void on_btnAbout_clicked();
   void on_btnCheckVersion_clicked();
   void versionCheck(bool isUpToDate, const QString &version);
+  // The check failed: says so with the reason and lets the student try again.
+  void versionCheckFailed(const QString &reason);
 
 private:
   void buildForm();
+  // The answer's text, shown with the button enabled again after the promised wait.
+  void showVersionResult(const QString &text);
   QWidget *buildDevicePage();
   QWidget *buildAboutPage();
   QWidget *buildTabBar();

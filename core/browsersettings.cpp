@@ -14,10 +14,15 @@ constexpr char kDebuggingSwitchPrefix[] = "remote-debugging";
 
 bool debuggingWanted() { return qgetenv(kRemoteDebuggingSwitch) == "1"; }
 
+// Quotes count for nothing: a shell or a launcher may leave them around a switch or inside it
+// ("--remote-debugging-port=1", '--remote-debugging-port', --"remote-debugging-port"=1).
 bool isDebuggingSwitch(const char *argument) {
-  if (*argument != '-') return false;
-  while (*argument == '-') ++argument;
-  return std::strncmp(argument, kDebuggingSwitchPrefix, sizeof kDebuggingSwitchPrefix - 1) == 0;
+  QByteArray bare(argument);
+  bare.replace('"', QByteArray()).replace('\'', QByteArray());
+  const char *text = bare.constData();
+  if (*text != '-') return false;
+  while (*text == '-') ++text;
+  return std::strncmp(text, kDebuggingSwitchPrefix, sizeof kDebuggingSwitchPrefix - 1) == 0;
 }
 
 void dropDebuggingFlags() {

@@ -58,6 +58,7 @@ Deployment Deployment::load(const QString &dir) {
   pick(d.sdkAppId, ini, "sdk_appid", "TARNWICK_SDK_APPID");
   pick(d.sdkAccountType, ini, "sdk_account_type", "TARNWICK_SDK_ACCOUNT_TYPE");
   pick(d.upgradeProgram, ini, "upgrade_program", "TARNWICK_UPGRADE_PROGRAM");
+  pick(d.updateKey, ini, "update_key", "TARNWICK_UPDATE_KEY");
   return d;
 }
 

@@ -17,6 +17,7 @@ struct Deployment {
   int sdkAppId = 0;       // TARNWICK_SDK_APPID
   int sdkAccountType = 0; // TARNWICK_SDK_ACCOUNT_TYPE
   QString upgradeProgram; // TARNWICK_UPGRADE_PROGRAM  file name beside the executable
+  QString updateKey;      // TARNWICK_UPDATE_KEY  Base64 Ed25519 key that signs update manifests
 
   // The record of this process, loaded on first use from the folder core/places.h chooses.
   static const Deployment &instance();

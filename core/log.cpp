@@ -1,6 +1,7 @@
 #include "core/log.h"
 
 #include "core/fdwrite.h"
+#include "core/logredact.h"
 #include "core/places.h"
 
 #include <QCoreApplication>
@@ -87,12 +88,23 @@ QString baseDirectory(LogState &s) {
   return s.exeDir.isEmpty() ? QDir::currentPath() : s.exeDir;
 }
 
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Other local users must not read the log: a folder the log makes is the owner's alone, and
+// the file is the owner's alone even when an older one was readable by all.
+void makePrivateFolder(const QString &dir) {
+  if (QDir(dir).exists()) return;
+  if (QDir().mkpath(dir)) QFile::setPermissions(dir, kOwnerOnly | QFileDevice::ExeOwner);
+}
+
 void openFile(LogState &s, const QString &day) {
   const QString logDir = baseDirectory(s) + QStringLiteral("/log");
-  QDir().mkpath(logDir);
+  makePrivateFolder(logDir);
   s.file = std::make_unique<QFile>(logDir + QStringLiteral("/rizhi_") + day + QStringLiteral(".txt"));
-  if (s.file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+  if (s.file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+    s.file->setPermissions(kOwnerOnly);
     g_fd.store(s.file->handle());
+  }
 }
 
 const char *levelWord(QtMsgType type) {
@@ -154,7 +166,7 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const 
   if (t_inHandler) return;
   t_inHandler = true;
   const Stamp &stamp = currentStamp();
-  const QByteArray &line = formatLine(stamp.text, type, context, msg);
+  const QByteArray &line = formatLine(stamp.text, type, context, logredact::redact(msg));
   LogState &s = state();
   {
     QMutexLocker lock(&s.mutex);

@@ -24,7 +24,8 @@ std::optional<Account> AccountStore::byToken(const QString &token) const {
   QString userId;
   {
     QMutexLocker lock(&m_mutex);
-    userId = m_tokens.value(token);
+    const auto it = m_tokens.constFind(token);
+    if (it != m_tokens.constEnd() && m_clock() < it->expiresMs) userId = it->userId;
   }
   if (token.isEmpty() || userId.isEmpty()) return std::nullopt;
   return byId(userId);
@@ -42,8 +43,15 @@ QString AccountStore::issueToken(const QString &userId) {
   QString token;
   for (quint32 w : words) token += QStringLiteral("%1").arg(w, 8, 16, QLatin1Char('0'));
   QMutexLocker lock(&m_mutex);
-  m_tokens.insert(token, userId);
+  const qint64 now = m_clock();
+  dropTokensLocked([now](const IssuedToken &t) { return t.expiresMs <= now; });
+  m_tokens.insert(token, IssuedToken{userId, now + TokenLifetimeMs});
   return token;
+}
+
+void AccountStore::dropTokensLocked(const std::function<bool(const IssuedToken &)> &which) {
+  for (auto it = m_tokens.begin(); it != m_tokens.end();)
+    it = which(*it) ? m_tokens.erase(it) : std::next(it);
 }
 
 Account *AccountStore::findLocked(const QString &userId) {
@@ -57,6 +65,7 @@ bool AccountStore::setPassword(const QString &userId, const QString &password) {
   Account *a = findLocked(userId);
   if (!a) return false;
   a->password = password;
+  dropTokensLocked([&userId](const IssuedToken &t) { return t.userId == userId; });
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QMutex>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class AccountStore {
@@ -19,9 +20,12 @@ public:
   std::optional<Account> byToken(const QString &token) const;
   QList<Account> all() const;
 
-  // A new token for the account; earlier tokens of the account stay valid.
+  // A token is good for TokenLifetimeMs from its issue; a class day fits in it.
+  static constexpr qint64 TokenLifetimeMs = 24 * 3600 * 1000;
+  // A new token for the account; earlier tokens of the account stay valid until they expire.
   QString issueToken(const QString &userId);
 
+  // Also ends every token of the account: whoever held the old password is signed out.
   bool setPassword(const QString &userId, const QString &password);
   bool setName(const QString &userId, const QString &name);
   // Takes amount coins when the balance allows; *balance is the balance afterwards.
@@ -43,11 +47,16 @@ private:
     qint64 issuedMs = 0;
     int failures = 0;
   };
+  struct IssuedToken {
+    QString userId;
+    qint64 expiresMs = 0;
+  };
   Account *findLocked(const QString &userId);
+  void dropTokensLocked(const std::function<bool(const IssuedToken &)> &which);
 
   ServiceClock m_clock;
   mutable QMutex m_mutex;
   QList<Account> m_accounts;
-  QHash<QString, QString> m_tokens; // token -> userId
+  QHash<QString, IssuedToken> m_tokens;
   QHash<QString, PendingCode> m_codes; // phone -> code
 };

@@ -29,6 +29,10 @@ static QString pattern(ApiError e) {
   case ApiError::PictureTooLarge: return QStringLiteral("图片不能超过%1");
   case ApiError::BadStoragePath: return QStringLiteral("存储路径不合法：%1");
   case ApiError::BadUpload: return QStringLiteral("上传内容格式错误：%1");
+  case ApiError::SignInLocked: return QStringLiteral("登录失败次数过多，请%1秒后再试");
+  case ApiError::PictureExists: return QStringLiteral("图片已存在，不能覆盖");
+  case ApiError::PictureQuotaFull: return QStringLiteral("图片空间已满，今天不能再上传图片");
+  case ApiError::BadPictureAddress: return QStringLiteral("图片地址无效或已过期");
   case ApiError::BadRequest: return QStringLiteral("请求无法处理（HTTP %1）");
   case ApiError::UnknownApi: return QStringLiteral("接口不存在：%1");
   case ApiError::Internal: return QStringLiteral("服务器内部错误，请稍后重试");

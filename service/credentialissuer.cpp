@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "service/pictureaddress.h"
+
 #include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
 
@@ -30,4 +32,15 @@ bool CredentialIssuer::checkUploadSignature(const QString &signature, const QStr
   if (!m_signer.verify({QStringLiteral("upload"), parts.at(1), parts.at(2), parts.at(3)}, parts.at(4))) return false;
   if (userId) *userId = parts.at(2);
   return true;
+}
+
+QString CredentialIssuer::pictureReadQuery(const QString &path, qint64 expiresAt) const {
+  const QString expiry = QString::number(expiresAt);
+  return pictureaddress::query({expiresAt, m_signer.sign({QStringLiteral("read"), path, expiry})});
+}
+
+bool CredentialIssuer::checkPictureRead(const QString &path, const QByteArray &query) const {
+  pictureaddress::ReadGrant grant;
+  if (!pictureaddress::parseQuery(query, &grant) || grant.expiresAt <= nowSeconds()) return false;
+  return m_signer.verify({QStringLiteral("read"), path, QString::number(grant.expiresAt)}, grant.signature);
 }

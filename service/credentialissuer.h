@@ -1,7 +1,7 @@
 #pragma once
 // The signed texts the service hands out: user signatures and room grants for the class hub,
-// and upload signatures for the picture store
-// (checked again when a picture arrives).
+// upload signatures for the picture store (checked again when a picture arrives), and the
+// time-limited read grants of stored pictures.
 
 #include "service/serviceclock.h"
 #include "service/signer.h"
@@ -26,6 +26,11 @@ public:
   QString uploadSignature(const QString &bucket, const QString &userId, qint64 expiresAt) const;
   // The user the signature was made for, when it is genuine, for bucket, and not expired.
   bool checkUploadSignature(const QString &signature, const QString &bucket, QString *userId) const;
+
+  // "expires=…&sig=…" that lets the picture at path be read until expiresAt.
+  QString pictureReadQuery(const QString &path, qint64 expiresAt) const;
+  // Whether query is a genuine, unexpired read grant for exactly this path.
+  bool checkPictureRead(const QString &path, const QByteArray &query) const;
 
   qint64 nowSeconds() const { return m_clock() / 1000; }
 

@@ -24,7 +24,12 @@ public:
   void set(const QString &key, const QString &value) { m_values.insert(key, value); }
   int size() const { return m_values.size(); }
 
+  // The caller's network address, which no parameter can set (sign-in throttling counts by it).
+  QString peer() const { return m_peer; }
+  void setPeer(const QString &address) { m_peer = address; }
+
 private:
   void addItems(const QByteArray &text);
   QMap<QString, QString> m_values;
+  QString m_peer;
 };

@@ -1,6 +1,7 @@
 #include "service/httpservice.h"
 
 #include "service/apirouter.h"
+#include "service/guardedserver.h"
 #include "service/pageroutes.h"
 #include "service/picturestore.h"
 
@@ -30,7 +31,7 @@ bool isFormBody(const httplib::Request &req) {
 } // namespace
 
 HttpService::HttpService(const ApiRouter &api, const PageRoutes &pages, const PictureStore &pictures)
-    : m_api(api), m_pages(pages), m_pictures(pictures), m_server(std::make_unique<httplib::Server>()) {
+    : m_api(api), m_pages(pages), m_pictures(pictures), m_server(std::make_unique<GuardedServer>()) {
   m_server->set_payload_max_length(MaxBodyBytes);
   // The library's default shares the port with any other process (SO_REUSEPORT), so a second
   // service on a busy port would split the requests with the first. Take the port alone.
@@ -110,7 +111,9 @@ void HttpService::handleApi(const httplib::Request &req, httplib::Response &res)
   ApiReply reply = ApiReply::error(ApiError::UnknownApi, service + QLatin1Char('/') + path);
   if (m_api.knowsService(service)) {
     const QByteArray body = isFormBody(req) ? QByteArray::fromStdString(req.body) : QByteArray();
-    reply = m_api.dispatch(service, path, FormParams::parse(body, queryOf(req)));
+    FormParams params = FormParams::parse(body, queryOf(req));
+    params.setPeer(QString::fromStdString(req.remote_addr));
+    reply = m_api.dispatch(service, path, params);
   }
   qInfo().noquote() << "POST" << service + QLatin1Char('/') + path << "->" << reply.errorCode();
   res.status = reply.httpStatus();
@@ -136,7 +139,7 @@ void HttpService::handleUpload(const httplib::Request &req, httplib::Response &r
 }
 
 void HttpService::handleDownload(const httplib::Request &req, httplib::Response &res) const {
-  const PageResponse page = m_pictures.download(QString::fromStdString(req.matches[1].str()));
+  const PageResponse page = m_pictures.download(QString::fromStdString(req.matches[1].str()), queryOf(req));
   res.status = page.status;
   res.set_content(page.body.toStdString(), page.contentType.toStdString().c_str());
 }

@@ -1,15 +1,16 @@
 #pragma once
 // The HTTP side on 127.0.0.1: API calls ("POST /<service>/<path>") go to the router, GET
-// requests to the page routes, and the picture store's address to the store. cpp-httplib's blocking server runs on a thread of its own;
-// handlers run on its worker threads, which is why the stores lock.
+// requests to the page routes, and the picture store's address to the store. cpp-httplib's
+// blocking server runs on a thread of its own, with the time and connection limits of
+// GuardedServer; handlers run on its worker threads, which is why the stores lock.
 
 #include <QString>
 
 #include <memory>
 #include <thread>
 
+class GuardedServer;
 namespace httplib {
-class Server;
 struct Request;
 struct Response;
 } // namespace httplib
@@ -44,7 +45,7 @@ private:
   const ApiRouter &m_api;
   const PageRoutes &m_pages;
   const PictureStore &m_pictures;
-  std::unique_ptr<httplib::Server> m_server;
+  std::unique_ptr<GuardedServer> m_server;
   std::thread m_thread;
   quint16 m_port = 0;
 };

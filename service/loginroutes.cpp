@@ -40,12 +40,8 @@ ApiReply LoginRoutes::signIn(const FormParams &p) {
   if (phone.isEmpty()) return ApiReply::missing(QStringLiteral("phone"));
   if (!isPhoneNumber(phone)) return ApiReply::error(ApiError::BadPhone);
   if (password.isEmpty() && code.isEmpty()) return ApiReply::missing(QStringLiteral("password"));
+  if (auto refused = checkSecret(p, phone, password, code)) return *refused;
   const std::optional<Account> account = m_accounts.byPhone(phone);
-  if (!account) return ApiReply::error(ApiError::UnknownPhone);
-  if (!password.isEmpty() ? account->password != password : !m_accounts.consumeCode(phone, code)) {
-    qInfo().noquote() << "login/sign-in refused for" << phone;
-    return ApiReply::error(password.isEmpty() ? ApiError::WrongCode : ApiError::WrongPassword);
-  }
   const QString token = m_accounts.issueToken(account->userId);
   qInfo().noquote() << "login/sign-in" << phone << "as" << account->userId;
   QJsonObject data;
@@ -56,6 +52,27 @@ ApiReply LoginRoutes::signIn(const FormParams &p) {
   data.insert(QStringLiteral("avatar"), m_avatars.base64(account->userId));
   data.insert(QStringLiteral("config"), portalConfig(phone, token));
   return ApiReply::ok(data);
+}
+
+std::optional<ApiReply> LoginRoutes::checkSecret(const FormParams &p, const QString &phone, const QString &password,
+                                                 const QString &code) {
+  const int wait = m_throttle.secondsLocked(phone, p.peer());
+  if (wait > 0) {
+    qInfo().noquote() << "login: throttled" << phone << "from" << p.peer();
+    return ApiReply::error(ApiError::SignInLocked, QString::number(wait));
+  }
+  const std::optional<Account> account = m_accounts.byPhone(phone);
+  if (!account) {
+    m_throttle.failed(QString(), p.peer());
+    return ApiReply::error(ApiError::UnknownPhone);
+  }
+  if (!password.isEmpty() ? account->password != password : !m_accounts.consumeCode(phone, code)) {
+    qInfo().noquote() << "login: refused for" << phone;
+    m_throttle.failed(phone, p.peer());
+    return ApiReply::error(password.isEmpty() ? ApiError::WrongCode : ApiError::WrongPassword);
+  }
+  m_throttle.succeeded(phone);
+  return std::nullopt;
 }
 
 ApiReply LoginRoutes::authCode(const FormParams &p) {
@@ -94,10 +111,13 @@ ApiReply LoginRoutes::modifyPassword(const FormParams &p) {
   if (!missing.isEmpty()) return ApiReply::missing(missing);
   const std::optional<Account> account = m_accounts.byToken(p.value(QStringLiteral("token")));
   if (!account) return ApiReply::error(ApiError::BadToken);
-  if (account->password != p.value(QStringLiteral("old_password"))) return ApiReply::error(ApiError::WrongPassword);
   const QString fresh = p.value(QStringLiteral("new_password"));
+  if (auto refused = checkSecret(p, account->phone, p.value(QStringLiteral("old_password")), QString())) return *refused;
   if (fresh.size() < 6 || fresh.size() > 20) return ApiReply::error(ApiError::BadPassword);
+  // The change signs out every holder of an old token; the caller goes on with a new one.
   m_accounts.setPassword(account->userId, fresh);
   qInfo().noquote() << "login/modify-password" << account->userId;
-  return ApiReply::ok();
+  QJsonObject data;
+  data.insert(QStringLiteral("token"), m_accounts.issueToken(account->userId));
+  return ApiReply::ok(data);
 }

@@ -4,6 +4,9 @@
 
 #include "service/apirouter.h"
 
+#include <optional>
+#include "service/loginthrottle.h"
+
 class AccountStore;
 class Avatars;
 struct Account;
@@ -11,8 +14,9 @@ struct ServiceConfig;
 
 class LoginRoutes {
 public:
-  LoginRoutes(AccountStore &accounts, const Avatars &avatars, const ServiceConfig &config)
-      : m_accounts(accounts), m_avatars(avatars), m_config(config) {}
+  LoginRoutes(AccountStore &accounts, const Avatars &avatars, const ServiceConfig &config,
+              ServiceClock clock = systemClock())
+      : m_accounts(accounts), m_avatars(avatars), m_config(config), m_throttle(std::move(clock)) {}
 
   void registerRoutes(ApiRouter &router);
 
@@ -27,7 +31,12 @@ public:
   QJsonObject portalConfig(const QString &phone, const QString &token) const;
 
 private:
+  // The account behind a password or code check, or the refusal (throttled, wrong, unknown).
+  std::optional<ApiReply> checkSecret(const FormParams &p, const QString &phone, const QString &password,
+                                      const QString &code);
+
   AccountStore &m_accounts;
   const Avatars &m_avatars;
   const ServiceConfig &m_config;
+  LoginThrottle m_throttle;
 };

@@ -1,10 +1,14 @@
 #include "service/picturestore.h"
 
+#include "service/apierror.h"
 #include "service/credentialissuer.h"
 #include "service/multipartbody.h"
 #include "service/serviceconfig.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QFile>
 #include <QJsonObject>
@@ -17,6 +21,8 @@ constexpr int kBadRequest = 400;
 constexpr int kUnauthorized = 401;
 constexpr int kForbidden = 403;
 constexpr int kNotFound = 404;
+constexpr int kConflict = 409;
+constexpr int kTooMany = 429;
 constexpr int kTooLarge = 413;
 constexpr int kUnsupported = 415;
 const QByteArray kPngMagic("\x89PNG\r\n\x1a\n", 8);
@@ -57,19 +63,46 @@ ApiReply PictureStore::upload(const QString &path, const QByteArray &authorizati
   if (!m_credentials.checkUploadSignature(QString::fromLatin1(authorization), m.captured(2), &uploader))
     return refuse(ApiError::BadUploadSignature, kForbidden);
   if (!m_isMember || !m_isMember(uploader)) return refuse(ApiError::NotInRoom, kForbidden);
+  if (auto refused = checkPlace(m.captured(1), m.captured(3), m.captured(4), uploader)) return *refused;
   QByteArray bytes;
   const ApiReply refused = checkPicture(contentType, body, &bytes);
   if (refused.errorCode() != 0) return refused;
 
   const QString file = fileFor(path);
+  const QString folder = QFileInfo(file).path();
   QMutexLocker lock(&m_writing);
+  if (QFileInfo::exists(file)) return refuse(ApiError::PictureExists, kConflict);
+  if (!withinQuota(folder, uploader, bytes.size())) return refuse(ApiError::PictureQuotaFull, kTooMany);
   QSaveFile out(file);
-  if (!QDir().mkpath(QFileInfo(file).path()) || !out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
-      !out.commit())
+  if (!QDir().mkpath(folder) || !out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
     return ApiReply::error(ApiError::Internal);
+  const QString query = m_credentials.pictureReadQuery(path, m_credentials.nowSeconds() + ReadLifetimeS);
   QJsonObject data;
-  data.insert(QStringLiteral("access_url"), m_config.baseUrl + prefix() + path);
+  data.insert(QStringLiteral("access_url"), m_config.baseUrl + prefix() + path + QLatin1Char('?') + query);
   return ApiReply::ok(data);
+}
+
+std::optional<ApiReply> PictureStore::checkPlace(const QString &account, const QString &day, const QString &name,
+                                                 const QString &uploader) const {
+  if (account != m_config.storageAccount) return refuse(ApiError::BadStoragePath, kForbidden, account);
+  if (!name.startsWith(uploader + QLatin1Char('_'))) return refuse(ApiError::BadStoragePath, kForbidden, name);
+  // A real day, and no further from today (UTC) than the clocks of the world differ.
+  const QDate date = QDate::fromString(day, Qt::ISODate);
+  const QDate today = QDateTime::fromSecsSinceEpoch(m_credentials.nowSeconds(), Qt::UTC).date();
+  if (!date.isValid() || qAbs(date.daysTo(today)) > 1) return refuse(ApiError::BadStoragePath, kBadRequest, day);
+  return std::nullopt;
+}
+
+bool PictureStore::withinQuota(const QString &dayFolder, const QString &uploader, qint64 bytes) {
+  int pictures = 0;
+  qint64 total = bytes;
+  const QStringList mine{uploader + QStringLiteral("_*")};
+  for (QDirIterator it(dayFolder, mine, QDir::Files); it.hasNext();) {
+    it.next();
+    ++pictures;
+    total += it.fileInfo().size();
+  }
+  return pictures < MaxPicturesPerDay && total <= MaxBytesPerDay;
 }
 
 ApiReply PictureStore::checkPicture(const QByteArray &contentType, const QByteArray &body, QByteArray *bytes) {
@@ -91,13 +124,18 @@ ApiReply PictureStore::checkPicture(const QByteArray &contentType, const QByteAr
   return ApiReply::ok();
 }
 
-PageResponse PictureStore::download(const QString &path) const {
+PageResponse PictureStore::download(const QString &path, const QByteArray &query) const {
   PageResponse page;
+  page.contentType = "text/plain; charset=utf-8";
   const QString file = fileFor(path);
+  if (!file.isEmpty() && !m_credentials.checkPictureRead(path, query)) {
+    page.status = kForbidden;
+    page.body = apierror::text(ApiError::BadPictureAddress).toUtf8();
+    return page;
+  }
   QFile in(file);
   if (file.isEmpty() || !in.open(QIODevice::ReadOnly)) {
     page.status = kNotFound;
-    page.contentType = "text/plain; charset=utf-8";
     page.body = "not found";
     return page;
   }

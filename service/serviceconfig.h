@@ -12,4 +12,6 @@ struct ServiceConfig {
   int refreshIntervalS = 30; // "refresh_interval" of live-service/enter
   QString portalVersion = QStringLiteral("2.6.0"); // "ver" of the sign-in configuration
   int buildNumber = 1011;
+  // The picture store's account: the one folder below /files/v2/ that takes uploads.
+  QString storageAccount = QStringLiteral("tarnwick-local");
 };

@@ -3,7 +3,9 @@
 // origins: a main-frame navigation elsewhere (a link, a redirect, a script) takes the channel
 // away before the new document exists. A document without the channel cannot win it by
 // starting a navigation to a service address that never replaces it (a download, an empty
-// answer): it is handed over only once such a navigation has committed.
+// answer): it is handed over only once such a navigation has committed. The same holds for
+// the program's own loads: while one is pending over a page of another origin, that page
+// still has no channel.
 
 #include <QWebEnginePage>
 
@@ -22,6 +24,8 @@ protected:
 
 private:
   void onUrlChanged(const QUrl &url);
+  // Grants a channel that waits for its commit once a service document has committed.
+  void grantIfCommitted();
   void grant();
   void withhold(const QUrl &url);
 

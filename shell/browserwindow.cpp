@@ -9,6 +9,7 @@
 #include "shell/shellsettinghost.h"
 #include "shell/titlebar.h"
 #include "shell/updatecheck.h"
+#include "shell/updatemanifest.h"
 #include "shell/webview.h"
 
 #include "classroom_widgets/qtsetting.h"
@@ -157,6 +158,7 @@ void BrowserWindow::openSettings() {
     if (!settingHost_) settingHost_ = std::make_unique<ShellSettingHost>(this);
     auto *dialog = new QtSetting(settingHost_.get(), this);
     connect(this, &BrowserWindow::versionCheck, dialog->view(), &QtSettingView::versionCheck);
+    connect(this, &BrowserWindow::versionCheckFailed, dialog->view(), &QtSettingView::versionCheckFailed);
     settingsDialog_ = dialog;
   }
   settingsDialog_->show();
@@ -371,27 +373,42 @@ void BrowserWindow::checkVersion(bool online) {
                            &versionReply, this, this);
 }
 
-void BrowserWindow::onVersionAnswer(int errorCode, const QString &, const QVariantMap &data) {
+void BrowserWindow::onVersionAnswer(int errorCode, const QString &errorInfo, const QVariantMap &data) {
   using UpdateCheck::Outcome;
   const Outcome outcome = UpdateCheck::evaluate(errorCode, data, version_);
-  if (outcome.kind == Outcome::Ignore) return;
+  if (outcome.kind == Outcome::Ignore) {
+    emit versionCheckFailed(errorCode != 0 && !errorInfo.isEmpty() ? errorInfo : QStringLiteral("服务器未返回版本信息"));
+    return;
+  }
   emit versionCheck(outcome.kind == Outcome::UpToDate, outcome.version);
-  if (outcome.kind == Outcome::Forced) {
+  if (outcome.kind == Outcome::UpToDate) return;
+  // Only what the operator signed reaches the upgrade program; an unsigned "force" is no reason to quit.
+  UpdateManifest::Manifest manifest;
+  const Deployment &deployment = Deployment::instance();
+  const QString refused = UpdateManifest::check(data, deployment.updateKey, deployment.backendUrl, &manifest);
+  if (!refused.isEmpty()) {
+    qWarning("update to %s refused: %s", qUtf8Printable(outcome.version), qUtf8Printable(refused));
+    ShowCodeErrorTips(QStringLiteral("检查到新版本，但已拒绝升级：%1").arg(refused), this);
+    return;
+  }
+  offerUpgrade(outcome.kind == Outcome::Forced, manifest.url, manifest.sha256);
+}
+
+void BrowserWindow::offerUpgrade(bool forced, const QString &url, const QString &sha256) {
+  if (forced) {
     if (QtMessageBox::question(
             this, QStringLiteral("检查更新"),
             QStringLiteral("检查到新版本的客户端，需要升级后才能继续操作，是否现在升级？")))
-      startUpgrade(outcome.url);
+      startUpgrade(url, sha256);
     QCoreApplication::exit(0);
-  } else if (outcome.kind == Outcome::Optional) {
-    if (QtMessageBox::question(this, QStringLiteral("检查更新"),
-                               QStringLiteral("检查到新版本的客户端，是否现在升级？"))) {
-      startUpgrade(outcome.url);
-      QCoreApplication::exit(0);
-    }
+  } else if (QtMessageBox::question(this, QStringLiteral("检查更新"),
+                                    QStringLiteral("检查到新版本的客户端，是否现在升级？"))) {
+    startUpgrade(url, sha256);
+    QCoreApplication::exit(0);
   }
 }
 
-void BrowserWindow::startUpgrade(const QString &url) { Restart::startUpgrade(url); }
+void BrowserWindow::startUpgrade(const QString &url, const QString &sha256) { Restart::startUpgrade(url, sha256); }
 
 // ---------------------------------------------------------------------------------------------
 // Shadow

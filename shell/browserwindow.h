@@ -58,7 +58,6 @@ public:
   Q_INVOKABLE void openSettings();
   Q_INVOKABLE void setMyName(const QString &name) override;
   Q_INVOKABLE void checkVersion(bool online);
-  Q_INVOKABLE void startUpgrade(const QString &url);
 
   // Local settings store.
   Q_INVOKABLE void loadPassword(QString &phone, QString &password);
@@ -103,6 +102,8 @@ signals:
   void urlChanged(const QString &url);
   void notifyMessage(const QString &title, const QString &message);
   void versionCheck(bool isUpToDate, const QString &ver);
+  // The check failed (no answer, an error, no version): why, in the student's words.
+  void versionCheckFailed(const QString &reason);
 
 public slots:
   void executeCommand(const QString &json);
@@ -135,6 +136,9 @@ protected:
   void closeEvent(QCloseEvent *event) override;
 
 private:
+  // The questions of a verified update, then the upgrade program and the end of the program.
+  void offerUpgrade(bool forced, const QString &url, const QString &sha256);
+  void startUpgrade(const QString &url, const QString &sha256);
   void buildBody();
   bool enterGuardsPass();
   bool acceptLineType(const QString &lineType);

@@ -12,6 +12,7 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScreen>
 
 QtLogin::QtLogin(QWidget *parent) : QDialog(parent), ui(new Ui::QtLogin) {
@@ -66,8 +67,17 @@ void QtLogin::applyScale(qreal s) {
                             button);
 }
 
+QString QtLogin::backgroundStyle(const QString &colour) {
+  static const QRegularExpression plain(QStringLiteral(
+      "\\A(#[0-9A-Fa-f]{3}|#[0-9A-Fa-f]{6}|rgb\\(\\s*\\d{1,3}\\s*,\\s*\\d{1,3}\\s*,\\s*\\d{1,3}\\s*\\))\\z"));
+  if (!plain.match(colour).hasMatch()) return QString();
+  return QStringLiteral("background-color: ") + colour + QStringLiteral(";");
+}
+
 void QtLogin::loadPassword(const QString &colour) {
-  setStyleSheet(QStringLiteral("background-color: ") + colour + QStringLiteral(";"));
+  const QString style = backgroundStyle(colour);
+  if (style.isEmpty()) qWarning("login: background colour refused: %s", qUtf8Printable(colour.left(60)));
+  else setStyleSheet(style);
   QString phone, password;
   if (BrowserWindow *shell = BrowserWindow::instance()) shell->loadPassword(phone, password);
   ui->widgetWeb->show();

@@ -22,6 +22,9 @@ public:
   static qreal scaleFactor(qreal logicalDpi);
   // "%1/client-login/login?build=1011"
   static QString signInAddress();
+  // The window's style sheet for the page's background colour; empty for anything but a
+  // plain colour ("#rgb", "#rrggbb", "rgb(r, g, b)"), which must not reach a style sheet.
+  static QString backgroundStyle(const QString &colour);
 
   WebView *webView() const { return webView_; }
   QWidget *webContainer() const;

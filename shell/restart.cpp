@@ -36,10 +36,10 @@ bool startClient() { return startDetached(clientPath(), {}); }
 
 // The upgrade program records the request in the client's log folder, which an installed
 // program's folder is not.
-bool startUpgrade(const QString &url) {
+bool startUpgrade(const QString &url, const QString &sha256) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QString::fromLatin1(kLogDirVariable), Places::current().logBaseDir() + QStringLiteral("/log"));
-  return startDetached(upgradePath(), {url}, env);
+  return startDetached(upgradePath(), {url, sha256}, env);
 }
 
 } // namespace Restart

@@ -16,7 +16,8 @@ QString upgradePath();
 constexpr char kLogDirVariable[] = "TARNWICK_LOG_DIR";
 
 bool startClient();
-// The upgrade program with the single argument url (empty when the answer had none).
-bool startUpgrade(const QString &url);
+// The upgrade program with the download's address and its SHA-256, both from a signed
+// manifest: it fetches the address and runs the download only when the hash matches.
+bool startUpgrade(const QString &url, const QString &sha256);
 
 } // namespace Restart

@@ -1,6 +1,7 @@
 #include "teacher/console/consolewindow.h"
 
 #include "core/deployment.h"
+#include "core/storagepicture.h"
 #include "teacher/console/classpage.h"
 #include "teacher/console/consoleclass.h"
 #include "teacher/console/signinpage.h"
@@ -13,7 +14,7 @@ ConsoleSetup ConsoleSetup::fromDeployment() {
   const Deployment &d = Deployment::instance();
   ConsoleSetup s;
   s.serviceUrl = d.backendUrl;
-  s.chatPageUrl = d.staticUrl + QStringLiteral("/live/chat_v5.html");
+  s.chatPageUrl = storagepicture::chatPageAddress(d.staticUrl + QStringLiteral("/live/chat_v5.html"), d.storageUrl);
   s.previewUrl = d.previewUrl;
   return s;
 }

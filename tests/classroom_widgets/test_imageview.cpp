@@ -2,6 +2,7 @@
 // a real download and its failure, the reset for a new picture, and closing that only hides.
 
 #include "classroom_widgets/qtimageview.h"
+#include "core/deployment.h"
 #include "support/httpserver.h"
 #include "support/testpicture.h"
 #include "widgets/exlabel.h"
@@ -22,6 +23,18 @@ QStringList openBoxTexts() {
   for (QWidget *w : QApplication::topLevelWidgets())
     if (auto *box = qobject_cast<QtMessageBox *>(w); box && box->isVisible()) texts << box->message();
   return texts;
+}
+
+// The viewer fetches only from the picture store; every picture below lies in it.
+void useStore(const testsupport::HttpServer &server) {
+  Deployment d = Deployment::instance();
+  d.storageUrl = server.baseUrl() + QStringLiteral("/storage");
+  Deployment::setInstance(d);
+}
+
+void closeBoxes() {
+  for (QWidget *w : QApplication::topLevelWidgets())
+    if (qobject_cast<QtMessageBox *>(w)) w->close();
 }
 
 } // namespace
@@ -56,10 +69,11 @@ private slots:
 
   void downloadsSizesZoomsAndResets() {
     testsupport::HttpServer server;
-    server.route(QStringLiteral("/tall.png"), {200, png({200, 300}), "image/png"});
-    server.route(QStringLiteral("/small.png"), {200, png({200, 100}), "image/png"});
+    useStore(server);
+    server.route(QStringLiteral("/storage/tall.png"), {200, png({200, 300}), "image/png"});
+    server.route(QStringLiteral("/storage/small.png"), {200, png({200, 100}), "image/png"});
     QtImageView view;
-    view.showImage(server.baseUrl() + QStringLiteral("/tall.png"));
+    view.showImage(server.baseUrl() + QStringLiteral("/storage/tall.png"));
     QVERIFY(!view.isVisible()); // only once the picture is there
     QTRY_VERIFY(view.isVisible());
     QCOMPARE(view.size(), QSize(206, 330));
@@ -75,7 +89,7 @@ private slots:
     QVERIFY(label->width() <= 100 && label->width() > 90);
 
     // A new picture frees the label again.
-    view.showImage(server.baseUrl() + QStringLiteral("/small.png"));
+    view.showImage(server.baseUrl() + QStringLiteral("/storage/small.png"));
     QVERIFY(!label->hasScaledContents());
     QCOMPARE(label->maximumSize(), QSize(16777215, 16777215));
     QTRY_COMPARE(label->size(), QSize(200, 100));
@@ -83,18 +97,56 @@ private slots:
 
     view.close();
     QVERIFY(!view.isVisible());
-    view.showImage(server.baseUrl() + QStringLiteral("/tall.png"));
+    view.showImage(server.baseUrl() + QStringLiteral("/storage/tall.png"));
     QTRY_VERIFY(view.isVisible());
   }
 
   void aFailedDownloadOnlySaysSo() {
     testsupport::HttpServer server;
+    useStore(server);
     QtImageView view;
-    view.showImage(server.baseUrl() + QStringLiteral("/missing.png"));
+    view.showImage(server.baseUrl() + QStringLiteral("/storage/missing.png"));
     QTRY_VERIFY(openBoxTexts().join(QString()).contains(QStringLiteral("获取图片出错，请检查网络是否正常")));
     QVERIFY(!view.isVisible());
-    for (QWidget *w : QApplication::topLevelWidgets())
-      if (qobject_cast<QtMessageBox *>(w)) w->close();
+    closeBoxes();
+  }
+
+  // A page, or anything else that does not decode, gives a tip and no empty window.
+  void aDownloadThatIsNoPictureGivesATip() {
+    testsupport::HttpServer server;
+    useStore(server);
+    server.route(QStringLiteral("/storage/page.png"), {200, "<html>登录</html>", "text/html"});
+    QtImageView view;
+    view.showImage(server.baseUrl() + QStringLiteral("/storage/page.png"));
+    QTRY_VERIFY(openBoxTexts().join(QString()).contains(QStringLiteral("下载的内容不是图片，无法显示")));
+    QTest::qWait(200);
+    QVERIFY(!view.isVisible());
+    closeBoxes();
+  }
+
+  // An address outside the store is never fetched: not another host, not another path of
+  // the store's host, not a path that climbs out of the store.
+  void onlyStorePicturesAreFetched() {
+    testsupport::HttpServer server;
+    testsupport::HttpServer elsewhere;
+    useStore(server);
+    server.route(QStringLiteral("/static/a.png"), {200, png({20, 20}), "image/png"});
+    elsewhere.route(QStringLiteral("/storage/a.png"), {200, png({20, 20}), "image/png"});
+    QtImageView view;
+    const QStringList refused{elsewhere.baseUrl() + QStringLiteral("/storage/a.png"),
+                              server.baseUrl() + QStringLiteral("/static/a.png"),
+                              server.baseUrl() + QStringLiteral("/storage/%2e%2e/static/a.png"),
+                              server.baseUrl() + QStringLiteral("/storagex/a.png"),
+                              QStringLiteral("file:///etc/passwd")};
+    for (const QString &url : refused) {
+      view.showImage(url);
+      QVERIFY(openBoxTexts().join(QString()).contains(QStringLiteral("该图片不是课堂图片，无法查看")));
+      closeBoxes();
+    }
+    QTest::qWait(300);
+    QCOMPARE(server.requestCount(), 0);
+    QCOMPARE(elsewhere.requestCount(), 0);
+    QVERIFY(!view.isVisible());
   }
 };
 

@@ -257,6 +257,14 @@ void TestSetting::updateCheckWaitsForTheAnswerAndTwoSeconds() {
   view.versionCheck(true, QString());
   QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 5000);
   QCOMPARE(info->text(), QStringLiteral("当前已是最新版本"));
+
+  // A check that fails says so and can be tried again.
+  button->click();
+  view.versionCheckFailed(QStringLiteral("系统异常，请稍后再试！"));
+  QVERIFY(!button->isEnabled());
+  QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 5000);
+  QCOMPARE(info->text(), QStringLiteral("检查更新失败：系统异常，请稍后再试！"));
+  QCOMPARE(host.calls.count(QStringLiteral("checkVersionAsked()")), 3);
 }
 
 void TestSetting::closeButtonStoresSwitchesAndVolumes() {

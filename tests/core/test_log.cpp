@@ -134,6 +134,54 @@ private slots:
              QStringLiteral("(2024-03-05 07:08:09) Warning: File:(课堂/x.cpp) Line:(7) é 课堂 ok\r\n").toUtf8());
   }
 
+  // What the backend helper, the shell and the classroom log: forms, JSON replies, the
+  // portal's addresses and the picture store's header. No secret value may reach the file.
+  void secretsAreMasked_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("form") << "szContent=phone=13800000001&token=ab12cd&roomnum=300101"
+                          << "szContent=phone=13800000001&token=***&roomnum=300101";
+    QTest::newRow("password form") << "phone=1&password=tarnwick01&new_password=x y"
+                                   << "phone=1&password=***&new_password=*** y";
+    QTest::newRow("json reply")
+        << "content={\"data\":{\"userSig\":\"eJx1:9z\",\"authBuffer\":\"AQ==\",\"name\":\"张三\"}}"
+        << "content={\"data\":{\"userSig\":\"***\",\"authBuffer\":\"***\",\"name\":\"张三\"}}";
+    QTest::newRow("indented json") << "{\n    \"token\": \"ff00\",\n    \"roomGrant\": \"g.1\"\n}"
+                                   << "{\n    \"token\": \"***\",\n    \"roomGrant\": \"***\"\n}";
+    QTest::newRow("escaped json in json") << "{\"cmd\":\"{\\\"token\\\":\\\"t0k\\\"}\"}"
+                                          << "{\"cmd\":\"{\\\"token\\\":\\\"***\\\"}\"}";
+    QTest::newRow("signed picture address") << "GET http://h/storage/a.png?expires=99&sig=deadbeef"
+                                            << "GET http://h/storage/a.png?expires=99&sig=***";
+    QTest::newRow("header") << "Authorization: v1:public:u1:99:abc" << "Authorization: ***";
+    QTest::newRow("signature key") << "signature=v1:public:u:1:f" << "signature=***";
+    QTest::newRow("no secret") << "design: 3 signals granted, author Zhou" << "design: 3 signals granted, author Zhou";
+  }
+
+  void secretsAreMasked() {
+    QFETCH(QString, message);
+    QFETCH(QString, expected);
+    logAt(QtDebugMsg, nullptr, 0, message);
+    QCOMPARE(QString::fromUtf8(readAll(expectedFile(QStringLiteral("2024_03_05")))),
+             QStringLiteral("(2024-03-05 07:08:09) Debug: File:() Line:(0) ") + expected + QStringLiteral("\r\n"));
+  }
+
+  // Other users of the machine can read neither the file nor a folder the log made; an older
+  // file that was readable by all is closed up when it is opened again.
+  void fileIsTheOwnersAlone() {
+    logAt(QtDebugMsg, nullptr, 0, QStringLiteral("one"));
+    const QString file = expectedFile(QStringLiteral("2024_03_05"));
+    const auto ownerRw = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+                        QFileDevice::WriteOther | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    QCOMPARE(QFile::permissions(file) & others, QFileDevice::Permissions());
+    QVERIFY((QFile::permissions(file) & ownerRw) == ownerRw);
+    QCOMPARE(QFile::permissions(m_dir->path() + QStringLiteral("/log")) & others, QFileDevice::Permissions());
+    closeLog();
+    QVERIFY(QFile::setPermissions(file, ownerRw | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    logAt(QtDebugMsg, nullptr, 0, QStringLiteral("two"));
+    QCOMPARE(QFile::permissions(file) & others, QFileDevice::Permissions());
+  }
+
   void threadsWriteWholeOrderedLines() {
     setLogClock(nullptr);
     constexpr int kThreads = 6;

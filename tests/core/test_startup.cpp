@@ -158,6 +158,13 @@ private slots:
       QVERIFY2(!qEnvironmentVariableIsSet("QTWEBENGINE_REMOTE_DEBUGGING"), off.constData());
       QCOMPARE(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), QByteArray("--disable-gpu --no-sandbox"));
     }
+    // Quoted, whole or in part, the switches are still switches to the engine.
+    qunsetenv(kRemoteDebuggingSwitch);
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu \"--remote-debugging-port=9222\" '--remote-debugging-address=0.0.0.0' "
+                                          "--\"remote-debugging-pipe\" -'-remote-debugging-port=1' --no-sandbox");
+    prepareBrowserEnvironment();
+    QCOMPARE(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), QByteArray("--disable-gpu --no-sandbox"));
+
     qputenv(kRemoteDebuggingSwitch, "1");
     qputenv("QTWEBENGINE_REMOTE_DEBUGGING", "0.0.0.0:9999");
     prepareBrowserEnvironment();
@@ -170,14 +177,14 @@ private slots:
   // The engine takes the program's arguments as its own switches.
   void debuggingArgumentsAreDroppedWithoutTheSwitch() {
     char name[] = "quorvel", port[] = "--remote-debugging-port=9222", keep[] = "first",
-         pipe[] = "-remote-debugging-pipe", gpu[] = "--disable-gpu";
-    char *argv[] = {name, port, keep, pipe, gpu, nullptr};
-    int argc = 5;
+         pipe[] = "-remote-debugging-pipe", gpu[] = "--disable-gpu", quoted[] = "\"--remote-debugging-port=1\"";
+    char *argv[] = {name, port, keep, pipe, quoted, gpu, nullptr};
+    int argc = 6;
     qputenv(kRemoteDebuggingSwitch, "1");
     QCOMPARE(dropRemoteDebuggingArguments(argc, argv), 0);
-    QCOMPARE(argc, 5);
+    QCOMPARE(argc, 6);
     qunsetenv(kRemoteDebuggingSwitch);
-    QCOMPARE(dropRemoteDebuggingArguments(argc, argv), 2);
+    QCOMPARE(dropRemoteDebuggingArguments(argc, argv), 3);
     QCOMPARE(argc, 3);
     QCOMPARE(QByteArray(argv[1]), QByteArray("first"));
     QCOMPARE(QByteArray(argv[2]), QByteArray("--disable-gpu"));

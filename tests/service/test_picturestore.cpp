@@ -55,9 +55,14 @@ class TestPictureStore : public QObject {
 private slots:
   void init() {
     m_config.baseUrl = QStringLiteral("http://127.0.0.1:18080");
+    m_config.storageAccount = QStringLiteral("1250000000");
     m_folder = std::make_unique<QTemporaryDir>();
     m_store = std::make_unique<PictureStore>(m_folder->path(), m_credentials, m_config);
     m_store->setMemberCheck([this](const QString &userId) { return m_inClass.contains(userId); });
+  }
+
+  QByteArray readGrant(const QString &path, qint64 lifetimeS = 60) const {
+    return m_credentials.pictureReadQuery(path, m_nowMs / 1000 + lifetimeS).toLatin1();
   }
 
   void signedPngIsKeptAndServedAtItsAddress() {
@@ -65,17 +70,72 @@ private slots:
     const ApiReply r = m_store->upload(kPath, signature(), kType, body(png));
     QCOMPARE(r.errorCode(), 0);
     QCOMPARE(r.httpStatus(), 200);
-    QCOMPARE(r.data().value(QStringLiteral("access_url")).toString(), m_config.baseUrl + QStringLiteral("/storage") + kPath);
-    const PageResponse served = m_store->download(kPath);
+    const QString url = r.data().value(QStringLiteral("access_url")).toString();
+    const QString plain = m_config.baseUrl + QStringLiteral("/storage") + kPath + QLatin1Char('?');
+    QVERIFY2(url.startsWith(plain), qPrintable(url));
+    const PageResponse served = m_store->download(kPath, url.mid(plain.size()).toLatin1());
     QCOMPARE(served.status, 200);
     QCOMPARE(served.contentType, QByteArray("image/png"));
     QCOMPARE(served.body, png);
     QCOMPARE(filesKept(), 1);
-    // The same address again replaces the picture.
+  }
+
+  // Nobody replaces a stored picture, its uploader included: the second upload is refused
+  // and the first picture stays as it was.
+  void storedPictureIsNeverReplaced() {
+    const QByteArray png = pngBytes();
+    QCOMPARE(m_store->upload(kPath, signature(), kType, body(png)).errorCode(), 0);
     const QByteArray jpeg = QByteArray("\xFF\xD8\xFF\xE0", 4) + QByteArray(100, 'j');
-    QCOMPARE(m_store->upload(kPath, signature(), kType, body(jpeg, "image/jpeg")).errorCode(), 0);
-    QCOMPARE(m_store->download(kPath).body, jpeg);
+    const ApiReply again = m_store->upload(kPath, signature(), kType, body(jpeg, "image/jpeg"));
+    QCOMPARE(again.errorCode(), int(ApiError::PictureExists));
+    QCOMPARE(again.httpStatus(), 409);
+    QCOMPARE(m_store->download(kPath, readGrant(kPath)).body, png);
     QCOMPARE(filesKept(), 1);
+  }
+
+  // Reading needs the grant of the answer: for this path, unaltered, and not expired.
+  void readingNeedsAFreshGrantForThePath() {
+    QCOMPARE(m_store->upload(kPath, signature(), kType, body(pngBytes())).errorCode(), 0);
+    const QByteArray grant = readGrant(kPath, 60);
+    QCOMPARE(m_store->download(kPath, grant).status, 200);
+    QCOMPARE(m_store->download(kPath, QByteArray()).status, 403);
+    QByteArray altered = grant;
+    altered[altered.size() - 1] = altered.endsWith('0') ? '1' : '0';
+    QCOMPARE(m_store->download(kPath, altered).status, 403);
+    const QString other = QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-03-05/u7_1.png");
+    QCOMPARE(m_store->download(kPath, readGrant(other)).status, 403);
+    // A later expiry written into a genuine grant breaks its signature.
+    QByteArray stretched = grant;
+    stretched.replace(QByteArray::number(m_nowMs / 1000 + 60), QByteArray::number(m_nowMs / 1000 + 6000));
+    QCOMPARE(m_store->download(kPath, stretched).status, 403);
+    m_nowMs += 59 * 1000;
+    QCOMPARE(m_store->download(kPath, grant).status, 200);
+    m_nowMs += 1000;
+    QCOMPARE(m_store->download(kPath, grant).status, 403);
+    QCOMPARE(m_store->download(kPath, grant).body, QStringLiteral("图片地址无效或已过期").toUtf8());
+  }
+
+  // One uploader fills only its own share of a day; a classmate still uploads.
+  void eachUploaderHasADailyQuota() {
+    const QString day = QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-03-05/%1_%2.png");
+    const QByteArray png = pngBytes();
+    for (int i = 0; i < PictureStore::MaxPicturesPerDay; ++i)
+      QCOMPARE(m_store->upload(day.arg(QStringLiteral("u7")).arg(i), signature(), kType, body(png)).errorCode(), 0);
+    const ApiReply full = m_store->upload(day.arg(QStringLiteral("u7")).arg(-1), signature(), kType, body(png));
+    QCOMPARE(full.errorCode(), int(ApiError::PictureQuotaFull));
+    QCOMPARE(full.httpStatus(), 429);
+    m_inClass.insert(QStringLiteral("u9"));
+    const QByteArray classmate = signature(3600, QStringLiteral("public"), QStringLiteral("u9"));
+    QCOMPARE(m_store->upload(day.arg(QStringLiteral("u9")).arg(1), classmate, kType, body(png)).errorCode(), 0);
+    QCOMPARE(filesKept(), PictureStore::MaxPicturesPerDay + 1);
+  }
+
+  void dailyQuotaCountsBytes() {
+    const QString day = QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-03-05/u7_%1.png");
+    const QByteArray big = pngBytes() + QByteArray(PictureStore::MaxPictureBytes - 1024, '\0');
+    const int fit = int(PictureStore::MaxBytesPerDay / big.size());
+    for (int i = 0; i < fit; ++i) QCOMPARE(m_store->upload(day.arg(i), signature(), kType, body(big)).errorCode(), 0);
+    QCOMPARE(m_store->upload(day.arg(fit), signature(), kType, body(big)).errorCode(), int(ApiError::PictureQuotaFull));
   }
 
   void signatureIsGoodUntilItsLastSecond() {
@@ -121,6 +181,24 @@ private slots:
     QTest::newRow("not a picture name")
         << QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-03-05/u7_1.sh") << sig << kType << body(png)
         << int(ApiError::BadStoragePath) << 400;
+    // Bound to the uploader: the deployment's own account, a name that starts with the
+    // signature's user id, a real day next to today.
+    QTest::newRow("another storage account")
+        << QStringLiteral("/files/v2/1250000001/public/chatPicture/2026-03-05/u7_1.png") << sig << kType << body(png)
+        << int(ApiError::BadStoragePath) << 403;
+    QTest::newRow("a classmate's name")
+        << QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-03-05/u8_1772719629.png") << sig << kType
+        << body(png) << int(ApiError::BadStoragePath) << 403;
+    QTest::newRow("a name that only begins like the uploader's")
+        << QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-03-05/u77_1.png") << sig << kType << body(png)
+        << int(ApiError::BadStoragePath) << 403;
+    QTest::newRow("month 99") << QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-99-99/u7_1.png") << sig
+                              << kType << body(png) << int(ApiError::BadStoragePath) << 400;
+    QTest::newRow("30 February") << QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-02-30/u7_1.png") << sig
+                                 << kType << body(png) << int(ApiError::BadStoragePath) << 400;
+    QTest::newRow("a day far from today")
+        << QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-03-08/u7_1.png") << sig << kType << body(png)
+        << int(ApiError::BadStoragePath) << 400;
     QTest::newRow("not multipart") << kPath << sig << QByteArray("image/png") << png << int(ApiError::BadUpload) << 400;
     QTest::newRow("cut short") << kPath << sig << kType << body(png).chopped(12) << int(ApiError::BadUpload) << 400;
     QTest::newRow("another boundary") << kPath << sig << QByteArray("multipart/form-data; boundary=other") << body(png)
@@ -159,8 +237,9 @@ private slots:
   }
 
   void downloadsOutsideTheStoreAreNotFound() {
-    QCOMPARE(m_store->download(kPath).status, 404);
-    QCOMPARE(m_store->download(QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-03-05/../../../../../etc/passwd")).status, 404);
+    QCOMPARE(m_store->download(kPath, readGrant(kPath)).status, 404);
+    const QString escape = QStringLiteral("/files/v2/1250000000/public/chatPicture/2026-03-05/../../../../../etc/passwd");
+    QCOMPARE(m_store->download(escape, readGrant(escape)).status, 404);
   }
 };
 

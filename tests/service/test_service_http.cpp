@@ -2,7 +2,10 @@
 
 #include "support/localservice.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
+#include <QTcpSocket>
+#include <QUrl>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QJsonDocument>
@@ -11,6 +14,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <memory>
+#include <vector>
 
 namespace {
 const QString kPhone = QStringLiteral("13800000001");
@@ -237,17 +242,28 @@ private slots:
     QCOMPARE(shop.data().value(QStringLiteral("gold")).toInt(), 10);
   }
 
+  // The change ends every old token, the caller's other sessions included; the caller goes
+  // on with the token of the answer.
   void passwordChange() {
     const QString phone = QStringLiteral("13800000002");
-    const QString token = m_service.signIn(phone, QStringLiteral("tarnwick02"));
+    QString token = m_service.signIn(phone, QStringLiteral("tarnwick02"));
+    const QString otherSession = m_service.signIn(phone, QStringLiteral("tarnwick02"));
     const auto change = [&](const QString &oldPw, const QString &newPw) {
       return m_service.call(kLogin, QStringLiteral("modify-password"),
                             {{QStringLiteral("token"), token}, {QStringLiteral("old_password"), oldPw},
                              {QStringLiteral("new_password"), newPw}});
     };
+    const auto tokenWorks = [&](const QString &t) {
+      return m_service.call(kLogin, QStringLiteral("check-token"), {{QStringLiteral("token"), t}}).errorCode() == 0;
+    };
     verifyRefused(change(QStringLiteral("wrong"), QStringLiteral("newpass1")), 10004);
     verifyRefused(change(QStringLiteral("tarnwick02"), QStringLiteral("12345")), 10014);
-    QCOMPARE(change(QStringLiteral("tarnwick02"), QStringLiteral("p&ss+word 1")).errorCode(), 0);
+    const LocalService::Reply changed = change(QStringLiteral("tarnwick02"), QStringLiteral("p&ss+word 1"));
+    QCOMPARE(changed.errorCode(), 0);
+    QVERIFY(!tokenWorks(token));
+    QVERIFY(!tokenWorks(otherSession));
+    token = changed.data().value(QStringLiteral("token")).toString();
+    QVERIFY(tokenWorks(token));
     QVERIFY(m_service.signIn(phone, QStringLiteral("tarnwick02")).isEmpty());
     QVERIFY(!m_service.signIn(phone, QStringLiteral("p&ss+word 1")).isEmpty());
     QCOMPARE(change(QStringLiteral("p&ss+word 1"), QStringLiteral("tarnwick02")).errorCode(), 0);
@@ -385,6 +401,42 @@ private slots:
     QVERIFY(!clash.start(5000));
     QCOMPARE(clash.exitCode(), 1);
     QVERIFY(clash.output().contains("cannot listen"));
+  }
+
+  // Twelve clients that trickle their headers a byte at a time tie up no more than their
+  // share: the sign-in page is still served at once, and the trickling connections are cut.
+  void slowClientsLeaveTheServiceReachable() {
+    const quint16 port = quint16(QUrl(m_service.baseUrl()).port());
+    std::vector<std::unique_ptr<QTcpSocket>> slow;
+    for (int i = 0; i < 12; ++i) {
+      slow.push_back(std::make_unique<QTcpSocket>());
+      slow.back()->connectToHost(QStringLiteral("127.0.0.1"), port);
+      QVERIFY(slow.back()->waitForConnected(3000));
+      slow.back()->write("GET /client-login/login HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: ");
+    }
+    QElapsedTimer clock;
+    clock.start();
+    bool answered = false;
+    int openLeft = 0;
+    // Bounded: 40 rounds of 250 ms. Every slow client sends one more byte each round.
+    for (int round = 0; round < 40; ++round) {
+      for (auto &s : slow) {
+        s->write("a");
+        s->waitForBytesWritten(50);
+      }
+      if (round == 4) {
+        clock.restart();
+        const LocalService::Reply page = m_service.get(QStringLiteral("/client-login/login?build=1011"));
+        QCOMPARE(page.httpStatus, 200);
+        answered = clock.elapsed() < 3000;
+      }
+      QTest::qWait(250);
+      openLeft = 0;
+      for (auto &s : slow) openLeft += s->state() == QAbstractSocket::ConnectedState ? 1 : 0;
+      if (round > 4 && openLeft == 0) break;
+    }
+    QVERIFY2(answered, "the page waited for the slow clients");
+    QCOMPARE(openLeft, 0);
   }
 };
 

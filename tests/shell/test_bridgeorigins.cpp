@@ -177,6 +177,27 @@ private slots:
     expectNoCallsFor(500);
   }
 
+  // The program's own load of a service address hands nothing to the page on screen while
+  // it is pending, nor when it never replaces that page (a download, an empty answer).
+  void aProgramLoadGrantsNothingBeforeItCommits() {
+    load(foreign.url(QStringLiteral("/probe")));
+    QVERIFY(showsProbeAt(foreign.origin()));
+    for (const QString &path : {QStringLiteral("/notes.txt"), QStringLiteral("/nothing")}) {
+      const int before = portal.requested().count(path);
+      view->load(QUrl(portal.url(path)));
+      QTRY_VERIFY_WITH_TIMEOUT(portal.requested().count(path) > before, 10000);
+      QTest::qWait(1000);
+      QVERIFY(showsProbeAt(foreign.origin()));
+      QVERIFY2(!js(view, kHasTransport).toBool(), qPrintable(path));
+      expectNoCallsFor(500);
+    }
+    // A service page that does replace it gets the channel.
+    load(portal.url(QStringLiteral("/probe")));
+    QVERIFY(showsProbeAt(portal.origin()));
+    QTRY_VERIFY_WITH_TIMEOUT(js(view, kHasTransport).toBool(), 10000);
+    QVERIFY(callAndSentinel(QStringLiteral("'setUserInfo', '{}'")));
+  }
+
   // The way back from elsewhere to the service works as before.
   void aServicePageReachedFromElsewhereHoldsTheBridge() {
     load(foreign.url(QStringLiteral("/probe")));

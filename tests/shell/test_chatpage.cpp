@@ -4,6 +4,7 @@
 
 #include "core/deployment.h"
 #include "recordingview.h"
+#include "shell/chatpageview.h"
 #include "shell/webview.h"
 #include "pagescript.h"
 #include "support/localservice.h"
@@ -65,8 +66,9 @@ private slots:
     // The chat page is the service's static content; only that origin gets the bridge.
     Deployment d = Deployment::instance();
     d.staticUrl = service.baseUrl() + QStringLiteral("/static");
+    d.storageUrl = service.baseUrl() + QStringLiteral("/storage");
     Deployment::setInstance(d);
-    view = new RecordingView(service.baseUrl() + QStringLiteral("/static/live/chat_v5.html"));
+    view = new RecordingView(ChatPageView::addressWithStore(service.baseUrl() + QStringLiteral("/static/live/chat_v5.html")));
     view->resize(250, 400);
     view->show();
     QVERIFY(waitFor(view, QStringLiteral("!!document.getElementById('messages')"), true));
@@ -117,11 +119,46 @@ private slots:
   }
 
   void picturesOpenTheViewer() {
-    const QString url = service.baseUrl() + QStringLiteral("/static/png/emoji/image042.png");
+    const QString url = service.baseUrl() + QStringLiteral("/storage/files/v2/a/public/chatPicture/d/s1_1.png?expires=9&sig=ab");
     post(pictureJson(url));
     QVERIFY(waitFor(view, QStringLiteral("!!document.querySelector('#messages > li:last-child img.picture')"), true));
     js(view, QStringLiteral("document.querySelector('#messages > li:last-child img.picture').click()"));
     QTRY_COMPARE(view->calls, QStringList{QStringLiteral("imageView|") + url});
+  }
+
+  // Pictures from anywhere but the store are not drawn, so no classmate makes every client
+  // fetch an address of its choosing: not another host, not another path of the store's host.
+  void onlyStorePicturesAreDrawn() {
+    const QString shape = QStringLiteral("document.images.length");
+    const QString before = js(view, shape).toString();
+    const int count = rows();
+    const int calls = view->calls.size();
+    for (const QString &url : {QStringLiteral("http://192.0.2.7/storage/x.png"),
+                               service.baseUrl() + QStringLiteral("/static/png/emoji/image042.png"),
+                               service.baseUrl() + QStringLiteral("/storage/%2e%2e/static/png/emoji/image042.png"),
+                               service.baseUrl() + QStringLiteral("/storagex/a.png"),
+                               QStringLiteral("http://u:p@") + service.baseUrl().mid(7) + QStringLiteral("/storage/a.png")})
+      post(pictureJson(url));
+    post(chatJson(QStringLiteral("王老师"), {item("text", QStringLiteral("after"))}));
+    QVERIFY(waitFor(view, QStringLiteral("document.querySelectorAll('#messages > li').length"), count + 1));
+    QCOMPARE(js(view, shape).toString(), before);
+    QCOMPARE(view->calls.size(), calls);
+
+    // A page opened without the store's address shows no picture at all.
+    RecordingView bare(service.baseUrl() + QStringLiteral("/static/live/chat_v5.html"));
+    bare.show();
+    QVERIFY(waitFor(&bare, QStringLiteral("!!document.getElementById('messages')"), true));
+    QVERIFY(QTest::qWaitFor([&] {
+      bare.broadcastEvent(QStringLiteral("sendText"),
+                          {{QStringLiteral("message"), chatJson(QStringLiteral("a"), {item("text", QStringLiteral("t"))})},
+                           {QStringLiteral("time"), QStringLiteral("0")}});
+      return js(&bare, QStringLiteral("document.querySelectorAll('#messages > li').length")).toInt() > 0;
+    }, 15000));
+    bare.broadcastEvent(QStringLiteral("sendText"),
+                        {{QStringLiteral("message"), pictureJson(service.baseUrl() + QStringLiteral("/storage/a.png"))},
+                         {QStringLiteral("time"), QStringLiteral("0")}});
+    QTest::qWait(500);
+    QCOMPARE(js(&bare, QStringLiteral("document.images.length")).toInt(), 0);
   }
 
   void hostileTextStaysText() {

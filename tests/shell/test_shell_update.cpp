@@ -8,6 +8,7 @@
 #include "core/deployment.h"
 #include "shell/browserwindow.h"
 #include "shell/updatecheck.h"
+#include "shell/updatemanifest.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
 
@@ -21,6 +22,8 @@
 #include <QTimer>
 #include <QUuid>
 #include <memory>
+
+#include <sodium.h>
 
 using testsupport::HttpReply;
 using testsupport::HttpServer;
@@ -43,6 +46,28 @@ int runUntilQuit(int limitMs) {
   return QCoreApplication::exec();
 }
 
+const QString kSha = QStringLiteral("9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08");
+
+// An operator's signing key: the public half goes into the deployment record.
+struct SigningKey {
+  unsigned char pk[crypto_sign_PUBLICKEYBYTES];
+  unsigned char sk[crypto_sign_SECRETKEYBYTES];
+  SigningKey() { crypto_sign_keypair(pk, sk); }
+  QString publicBase64() const { return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(pk), sizeof(pk)).toBase64()); }
+  QString sign(const QByteArray &text) const {
+    unsigned char sig[crypto_sign_BYTES];
+    crypto_sign_detached(sig, nullptr, reinterpret_cast<const unsigned char *>(text.constData()), text.size(), sk);
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(sig), sizeof(sig)).toBase64());
+  }
+};
+
+// A version answer whose manifest the key signed.
+QVariantMap signedAnswer(const SigningKey &key, const QString &version, const QString &url, bool force = false) {
+  UpdateManifest::Manifest m{version, url, kSha, {}};
+  return {{"version", version}, {"url", url}, {"force", force}, {"sha256", kSha},
+          {"signature", key.sign(UpdateManifest::signedText(m))}};
+}
+
 } // namespace
 
 class TestShellUpdate : public QObject {
@@ -50,6 +75,7 @@ class TestShellUpdate : public QObject {
   std::unique_ptr<HttpServer> server;
   QTemporaryDir scratch;
   QString callsFile;
+  SigningKey key;
 
   QStringList upgradeCalls() {
     QFile f(callsFile);
@@ -71,7 +97,7 @@ private slots:
     const QString script = scratch.filePath(QStringLiteral("upgrade"));
     QFile f(script);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QStringLiteral("#!/bin/sh\necho \"$#:$1\" >> '%1'\n").arg(callsFile).toUtf8());
+    f.write(QStringLiteral("#!/bin/sh\necho \"$#:$1:$2\" >> '%1'\n").arg(callsFile).toUtf8());
     f.close();
     f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
@@ -79,6 +105,7 @@ private slots:
     d.backendUrl = server->baseUrl();
     d.portalUrl = server->baseUrl();
     d.upgradeProgram = script;
+    d.updateKey = key.publicBase64();
     Deployment::setInstance(d);
   }
 
@@ -146,20 +173,31 @@ private slots:
     QVERIFY(BoxDriver::openInformation().isEmpty());
   }
 
-  void failedCheckIsSilent() {
+  // A failed check asks nothing and shows nothing, but says that it failed, so that the
+  // settings dialog can offer the check again.
+  void failedCheckIsReportedWithoutABox() {
     server->route(QStringLiteral("/live-service/version"), envelope(5, {{"version", "9.9.9"}}));
     BoxDriver driver(true);
     BrowserWindow shell;
     QSignalSpy spy(&shell, &BrowserWindow::versionCheck);
+    QSignalSpy failed(&shell, SIGNAL(versionCheckFailed(QString)));
+    QVERIFY(failed.isValid());
     QCOMPARE(runUntilQuit(1500), -1);
     QCOMPARE(spy.count(), 0);
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("坏了"));
     QVERIFY(driver.questions().isEmpty());
     QVERIFY(BoxDriver::openInformation().isEmpty());
+    // An answer without a version fails the same way.
+    server->route(QStringLiteral("/live-service/version"), envelope(0, {{"url", "https://d/x"}}));
+    shell.checkVersion(true);
+    QVERIFY(failed.wait(5000));
+    QCOMPARE(failed.at(1).at(0).toString(), QStringLiteral("服务器未返回版本信息"));
   }
 
   void optionalUpgradeDeclinedKeepsRunning() {
     BoxDriver driver(false);
-    auto shell = shellAnswered({{"version", "3.7.10"}, {"url", "http://d/new.tar"}});
+    auto shell = shellAnswered(signedAnswer(key, "3.7.10", "https://d/new.tar"));
     QSignalSpy spy(shell.get(), &BrowserWindow::versionCheck);
     QCOMPARE(runUntilQuit(2000), -1);
     QCOMPARE(spy.count(), 1);
@@ -168,16 +206,17 @@ private slots:
     QVERIFY(upgradeCalls().isEmpty());
   }
 
+  // The upgrade program gets the signed address and the download's hash, nothing else.
   void optionalUpgradeAcceptedStartsUpgradeAndQuits() {
     BoxDriver driver(true);
-    auto shell = shellAnswered({{"version", "3.10.0"}, {"url", "http://d/new.tar"}});
+    auto shell = shellAnswered(signedAnswer(key, "3.10.0", "https://d/new.tar"));
     QCOMPARE(runUntilQuit(10000), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(upgradeCalls(), QStringList{QStringLiteral("1:http://d/new.tar")}, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(upgradeCalls(), QStringList{QStringLiteral("2:https://d/new.tar:") + kSha}, 5000);
   }
 
   void forcedUpgradeDeclinedStillQuits() {
     BoxDriver driver(false);
-    auto shell = shellAnswered({{"version", "3.8.0"}, {"url", "http://d/new.tar"}, {"force", true}});
+    auto shell = shellAnswered(signedAnswer(key, "3.8.0", "https://d/new.tar", true));
     QCOMPARE(runUntilQuit(10000), 0);
     QCOMPARE(driver.questions(),
              QStringList{QStringLiteral("检查更新|检查到新版本的客户端，需要升级后才能继续操作，是否现在升级？")});
@@ -185,11 +224,70 @@ private slots:
     QVERIFY(upgradeCalls().isEmpty());
   }
 
-  void forcedUpgradeWithoutUrlPassesEmptyArgument() {
+  // Plain http is taken only from the local service itself, on loopback.
+  void localServiceOnLoopbackMayServeTheDownload() {
     BoxDriver driver(true);
-    auto shell = shellAnswered({{"version", "4.0"}, {"force", true}});
+    const QString url = server->baseUrl() + QStringLiteral("/files/new.tar");
+    auto shell = shellAnswered(signedAnswer(key, "3.10.0", url));
     QCOMPARE(runUntilQuit(10000), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(upgradeCalls(), QStringList{QStringLiteral("1:")}, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(upgradeCalls(), QStringList{QStringLiteral("2:") + url + QLatin1Char(':') + kSha}, 5000);
+  }
+
+  // Anything the pinned key did not sign, or an address that is not safe to fetch, is
+  // refused with a message: no question, no upgrade program, and a forced update does not
+  // end the program.
+  void unsignedOrUnsafeUpdatesAreRefused_data() {
+    QTest::addColumn<QVariantMap>("answer");
+    QTest::addColumn<QString>("reason");
+    const SigningKey other;
+    QVariantMap tamperedUrl = signedAnswer(key, "3.9.0", "https://d/new.tar", true);
+    tamperedUrl.insert("url", "https://evil.example/new.tar");
+    QVariantMap tamperedHash = signedAnswer(key, "3.9.0", "https://d/new.tar");
+    tamperedHash.insert("sha256", QString(kSha).replace(0, 1, QLatin1Char('0')));
+    QVariantMap noSignature = signedAnswer(key, "3.9.0", "https://d/new.tar", true);
+    noSignature.remove("signature");
+    QVariantMap badHash = signedAnswer(key, "3.9.0", "https://d/new.tar");
+    badHash.insert("sha256", "abc");
+    QTest::newRow("no signature") << noSignature << "更新信息缺少有效签名";
+    QTest::newRow("another key") << signedAnswer(other, "3.9.0", "https://d/new.tar", true) << "更新信息签名无效";
+    QTest::newRow("address changed") << tamperedUrl << "更新信息签名无效";
+    QTest::newRow("hash changed") << tamperedHash << "更新信息签名无效";
+    QTest::newRow("malformed hash") << badHash << "更新文件的校验值无效";
+    QTest::newRow("no address") << QVariantMap{{"version", "3.9.0"}, {"force", true}} << "更新信息不完整";
+    QTest::newRow("plain http elsewhere") << signedAnswer(key, "3.9.0", "http://d/new.tar") << "更新地址不安全（须为https地址）";
+    QTest::newRow("loopback, not the service")
+        << signedAnswer(key, "3.9.0", "http://127.0.0.1:9/new.tar") << "更新地址不安全（须为https地址）";
+    QTest::newRow("a local file") << signedAnswer(key, "3.9.0", "file:///tmp/new.tar", true) << "更新地址不安全（须为https地址）";
+  }
+
+  void unsignedOrUnsafeUpdatesAreRefused() {
+    QFETCH(QVariantMap, answer);
+    QFETCH(QString, reason);
+    BoxDriver driver(true);
+    auto shell = shellAnswered(answer);
+    QSignalSpy spy(shell.get(), &BrowserWindow::versionCheck);
+    QCOMPARE(runUntilQuit(1500), -1);
+    QCOMPARE(spy.count(), 1);
+    QVERIFY(driver.questions().isEmpty());
+    QTRY_VERIFY(BoxDriver::openInformation().join(QString()).contains(reason));
+    QVERIFY(BoxDriver::openInformation().join(QString()).contains(QStringLiteral("已拒绝升级")));
+    QTest::qWait(200);
+    QVERIFY(upgradeCalls().isEmpty());
+  }
+
+  // Without a pinned key no update is taken at all.
+  void noPinnedKeyRefusesEveryUpdate() {
+    Deployment d = Deployment::instance();
+    const Deployment kept = d;
+    d.updateKey.clear();
+    Deployment::setInstance(d);
+    BoxDriver driver(true);
+    auto shell = shellAnswered(signedAnswer(key, "3.9.0", "https://d/new.tar", true));
+    QCOMPARE(runUntilQuit(1500), -1);
+    Deployment::setInstance(kept);
+    QVERIFY(driver.questions().isEmpty());
+    QVERIFY(BoxDriver::openInformation().join(QString()).contains(QStringLiteral("本机未配置更新签名公钥")));
+    QVERIFY(upgradeCalls().isEmpty());
   }
 
   // The program shipped beside the executable records what it was asked to fetch.
@@ -198,12 +296,16 @@ private slots:
     QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(program));
     const QString url = QStringLiteral("http://127.0.0.1/d/%1.tar").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
     QProcess p;
-    p.start(program, {url});
+    p.start(program, {url, kSha});
     QVERIFY(p.waitForFinished(5000));
     QCOMPARE(p.exitCode(), 0);
     QFile log(testenv::binDir() + QStringLiteral("/log/upgrade.txt"));
     QVERIFY(log.open(QIODevice::ReadOnly));
-    QVERIFY(log.readAll().contains(("url=" + url).toUtf8()));
+    QVERIFY(log.readAll().contains(("url=" + url + " sha256=" + kSha).toUtf8()));
+    // Without a hash to check the download against, it runs nothing.
+    p.start(program, {url});
+    QVERIFY(p.waitForFinished(5000));
+    QVERIFY(p.exitCode() != 0);
   }
 };
 

@@ -101,6 +101,8 @@ private slots:
     d.hubUrl = service.hubUrl();
     d.staticUrl = base + QStringLiteral("/static");
     d.previewUrl = base + QStringLiteral("/preview");
+    // The chat shows pictures only from the store; here the faces' folder stands in for it.
+    d.storageUrl = base + QStringLiteral("/static/png");
     Deployment::setInstance(d);
     GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
     QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);

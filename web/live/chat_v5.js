@@ -1,8 +1,9 @@
 // The class chat page. The program posts two kinds of text through the "sendText" event:
 // a chat message as JSON ({"name", "type": "message" | "image", "contents" | "url"}) or the
 // bare word "toBottom". Whatever arrives is drawn with text nodes only, never as markup, and
-// only http/https picture addresses are loaded. A click on a picture calls the program's
-// "imageView" with its address.
+// pictures are loaded only from the picture store the program names in the page's address
+// ("?store=<store address>"); without it no picture is shown. A click on a picture calls the
+// program's "imageView" with its address.
 //
 // Page bridge of the program: tarnwick.invoke(method, ...args) calls a program method;
 // events arrive as DOM events whose detail holds their string properties.
@@ -19,11 +20,23 @@
     return node;
   }
 
+  var STORE = (function () {
+    try {
+      var store = new URL(new URLSearchParams(window.location.search).get('store'));
+      if (store.protocol !== 'http:' && store.protocol !== 'https:') return null;
+      return { origin: store.origin, path: store.pathname.replace(/\/?$/, '/') };
+    } catch (e) {
+      return null;
+    }
+  })();
+
+  // The parsed address has its dot segments resolved, so "%2e%2e" cannot climb out.
   function pictureAddress(text) {
-    if (typeof text !== 'string') return null;
+    if (typeof text !== 'string' || !STORE) return null;
     try {
       var url = new URL(text);
-      return (url.protocol === 'http:' || url.protocol === 'https:') ? url.href : null;
+      if (url.username || url.password || url.origin !== STORE.origin) return null;
+      return url.pathname.indexOf(STORE.path) === 0 && url.pathname.length > STORE.path.length ? url.href : null;
     } catch (e) {
       return null;
     }

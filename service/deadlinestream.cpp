@@ -1,0 +1,95 @@
+#include "service/deadlinestream.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+namespace {
+
+constexpr std::uint32_t kHeaderEnd = 0x0d0a0d0a; // "\r\n\r\n"
+
+bool waitFor(int sock, short events, int ms) {
+  if (ms <= 0) return false;
+  pollfd p{sock, events, 0};
+  int n;
+  do n = ::poll(&p, 1, ms);
+  while (n < 0 && errno == EINTR);
+  return n > 0 && (p.revents & (events | POLLHUP | POLLERR));
+}
+
+void addressOf(const sockaddr_storage &addr, std::string &ip, int &port) {
+  char text[INET6_ADDRSTRLEN] = {};
+  if (addr.ss_family == AF_INET) {
+    const auto &a = reinterpret_cast<const sockaddr_in &>(addr);
+    ::inet_ntop(AF_INET, &a.sin_addr, text, sizeof(text));
+    port = ntohs(a.sin_port);
+  } else if (addr.ss_family == AF_INET6) {
+    const auto &a = reinterpret_cast<const sockaddr_in6 &>(addr);
+    ::inet_ntop(AF_INET6, &a.sin6_addr, text, sizeof(text));
+    port = ntohs(a.sin6_port);
+  }
+  ip = text;
+}
+
+} // namespace
+
+DeadlineStream::DeadlineStream(int sock, int headerMs, int bodyMs, int writeMs)
+    : m_sock(sock), m_headerMs(headerMs), m_bodyMs(bodyMs), m_writeMs(writeMs) {
+  startRequest();
+}
+
+void DeadlineStream::startRequest() {
+  m_inHeaders = true;
+  m_tail = 0;
+  m_deadline = Clock::now() + std::chrono::milliseconds(m_headerMs);
+}
+
+int DeadlineStream::msLeft() const {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now()).count();
+  return left > 0 ? int(left) : 0;
+}
+
+void DeadlineStream::watchHeaderEnd(const char *data, size_t size) {
+  for (size_t i = 0; i < size && m_inHeaders; ++i) {
+    m_tail = (m_tail << 8) | static_cast<unsigned char>(data[i]);
+    if (m_tail == kHeaderEnd) {
+      m_inHeaders = false;
+      m_deadline = Clock::now() + std::chrono::milliseconds(m_bodyMs);
+    }
+  }
+}
+
+bool DeadlineStream::is_readable() const { return waitFor(m_sock, POLLIN, msLeft()); }
+
+bool DeadlineStream::is_writable() const { return waitFor(m_sock, POLLOUT, m_writeMs); }
+
+ssize_t DeadlineStream::read(char *ptr, size_t size) {
+  if (!is_readable()) return -1;
+  ssize_t n;
+  do n = ::recv(m_sock, ptr, size, 0);
+  while (n < 0 && errno == EINTR);
+  if (n > 0) watchHeaderEnd(ptr, size_t(n));
+  return n;
+}
+
+ssize_t DeadlineStream::write(const char *ptr, size_t size) {
+  if (!is_writable()) return -1;
+  ssize_t n;
+  do n = ::send(m_sock, ptr, size, MSG_NOSIGNAL);
+  while (n < 0 && errno == EINTR);
+  return n;
+}
+
+void DeadlineStream::get_remote_ip_and_port(std::string &ip, int &port) const {
+  sockaddr_storage addr{};
+  socklen_t len = sizeof(addr);
+  if (::getpeername(m_sock, reinterpret_cast<sockaddr *>(&addr), &len) == 0) addressOf(addr, ip, port);
+}
+
+void DeadlineStream::get_local_ip_and_port(std::string &ip, int &port) const {
+  sockaddr_storage addr{};
+  socklen_t len = sizeof(addr);
+  if (::getsockname(m_sock, reinterpret_cast<sockaddr *>(&addr), &len) == 0) addressOf(addr, ip, port);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// One connection's socket as cpp-httplib's server reads and writes it, with time limits on
+// the request as a whole: its headers must arrive within one limit, its body within another,
+// however slowly the client trickles bytes. Reading past a limit fails, which ends the
+// connection.
+
+#include <httplib.h>
+
+#include <chrono>
+#include <cstdint>
+
+class DeadlineStream : public httplib::Stream {
+public:
+  using Clock = std::chrono::steady_clock;
+
+  DeadlineStream(int sock, int headerMs, int bodyMs, int writeMs);
+
+  // A new request begins: its headers are due headerMs from now.
+  void startRequest();
+
+  bool is_readable() const override;
+  bool is_writable() const override;
+  ssize_t read(char *ptr, size_t size) override;
+  ssize_t write(const char *ptr, size_t size) override;
+  void get_remote_ip_and_port(std::string &ip, int &port) const override;
+  void get_local_ip_and_port(std::string &ip, int &port) const override;
+  int socket() const override { return m_sock; }
+
+private:
+  // Milliseconds left before the current limit; 0 once it has passed.
+  int msLeft() const;
+  // Follows the bytes read for the blank line that ends the headers.
+  void watchHeaderEnd(const char *data, size_t size);
+
+  int m_sock;
+  int m_headerMs;
+  int m_bodyMs;
+  int m_writeMs;
+  Clock::time_point m_deadline;
+  bool m_inHeaders = true;
+  std::uint32_t m_tail = 0; // the last four bytes read
+};
