@@ -302,6 +302,7 @@ private slots:
     ImRecorder im;
     QVERIFY(studentLogin(testSig(kStudent)));
     QVERIFY(studentJoin());
+    QCOMPARE(teacher->grantStage(kStudent), 0); // the board is the teacher's and the granted students'
     im::ConvHandle conv = im::createConversation();
     QCOMPARE(im::getConversation(conv, im::IM_CONV_GROUP, QByteArray::number(kRoom).constData()), int(im::IM_OK));
     im::MessageHandle msg = im::createMessage();
