@@ -197,10 +197,11 @@ private slots:
 
   void groupMessagesReachTheOtherMembersStamped() {
     Hub hub(kTestSecret);
+    // The teacher sends: a class command of the teacher's and board data are the teacher's.
     TestParticipant teacher(hub), student(hub), other(hub), elsewhere(hub);
-    teacher.login(QStringLiteral("t"));
+    teacher.login(QStringLiteral("张三"));
     teacher.join(10, QStringLiteral("LiveMaster"));
-    student.login(QStringLiteral("张三"));
+    student.login(QStringLiteral("t"));
     student.join(10);
     other.login(QStringLiteral("s2"));
     other.join(10);
@@ -214,9 +215,9 @@ private slots:
                      {QStringLiteral("elems"), elems},
                      {QStringLiteral("offlinePushExt"), QStringLiteral("TXWhiteBoardExt")}};
     const qint64 before = QDateTime::currentSecsSinceEpoch();
-    const QJsonObject r = student.request(QStringLiteral("send"), body);
-    QCOMPARE(student.code(r), 0);
-    for (TestParticipant *to : {&teacher, &other}) {
+    const QJsonObject r = teacher.request(QStringLiteral("send"), body);
+    QCOMPARE(teacher.code(r), 0);
+    for (TestParticipant *to : {&student, &other}) {
       const QList<QJsonObject> got = to->take(QStringLiteral("message"));
       QCOMPARE(got.size(), 1);
       const QJsonObject m = got[0];
@@ -228,7 +229,7 @@ private slots:
       QVERIFY(m.value(QStringLiteral("time")).toDouble() >= before);
       QVERIFY(m.value(QStringLiteral("time")).toDouble() <= QDateTime::currentSecsSinceEpoch());
     }
-    QVERIFY(student.take(QStringLiteral("message")).isEmpty());
+    QVERIFY(teacher.take(QStringLiteral("message")).isEmpty());
     QVERIFY(elsewhere.take(QStringLiteral("message")).isEmpty());
   }
 
