@@ -33,12 +33,12 @@ QString DevToolsPage::findPage(quint16 port, const QString &origin) {
 
 bool DevToolsPage::attach(quint16 port, const QString &origin, int timeoutMs) {
   QString socketUrl;
-  QTest::qWaitFor([&] {
+  const bool listed = QTest::qWaitFor([&] {
     socketUrl = findPage(port, origin);
     if (socketUrl.isEmpty()) QTest::qWait(kPollMs);
     return !socketUrl.isEmpty();
   }, timeoutMs);
-  if (socketUrl.isEmpty()) return false;
+  if (!listed) return false;
   m_socket.open(QUrl(socketUrl));
   return QTest::qWaitFor([&] { return m_socket.state() == QAbstractSocket::ConnectedState; }, kListTimeoutMs);
 }
@@ -54,8 +54,9 @@ QJsonValue DevToolsPage::evaluate(const QString &expression, int timeoutMs) {
   const QJsonObject call{{QStringLiteral("id"), id}, {QStringLiteral("method"), QStringLiteral("Runtime.evaluate")},
                          {QStringLiteral("params"), params}};
   m_socket.sendTextMessage(QString::fromUtf8(QJsonDocument(call).toJson(QJsonDocument::Compact)));
-  QTest::qWaitFor([&] { return !answer.isEmpty(); }, timeoutMs);
+  const bool answered = QTest::qWaitFor([&] { return !answer.isEmpty(); }, timeoutMs);
   QObject::disconnect(connection);
+  if (!answered) return QJsonValue(QJsonValue::Undefined);
   const QJsonObject result = answer.value(QStringLiteral("result")).toObject();
   if (result.contains(QStringLiteral("exceptionDetails"))) return QJsonValue(QJsonValue::Undefined);
   return result.value(QStringLiteral("result")).toObject().value(QStringLiteral("value"));

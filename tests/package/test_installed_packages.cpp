@@ -211,7 +211,7 @@ private slots:
     m_client.setProcessEnvironment(clientEnvironment());
     m_client.setProcessChannelMode(QProcess::ForwardedChannels);
     m_client.setWorkingDirectory(m_home);
-    m_client.start(m_root + QStringLiteral("/usr/bin/quorvel"), {});
+    m_client.start(m_root + QStringLiteral("/usr/bin/quorvel"), QStringList());
     QVERIFY(m_client.waitForStarted(10000));
     DevToolsPage page;
     QVERIFY2(page.attach(kDebuggingPort, m_service->baseUrl(), kProgramTimeoutMs), "no page of the service appeared");
