@@ -5,6 +5,8 @@ set -euo pipefail
 # libspdlog-dev: only the log benchmark links it, as the figure our log handler is measured
 # against.
 # clang and libclang-rt-dev: the libFuzzer build of the fuzz targets (scripts/fuzz.sh).
+# GStreamer (core, app and video libraries; base and good plugins): the media layer's VP8 and
+# Opus encoders and decoders (sdk/media).
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
@@ -17,6 +19,7 @@ PACKAGES=(
   libpoppler-qt5-dev
   xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
   fonts-noto-cjk fonts-dejavu-core librsvg2-bin
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   libspdlog-dev
   clang libclang-rt-dev

@@ -88,7 +88,7 @@ private slots:
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("header only part") << good.left(10);
     QTest::newRow("magic") << patched(0, 'X');
-    QTest::newRow("version") << patched(4, 2);
+    QTest::newRow("version") << patched(4, 1);
     QTest::newRow("kind") << patched(5, 9);
     QTest::newRow("source") << patched(6, 7);
     QTest::newRow("format") << patched(7, 4);
@@ -130,7 +130,8 @@ private slots:
       QString why;
       if (decodeFrame(b, &out, &why)) {
         ++accepted;
-        QCOMPARE(out.payload.size(), i420Size(out.width, out.height));
+        if (out.format == MediaFrame::I420)
+          QCOMPARE(out.payload.size(), i420Size(out.width, out.height));
       }
     }
     QVERIFY(accepted < 20000);
