@@ -121,6 +121,11 @@ private:
   void refuseFrame(Participant &p, int code, const QString &why);
   void fanOut(Participant &from, const hubproto::MediaFrame &frame);
 
+  // hubkeyframes.cpp
+  void onKeyframe(Participant &p, const hubproto::Envelope &env);
+  void askKeyframe(Participant &publisher, hubproto::Source source);
+  bool admitFrame(Participant &from, Participant &to, const hubproto::MediaFrame &frame, qint64 bytes);
+
   const QByteArray m_secret;
   HubLimits m_limits;
   std::map<quint64, std::unique_ptr<Participant>> m_participants;

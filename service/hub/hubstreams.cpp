@@ -162,7 +162,7 @@ void Hub::fanOut(Participant &from, const MediaFrame &frame) {
   for (Participant *to : roomPeers(from.roomId, from.id)) {
     if (!to->wants(from.userId, frame.source))
       continue;
-    if (to->peer->queuedBytes() + stamped.size() > m_limits.maxQueuedMediaBytes) {
+    if (!admitFrame(from, *to, frame, stamped.size())) {
       ++to->droppedFrames;
       continue;
     }
