@@ -16,8 +16,8 @@ bool checkVideo(const MediaFrame &f, QString *why) {
     *why = QStringLiteral("video frame with an unknown source");
     return false;
   }
-  if (f.format != MediaFrame::Vp8 && f.format != MediaFrame::I420) {
-    *why = QStringLiteral("video frame in an unknown format");
+  if (f.format != MediaFrame::Vp8) {
+    *why = QStringLiteral("video frame in an unknown format (raw pictures do not travel)");
     return false;
   }
   if (f.width < 1 || f.height < 1 || f.width > kMaxVideoSide || f.height > kMaxVideoSide) {
@@ -28,38 +28,22 @@ bool checkVideo(const MediaFrame &f, QString *why) {
     *why = QStringLiteral("video frame rotation out of range");
     return false;
   }
-  if (f.format == MediaFrame::Vp8 ? f.payload.isEmpty() : f.payload.size() != i420Size(f.width, f.height)) {
-    *why = QStringLiteral("video payload does not match its size");
-    return false;
-  }
-  return true;
-}
-
-bool checkPcm(const MediaFrame &f, QString *why) {
-  if (f.channels < 1 || f.channels > 2 || f.sampleRate < 8000 || f.sampleRate > 48000) {
-    *why = QStringLiteral("audio frame layout out of range");
-    return false;
-  }
-  const int sampleBytes = 2 * f.channels;
-  const qint64 maxBytes = static_cast<qint64>(f.sampleRate) * sampleBytes;
-  if (f.payload.isEmpty() || f.payload.size() % sampleBytes != 0 || f.payload.size() > maxBytes) {
-    *why = QStringLiteral("audio payload is not whole samples of at most one second");
+  if (f.payload.isEmpty()) {
+    *why = QStringLiteral("empty video payload");
     return false;
   }
   return true;
 }
 
 bool checkAudio(const MediaFrame &f, QString *why) {
-  if (f.source != Source::Audio || (f.format != MediaFrame::Opus && f.format != MediaFrame::PcmS16)) {
-    *why = QStringLiteral("audio frame with an unknown source or format");
+  if (f.source != Source::Audio || f.format != MediaFrame::Opus) {
+    *why = QStringLiteral("audio frame with an unknown source or format (raw samples do not travel)");
     return false;
   }
   if (f.keyframe) {
     *why = QStringLiteral("audio frame with the keyframe flag");
     return false;
   }
-  if (f.format == MediaFrame::PcmS16)
-    return checkPcm(f, why);
   if (f.channels < 1 || f.channels > 2 || f.sampleRate != kOpusRate) {
     *why = QStringLiteral("Opus frame layout out of range");
     return false;
@@ -111,18 +95,6 @@ MediaFrame opusFrame(const QByteArray &opus, quint32 sequence, quint32 timestamp
   f.sequence = sequence;
   f.timestamp = timestamp;
   f.payload = opus;
-  return f;
-}
-
-MediaFrame audioFrame(const QByteArray &pcm, quint32 sampleRate, quint32 timestamp) {
-  MediaFrame f;
-  f.kind = MediaFrame::Audio;
-  f.source = Source::Audio;
-  f.format = MediaFrame::PcmS16;
-  f.channels = 1;
-  f.sampleRate = sampleRate;
-  f.timestamp = timestamp;
-  f.payload = pcm;
   return f;
 }
 

@@ -16,6 +16,7 @@ constexpr quint32 kOpusRate = 48000;
 
 struct MediaFrame {
   enum Kind : quint8 { Video = 1, Audio = 2 };
+  // On the wire only Vp8 and Opus; I420 is a decoded picture handed around inside a program.
   enum Format : quint8 { I420 = 0, PcmS16 = 1, Vp8 = 2, Opus = 3 };
   enum Flag : quint8 { Keyframe = 1 };
   Kind kind = Video;
@@ -36,10 +37,8 @@ struct MediaFrame {
 // Bytes of an I420 picture of w × h.
 int i420Size(int width, int height);
 
-// Raw frames: an I420 picture from one of a member's video sources, and a chunk of mono 16-bit
-// PCM.
+// A decoded I420 picture of one of a member's video sources (never sent as it is).
 MediaFrame videoFrame(Source source, int width, int height, const QByteArray &i420, quint32 timestamp);
-MediaFrame audioFrame(const QByteArray &pcm, quint32 sampleRate, quint32 timestamp);
 // Frames as a publisher sends them: one VP8 frame of a video source, one Opus packet of 20 ms
 // (mono, 48 kHz).
 MediaFrame vp8Frame(Source source, int width, int height, const QByteArray &vp8, bool keyframe,
