@@ -9,15 +9,15 @@ namespace hubproto {
 namespace {
 
 const char kMagic[4] = {'T', 'W', 'M', 'F'};
-constexpr int kFrameVersion = 1;
+constexpr int kFrameVersion = 2;
 
 bool checkVideo(const MediaFrame &f, QString *why) {
   if (f.source != Source::Camera && f.source != Source::Screen && f.source != Source::Media) {
     *why = QStringLiteral("video frame with an unknown source");
     return false;
   }
-  if (f.format != MediaFrame::I420) {
-    *why = QStringLiteral("video frame in an unknown format");
+  if (f.format != MediaFrame::Vp8) {
+    *why = QStringLiteral("video frame in an unknown format (raw pictures do not travel)");
     return false;
   }
   if (f.width < 1 || f.height < 1 || f.width > kMaxVideoSide || f.height > kMaxVideoSide) {
@@ -28,26 +28,28 @@ bool checkVideo(const MediaFrame &f, QString *why) {
     *why = QStringLiteral("video frame rotation out of range");
     return false;
   }
-  if (f.payload.size() != i420Size(f.width, f.height)) {
-    *why = QStringLiteral("video payload does not match its size");
+  if (f.payload.isEmpty()) {
+    *why = QStringLiteral("empty video payload");
     return false;
   }
   return true;
 }
 
 bool checkAudio(const MediaFrame &f, QString *why) {
-  if (f.source != Source::Audio || f.format != MediaFrame::PcmS16) {
-    *why = QStringLiteral("audio frame with an unknown source or format");
+  if (f.source != Source::Audio || f.format != MediaFrame::Opus) {
+    *why = QStringLiteral("audio frame with an unknown source or format (raw samples do not travel)");
     return false;
   }
-  if (f.channels < 1 || f.channels > 2 || f.sampleRate < 8000 || f.sampleRate > 48000) {
-    *why = QStringLiteral("audio frame layout out of range");
+  if (f.keyframe) {
+    *why = QStringLiteral("audio frame with the keyframe flag");
     return false;
   }
-  const int sampleBytes = 2 * f.channels;
-  const qint64 maxBytes = static_cast<qint64>(f.sampleRate) * sampleBytes;
-  if (f.payload.isEmpty() || f.payload.size() % sampleBytes != 0 || f.payload.size() > maxBytes) {
-    *why = QStringLiteral("audio payload is not whole samples of at most one second");
+  if (f.channels < 1 || f.channels > 2 || f.sampleRate != kOpusRate) {
+    *why = QStringLiteral("Opus frame layout out of range");
+    return false;
+  }
+  if (f.payload.isEmpty() || f.payload.size() > kMaxOpusPacket) {
+    *why = QStringLiteral("Opus payload empty or over one packet");
     return false;
   }
   return true;
@@ -69,19 +71,30 @@ MediaFrame videoFrame(Source source, int width, int height, const QByteArray &i4
   f.width = static_cast<quint16>(width);
   f.height = static_cast<quint16>(height);
   f.timestamp = timestamp;
+  f.keyframe = true; // a raw picture stands alone
   f.payload = i420;
   return f;
 }
 
-MediaFrame audioFrame(const QByteArray &pcm, quint32 sampleRate, quint32 timestamp) {
+MediaFrame vp8Frame(Source source, int width, int height, const QByteArray &vp8, bool keyframe,
+                    quint32 sequence, quint32 timestamp) {
+  MediaFrame f = videoFrame(source, width, height, vp8, timestamp);
+  f.format = MediaFrame::Vp8;
+  f.keyframe = keyframe;
+  f.sequence = sequence;
+  return f;
+}
+
+MediaFrame opusFrame(const QByteArray &opus, quint32 sequence, quint32 timestamp) {
   MediaFrame f;
   f.kind = MediaFrame::Audio;
   f.source = Source::Audio;
-  f.format = MediaFrame::PcmS16;
+  f.format = MediaFrame::Opus;
   f.channels = 1;
-  f.sampleRate = sampleRate;
+  f.sampleRate = kOpusRate;
+  f.sequence = sequence;
   f.timestamp = timestamp;
-  f.payload = pcm;
+  f.payload = opus;
   return f;
 }
 
@@ -99,8 +112,10 @@ QByteArray encodeFrame(const MediaFrame &f) {
   qToLittleEndian<quint16>(video ? f.height : 0, p + 10);
   p[12] = video ? f.rotation : 0;
   p[13] = static_cast<quint8>(idLength);
+  p[14] = f.keyframe ? MediaFrame::Keyframe : 0;
   qToLittleEndian<quint32>(video ? 0 : f.sampleRate, p + 16);
   qToLittleEndian<quint32>(f.timestamp, p + 20);
+  qToLittleEndian<quint32>(f.sequence, p + 24);
   std::memcpy(p + kFrameHeaderSize, f.userId.constData(), idLength);
   if (!f.payload.isEmpty())
     std::memcpy(p + kFrameHeaderSize + idLength, f.payload.constData(), f.payload.size());
@@ -143,6 +158,12 @@ bool decodeFrame(const QByteArray &bytes, MediaFrame *f, QString *why) {
     f->channels = a;
   }
   f->rotation = p[12];
+  if ((p[14] & ~MediaFrame::Keyframe) != 0 || p[15] != 0) {
+    *why = QStringLiteral("unknown media frame flags");
+    return false;
+  }
+  f->keyframe = (p[14] & MediaFrame::Keyframe) != 0;
+  f->sequence = qFromLittleEndian<quint32>(p + 24);
   f->sampleRate = qFromLittleEndian<quint32>(p + 16);
   f->timestamp = qFromLittleEndian<quint32>(p + 20);
   f->userId = bytes.mid(kFrameHeaderSize, idLength);

@@ -112,7 +112,7 @@ bool parseEnvelope(const QByteArray &text, Envelope *out, int *code, QString *de
   const QJsonValue version = out->body.value(QLatin1String("v"));
   if (!version.isDouble() || version.toDouble() != kVersion) {
     *code = BadVersion;
-    *desc = QStringLiteral("unsupported protocol version (this hub speaks 1)");
+    *desc = QStringLiteral("unsupported protocol version (this hub speaks %1)").arg(kVersion);
     return false;
   }
   if (!readString(out->body, "type", &out->type) || out->type.isEmpty()) {

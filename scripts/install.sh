@@ -7,6 +7,8 @@ set -euo pipefail
 # clang and libclang-rt-dev: the libFuzzer build of the fuzz targets (scripts/fuzz.sh).
 # libyuv-dev: turning video frames upright; its vector transposes beat our byte loop.
 # dpkg-dev (dpkg-shlibdeps) and lintian: the Debian packages (scripts/package.sh).
+# GStreamer (core, app and video libraries; base and good plugins): the media layer's VP8 and
+# Opus encoders and decoders (sdk/media).
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
@@ -20,6 +22,7 @@ PACKAGES=(
   libpoppler-qt5-dev
   xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
   fonts-noto-cjk fonts-dejavu-core librsvg2-bin
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   libspdlog-dev
   clang libclang-rt-dev

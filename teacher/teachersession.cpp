@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QJsonArray>
+#include <QMetaMethod>
 
 using hubproto::Element;
 
@@ -24,7 +25,12 @@ Element commandElement(int code, const QString &param) {
 } // namespace
 
 TeacherSession::TeacherSession(sdk::HubTransportFactory transports, QObject *parent)
-    : QObject(parent), m_transports(std::move(transports)), m_keepAlive(this) {
+    : QObject(parent), m_transports(std::move(transports)),
+      m_decoders([this](const QString &owner, hubproto::Source source) {
+        if (m_client)
+          m_client->requestKeyframe(owner, source, [](const sdk::HubReply &) {});
+      }),
+      m_keepAlive(this) {
   connect(&m_keepAlive, &QTimer::timeout, this, [this] {
     if (m_client)
       m_client->ping([](const sdk::HubReply &) {});
@@ -40,7 +46,9 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
   }
   m_client = new sdk::HubClient(m_transports(), this);
   connect(m_client, &sdk::HubClient::imMessage, this, &TeacherSession::onMessage);
-  connect(m_client, &sdk::HubClient::mediaFrame, this, &TeacherSession::mediaFrame);
+  connect(m_client, &sdk::HubClient::mediaFrame, this, &TeacherSession::onFrame);
+  connect(m_client, &sdk::HubClient::keyframeRequested, this,
+          [this](hubproto::Source source) { m_encoders.requestKeyframe(source); });
   connect(m_client, &sdk::HubClient::memberNotice, this,
           [this](quint32 room, const QString &event, const QString &user, const QString &) {
             onMemberNotice(room, event, user);
@@ -112,6 +120,8 @@ void TeacherSession::forget() {
   m_signedIn = false;
   m_roomId = 0;
   m_channels.clear();
+  m_encoders.clear();
+  m_decoders.clear();
   if (m_client) {
     m_client->disconnect(this);
     m_client->close();
@@ -193,23 +203,35 @@ void TeacherSession::unpublish(hubproto::Source source, Done done) {
   if (!m_channels.contains(int(source)))
     return done(hubproto::StreamNotFound, QStringLiteral("that stream is not published"));
   const quint64 channel = m_channels.take(int(source));
-  if (int(source) == m_audioSource)
+  m_encoders.stop(source);
+  if (int(source) == m_audioSource) {
     m_audioSource = -1;
+    m_encoders.stop(hubproto::Source::Audio);
+  }
   m_client->unpublish(channel, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
 }
 
 void TeacherSession::sendVideo(hubproto::Source source, const QByteArray &i420, int width, int height) {
   if (!m_client || !publishes(source))
     return;
-  m_client->sendFrame(hubproto::videoFrame(source, width, height, i420,
-                                           static_cast<quint32>(QDateTime::currentMSecsSinceEpoch())));
+  for (const hubproto::MediaFrame &f : m_encoders.video(source, i420, width, height, QDateTime::currentMSecsSinceEpoch()))
+    m_client->sendFrame(f);
 }
 
 void TeacherSession::sendAudio(const QByteArray &pcm, int sampleRate) {
   if (!m_client || !m_channels.contains(m_audioSource))
     return;
-  m_client->sendFrame(hubproto::audioFrame(pcm, static_cast<quint32>(sampleRate),
-                                           static_cast<quint32>(QDateTime::currentMSecsSinceEpoch())));
+  for (const hubproto::MediaFrame &f : m_encoders.voice(pcm, sampleRate, QDateTime::currentMSecsSinceEpoch()))
+    m_client->sendFrame(f);
+}
+
+void TeacherSession::onFrame(const hubproto::MediaFrame &frame) {
+  emit mediaFrame(frame);
+  if (frame.kind != hubproto::MediaFrame::Video || !isSignalConnected(QMetaMethod::fromSignal(&TeacherSession::pictureReceived)))
+    return;
+  hubproto::MediaFrame decoded;
+  if (m_decoders.receive(frame, QDateTime::currentMSecsSinceEpoch(), &decoded))
+    emit pictureReceived(decoded);
 }
 
 void TeacherSession::sendElements(const QString &to, const QVector<Element> &elems, Done done) {

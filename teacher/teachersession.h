@@ -8,6 +8,8 @@
 #include "protocol/immessage.h"
 #include "protocol/mediaframe.h"
 #include "protocol/protocol.h"
+#include "sdk/media/streamdecoders.h"
+#include "sdk/media/streamencoders.h"
 #include "teacher/classstate.h"
 
 #include <QHash>
@@ -61,9 +63,10 @@ public:
   void changeRole(const QString &role, Done done);
   void publish(hubproto::Source source, Done done, bool withAudio = false);
   void unpublish(hubproto::Source source, Done done);
-  // Dropped unless the source is published.
+  // Encoded (VP8) and sent; dropped unless the source is published.
   void sendVideo(hubproto::Source source, const QByteArray &i420, int width, int height);
-  // Voice PCM (mono, 16 bit); dropped unless a stream was published with audio.
+  // Voice PCM (mono, 16 bit), encoded (Opus) and sent; dropped unless a stream was published
+  // with audio.
   void sendAudio(const QByteArray &pcm, int sampleRate);
   // Any elements (chat text and faces) to the group (to empty) or one user.
   void sendElements(const QString &to, const QVector<hubproto::Element> &elems, Done done);
@@ -74,8 +77,12 @@ signals:
   void memberLeft(const QString &userId);
   // Every message that arrives, commands included (the console shows the chat in it).
   void messageReceived(const hubproto::ImMessage &message);
-  // Frames of the room's streams the hub sends this connection (cameras and voices).
+  // Frames of the room's streams the hub sends this connection (cameras and voices), as they
+  // come (encoded).
   void mediaFrame(const hubproto::MediaFrame &frame);
+  // The room's video streams decoded, as I420 frames; decoding happens only while something
+  // is connected here.
+  void pictureReceived(const hubproto::MediaFrame &frame);
   // The connection went away or the account signed in elsewhere; the session is signed out.
   void lost(const QString &why);
 
@@ -85,6 +92,7 @@ private:
   void onMessage(const hubproto::ImMessage &message);
   void onMemberNotice(quint32 roomId, const QString &event, const QString &userId);
   void onGone(const QString &why);
+  void onFrame(const hubproto::MediaFrame &frame);
   void forget();
   void logout(int firstCode, const QString &firstDesc, Done done);
 
@@ -96,5 +104,7 @@ private:
   quint32 m_roomId = 0;
   QHash<int, quint64> m_channels; // by source
   int m_audioSource = -1;         // the published stream that carries the voice
+  media::StreamEncoders m_encoders;
+  media::StreamDecoders m_decoders;
   QTimer m_keepAlive;
 };

@@ -63,6 +63,10 @@ int LiveSdk::init(uint32_t, uint32_t, bool imSupport) {
   m_media->setFrameSink([session](const hubproto::MediaFrame &frame) {
     QMetaObject::invokeMethod(session, [session, frame] { session->sendFrame(frame); }, Qt::QueuedConnection);
   });
+  m_media->setKeyframeAsker([session](const QString &owner, hubproto::Source source) {
+    QMetaObject::invokeMethod(session, [session, owner, source] { session->askKeyframe(owner, source); },
+                              Qt::QueuedConnection);
+  });
   m_media->moveToThread(m_mediaThread);
   m_session->moveToThread(m_netThread);
   m_mediaThread->start();

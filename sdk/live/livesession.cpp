@@ -73,6 +73,9 @@ void LiveSession::login(const QString &userId, const QString &userSig, const QSt
     if (m_imEnabled)
       imbridge::deliver(m);
   });
+  connect(m_client, &sdk::HubClient::keyframeRequested, this, [this](hubproto::Source source) {
+    toMedia([source](MediaEngine &media) { media.requestKeyframe(source); });
+  });
   connect(m_client, &sdk::HubClient::mediaFrame, this, [this](const hubproto::MediaFrame &frame) {
     m_bytesReceived += static_cast<quint64>(frame.payload.size());
     toMedia([frame](MediaEngine &media) { media.onRemoteFrame(frame); });
@@ -207,7 +210,18 @@ void LiveSession::requestStreams(const QList<sdk::StreamRequest> &streams, Compl
     done.finish(ilive::ERR_NOT_IN_ROOM, QStringLiteral("not in a room"));
     return;
   }
-  m_client->requestStreams(streams, [done](const sdk::HubReply &r) { done.finish(r.code, r.desc); });
+  QPointer<sdk::HubClient> client(m_client);
+  m_client->requestStreams(streams, [client, streams, done](const sdk::HubReply &r) {
+    // A new subscription starts at a keyframe: ask for one rather than wait for the next.
+    for (int i = 0; r.code == 0 && client && i < streams.size(); ++i)
+      client->requestKeyframe(streams[i].userId, streams[i].source, [](const sdk::HubReply &) {});
+    done.finish(r.code, r.desc);
+  });
+}
+
+void LiveSession::askKeyframe(const QString &owner, hubproto::Source source) {
+  if (signedIn() && m_inRoom)
+    m_client->requestKeyframe(owner, source, [](const sdk::HubReply &) {});
 }
 
 void LiveSession::startPush(ilive::PushDataType type, PushCompletion done) {
@@ -296,6 +310,10 @@ void LiveSession::onMemberNotice(quint32 roomId, const QString &event, const QSt
 }
 
 void LiveSession::onStreamNotice(quint32 roomId, const QString &userId, Source source, bool on) {
+  if (!on) {
+    const QByteArray owner = userId.toUtf8();
+    toMedia([owner, source](MediaEngine &media) { media.forgetStream(owner, source); });
+  }
   if (m_inRoom && roomId == m_room.roomId)
     memberStatus(streamEvent(source, on), {userId});
 }

@@ -47,6 +47,8 @@ public:
   void sendMessage(hubproto::Conversation conv, const QVector<hubproto::Element> &elems,
                    bool hasPushExt, const QString &pushExt, SendDone done);
   void sendFrame(const hubproto::MediaFrame &frame);
+  // The media thread cannot show a received stream until its next keyframe.
+  void askKeyframe(const QString &owner, hubproto::Source source);
   void setImEnabled(bool enabled) { m_imEnabled = enabled; }
   // Leaves everything without waiting for answers (release).
   void shutdown();

@@ -7,13 +7,26 @@
 #include "sdk/live/qtcamerasource.h"
 #include "sdk/live/speakeroutput.h"
 #include "sdk/live/testpatterncamera.h"
+#include "sdk/media/mediaformat.h"
+#include "sdk/media/streamdecoders.h"
+#include "sdk/media/streamencoders.h"
+#include "sdk/media/voicereceiver.h"
 
 #include <QDateTime>
 
 namespace ilivesdk {
 
 MediaEngine::MediaEngine(const LiveCallbacks *callbacks, QObject *parent)
-    : QObject(parent), m_callbacks(callbacks) {}
+    : QObject(parent), m_callbacks(callbacks), m_out(std::make_unique<media::StreamEncoders>()),
+      m_videoIn(std::make_unique<media::StreamDecoders>([this](const QString &owner, hubproto::Source source) {
+        if (m_askKeyframe)
+          m_askKeyframe(owner, source);
+      })),
+      m_voiceClock(this) {
+  m_voiceClock.setTimerType(Qt::PreciseTimer);
+  m_voiceClock.setInterval(media::kOpusFrameMs);
+  connect(&m_voiceClock, &QTimer::timeout, this, &MediaEngine::playVoices);
+}
 
 MediaEngine::~MediaEngine() { shutdown(); }
 
@@ -91,38 +104,85 @@ void MediaEngine::setSpeakerVolume(int volume) {
 }
 
 void MediaEngine::setPublishing(bool camera, bool audio) {
+  // A stream that starts again starts with a fresh encoder, and so with a keyframe.
+  if (!camera)
+    m_out->stop(hubproto::Source::Camera);
+  if (!audio)
+    m_out->stop(hubproto::Source::Audio);
   m_publishCamera = camera;
   m_publishAudio = audio;
 }
 
+void MediaEngine::requestKeyframe(hubproto::Source source) { m_out->requestKeyframe(source); }
+
 void MediaEngine::setRemoteEnabled(bool enabled) {
   m_remoteEnabled = enabled;
+  m_videoIn->clear();
+  m_voiceIn.clear();
+  m_voiceClock.stop();
+}
+
+void MediaEngine::sendAll(const QList<hubproto::MediaFrame> &frames) const {
+  if (!m_sink)
+    return;
+  for (const hubproto::MediaFrame &f : frames)
+    m_sink(f);
 }
 
 void MediaEngine::onCameraFrame(const QByteArray &i420, int width, int height) {
   const quint32 stamp = nowMs();
   deliverVideo(true, m_localUser, i420, width, height, ilive::VIDEO_SRC_CAMERA, 0, stamp);
-  if (!m_publishCamera || !m_sink)
-    return;
-  m_sink(hubproto::videoFrame(hubproto::Source::Camera, width, height, i420, stamp));
+  if (m_publishCamera)
+    sendAll(m_out->video(hubproto::Source::Camera, i420, width, height, stamp));
 }
 
 void MediaEngine::onMicChunk(const QByteArray &pcm) {
-  if (!m_publishAudio || !m_sink)
-    return;
-  m_sink(hubproto::audioFrame(pcm, 16000, nowMs()));
+  if (m_publishAudio)
+    sendAll(m_out->voice(pcm, voiceFormat().sampleRate(), nowMs()));
 }
 
 void MediaEngine::onRemoteFrame(const hubproto::MediaFrame &frame) {
   if (!m_remoteEnabled)
     return;
   if (frame.kind == hubproto::MediaFrame::Audio) {
-    if (m_speaker)
-      m_speaker->play(frame.userId, frame.payload);
+    onRemoteVoice(frame);
     return;
   }
-  deliverVideo(false, frame.userId, frame.payload, frame.width, frame.height,
-               static_cast<ilive::VideoSrc>(frame.source), frame.rotation, frame.timestamp);
+  media::Picture picture;
+  if (m_videoIn->receive(frame, nowMs(), &picture))
+    deliverVideo(false, frame.userId, picture.i420, picture.width, picture.height,
+                 static_cast<ilive::VideoSrc>(frame.source), frame.rotation, frame.timestamp);
+}
+
+void MediaEngine::onRemoteVoice(const hubproto::MediaFrame &frame) {
+  auto it = m_voiceIn.find(frame.userId);
+  if (it == m_voiceIn.end()) {
+    if (m_voiceIn.size() >= media::StreamDecoders::kMaxStreams)
+      return;
+    it = m_voiceIn.emplace(frame.userId, std::make_unique<media::VoiceReceiver>(voiceFormat().sampleRate())).first;
+  }
+  it->second->receive(frame);
+  if (!m_voiceClock.isActive())
+    m_voiceClock.start();
+}
+
+void MediaEngine::playVoices() {
+  bool anyPlaying = false;
+  for (auto &entry : m_voiceIn) {
+    const QByteArray pcm = entry.second->pull();
+    anyPlaying = anyPlaying || entry.second->isPlaying();
+    if (!pcm.isEmpty() && m_speaker)
+      m_speaker->play(entry.first, pcm);
+  }
+  if (!anyPlaying)
+    m_voiceClock.stop(); // started again by the next packet
+}
+
+void MediaEngine::forgetStream(const QByteArray &owner, hubproto::Source source) {
+  if (source == hubproto::Source::Audio)
+    m_voiceIn.erase(owner);
+  else
+    m_videoIn->forget(owner, source);
 }
 
 void MediaEngine::deliverVideo(bool local, const QByteArray &owner, const QByteArray &i420, int width,
@@ -157,6 +217,10 @@ void MediaEngine::shutdown() {
   m_speaker.reset();
   m_publishCamera = false;
   m_publishAudio = false;
+  m_out->clear();
+  m_videoIn->clear();
+  m_voiceIn.clear();
+  m_voiceClock.stop();
 }
 
 } // namespace ilivesdk

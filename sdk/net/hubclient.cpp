@@ -152,6 +152,10 @@ void HubClient::onNotice(const QString &type, const QJsonObject &o) {
       emit streamNotice(o.value(QLatin1String("roomId")).toVariant().toUInt(),
                         o.value(QLatin1String("userId")).toString(), source,
                         o.value(QLatin1String("state")).toString() == QLatin1String("on"));
+  } else if (type == QLatin1String("keyframe")) {
+    Source source{};
+    if (sourceFromName(o.value(QLatin1String("source")).toString(), &source) && source != Source::Audio)
+      emit keyframeRequested(source);
   } else if (type == QLatin1String("stage")) {
     emit stageNotice(o.value(QLatin1String("roomId")).toVariant().toUInt(),
                      o.value(QLatin1String("granted")).toBool(), o.value(QLatin1String("role")).toString());
@@ -248,6 +252,11 @@ void HubClient::requestStreams(const QList<StreamRequest> &streams, HubReplyFn d
   for (const StreamRequest &s : streams)
     list.append(QJsonObject{{QStringLiteral("userId"), s.userId}, {QStringLiteral("source"), sourceName(s.source)}});
   request(QStringLiteral("request"), {{QStringLiteral("streams"), list}}, std::move(done));
+}
+
+void HubClient::requestKeyframe(const QString &userId, Source source, HubReplyFn done) {
+  request(QStringLiteral("keyframe"), {{QStringLiteral("userId"), userId}, {QStringLiteral("source"), sourceName(source)}},
+          std::move(done));
 }
 
 void HubClient::ping(HubReplyFn done) { request(QStringLiteral("ping"), {}, std::move(done)); }

@@ -63,6 +63,9 @@ public:
   void publish(hubproto::Source video, bool audio, HubReplyFn done);
   void unpublish(quint64 channelId, HubReplyFn done);
   void requestStreams(const QList<StreamRequest> &streams, HubReplyFn done);
+  // Asks the publisher of a stream this client receives for a keyframe (through the hub,
+  // which passes on a few per second at most).
+  void requestKeyframe(const QString &userId, hubproto::Source source, HubReplyFn done);
   void ping(HubReplyFn done);
   // The room's teacher lets a student of its room on stage (LiveGuest, publishing) or takes
   // that back; a revoke also ends the student's streams. Refused for anyone but the teacher.
@@ -74,6 +77,8 @@ signals:
   void memberNotice(quint32 roomId, const QString &event, const QString &userId, const QString &role);
   void streamNotice(quint32 roomId, const QString &userId, hubproto::Source source, bool on);
   void mediaFrame(const hubproto::MediaFrame &frame);
+  // A subscriber of one of this client's video streams needs a keyframe.
+  void keyframeRequested(hubproto::Source source);
   void kicked(int code, const QString &desc);
   // This client's own stage grant changed; role is its room role after the change.
   void stageNotice(quint32 roomId, bool granted, const QString &role);

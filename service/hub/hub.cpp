@@ -31,6 +31,7 @@ Hub::Hub(const QByteArray &secret, QObject *parent)
       {QStringLiteral("send"), &Hub::onSend},           {QStringLiteral("publish"), &Hub::onPublish},
       {QStringLiteral("unpublish"), &Hub::onUnpublish}, {QStringLiteral("request"), &Hub::onRequest},
       {QStringLiteral("grant"), &Hub::onGrant},         {QStringLiteral("revoke"), &Hub::onRevoke},
+      {QStringLiteral("keyframe"), &Hub::onKeyframe},
   };
   connect(&m_idleTimer, &QTimer::timeout, this, &Hub::checkIdle);
   setLimits(HubLimits());

@@ -83,7 +83,7 @@ private:
   void leave();
 
   // hubbackpressure.cpp: what a reader that takes its data slowly loses.
-  bool shedsMedia(Participant &to, qint64 bytes);
+  bool mediaQueueFull(const Participant &to, qint64 bytes) const;
   bool controlOverflows(const Participant &to, qint64 bytes) const;
 
   // hubsession.cpp
@@ -124,6 +124,11 @@ private:
   void handleFrame(Participant &p, const QByteArray &bytes);
   void refuseFrame(Participant &p, int code, const QString &why);
   void fanOut(Participant &from, const hubproto::MediaFrame &frame);
+
+  // hubkeyframes.cpp
+  void onKeyframe(Participant &p, const hubproto::Envelope &env);
+  void askKeyframe(Participant &publisher, hubproto::Source source);
+  bool admitFrame(Participant &from, Participant &to, const hubproto::MediaFrame &frame, qint64 bytes);
 
   const QByteArray m_secret;
   HubLimits m_limits;

@@ -95,6 +95,7 @@ void Hub::leaveRoom(Participant &p) {
   notifyMember(p, QStringLiteral("exit"));
   m_presence.leaveRoom(p.userId, roomId);
   p.subscriptions.clear();
+  p.wholeChains.clear();
   p.roomId = 0;
   p.role.clear();
   p.grantRole.clear();

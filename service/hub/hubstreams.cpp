@@ -162,8 +162,10 @@ void Hub::fanOut(Participant &from, const MediaFrame &frame) {
   for (Participant *to : roomPeers(from.roomId, from.id)) {
     if (!to->wants(from.userId, frame.source))
       continue;
-    if (shedsMedia(*to, stamped.size()))
+    if (!admitFrame(from, *to, frame, stamped.size())) {
+      ++to->droppedFrames;
       continue;
+    }
     to->peer->sendBinary(stamped);
     ++to->sentFrames;
   }

@@ -5,6 +5,7 @@
 #include "protocol/protocol.h"
 #include "service/hub/ratelimiter.h"
 
+#include <QHash>
 #include <QMap>
 #include <QPair>
 #include <QSet>
@@ -37,6 +38,8 @@ struct Participant {
   bool stageGranted = false; // the room's teacher let it on stage
   QMap<quint64, Publication> publications; // by channel id
   QSet<StreamKey> subscriptions;           // screen and media streams asked for
+  QSet<StreamKey> wholeChains;             // video streams it has had every frame of since a keyframe
+  QHash<int, qint64> keyframeAskedMs;      // by source: when its publisher was last asked
   RateLimiter messages;
   RateLimiter textBytes;
   RateLimiter media;

@@ -43,7 +43,9 @@ tarnwick_test(test_session_video SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_
               LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
 # The pictures of a whole class: the teacher's camera and slide, classmates on stage.
 tarnwick_test(test_session_wholeclass SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_wholeclass.cpp
-              LIBS classroom_test_fixture teacher DISPLAY TIMEOUT 90)
+              ${CMAKE_SOURCE_DIR}/tests/faults/loopbackproxy.cpp ${CMAKE_SOURCE_DIR}/tests/faults/loopbackproxy.h
+              LIBS classroom_test_fixture teacher hub Qt5::WebSockets DISPLAY TIMEOUT 90)
+target_include_directories(test_session_wholeclass PRIVATE ${CMAKE_SOURCE_DIR}/tests/faults)
 # Screenshots in class: the hot key, and a picture through the local service's store.
 tarnwick_test(test_session_screenshot SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_screenshot.cpp
               LIBS classroom_test_fixture teacher DISPLAY TIMEOUT 90)

@@ -1,21 +1,26 @@
-// A whole class on the in-process hub, pictures and all: the teacher publishes the test-pattern
-// camera and the lesson slide, two classmates come on stage with their cameras, and each
-// picture shows in its own view of the student's window. Pixels are sampled where the pictures
-// do not change from frame to frame: the colour bars of the test pattern and the slide's plain
-// areas.
+// A whole class, pictures and all: the teacher publishes the test-pattern camera and the lesson
+// slide, two classmates come on stage with their cameras, and each picture shows in its own
+// view of the student's window. Pixels are sampled where the pictures do not change from frame
+// to frame: the colour bars of the test pattern and the slide's plain areas (VP8 keeps those
+// within the tolerance; a wrong or broken picture does not). The student reaches the hub over
+// WebSocket through a relay that counts what it receives: the whole class must fit in 2 Mbit/s.
 #include "classfixture.h"
+#include "loopbackproxy.h"
 
 #include "av/qwidgetvideorender.h"
 #include "av/qwidgetvideorendercontainer.h"
 #include "av/videotilepool.h"
 #include "classroom/classvideo.h"
 #include "sdk/live/testpatterncamera.h"
+#include "sdk/net/websockettransport.h"
+#include "service/hub/hubwebsocketserver.h"
 #include "support/inprocesstransport.h"
 #include "teacher/classmate.h"
 #include "teacher/screenslide.h"
 #include "teacher/streampublisher.h"
 #include "teacher/teachersession.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 using namespace classtest;
@@ -24,6 +29,7 @@ using ilivesdk::TestPatternCamera;
 namespace {
 
 const int kTolerance = 16;
+constexpr double kMaxStudentMbps = 2.0;
 const QString kMate1 = QStringLiteral("stu_2001");
 const QString kMate2 = QStringLiteral("stu_2002");
 
@@ -121,12 +127,26 @@ class TestSessionWholeClass : public QObject {
     return QTest::qWaitFor([&] { return result == 0; }, 5000);
   }
 
+  // The student's live SDK goes over WebSocket, through the relay, to the same hub.
+  std::unique_ptr<HubWebSocketServer> server_;
+  std::unique_ptr<LoopbackProxy> relay_;
+
 private slots:
   void init() {
     world_ = std::make_unique<ClassWorld>();
+    server_ = std::make_unique<HubWebSocketServer>(world_->hub.get());
+    QVERIFY(server_->listen(QHostAddress::LocalHost, 0));
+    relay_ = std::make_unique<LoopbackProxy>(server_->serverPort());
+    const QUrl url(QStringLiteral("ws://127.0.0.1:%1").arg(relay_->port()));
+    sdk::setHubTransportFactory([url] { return std::make_unique<sdk::WebSocketTransport>(url); });
     QVERIFY(world_->enter());
   }
-  void cleanup() { world_.reset(); }
+  void cleanup() {
+    world_.reset();
+    relay_.reset();
+    server_.reset();
+    sdk::setHubTransportFactory({});
+  }
 
   void everyPictureReachesItsView() {
     MainForm *w = world_->window;
@@ -170,6 +190,17 @@ private slots:
     QVERIFY(tileOf(kMate1)->isVisible() && tileOf(kMate2)->isVisible());
     QCOMPARE(VideoTilePool::instance().count(), 3);
     // The slide stays where it was.
+    QVERIFY(showsSlide(w->screenView()->canvasSnapshot(), slide));
+
+    // What the whole class costs the student's link, over a few seconds of steady streams.
+    const qint64 bytesBefore = relay_->bytesDown();
+    QElapsedTimer clock;
+    clock.start();
+    QTest::qWait(4000);
+    const double mbps = (relay_->bytesDown() - bytesBefore) * 8.0 / (clock.elapsed() / 1000.0) / 1e6;
+    qInfo("the student received %.2f Mbit/s (camera, slide, two classmates)", mbps);
+    QVERIFY2(mbps > 0.05 && mbps < kMaxStudentMbps, qPrintable(QString::number(mbps)));
+    QVERIFY(showsCameraOf(tileOf(kMate1), kMate1));
     QVERIFY(showsSlide(w->screenView()->canvasSnapshot(), slide));
   }
 };

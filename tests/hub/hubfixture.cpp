@@ -114,5 +114,9 @@ QList<QJsonObject> TestParticipant::take(const QString &type) {
 }
 
 hubproto::MediaFrame testVideoFrame(int width, int height, hubproto::Source source) {
-  return hubproto::videoFrame(source, width, height, QByteArray(hubproto::i420Size(width, height), '\x40'), 0);
+  return hubproto::vp8Frame(source, width, height, QByteArray(hubproto::i420Size(width, height), '\x40'), true, 0, 0);
+}
+
+hubproto::MediaFrame testVp8Frame(hubproto::Source source, bool keyframe, quint32 sequence, int bytes) {
+  return hubproto::vp8Frame(source, 64, 48, QByteArray(bytes, keyframe ? 'k' : 'd'), keyframe, sequence, sequence * 66);
 }

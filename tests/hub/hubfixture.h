@@ -66,3 +66,5 @@ private:
 };
 
 hubproto::MediaFrame testVideoFrame(int width, int height, hubproto::Source source);
+// A VP8 frame as the hub sees it (the hub does not look into the payload).
+hubproto::MediaFrame testVp8Frame(hubproto::Source source, bool keyframe, quint32 sequence, int bytes = 400);

@@ -25,21 +25,21 @@ private slots:
   void badTextIsAnsweredWithAnError_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("code");
-    QTest::newRow("not json") << QByteArray("{\"v\":2,\"type\":") << int(hubproto::Malformed);
+    QTest::newRow("not json") << QByteArray("{\"v\":3,\"type\":") << int(hubproto::Malformed);
     QTest::newRow("array") << QByteArray("[1,2]") << int(hubproto::Malformed);
     QTest::newRow("number") << QByteArray("17") << int(hubproto::Malformed);
     QTest::newRow("empty") << QByteArray() << int(hubproto::Malformed);
     QTest::newRow("binary junk") << QByteArray("\x00\xff\xfe{", 4) << int(hubproto::Malformed);
     QTest::newRow("no version") << QByteArray("{\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
     QTest::newRow("version 1") << QByteArray("{\"v\":1,\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
-    QTest::newRow("version 3") << QByteArray("{\"v\":3,\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
+    QTest::newRow("version 2") << QByteArray("{\"v\":2,\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
     QTest::newRow("version text") << QByteArray("{\"v\":\"2\",\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
-    QTest::newRow("no type") << QByteArray("{\"v\":2,\"id\":1}") << int(hubproto::BadArgument);
-    QTest::newRow("type number") << QByteArray("{\"v\":2,\"type\":3,\"id\":1}") << int(hubproto::BadArgument);
-    QTest::newRow("unknown kind") << QByteArray("{\"v\":2,\"type\":\"teleport\",\"id\":1}") << int(hubproto::UnknownKind);
-    QTest::newRow("reply kind") << QByteArray("{\"v\":2,\"type\":\"reply\",\"id\":1}") << int(hubproto::UnknownKind);
-    QTest::newRow("no id") << QByteArray("{\"v\":2,\"type\":\"ping\"}") << int(hubproto::BadArgument);
-    QTest::newRow("fraction id") << QByteArray("{\"v\":2,\"type\":\"ping\",\"id\":1.5}") << int(hubproto::BadArgument);
+    QTest::newRow("no type") << QByteArray("{\"v\":3,\"id\":1}") << int(hubproto::BadArgument);
+    QTest::newRow("type number") << QByteArray("{\"v\":3,\"type\":3,\"id\":1}") << int(hubproto::BadArgument);
+    QTest::newRow("unknown kind") << QByteArray("{\"v\":3,\"type\":\"teleport\",\"id\":1}") << int(hubproto::UnknownKind);
+    QTest::newRow("reply kind") << QByteArray("{\"v\":3,\"type\":\"reply\",\"id\":1}") << int(hubproto::UnknownKind);
+    QTest::newRow("no id") << QByteArray("{\"v\":3,\"type\":\"ping\"}") << int(hubproto::BadArgument);
+    QTest::newRow("fraction id") << QByteArray("{\"v\":3,\"type\":\"ping\",\"id\":1.5}") << int(hubproto::BadArgument);
     QByteArray deep(5000, '[');
     QTest::newRow("deep nesting") << deep << int(hubproto::Malformed);
   }
@@ -54,10 +54,24 @@ private slots:
     QCOMPARE(p.code(p.request(QStringLiteral("ping"))), 0);
   }
 
+  // The version rule: an older client is told which version this hub speaks, in a message of
+  // the hub's own version, and may go on.
+  void anOlderVersionIsToldTheHubsVersion() {
+    Hub hub(kTestSecret);
+    TestParticipant p(hub);
+    p.raw("{\"v\":2,\"type\":\"ping\",\"id\":4}");
+    const QList<QJsonObject> errors = p.take(QStringLiteral("error"));
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors[0].value(QStringLiteral("v")).toInt(), hubproto::kVersion);
+    QCOMPARE(errors[0].value(QStringLiteral("id")).toInt(), 4);
+    QVERIFY2(errors[0].value(QStringLiteral("desc")).toString().contains(QStringLiteral("speaks %1").arg(hubproto::kVersion)),
+             qPrintable(errors[0].value(QStringLiteral("desc")).toString()));
+  }
+
   void errorsCarryTheRequestIdWhenReadable() {
     Hub hub(kTestSecret);
     TestParticipant p(hub);
-    p.raw("{\"v\":2,\"type\":\"teleport\",\"id\":77}");
+    p.raw("{\"v\":3,\"type\":\"teleport\",\"id\":77}");
     const QList<QJsonObject> errors = p.take(QStringLiteral("error"));
     QCOMPARE(errors.size(), 1);
     QCOMPARE(errors[0].value(QStringLiteral("id")).toInt(), 77);
@@ -311,13 +325,13 @@ private slots:
     witness.login(QStringLiteral("w"));
     witness.join(900001);
     const QList<QByteArray> seeds = {
-        R"({"v":2,"type":"send","id":5,"conv":{"type":"group","peer":"900001"},"elems":[{"type":"text","text":"x"}]})",
-        R"({"v":2,"type":"join","id":6,"roomId":1,"role":"LiveGuest"})",
-        R"({"v":2,"type":"publish","id":7,"source":"camera","audio":true})",
-        R"({"v":2,"type":"request","id":8,"streams":[{"userId":"w","source":"screen"}]})",
-        R"({"v":2,"type":"send","id":9,"conv":{"type":"c2c","peer":"w"},"elems":[{"type":"file","name":"n","data64":"AAAA"}]})",
-        R"({"v":2,"type":"role","id":10,"role":"Guest"})",
-        R"({"v":2,"type":"unpublish","id":11,"channelId":"1"})",
+        R"({"v":3,"type":"send","id":5,"conv":{"type":"group","peer":"900001"},"elems":[{"type":"text","text":"x"}]})",
+        R"({"v":3,"type":"join","id":6,"roomId":1,"role":"LiveGuest"})",
+        R"({"v":3,"type":"publish","id":7,"source":"camera","audio":true})",
+        R"({"v":3,"type":"request","id":8,"streams":[{"userId":"w","source":"screen"}]})",
+        R"({"v":3,"type":"send","id":9,"conv":{"type":"c2c","peer":"w"},"elems":[{"type":"file","name":"n","data64":"AAAA"}]})",
+        R"({"v":3,"type":"role","id":10,"role":"Guest"})",
+        R"({"v":3,"type":"unpublish","id":11,"channelId":"1"})",
     };
     QRandomGenerator rng(1234);
     for (int round = 0; round < 20000; ++round) {

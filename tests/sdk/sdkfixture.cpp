@@ -4,6 +4,7 @@
 #include "protocol/usersig.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QtTest>
 
 const QByteArray kSdkTestSecret = QByteArrayLiteral("secret of the sdk tests");
@@ -102,9 +103,23 @@ void FrameRecorder::clear() {
   m_seen.clear();
 }
 
-Teacher::Teacher(std::unique_ptr<sdk::HubTransport> transport) : client(std::move(transport)) {
+Teacher::Teacher(std::unique_ptr<sdk::HubTransport> transport)
+    : client(std::move(transport)), m_decoders([this](const QString &owner, hubproto::Source source) {
+        client.requestKeyframe(owner, source, [](const sdk::HubReply &) {});
+      }) {
   QObject::connect(&client, &sdk::HubClient::imMessage, [this](const hubproto::ImMessage &m) { messages.append(m); });
-  QObject::connect(&client, &sdk::HubClient::mediaFrame, [this](const hubproto::MediaFrame &f) { frames.append(f); });
+  QObject::connect(&client, &sdk::HubClient::mediaFrame, [this](const hubproto::MediaFrame &f) {
+    frames.append(f);
+    hubproto::MediaFrame decoded;
+    if (m_decoders.receive(f, QDateTime::currentMSecsSinceEpoch(), &decoded))
+      pictures.append(decoded);
+  });
+  QObject::connect(&client, &sdk::HubClient::keyframeRequested, [this](hubproto::Source source) {
+    m_encoders.requestKeyframe(source);
+    const hubproto::MediaFrame last = m_lastPicture.value(int(source));
+    if (!last.payload.isEmpty())
+      sendFrame(source, last.payload, last.width, last.height);
+  });
   QObject::connect(&client, &sdk::HubClient::memberNotice,
                    [this](quint32, const QString &event, const QString &user, const QString &) {
                      memberEvents.append({event, user});
@@ -158,11 +173,7 @@ QString Teacher::publish(hubproto::Source source) {
 }
 
 void Teacher::sendFrame(hubproto::Source source, const QByteArray &i420, int width, int height) {
-  hubproto::MediaFrame f;
-  f.kind = hubproto::MediaFrame::Video;
-  f.source = source;
-  f.width = static_cast<quint16>(width);
-  f.height = static_cast<quint16>(height);
-  f.payload = i420;
-  client.sendFrame(f);
+  m_lastPicture.insert(int(source), hubproto::videoFrame(source, width, height, i420, 0));
+  for (const hubproto::MediaFrame &f : m_encoders.video(source, i420, width, height, QDateTime::currentMSecsSinceEpoch()))
+    client.sendFrame(f);
 }

@@ -3,8 +3,11 @@
 // (the teacher) driven by the test through a HubClient on the test's thread.
 
 #include "sdk/live/ilive.h"
+#include "sdk/media/streamdecoders.h"
+#include "sdk/media/streamencoders.h"
 #include "sdk/net/hubclient.h"
 
+#include <QHash>
 #include <QMutex>
 #include <QThread>
 #include <QVector>
@@ -85,15 +88,21 @@ public:
   int join(quint32 roomId, const QString &role = QStringLiteral("LiveMaster")); // with a grant for that role
   int grantStage(const QString &userId);
   QString publish(hubproto::Source source);
+  // Encodes the picture as a publisher does; a keyframe request is answered at once with the
+  // source's last picture.
   void sendFrame(hubproto::Source source, const QByteArray &i420, int width, int height);
   QList<hubproto::ImMessage> messages;
-  QList<hubproto::MediaFrame> frames;
+  QList<hubproto::MediaFrame> frames;   // as they came (encoded)
+  QList<hubproto::MediaFrame> pictures; // the video frames decoded, as I420
   QList<QPair<QString, QString>> memberEvents; // (event, user)
   QList<QPair<QString, bool>> streamEvents;    // (source name, on)
   sdk::HubClient client;
 
 private:
   QString m_userId;
+  media::StreamEncoders m_encoders;
+  media::StreamDecoders m_decoders;
+  QHash<int, hubproto::MediaFrame> m_lastPicture; // by source
 };
 
 QString testSig(const QString &userId, qint64 lifetime = 3600);

@@ -26,7 +26,7 @@ public:
   void drop() { emit closed(1006, QStringLiteral("gone")); }
   void deliver(const QByteArray &text) { emit textReceived(text); }
   void answer(int index, int code = 0, QJsonObject extra = QJsonObject()) {
-    extra.insert(QStringLiteral("v"), 2);
+    extra.insert(QStringLiteral("v"), hubproto::kVersion);
     extra.insert(QStringLiteral("type"), QStringLiteral("reply"));
     extra.insert(QStringLiteral("id"), sent[index].value(QStringLiteral("id")));
     extra.insert(QStringLiteral("code"), code);
@@ -68,7 +68,7 @@ private slots:
     c.transport->accept();
     QCOMPARE(c.transport->sent.size(), 2);
     QCOMPARE(c.transport->sent[0].value(QStringLiteral("type")).toString(), QStringLiteral("login"));
-    QCOMPARE(c.transport->sent[0].value(QStringLiteral("v")).toInt(), 2);
+    QCOMPARE(c.transport->sent[0].value(QStringLiteral("v")).toInt(), hubproto::kVersion);
     // Answers may come in any order; each reaches its own request.
     c.transport->answer(1, 0, {{QStringLiteral("serverTime"), 5}});
     c.transport->answer(0, 70002);
@@ -86,8 +86,8 @@ private slots:
     c.client->ping(c.record(&replies));
     c.transport->accept();
     const qint64 id = c.transport->sent[0].value(QStringLiteral("id")).toInt();
-    c.transport->deliver(QStringLiteral("{\"v\":2,\"type\":\"error\",\"id\":%1,\"code\":1007,\"desc\":\"too many\"}").arg(id).toUtf8());
-    c.transport->deliver("{\"v\":2,\"type\":\"error\",\"code\":1012,\"desc\":\"bad frame\"}");
+    c.transport->deliver(QStringLiteral("{\"v\":3,\"type\":\"error\",\"id\":%1,\"code\":1007,\"desc\":\"too many\"}").arg(id).toUtf8());
+    c.transport->deliver("{\"v\":3,\"type\":\"error\",\"code\":1012,\"desc\":\"bad frame\"}");
     QCOMPARE(replies.size(), 1);
     QCOMPARE(replies[0].code, 1007);
     QCOMPARE(errors.count(), 1);
@@ -103,9 +103,9 @@ private slots:
     c.client->ping(c.record(&replies));
     c.transport->accept();
     for (const QByteArray &junk : {QByteArray("not json"), QByteArray("[]"), QByteArray("{\"v\":9,\"type\":\"reply\",\"id\":1}"),
-                                   QByteArray("{\"v\":2,\"type\":\"message\",\"from\":\"x\"}"),
-                                   QByteArray("{\"v\":2,\"type\":\"stream\",\"source\":\"smell\"}"),
-                                   QByteArray("{\"v\":2,\"type\":\"teleport\"}")})
+                                   QByteArray("{\"v\":3,\"type\":\"message\",\"from\":\"x\"}"),
+                                   QByteArray("{\"v\":3,\"type\":\"stream\",\"source\":\"smell\"}"),
+                                   QByteArray("{\"v\":3,\"type\":\"teleport\"}")})
       c.transport->deliver(junk);
     emit c.transport->binaryReceived(QByteArray("TWMF\x01\x01\x01\x00", 8));
     emit c.transport->binaryReceived(QByteArray(100, '\xff'));
@@ -149,7 +149,7 @@ private slots:
     QSignalSpy kicked(k.client.get(), &sdk::HubClient::kicked);
     k.client->ping(k.record(&replies));
     k.transport->accept();
-    k.transport->deliver("{\"v\":2,\"type\":\"kicked\",\"code\":70004,\"desc\":\"elsewhere\"}");
+    k.transport->deliver("{\"v\":3,\"type\":\"kicked\",\"code\":70004,\"desc\":\"elsewhere\"}");
     k.transport->drop();
     QCOMPARE(kicked.count(), 1);
     QCOMPARE(kickLost.count(), 0);
@@ -172,7 +172,7 @@ private slots:
     QCOMPARE(replies.size(), 2);
     QCOMPARE(replies[0].code, int(hubproto::TeacherOnly));
     QCOMPARE(replies[1].code, 0);
-    c.transport->deliver("{\"v\":2,\"type\":\"stage\",\"roomId\":300101,\"granted\":false,\"role\":\"Guest\"}");
+    c.transport->deliver("{\"v\":3,\"type\":\"stage\",\"roomId\":300101,\"granted\":false,\"role\":\"Guest\"}");
     QCOMPARE(stage.count(), 1);
     QCOMPARE(stage.at(0).at(0).toUInt(), 300101u);
     QCOMPARE(stage.at(0).at(1).toBool(), false);
@@ -202,10 +202,7 @@ private slots:
 
   void framesGoOutOnlyWhileOpen() {
     Client c;
-    hubproto::MediaFrame f;
-    f.width = 2;
-    f.height = 2;
-    f.payload = QByteArray(hubproto::i420Size(2, 2), 'x');
+    const hubproto::MediaFrame f = hubproto::vp8Frame(hubproto::Source::Camera, 2, 2, "xxxx", true, 0, 0);
     c.client->sendFrame(f);
     c.client->ping([](const sdk::HubReply &) {});
     c.client->sendFrame(f);
@@ -224,17 +221,8 @@ private slots:
     Client c;
     c.client->ping([](const sdk::HubReply &) {});
     c.transport->accept();
-    hubproto::MediaFrame video;
-    video.width = 2;
-    video.height = 2;
-    video.payload = QByteArray(hubproto::i420Size(2, 2), 'v');
-    hubproto::MediaFrame audio;
-    audio.kind = hubproto::MediaFrame::Audio;
-    audio.source = hubproto::Source::Audio;
-    audio.format = hubproto::MediaFrame::PcmS16;
-    audio.channels = 1;
-    audio.sampleRate = 16000;
-    audio.payload = QByteArray(640, 'a');
+    const hubproto::MediaFrame video = hubproto::vp8Frame(hubproto::Source::Camera, 2, 2, "vvvv", false, 1, 0);
+    const hubproto::MediaFrame audio = hubproto::opusFrame(QByteArray(80, 'a'), 1, 0);
 
     c.transport->queued = sdk::HubClient::kMaxQueuedBytes;
     c.client->sendFrame(video); // at the bound: still sent

@@ -4,6 +4,7 @@
 #include "protocol/roomgrant.h"
 #include "protocol/usersig.h"
 
+#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
@@ -12,13 +13,18 @@ HubStudent::HubStudent(Hub *hub, const QString &id)
     : HubStudent(std::make_unique<sdk::InProcessTransport>(hub), id) {}
 
 HubStudent::HubStudent(std::unique_ptr<sdk::HubTransport> transport, const QString &id)
-    : client(std::move(transport)), userId(id) {
+    : client(std::move(transport)), userId(id),
+      m_decoders([this](const QString &owner, hubproto::Source source) {
+        client.requestKeyframe(owner, source, [](const sdk::HubReply &) {});
+      }) {
   for (int i = 0; i < hubproto::kSourceCount; ++i)
     m_lastFrames.append(hubproto::MediaFrame());
   QObject::connect(&client, &sdk::HubClient::imMessage, [this](const hubproto::ImMessage &m) { record(m); });
   QObject::connect(&client, &sdk::HubClient::mediaFrame, [this](const hubproto::MediaFrame &f) {
     m_frameCounts[int(f.source)]++;
-    m_lastFrames[int(f.source)] = f;
+    hubproto::MediaFrame decoded;
+    if (m_decoders.receive(f, QDateTime::currentMSecsSinceEpoch(), &decoded))
+      m_lastFrames[int(f.source)] = decoded;
   });
   QObject::connect(&client, &sdk::HubClient::streamNotice,
                    [this](quint32, const QString &owner, hubproto::Source source, bool on) {

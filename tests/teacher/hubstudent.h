@@ -4,6 +4,7 @@
 // and the teacher's stream notices.
 
 #include "protocol/classcommandcode.h"
+#include "sdk/media/streamdecoders.h"
 #include "sdk/net/hubclient.h"
 
 #include <QByteArray>
@@ -41,7 +42,8 @@ public:
   const SeenCommand *find(ClassCommandCode code, int from = 0) const;
   bool waitForCode(ClassCommandCode code, int ms = 5000) const;
 
-  int frames(hubproto::Source source) const;
+  int frames(hubproto::Source source) const; // as they came (encoded)
+  // The last picture of that source decoded, as an I420 frame.
   hubproto::MediaFrame lastFrame(hubproto::Source source) const;
   bool sawStream(const QString &owner, hubproto::Source source) const;
 
@@ -54,6 +56,7 @@ private:
   int call(std::function<void(sdk::HubReplyFn)> fn);
 
   QByteArray m_secret;
+  media::StreamDecoders m_decoders;
   QList<hubproto::MediaFrame> m_lastFrames;
   QList<int> m_frameCounts{0, 0, 0, 0};
   QList<QPair<QString, int>> m_streams; // (owner, source) seen on
