@@ -2,6 +2,7 @@
 // teacher presence (over HTTP and through the hub), enter, heartbeat, exit, the rosters and
 // the upload signature.
 
+#include "protocol/protocol.h"
 #include "protocol/roomgrant.h"
 #include "service/credentialissuer.h"
 #include "service/signer.h"
@@ -292,7 +293,7 @@ private slots:
     socket.open(QUrl(m_service.hubUrl()));
     QTRY_COMPARE(socket.state(), QAbstractSocket::ConnectedState);
     const auto send = [&](QJsonObject o) {
-      o.insert(QStringLiteral("v"), 2);
+      o.insert(QStringLiteral("v"), hubproto::kVersion);
       socket.sendTextMessage(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
     };
     send({{QStringLiteral("type"), QStringLiteral("login")}, {QStringLiteral("id"), 1},
