@@ -129,8 +129,12 @@ void BoardImages::fetch(const QString &url) {
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     QString error = reply->errorString();
     QImage image;
-    if (reply->error() == QNetworkReply::NoError && status == 200)
-      image = decode(reply->readAll(), &error);
+    // The whole body can arrive before the progress check gets to abort it.
+    const QByteArray body = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    if (body.size() > kMaxBytes)
+      error = QStringLiteral("over %1 bytes").arg(kMaxBytes);
+    else if (reply->error() == QNetworkReply::NoError && status == 200)
+      image = decode(body, &error);
     else if (reply->error() == QNetworkReply::OperationCanceledError)
       error = QStringLiteral("over %1 bytes").arg(kMaxBytes);
     settle(url, image, error);
