@@ -97,11 +97,16 @@ int HubLink::sendGroup(const QVector<hubproto::Element> &elems, const QString *o
   return send(conv, elems, offlinePushExt);
 }
 
-int HubLink::sendCommandData(const QByteArray &data, const QString &to) {
+hubproto::Element customElement(const QByteArray &data, const QString &ext) {
   hubproto::Element e;
   e.kind = hubproto::Element::Custom;
   e.data = data;
-  e.ext = QString::fromLatin1(ClassCommand::kExt);
+  e.ext = ext;
+  return e;
+}
+
+int HubLink::sendCommandData(const QByteArray &data, const QString &to) {
+  const hubproto::Element e = customElement(data, QString::fromLatin1(ClassCommand::kExt));
   if (to.isEmpty()) return sendGroup({e});
   hubproto::Conversation conv;
   conv.type = hubproto::Conversation::C2C;

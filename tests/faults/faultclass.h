@@ -22,6 +22,9 @@ extern const QString kTeacherId;
 extern const QString kStudentPhone;
 extern const QString kStudentPassword;
 
+// A custom element with exactly these bytes and this ext.
+hubproto::Element customElement(const QByteArray &data, const QString &ext);
+
 // A participant's hub client as a test drives it (the teacher's, or a bare student's): each
 // call waits for the hub's answer and returns its code (-1: none in time).
 class HubLink {

@@ -39,14 +39,6 @@ QString chatMessage(const QString &name, const QString &text) {
                                .toJson());
 }
 
-hubproto::Element custom(const QByteArray &data, const QString &ext) {
-  hubproto::Element e;
-  e.kind = hubproto::Element::Custom;
-  e.data = data;
-  e.ext = ext;
-  return e;
-}
-
 } // namespace
 
 class TestFaultsClassmate : public QObject, ShellClass {
@@ -133,7 +125,7 @@ private slots:
         "{\"seq\":1,\"timestamp\":1,\"value\":{\"action\":\"clear\"}}\n",
         "{\"seq\":2,\"timestamp\":1,\"value\":{\"background\":\"file:///etc/passwd\"}}\n"};
     for (const QByteArray &data : writes)
-      QCOMPARE(classmate.sendGroup({custom(data, kWhiteBoardExt)}, &kWhiteBoardExt), int(hubproto::TeacherOnly));
+      QCOMPARE(classmate.sendGroup({customElement(data, kWhiteBoardExt)}, &kWhiteBoardExt), int(hubproto::TeacherOnly));
     classKept("画板");
   }
 
@@ -144,7 +136,7 @@ private slots:
     auto accepted = std::make_shared<int>(0);
     hubproto::Conversation room;
     room.peer = QString::number(kRoom);
-    const QVector<hubproto::Element> big{custom(QByteArray(kFloodBytes, 'x'), QStringLiteral("x"))};
+    const QVector<hubproto::Element> big{customElement(QByteArray(kFloodBytes, 'x'), QStringLiteral("x"))};
     for (int i = 0; i < kFloodMessages; ++i)
       classmate.client->sendMessage(room, big, nullptr, [accepted](const sdk::HubReply &r) {
         *accepted += r.code == 0 ? 1 : 0;

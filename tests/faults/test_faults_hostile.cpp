@@ -47,14 +47,6 @@ QString envelope(const QJsonValue &value) {
                                .toJson(QJsonDocument::Compact)) + QLatin1Char('\n');
 }
 
-hubproto::Element custom(const QByteArray &data, const QString &ext) {
-  hubproto::Element e;
-  e.kind = hubproto::Element::Custom;
-  e.data = data;
-  e.ext = ext;
-  return e;
-}
-
 // The shape of the page: elements that could run or fetch something, and pictures other
 // than the service's face images.
 const QString kActiveElements = QStringLiteral("document.querySelectorAll('script,a,iframe,object,embed,svg').length");
@@ -170,7 +162,7 @@ private slots:
                              {QStringLiteral("width"), -1e308}, {QStringLiteral("color"), QStringLiteral("#zzzzzz")}})
             .toUtf8()};
     for (const QByteArray &data : envelopes)
-      QCOMPARE(teacher.sendGroup({custom(data, kWhiteBoardExt)}, &kWhiteBoardExt), 0);
+      QCOMPARE(teacher.sendGroup({customElement(data, kWhiteBoardExt)}, &kWhiteBoardExt), 0);
     // Oversize: far beyond what fits a custom element, as a file element just under the hub's
     // message limit, and a point list of forty thousand points.
     QJsonArray points;
