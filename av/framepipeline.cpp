@@ -5,6 +5,7 @@
 
 #include <QDebug>
 
+#include <algorithm>
 #include <cstring>
 
 #include <libyuv/planar_functions.h>
@@ -20,26 +21,47 @@ constexpr int kBytesPerPixel = 3;
 constexpr int kSwsFlags = SWS_BICUBIC;
 
 void resizeCanvas(VideoCanvas &canvas, const CanvasGeometry &g) {
+  if (canvas.width != g.width || canvas.height != g.height)
+    canvas.barsX = -1;
   canvas.width = g.width;
   canvas.height = g.height;
   const size_t wanted = static_cast<size_t>(canvas.stride()) * g.height + VideoCanvas::kSlack;
-  if (canvas.bytes.size() != wanted)
+  if (canvas.bytes.size() != wanted) {
     canvas.bytes.resize(wanted);
+    canvas.barsX = -1;
+  }
+}
+
+bool barsKnown(const VideoCanvas &canvas, const CanvasGeometry &g, int w, int h) {
+  return canvas.barsX == g.x && canvas.barsY == g.y && canvas.barsWidth == w && canvas.barsHeight == h;
 }
 
 // Blacks out everything around the picture; done after drawing so that bytes the converter
-// wrote past a row's end land in bars that are cleared here.
+// wrote past a row's end land in bars that are cleared here. When the bars are already black
+// from an earlier frame in the same place, only the bytes the converter may have spilt past
+// each row are cleared: repainting whole bars cost more than the conversion for a portrait
+// picture in a landscape view.
 void paintBars(VideoCanvas &canvas, const CanvasGeometry &g, int w, int h) {
   const size_t stride = static_cast<size_t>(canvas.stride());
-  std::memset(canvas.row(0), 0, stride * g.y);
-  std::memset(canvas.row(g.y + h), 0, stride * (g.height - g.y - h) + VideoCanvas::kSlack);
   const size_t left = static_cast<size_t>(g.x) * kBytesPerPixel;
   const size_t rightStart = static_cast<size_t>(g.x + w) * kBytesPerPixel;
+  if (barsKnown(canvas, g, w, h)) {
+    const size_t spill = std::min<size_t>(VideoCanvas::kSlack, stride - rightStart + left);
+    for (int r = g.y; r < g.y + h; ++r)
+      std::memset(canvas.row(r) + rightStart, 0, spill);
+    return;
+  }
+  std::memset(canvas.row(0), 0, stride * g.y);
+  std::memset(canvas.row(g.y + h), 0, stride * (g.height - g.y - h) + VideoCanvas::kSlack);
   for (int r = g.y; r < g.y + h; ++r) {
     uint8_t *row = canvas.row(r);
     std::memset(row, 0, left);
     std::memset(row + rightStart, 0, stride - rightStart);
   }
+  canvas.barsX = g.x;
+  canvas.barsY = g.y;
+  canvas.barsWidth = w;
+  canvas.barsHeight = h;
 }
 
 // The planes of an unpadded I420 picture: full-size Y, then U and V at half size rounded up.

@@ -13,6 +13,12 @@ struct VideoCanvas {
   std::vector<uint8_t> bytes;
   int width = 0;
   int height = 0;
+  // The picture rectangle whose surroundings are already black; -1 when nothing is known.
+  // Frames of a steady stream land in the same place, so their bars need no repainting.
+  int barsX = -1;
+  int barsY = -1;
+  int barsWidth = -1;
+  int barsHeight = -1;
 
   int stride() const { return width * 3; }
   bool isEmpty() const { return width <= 0 || height <= 0; }

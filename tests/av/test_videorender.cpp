@@ -38,6 +38,7 @@ private slots:
   void rebuildsConverterOnlyOnChange();
   void unusableFramesKeepLastPicture();
   void oddSizesAndPaddedRows();
+  void barsFollowThePictureAcrossShapes();
   void packedFramesTurnAndPlace();
   void pausedViewIgnoresFramesAndClicks();
   void nameBarOnlyWithName();
@@ -180,6 +181,39 @@ void TestVideoRender::oddSizesAndPaddedRows() {
   }
   for (int x = 1; x < 642; x += 64)
     QVERIFY(isBrightLevel(level(canvas, x, 480)));
+}
+
+// The two canvases the view swaps keep their bars between frames of one shape; a new shape on
+// a canvas of the same size must still black out what the old picture covered.
+void TestVideoRender::barsFollowThePictureAcrossShapes() {
+  auto w = view(640, 480);
+  TestFrame full = i420Frame(640, 480, uniform);
+  TestFrame wide = i420Frame(640, 360, uniform);
+  TestFrame narrow = i420Frame(480, 480, uniform);
+  const auto check = [&](int barRows, int barColumns, const char *what) {
+    const QImage canvas = w->canvasSnapshot();
+    QCOMPARE(canvas.size(), QSize(640, 480));
+    for (int y : {0, 59, 60, 240, 419, 420, 479})
+      for (int x : {0, 79, 80, 320, 559, 560, 639}) {
+        const bool bar = y < barRows || y >= 480 - barRows || x < barColumns || x >= 640 - barColumns;
+        const int v = level(canvas, x, y);
+        QVERIFY2(bar ? isBlack(v) : isBrightLevel(v), qPrintable(QStringLiteral("%1 at %2,%3: %4").arg(what).arg(x).arg(y).arg(v)));
+      }
+  };
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 3; ++i) {
+      w->inputFrame(full.live());
+      check(0, 0, "full");
+    }
+    for (int i = 0; i < 3; ++i) {
+      w->inputFrame(wide.live());
+      check(60, 0, "wide");
+    }
+    for (int i = 0; i < 3; ++i) {
+      w->inputFrame(narrow.live());
+      check(0, 80, "narrow");
+    }
+  }
 }
 
 void TestVideoRender::packedFramesTurnAndPlace() {
