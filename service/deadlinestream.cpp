@@ -1,5 +1,6 @@
 #include "service/deadlinestream.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -9,15 +10,7 @@
 namespace {
 
 constexpr std::uint32_t kHeaderEnd = 0x0d0a0d0a; // "\r\n\r\n"
-
-bool waitFor(int sock, short events, int ms) {
-  if (ms <= 0) return false;
-  pollfd p{sock, events, 0};
-  int n;
-  do n = ::poll(&p, 1, ms);
-  while (n < 0 && errno == EINTR);
-  return n > 0 && (p.revents & (events | POLLHUP | POLLERR));
-}
+constexpr int kStopStepMs = 100;
 
 void addressOf(const sockaddr_storage &addr, std::string &ip, int &port) {
   char text[INET6_ADDRSTRLEN] = {};
@@ -35,8 +28,8 @@ void addressOf(const sockaddr_storage &addr, std::string &ip, int &port) {
 
 } // namespace
 
-DeadlineStream::DeadlineStream(int sock, int headerMs, int bodyMs, int writeMs)
-    : m_sock(sock), m_headerMs(headerMs), m_bodyMs(bodyMs), m_writeMs(writeMs) {
+DeadlineStream::DeadlineStream(int sock, int headerMs, int bodyMs, int writeMs, StopCheck stopping)
+    : m_sock(sock), m_headerMs(headerMs), m_bodyMs(bodyMs), m_writeMs(writeMs), m_stopping(std::move(stopping)) {
   startRequest();
 }
 
@@ -61,9 +54,23 @@ void DeadlineStream::watchHeaderEnd(const char *data, size_t size) {
   }
 }
 
-bool DeadlineStream::is_readable() const { return waitFor(m_sock, POLLIN, msLeft()); }
+// Ready sockets are served even while stopping; only a wait is cut short.
+bool DeadlineStream::waitFor(short events, int ms) const {
+  const auto until = Clock::now() + std::chrono::milliseconds(ms);
+  for (int left = ms; left > 0;) {
+    pollfd p{m_sock, events, 0};
+    const int n = ::poll(&p, 1, m_stopping ? std::min(left, kStopStepMs) : left);
+    if (n > 0) return p.revents & (events | POLLHUP | POLLERR);
+    if (n < 0 && errno != EINTR) return false;
+    if (m_stopping && m_stopping()) return false;
+    left = int(std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count());
+  }
+  return false;
+}
 
-bool DeadlineStream::is_writable() const { return waitFor(m_sock, POLLOUT, m_writeMs); }
+bool DeadlineStream::is_readable() const { return waitFor(POLLIN, msLeft()); }
+
+bool DeadlineStream::is_writable() const { return waitFor(POLLOUT, m_writeMs); }
 
 ssize_t DeadlineStream::read(char *ptr, size_t size) {
   if (!is_readable()) return -1;

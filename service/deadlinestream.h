@@ -2,18 +2,22 @@
 // One connection's socket as cpp-httplib's server reads and writes it, with time limits on
 // the request as a whole: its headers must arrive within one limit, its body within another,
 // however slowly the client trickles bytes. Reading past a limit fails, which ends the
-// connection.
+// connection, and so does any wait once the server is stopping: a client that sent headers
+// and holds back its body must not keep the service from shutting down.
 
 #include <httplib.h>
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 class DeadlineStream : public httplib::Stream {
 public:
   using Clock = std::chrono::steady_clock;
 
-  DeadlineStream(int sock, int headerMs, int bodyMs, int writeMs);
+  using StopCheck = std::function<bool()>;
+
+  DeadlineStream(int sock, int headerMs, int bodyMs, int writeMs, StopCheck stopping = StopCheck());
 
   // A new request begins: its headers are due headerMs from now.
   void startRequest();
@@ -31,11 +35,14 @@ private:
   int msLeft() const;
   // Follows the bytes read for the blank line that ends the headers.
   void watchHeaderEnd(const char *data, size_t size);
+  // Polls for events for up to ms, in short steps that look at the stop check.
+  bool waitFor(short events, int ms) const;
 
   int m_sock;
   int m_headerMs;
   int m_bodyMs;
   int m_writeMs;
+  StopCheck m_stopping;
   Clock::time_point m_deadline;
   bool m_inHeaders = true;
   std::uint32_t m_tail = 0; // the last four bytes read

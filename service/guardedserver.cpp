@@ -51,7 +51,8 @@ bool GuardedServer::requestWaiting(socket_t sock) const {
 }
 
 bool GuardedServer::serve(socket_t sock) {
-  DeadlineStream stream(sock, m_limits.headerMs, m_limits.bodyMs, kWriteMs);
+  DeadlineStream stream(sock, m_limits.headerMs, m_limits.bodyMs, kWriteMs,
+                        [this] { return svr_sock_ == INVALID_SOCKET; });
   bool ok = false;
   for (size_t left = keep_alive_max_count_; left > 0 && requestWaiting(sock); --left) {
     stream.startRequest();

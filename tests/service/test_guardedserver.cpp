@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QHostAddress>
+#include <QScopeGuard>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -136,6 +137,38 @@ private slots:
     QTRY_COMPARE(m_server->openFrom(QStringLiteral("127.0.0.21")), shortLimits().perAddress);
     QCOMPARE(askFrom("127.0.0.23", m_port), QByteArray("HTTP/1.1 200 OK"));
     for (auto &s : slow) s->abort();
+  }
+
+  // A client that sent its headers and holds back its body, or holds back the end of its
+  // headers, does not keep a stopping server waiting for the body's or the headers' limit.
+  void stopIsNotHeldByHalfSentRequests() {
+    ConnectionLimits patient = shortLimits();
+    patient.headerMs = patient.bodyMs = patient.idleMs = 60000;
+    GuardedServer server(patient);
+    server.Post("/hello", [](const httplib::Request &req, httplib::Response &res) { res.set_content(req.body, "text/plain"); });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    QVERIFY(port > 0);
+    std::thread serving([&] { server.listen_after_bind(); });
+    auto guard = qScopeGuard([&] {
+      server.stop();
+      serving.join();
+    });
+    QTRY_VERIFY(server.is_running());
+    auto body = connectFrom("127.0.0.31", quint16(port));
+    auto headers = connectFrom("127.0.0.32", quint16(port));
+    QVERIFY(body && headers);
+    body->write("POST /hello HTTP/1.1\r\nHost: x\r\nContent-Type: text/plain\r\nContent-Length: 59\r\n\r\n");
+    headers->write("POST /hello HTTP/1.1\r\nHost: x\r\n");
+    body->flush();
+    headers->flush();
+    QTRY_COMPARE(server.openFrom(QStringLiteral("127.0.0.31")) + server.openFrom(QStringLiteral("127.0.0.32")), 2);
+    QElapsedTimer t;
+    t.start();
+    server.stop();
+    serving.join();
+    guard.dismiss();
+    // Far below the 60 s the limits would allow.
+    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
   }
 };
 
