@@ -5,6 +5,8 @@ set -euo pipefail
 # libspdlog-dev: only the log benchmark links it, as the figure our log handler is measured
 # against.
 # clang and libclang-rt-dev: the libFuzzer build of the fuzz targets (scripts/fuzz.sh).
+# ejabberd and libqxmpp-dev: IM over an XMPP server instead of the hub (TARNWICK_IM=xmpp);
+# scripts/engines.sh runs ejabberd, the SDK's xmpp transport uses QXmpp.
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
@@ -20,6 +22,7 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   libspdlog-dev
   clang libclang-rt-dev
+  ejabberd libqxmpp-dev
 )
 
 missing=()
