@@ -21,6 +21,7 @@ ApiReply BoardRoutes::history(const FormParams &p) const {
     return ApiReply::error(ApiError::BadToken);
   if (!m_hub || !m_hub->isInRoom(userId, roomId)) return ApiReply::error(ApiError::NotInRoom);
   QJsonObject data;
-  data.insert(QStringLiteral("messages"), m_hub->whiteboardHistory().messages(roomId));
+  const WhiteboardHistory &kept = m_history ? *m_history : m_hub->whiteboardHistory();
+  data.insert(QStringLiteral("messages"), kept.messages(roomId));
   return ApiReply::ok(data);
 }

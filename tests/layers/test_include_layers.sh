@@ -39,12 +39,18 @@ plant shell/browserwindow.cpp classroom/mainform.h refused
 plant widgets/popwindow.cpp classroom_widgets/qtbubble.h refused
 plant protocol/protocol.h core/log.h refused
 plant teacher/main.cpp classroom/mainform.h refused
+plant sdk/net/xmpp/xmppimtransport.cpp sdk/net/hubclient.h refused
+plant sdk/net/hubclient.cpp sdk/net/xmpp/xmppimtransport.h refused
+plant sdk/net/websockettransport.h sdk/net/xmpp/xmpppayload.h refused
 
 plant shell/browserwindow.cpp classroom/classroomseam.h allowed
 plant messaging/classsend.cpp protocol/protocol.h allowed
 plant classroom/mainform.cpp av/audiohelper.h allowed
 plant tests/support/inprocesstransport.cpp service/hub/hub.h allowed
 plant teacher/main.cpp sdk/live/ilive.h allowed
+plant sdk/net/xmpp/xmppimtransport.h sdk/net/imtransport.h allowed
+plant sdk/net/hubimtransport.h sdk/net/imtransport.h allowed
+plant sdk/live/imroute.cpp sdk/net/xmpp/xmppimtransport.h allowed
 
 [ $failed -eq 0 ] && echo "include layers: all checks passed"
 exit $failed
