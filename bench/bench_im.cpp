@@ -82,7 +82,7 @@ struct Figures {
 Figures measure(const Enter &enter, int messages) {
   Figures f;
   std::vector<Member> members(kParticipants);
-  std::vector<std::vector<qint64>> arrivals(size_t(messages), std::vector<qint64>());
+  std::vector<std::vector<qint64>> arrivals(static_cast<size_t>(messages));
   for (int i = 0; i < kParticipants; ++i) {
     members[size_t(i)].startedNs = g_clock.nsecsElapsed();
     enter(i, members[size_t(i)]);
@@ -103,7 +103,7 @@ Figures measure(const Enter &enter, int messages) {
       if (n >= 0 && n < messages)
         arrivals[size_t(n)].push_back(g_clock.nsecsElapsed());
     });
-  std::vector<qint64> sentNs(size_t(messages));
+  std::vector<qint64> sentNs(static_cast<size_t>(messages));
   const hubproto::Conversation group{hubproto::Conversation::Group, QString::number(kRoom)};
   for (int n = 0; n < messages; ++n) {
     hubproto::Element e;

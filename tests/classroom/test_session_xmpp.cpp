@@ -111,8 +111,10 @@ class TestSessionXmpp : public QObject {
     return w;
   }
 
-  // Signed in to the IM server with the token of the class sign-in, and in the class's room.
-  std::unique_ptr<sdk::XmppImTransport> imMember(const QString &phone, const QString &password, const QString &role) {
+  // Signed in to the IM server with the token of the class sign-in, and in the class's room
+  // unless join is false.
+  std::unique_ptr<sdk::XmppImTransport> imMember(const QString &phone, const QString &password, const QString &role,
+                                                 bool join = true) {
     const QString token = m_service->signIn(phone, password);
     const LocalService::Reply login = m_service->call(
         QStringLiteral("live-service"), QStringLiteral("bgp_login"),
@@ -125,11 +127,26 @@ class TestSessionXmpp : public QObject {
     im->signIn(login.data().value(QStringLiteral("userId")).toString(), [&](int c, const QString &) { code = c; });
     if (!QTest::qWaitFor([&] { return code >= 0; }, kClassMs) || code != 0)
       return nullptr;
+    if (!join)
+      return im;
     code = -1;
     im->joinRoom(kRoomId, [&](int c, const QString &) { code = c; });
     if (!QTest::qWaitFor([&] { return code >= 0; }, kClassMs) || code != 0)
       return nullptr;
     return im;
+  }
+
+  // A student's classroom with the long lesson's teacher in the room.
+  struct Seat {
+    FakeShell shell;
+    BoxWatch boxes;
+    QTimer ticks;
+    MainForm *w = nullptr;
+  };
+  bool seatInLongLesson(Seat *seat) {
+    startTeacher(kLongLesson);
+    seat->w = seatedStudent(seat->shell, &seat->ticks);
+    return seat->w != nullptr;
   }
 
   void endClass(MainForm *w) {
@@ -235,41 +252,23 @@ private slots:
   }
 
   void signingInElsewhereEndsTheClass() {
-    FakeShell shell;
-    BoxWatch boxes;
-    QTimer ticks;
-    startTeacher(kLongLesson);
-    MainForm *w = seatedStudent(shell, &ticks);
-    QVERIFY(w);
+    Seat seat;
+    QVERIFY(seatInLongLesson(&seat));
     // The same account on the IM server only, with a token of the same class sign-in.
-    const QString token = m_service->signIn(kPhone, kPassword);
-    const LocalService::Reply login = m_service->call(
-        QStringLiteral("live-service"), QStringLiteral("bgp_login"),
-        {{QStringLiteral("token"), token}, {QStringLiteral("roomId"), QString::number(kRoomId)}, {QStringLiteral("role"), QStringLiteral("0")}});
-    const QString imToken = login.data().value(QStringLiteral("imToken")).toString();
-    QVERIFY(!imToken.isEmpty());
-    sdk::XmppAddress address;
-    QVERIFY(sdk::XmppAddress::parse(m_engine.xmppUrl(), &address));
-    sdk::XmppImTransport elsewhere(address, imToken);
-    int signedIn = -1;
-    elsewhere.signIn(w->getUserId(), [&](int code, const QString &) { signedIn = code; });
-    QTRY_COMPARE_WITH_TIMEOUT(signedIn, 0, kClassMs);
+    auto elsewhere = imMember(kPhone, kPassword, QStringLiteral("0"), false);
+    QVERIFY(elsewhere);
     QTRY_VERIFY_WITH_TIMEOUT(BoxWatch::informationCount(QStringLiteral("被踢下线")) == 1, kClassMs);
-    endClass(w);
+    endClass(seat.w);
   }
 
   // Last: the server goes away mid-class; the class ends through the connection-lost path.
   void imServerRestartEndsTheClass() {
-    FakeShell shell;
-    BoxWatch boxes;
-    QTimer ticks;
-    startTeacher(kLongLesson);
-    MainForm *w = seatedStudent(shell, &ticks);
-    QVERIFY(w);
+    Seat seat;
+    QVERIFY(seatInLongLesson(&seat));
     QVERIFY2(m_engine.restart(), qPrintable(m_engine.errorString()));
     QTRY_VERIFY_WITH_TIMEOUT(BoxWatch::informationCount(QStringLiteral("与课堂的连接异常中断")) == 1, kClassMs);
     QCOMPARE(BoxWatch::informationCount(QStringLiteral("被踢下线")), 0);
-    endClass(w);
+    endClass(seat.w);
   }
 };
 

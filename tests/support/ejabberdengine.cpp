@@ -6,7 +6,8 @@
 #include <QTcpServer>
 
 namespace {
-constexpr int kScriptTimeoutMs = 60000;
+// ejabberd starts in seconds, but a machine busy building may take far longer.
+constexpr int kScriptTimeoutMs = 180000;
 
 quint16 freePort() {
   QTcpServer probe;
@@ -49,6 +50,11 @@ bool EjabberdEngine::run(const QString &command) {
 
 bool EjabberdEngine::start() {
   m_running = run(QStringLiteral("start"));
+  if (!m_running) {
+    const QString why = m_error;
+    run(QStringLiteral("stop")); // whatever of it did start
+    m_error = why;
+  }
   return m_running;
 }
 
