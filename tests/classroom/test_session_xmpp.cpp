@@ -1,0 +1,276 @@
+// Whole classes with IM on ejabberd: tarnwick-local seats the users in the class's room there
+// and hands out its tokens, the scripted teacher (tarnwick-teacher) and the student's classroom
+// talk through it; media and the roster stay on the hub. One ejabberd and one service for the
+// program. Also the two ways a class ends from the IM server's side: the same account signing
+// in elsewhere, and the server restarting mid-class.
+#include "classfixture.h"
+
+#include "classroom/classchat.h"
+#include "classroom_widgets/qtredpacket.h"
+#include "core/deployment.h"
+#include "sdk/live/ilive.h"
+#include "sdk/net/xmpp/xmppimtransport.h"
+#include "support/ejabberdengine.h"
+#include "support/localservice.h"
+#include "support/servicemember.h"
+#include "support/testenv.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace classtest;
+
+namespace {
+
+const QString kPhone = QStringLiteral("13800000001");
+const QString kPassword = QStringLiteral("tarnwick01");
+const int kRoomId = 300101;
+const QString kMaster = QStringLiteral("t20001");
+constexpr int kClassMs = 20000;
+
+// Commands both ways (one-to-one and group), a chat line and a reward, then the end.
+const char *const kLesson = R"({
+  "name": "xmpp class", "room": 300101, "timeout": 90,
+  "steps": [
+    {"do": "enter"},
+    {"do": "waitMember", "user": "*", "as": "student", "timeout": 30},
+    {"do": "waitCommand", "code": 2112, "from": "${student}", "timeout": 20},
+    {"do": "chat", "text": "同学们好"},
+    {"do": "command", "code": 2049, "to": "${student}"},
+    {"do": "waitCommand", "code": 2051, "from": "${student}", "timeout": 20},
+    {"do": "wait", "seconds": 1},
+    {"do": "command", "code": 2050, "to": "group", "param": "${student}"},
+    {"do": "waitCommand", "code": 2053, "from": "${student}", "timeout": 20},
+    {"do": "reward", "to": "${student}", "amount": 50, "type": "101", "message": "恭喜[receiver_name]获得红包"},
+    {"do": "wait", "seconds": 1},
+    {"do": "leave"}
+  ]
+})";
+
+// The teacher stays in the room until the test ends the class from the server's side.
+const char *const kLongLesson = R"({
+  "name": "xmpp long class", "room": 300101, "timeout": 120,
+  "steps": [
+    {"do": "enter"},
+    {"do": "waitMember", "user": "*", "as": "student", "timeout": 30},
+    {"do": "wait", "seconds": 90},
+    {"do": "leave"}
+  ]
+})";
+
+} // namespace
+
+class TestSessionXmpp : public QObject {
+  Q_OBJECT
+
+  EjabberdEngine m_engine;
+  std::unique_ptr<LocalService> m_service;
+  QTemporaryDir m_dir;
+  std::unique_ptr<QProcess> m_teacher;
+
+  void startTeacher(const char *scenario) {
+    QFile file(m_dir.filePath(QStringLiteral("class.json")));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(scenario);
+    file.close();
+    m_teacher = std::make_unique<QProcess>();
+    m_teacher->setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TARNWICK_IM"), QStringLiteral("xmpp"));
+    env.insert(QStringLiteral("TARNWICK_XMPP_URL"), m_engine.xmppUrl());
+    m_teacher->setProcessEnvironment(env);
+    m_teacher->start(testenv::binDir() + "/tarnwick-teacher",
+                     {"--scenario", file.fileName(), "--service", m_service->baseUrl(), "--phone",
+                      QStringLiteral("13900000001"), "--password", QStringLiteral("teacher01")});
+    QVERIFY(m_teacher->waitForStarted(5000));
+  }
+
+  // The student's classroom, seated with the teacher in the room.
+  MainForm *seatedStudent(FakeShell &shell, QTimer *ticks) {
+    const QString token = m_service->signIn(kPhone, kPassword);
+    if (token.isEmpty())
+      return nullptr;
+    MainForm *w = openLocalClass(shell, token, kRoomId, kMaster);
+    // The teacher check's ticks, without waiting ten seconds for each.
+    QObject::connect(ticks, &QTimer::timeout, w, [w] {
+      if (w->teacherCheckTimer()->isActive())
+        w->OnCheckTeacherTimer();
+    });
+    ticks->start(300);
+    if (!QTest::qWaitFor([w] { return w->status() >= 2; }, kClassMs)) {
+      delete w;
+      return nullptr;
+    }
+    return w;
+  }
+
+  // Signed in to the IM server with the token of the class sign-in, and in the class's room
+  // unless join is false.
+  std::unique_ptr<sdk::XmppImTransport> imMember(const QString &phone, const QString &password, const QString &role,
+                                                 bool join = true) {
+    const QString token = m_service->signIn(phone, password);
+    const LocalService::Reply login = m_service->call(
+        QStringLiteral("live-service"), QStringLiteral("bgp_login"),
+        {{QStringLiteral("token"), token}, {QStringLiteral("roomId"), QString::number(kRoomId)}, {QStringLiteral("role"), role}});
+    sdk::XmppAddress address;
+    if (!sdk::XmppAddress::parse(m_engine.xmppUrl(), &address))
+      return nullptr;
+    auto im = std::make_unique<sdk::XmppImTransport>(address, login.data().value(QStringLiteral("imToken")).toString());
+    int code = -1;
+    im->signIn(login.data().value(QStringLiteral("userId")).toString(), [&](int c, const QString &) { code = c; });
+    if (!QTest::qWaitFor([&] { return code >= 0; }, kClassMs) || code != 0)
+      return nullptr;
+    if (!join)
+      return im;
+    code = -1;
+    im->joinRoom(kRoomId, [&](int c, const QString &) { code = c; });
+    if (!QTest::qWaitFor([&] { return code >= 0; }, kClassMs) || code != 0)
+      return nullptr;
+    return im;
+  }
+
+  // A student's classroom with the long lesson's teacher in the room.
+  struct Seat {
+    FakeShell shell;
+    BoxWatch boxes;
+    QTimer ticks;
+    MainForm *w = nullptr;
+  };
+  bool seatInLongLesson(Seat *seat) {
+    startTeacher(kLongLesson);
+    seat->w = seatedStudent(seat->shell, &seat->ticks);
+    return seat->w != nullptr;
+  }
+
+  void endClass(MainForm *w) {
+    QTRY_VERIFY_WITH_TIMEOUT(w->isClosed(), kClassMs);
+    delete w;
+    if (m_teacher && m_teacher->state() != QProcess::NotRunning) {
+      m_teacher->terminate();
+      m_teacher->waitForFinished(10000);
+    }
+  }
+
+private slots:
+  void initTestCase() {
+    QVERIFY2(m_engine.start(), qPrintable(m_engine.errorString()));
+    m_engine.exportServiceEnvironment();
+    m_service = std::make_unique<LocalService>(m_engine.serviceArgs());
+    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
+    Deployment d = Deployment::instance();
+    d.backendUrl = m_service->baseUrl();
+    d.hubUrl = m_service->hubUrl();
+    Deployment::setInstance(d);
+    GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
+    GetILive()->setImAddress(m_engine.xmppUrl().toUtf8().constData());
+    QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
+  }
+
+  void cleanupTestCase() {
+    GetILive()->release(nullptr, nullptr, nullptr);
+    QVERIFY(m_service->stop());
+  }
+
+  void cleanup() { BoxWatch::closeInformation(); }
+
+  // What a late joiner's board replays: the teacher's board messages, kept by the service from
+  // the IM room; a student's forged board data is not among them.
+  void lateJoinersBoardHistoryComesFromTheService() {
+    auto teacher = imMember(QStringLiteral("13900000001"), QStringLiteral("teacher01"), QStringLiteral("1"));
+    auto student = imMember(QStringLiteral("13800000002"), QStringLiteral("tarnwick02"), QStringLiteral("0"));
+    QVERIFY(teacher && student);
+    QTest::qWait(500); // the service's own account enters the room beside them
+    const QString ext = QStringLiteral("TXWhiteBoardExt");
+    const hubproto::Conversation group{hubproto::Conversation::Group, QString::number(kRoomId)};
+    auto board = [](const QByteArray &envelope) {
+      hubproto::Element e;
+      e.kind = hubproto::Element::Custom;
+      e.data = envelope;
+      e.ext = QStringLiteral("TXWhiteBoardExt");
+      return QVector<hubproto::Element>{e};
+    };
+    auto ignore = [](int, const QString &) {};
+    student->send(group, board(R"({"seq":1,"timestamp":1,"value":{"forged":1}})"), &ext, ignore);
+    teacher->send(group, board(R"({"seq":1,"timestamp":2,"value":{"a":1}})"), &ext, ignore);
+    hubproto::Element chat;
+    chat.text = QStringLiteral("看黑板");
+    teacher->send(group, {chat}, nullptr, ignore); // plain chat: not board data
+
+    ServiceMember late(*m_service, QStringLiteral("s10003"));
+    QVERIFY(late.enter(kRoomId, QStringLiteral("Guest")));
+    QJsonArray messages;
+    auto history = [&] {
+      messages = m_service->call(QStringLiteral("board"), QStringLiteral("history"),
+                                 {{QStringLiteral("roomId"), QString::number(kRoomId)},
+                                  {QStringLiteral("userId"), late.userId},
+                                  {QStringLiteral("userSig"), late.sig}})
+                     .data().value(QStringLiteral("messages")).toArray();
+      return messages;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(history().size(), 1, kClassMs);
+    QTest::qWait(500);
+    QCOMPARE(history().size(), 1);
+    const QJsonObject kept = messages.at(0).toObject();
+    QCOMPARE(kept.value(QStringLiteral("from")).toString(), kMaster);
+    QCOMPARE(kept.value(QStringLiteral("offlinePushExt")).toString(), ext);
+    hubproto::ImMessage m;
+    QString why;
+    QVERIFY2(hubproto::messageFromJson(kept, &m, &why), qPrintable(why));
+    QCOMPARE(m.elems.at(0).data, QByteArray(R"({"seq":1,"timestamp":2,"value":{"a":1}})"));
+    QVERIFY(m.timeMs > 0);
+  }
+
+  void classWithTheScriptedTeacher() {
+    FakeShell shell;
+    BoxWatch boxes;
+    QTimer ticks;
+    startTeacher(kLesson);
+    MainForm *w = seatedStudent(shell, &ticks);
+    QVERIFY(w);
+    QSignalSpy released(w, &MainForm::releaseFinished);
+    // On stage by the teacher's one-to-one command, off by the group one.
+    QTRY_VERIFY_WITH_TIMEOUT(w->status() == 3, kClassMs);
+    QTRY_COMPARE_WITH_TIMEOUT(w->status(), 2, kClassMs);
+    QTRY_VERIFY_WITH_TIMEOUT(w->findChild<QtRedPacket *>() != nullptr, kClassMs);
+    const QStringList lines = w->chat()->shownLines();
+    QVERIFY2(lines.contains(QStringLiteral("系统消息:恭喜你获得红包")), qPrintable(lines.join('\n')));
+    QVERIFY2(std::any_of(lines.cbegin(), lines.cend(), [](const QString &l) { return l.contains(QStringLiteral("同学们好")); }),
+             qPrintable(lines.join('\n')));
+    QTRY_VERIFY_WITH_TIMEOUT(w->isClosed(), kClassMs);
+    QCOMPARE(released.count(), 1);
+    QVERIFY(m_teacher->state() == QProcess::NotRunning || m_teacher->waitForFinished(15000));
+    QVERIFY2(m_teacher->exitCode() == 0, m_teacher->readAll().constData());
+    QCOMPARE(BoxWatch::information(), QStringList{QStringLiteral("老师退出房间|老师已经退出房间.")});
+    delete w;
+  }
+
+  void signingInElsewhereEndsTheClass() {
+    Seat seat;
+    QVERIFY(seatInLongLesson(&seat));
+    // The same account on the IM server only, with a token of the same class sign-in.
+    auto elsewhere = imMember(kPhone, kPassword, QStringLiteral("0"), false);
+    QVERIFY(elsewhere);
+    QTRY_VERIFY_WITH_TIMEOUT(BoxWatch::informationCount(QStringLiteral("被踢下线")) == 1, kClassMs);
+    endClass(seat.w);
+  }
+
+  // Last: the server goes away mid-class; the class ends through the connection-lost path.
+  void imServerRestartEndsTheClass() {
+    Seat seat;
+    QVERIFY(seatInLongLesson(&seat));
+    QVERIFY2(m_engine.restart(), qPrintable(m_engine.errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(BoxWatch::informationCount(QStringLiteral("与课堂的连接异常中断")) == 1, kClassMs);
+    QCOMPARE(BoxWatch::informationCount(QStringLiteral("被踢下线")), 0);
+    endClass(seat.w);
+  }
+};
+
+QTEST_MAIN(TestSessionXmpp)
+#include "test_session_xmpp.moc"
