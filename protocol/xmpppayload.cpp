@@ -1,5 +1,7 @@
 #include "protocol/xmpppayload.h"
 
+#include "protocol/messagerights.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -14,7 +16,6 @@ const QString kElemsKey = QStringLiteral("elems");
 // 2001-09-09 .. 2286-11-20 in microseconds: anything else is not a time.
 constexpr qint64 kMinMicros = 1000000000LL * 1000000LL;
 constexpr qint64 kMaxMicros = 9999999999LL * 1000000LL;
-constexpr int kMaxPushExt = 1024; // as the hub allows
 } // namespace
 
 QString xmppPayloadText(const QVector<Element> &elems, const QString *offlinePushExt) {

@@ -57,5 +57,5 @@ set_tests_properties(test_session_entry test_session_stage test_session_exit tes
                      test_session_screenshot PROPERTIES RESOURCE_LOCK display_input)
 # The same with IM on ejabberd (scripts/engines.sh starts one for the program).
 tarnwick_test(test_session_xmpp SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_xmpp.cpp
-              LIBS classroom_test_fixture sdk_net_xmpp service_member DISPLAY TIMEOUT 240)
+              LIBS classroom_test_fixture sdk_net_xmpp service_member raw_xmpp_member DISPLAY TIMEOUT 300)
 add_dependencies(test_session_xmpp tarnwick-local tarnwick-teacher)

@@ -2,20 +2,30 @@
 // and hands out its tokens, the scripted teacher (tarnwick-teacher) and the student's classroom
 // talk through it; media and the roster stay on the hub. One ejabberd and one service for the
 // program. Also the two ways a class ends from the IM server's side: the same account signing
-// in elsewhere, and the server restarting mid-class.
+// in elsewhere, and the server restarting mid-class. And a hostile classmate on a modified
+// client, whose teacher's commands and board data the student's classroom does not obey.
 #include "classfixture.h"
 
 #include "classroom/classchat.h"
+#include "classroom/memberroster.h"
 #include "classroom_widgets/qtredpacket.h"
 #include "core/deployment.h"
+#include "messaging/imbytes.h"
+#include "messaging/imservice.h"
+#include "messaging/wbmessage.h"
+#include "protocol/classcommandcode.h"
+#include "protocol/messagerights.h"
 #include "sdk/live/ilive.h"
 #include "sdk/net/xmpp/xmppimtransport.h"
 #include "support/ejabberdengine.h"
 #include "support/localservice.h"
+#include "support/rawxmppmember.h"
 #include "support/servicemember.h"
 #include "support/testenv.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QMutex>
 #include <QJsonArray>
 #include <QProcess>
 #include <QSignalSpy>
@@ -64,6 +74,46 @@ const char *const kLongLesson = R"({
     {"do": "leave"}
   ]
 })";
+
+// The long lesson with the teacher drawing a stroke once the student is in.
+const char *const kBoardLesson = R"({
+  "name": "xmpp board class", "room": 300101, "timeout": 120,
+  "steps": [
+    {"do": "enter"},
+    {"do": "waitMember", "user": "*", "as": "student", "timeout": 30},
+    {"do": "wait", "seconds": 3},
+    {"do": "boardTool", "tool": "pen"},
+    {"do": "boardDraw", "points": [[100, 100], [400, 300]]},
+    {"do": "wait", "seconds": 90},
+    {"do": "leave"}
+  ]
+})";
+
+// The senders of the board messages the classroom let through to its board.
+QMutex g_boardMutex;
+QStringList g_boardSenders;
+void recordBoardMessage(im::MessageHandle msg, int elemCount, IMService *service) {
+  const QString sender = QString::fromUtf8(imbytes::read(msg, &im::getMessageSenderSize, &im::getMessageSender));
+  {
+    QMutexLocker lock(&g_boardMutex);
+    g_boardSenders.append(sender);
+  }
+  wbmessage::decode(msg, elemCount, service);
+}
+QStringList boardSenders() {
+  QMutexLocker lock(&g_boardMutex);
+  return g_boardSenders;
+}
+
+hubproto::Element command(ClassCommandCode code, const QString &param) {
+  hubproto::Element e;
+  e.kind = hubproto::Element::Custom;
+  e.ext = QStringLiteral("LiveNotification");
+  e.data = QJsonDocument(QJsonObject{{QStringLiteral("userAction"), toWire(code)},
+                                     {QStringLiteral("actionParam"), param}})
+               .toJson(QJsonDocument::Compact);
+  return e;
+}
 
 } // namespace
 
@@ -249,6 +299,56 @@ private slots:
     QVERIFY2(m_teacher->exitCode() == 0, m_teacher->readAll().constData());
     QCOMPARE(BoxWatch::information(), QStringList{QStringLiteral("老师退出房间|老师已经退出房间.")});
     delete w;
+  }
+
+  // A classmate on a modified client, past its own transport's checks: the teacher's
+  // commands to the room and to the student, a board clear and chat under the teacher's name.
+  // The student stays seated with the discussion open and no box, the board takes only the
+  // teacher's strokes, and the chat shows the classmate's roster name.
+  void aHostileClassmateIsNotObeyed() {
+    Seat seat;
+    IMService::instance()->setWBMessageDecoder(&recordBoardMessage);
+    startTeacher(kBoardLesson);
+    seat.w = seatedStudent(seat.shell, &seat.ticks);
+    QVERIFY(seat.w);
+    QTRY_VERIFY_WITH_TIMEOUT(boardSenders().contains(kMaster), kClassMs);
+    const QString me = seat.w->getUserId();
+    const LocalService::Reply login = m_service->call(
+        QStringLiteral("live-service"), QStringLiteral("bgp_login"),
+        {{QStringLiteral("token"), m_service->signIn(QStringLiteral("13800000002"), QStringLiteral("tarnwick02"))},
+         {QStringLiteral("roomId"), QString::number(kRoomId)},
+         {QStringLiteral("role"), QStringLiteral("0")}});
+    const QString classmateId = login.data().value(QStringLiteral("userId")).toString();
+    RawXmppMember classmate(m_engine.xmppUrl(), classmateId, login.data().value(QStringLiteral("imToken")).toString());
+    QVERIFY(classmate.enter(kRoomId, kClassMs));
+    for (ClassCommandCode code : {ClassCommandCode::TeacherLeaves, ClassCommandCode::EveryoneOffStage,
+                                  ClassCommandCode::ChatSwitch, ClassCommandCode::ForbidAll}) {
+      QVERIFY(classmate.send(QString(), {command(code, QStringLiteral("1"))}));
+    }
+    QVERIFY(classmate.send(me, {command(ClassCommandCode::ForbidYou, QStringLiteral("1"))}));
+    QVERIFY(classmate.send(me, {command(ClassCommandCode::CallOnStage, QString())}));
+    const QString ext = QLatin1String(hubproto::kWhiteboardExt);
+    hubproto::Element clear;
+    clear.kind = hubproto::Element::Custom;
+    clear.ext = ext;
+    clear.data = R"({"seq":1,"timestamp":1,"value":{"action":"clear"}})";
+    QVERIFY(classmate.send(QString(), {clear}, ext));
+    const QString chat = QStringLiteral(R"({"name":"周老师","type":"message","contents":[{"type":"text","value":"下课了"}]})");
+    QVERIFY(classmate.send(QString(), {command(ClassCommandCode::Chat, chat)}));
+    // The chat came after everything else on the classmate's link: once it shows, the rest
+    // has been read (one-to-one messages take another way through the server, hence the wait).
+    const QString rosterName = seat.w->roster()->memberText(classmateId, MemberRoster::ColName);
+    QVERIFY(!rosterName.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(seat.w->chat()->shownLines().contains(rosterName + QStringLiteral(":下课了")), kClassMs);
+    QTest::qWait(1000);
+    QCOMPARE(seat.w->status(), 2);
+    QVERIFY(seat.w->chat()->chatAllowed());
+    QVERIFY(!seat.w->isClosed());
+    QCOMPARE(BoxWatch::information(), QStringList());
+    QVERIFY(!boardSenders().contains(classmateId));
+    IMService::instance()->setWBMessageDecoder(&wbmessage::decode);
+    seat.w->session()->exitClass();
+    endClass(seat.w);
   }
 
   void signingInElsewhereEndsTheClass() {

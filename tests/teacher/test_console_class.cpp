@@ -2,7 +2,7 @@
 // serves the hub, the console (in this process) is driven by clicks on its own widgets, and a
 // student's classroom window (also in this process, on the live SDK over WebSocket) takes the
 // class. Each step is checked on the student's side and, where the console shows something,
-// on the console too.
+// on the console too. Once with IM on the hub, once on ejabberd (started for that row only).
 #include "../board/boarddriver.h"
 #include "../classroom/classfixture.h"
 
@@ -17,6 +17,7 @@
 #include "core/deployment.h"
 #include "sdk/board/boardpainter.h"
 #include "sdk/live/ilive.h"
+#include "support/ejabberdengine.h"
 #include "support/localservice.h"
 #include "teacher/console/chatpageview.h"
 #include "teacher/console/classpage.h"
@@ -92,11 +93,25 @@ class TestConsoleClass : public QObject {
   Q_OBJECT
 
 private slots:
+  void aWholeClassFromTheConsole_data() {
+    QTest::addColumn<bool>("xmpp");
+    QTest::newRow("hub") << false;
+    QTest::newRow("ejabberd") << true;
+  }
+
   void aWholeClassFromTheConsole() {
-    LocalService service;
+    QFETCH(bool, xmpp);
+    EjabberdEngine engine;
+    if (xmpp) {
+      QVERIFY2(engine.start(), qPrintable(engine.errorString()));
+      engine.exportServiceEnvironment();
+    }
+    LocalService service(xmpp ? engine.serviceArgs() : QStringList());
     QVERIFY2(service.start(), qPrintable(service.errorString()));
     const QString base = service.baseUrl();
     Deployment d = Deployment::instance();
+    d.im = xmpp ? QStringLiteral("xmpp") : QStringLiteral("hub");
+    d.xmppUrl = engine.xmppUrl();
     d.backendUrl = base;
     d.hubUrl = service.hubUrl();
     d.staticUrl = base + QStringLiteral("/static");
@@ -105,6 +120,7 @@ private slots:
     d.storageUrl = base + QStringLiteral("/static/png");
     Deployment::setInstance(d);
     GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
+    GetILive()->setImAddress(d.imAddress().toUtf8().constData());
     QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
 
     // The teacher signs in with the demo account the console fills in and enters 300101.

@@ -1,5 +1,6 @@
 #include "sdk/net/xmpp/xmppimtransport.h"
 
+#include "protocol/messagerights.h"
 #include "protocol/protocol.h"
 #include "sdk/net/xmpp/xmpppayload.h"
 
@@ -17,7 +18,16 @@ using hubproto::Conversation;
 
 namespace {
 constexpr int kSelfPresence = 110; // MUC status: this presence is our own
-const char kWhiteboardExt[] = "TXWhiteBoardExt";
+
+// The hub's rules, with the room's owner as its teacher. Who holds the stage grant only the
+// hub knows: the classroom drops board data from anyone else, as it does on the hub's path.
+hubproto::SenderRights rightsOf(bool owner) { return hubproto::SenderRights{owner, true}; }
+
+// What the hub would have refused from this sender never reaches the program either.
+bool refusedFrom(const hubproto::ImMessage &m, bool owner) {
+  QString why;
+  return hubproto::refusal(hubproto::scanMessage(m), rightsOf(owner), hubproto::kMaxChatTextBytes, &why) != hubproto::Ok;
+}
 const char kResource[] = "tarnwick";
 } // namespace
 
@@ -124,6 +134,7 @@ void XmppImTransport::onDisconnected() {
 void XmppImTransport::fail(int code, const QString &desc) {
   m_state = State::Closed;
   m_inRoom = false;
+  m_owner = false;
   m_occupants.clear();
   finishJoin(code, desc);
   finishSignIn(code, desc);
@@ -154,6 +165,7 @@ void XmppImTransport::leaveRoom() {
     m_client->sendPacket(presence);
   }
   m_inRoom = false;
+  m_owner = false;
   m_occupants.clear();
   finishJoin(hubproto::NotInRoom, QStringLiteral("left the room"));
   m_roomId = 0;
@@ -187,6 +199,7 @@ void XmppImTransport::onRoomPresence(const QXmppPresence &presence) {
     m_occupants.insert(nick, Occupant{QXmppUtils::jidToUser(realJid), item.affiliation() == QXmppMucItem::OwnerAffiliation});
   if (presence.mucStatusCodes().contains(kSelfPresence) && !m_inRoom) {
     m_inRoom = true;
+    m_owner = item.affiliation() == QXmppMucItem::OwnerAffiliation;
     finishJoin(hubproto::Ok, QString());
   }
 }
@@ -195,6 +208,13 @@ void XmppImTransport::send(const Conversation &conv, const QVector<hubproto::Ele
                            const QString *offlinePushExt, Done done) {
   if (m_state != State::SignedIn)
     return done(hubproto::ClientNotLoggedIn, QStringLiteral("not signed in"));
+  hubproto::ImMessage out;
+  out.elems = elems;
+  out.hasOfflinePush = offlinePushExt != nullptr;
+  out.offlinePushExt = offlinePushExt ? *offlinePushExt : QString();
+  QString why;
+  if (const int refused = hubproto::refusal(hubproto::scanMessage(out), rightsOf(m_owner), hubproto::kMaxChatTextBytes, &why))
+    return done(refused, why);
   QXmppMessage message;
   if (conv.type == Conversation::Group) {
     if (!m_inRoom || conv.peer != QString::number(m_roomId))
@@ -231,10 +251,10 @@ void XmppImTransport::onMessage(const QXmppMessage &message) {
     return;
   m.from = QXmppUtils::jidToUser(from);
   // One-to-one traffic stays inside the room, as on the hub.
-  bool inRoom = false;
+  const Occupant *sender = nullptr;
   for (const Occupant &o : qAsConst(m_occupants))
-    inRoom = inRoom || o.userId == m.from;
-  if (!inRoom)
+    sender = o.userId == m.from ? &o : sender;
+  if (!sender || refusedFrom(m, sender->owner))
     return;
   m.conv = Conversation{Conversation::C2C, m.from};
   emit received(m);
@@ -246,8 +266,8 @@ void XmppImTransport::onGroupMessage(const QXmppMessage &message, hubproto::ImMe
   const auto occupant = m_occupants.constFind(QXmppUtils::jidToResource(message.from()));
   if (occupant == m_occupants.cend() || occupant->userId == m_userId)
     return; // unknown sender, or our own message coming back
-  if (m.hasOfflinePush && m.offlinePushExt == QLatin1String(kWhiteboardExt) && !occupant->owner)
-    return; // board data only from the teacher
+  if (refusedFrom(m, occupant->owner))
+    return;
   m.from = occupant->userId;
   m.conv = Conversation{Conversation::Group, QString::number(m_roomId)};
   emit received(m);

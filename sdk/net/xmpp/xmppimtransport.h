@@ -1,9 +1,11 @@
 #pragma once
 // IM over an XMPP server (ejabberd) with QXmpp, over c2s TCP: sign-in with the service's token
 // (SASL PLAIN), the class's members-only room for group messages, chat stanzas one to one, our
-// elements in a payload extension. The room is non-anonymous, so every group message is
-// traced to its sender's account; whiteboard data counts only from the room's owner (the
-// teacher), one-to-one messages only from people in the room.
+// elements in a payload extension. The room is non-anonymous, so every message is traced to
+// its sender's account. No hub stands between the members, so the hub's rules are kept at both
+// ends: the room's owner is the teacher; a message the hub would refuse (a teacher's command
+// from anyone else, chat text over the cap) is refused when sent and dropped when received;
+// one-to-one messages count only from people in the room.
 
 #include "sdk/net/imtransport.h"
 
@@ -69,6 +71,7 @@ private:
   bool m_conflict = false;
   quint32 m_roomId = 0;  // the room joined or being joined
   bool m_inRoom = false;
+  bool m_owner = false;  // this account owns the room: the class's teacher
   Done m_joinDone;
   QTimer m_joinTimer;
   QHash<QString, Occupant> m_occupants; // by nick
