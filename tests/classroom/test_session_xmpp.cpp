@@ -19,6 +19,7 @@
 #include "sdk/net/xmpp/xmppimtransport.h"
 #include "support/ejabberdengine.h"
 #include "support/localservice.h"
+#include "support/seedaccounts.h"
 #include "support/rawxmppmember.h"
 #include "support/servicemember.h"
 #include "support/testenv.h"
@@ -36,13 +37,11 @@
 #include <memory>
 
 using namespace classtest;
+using seed::kMaster;
+using seed::kRoomId;
 
 namespace {
 
-const QString kPhone = QStringLiteral("13800000001");
-const QString kPassword = QStringLiteral("tarnwick01");
-const int kRoomId = 300101;
-const QString kMaster = QStringLiteral("t20001");
 constexpr int kClassMs = 20000;
 
 // Commands both ways (one-to-one and group), a chat line and a reward, then the end.
@@ -138,13 +137,13 @@ class TestSessionXmpp : public QObject {
     m_teacher->setProcessEnvironment(env);
     m_teacher->start(testenv::binDir() + "/tarnwick-teacher",
                      {"--scenario", file.fileName(), "--service", m_service->baseUrl(), "--phone",
-                      QStringLiteral("13900000001"), "--password", QStringLiteral("teacher01")});
+                      seed::kTeacherPhone, "--password", seed::kTeacherPassword});
     QVERIFY(m_teacher->waitForStarted(5000));
   }
 
   // The student's classroom, seated with the teacher in the room.
   MainForm *seatedStudent(FakeShell &shell, QTimer *ticks) {
-    const QString token = m_service->signIn(kPhone, kPassword);
+    const QString token = m_service->signIn(seed::kStudentPhone, seed::kStudentPassword);
     if (token.isEmpty())
       return nullptr;
     MainForm *w = openLocalClass(shell, token, kRoomId, kMaster);
@@ -225,10 +224,6 @@ private slots:
 
   void cleanupTestCase() {
     GetILive()->release(nullptr, nullptr, nullptr);
-    // The last class's leave may still be on its way to the service: stop() blocks this
-    // thread, and a request whose body this thread has yet to write would hold the service's
-    // shutdown until its read deadline.
-    QTest::qWait(1000);
     QVERIFY(m_service->stop());
   }
 
@@ -237,8 +232,8 @@ private slots:
   // What a late joiner's board replays: the teacher's board messages, kept by the service from
   // the IM room; a student's forged board data is not among them.
   void lateJoinersBoardHistoryComesFromTheService() {
-    auto teacher = imMember(QStringLiteral("13900000001"), QStringLiteral("teacher01"), QStringLiteral("1"));
-    auto student = imMember(QStringLiteral("13800000002"), QStringLiteral("tarnwick02"), QStringLiteral("0"));
+    auto teacher = imMember(seed::kTeacherPhone, seed::kTeacherPassword, QStringLiteral("1"));
+    auto student = imMember(seed::kClassmatePhone, seed::kClassmatePassword, QStringLiteral("0"));
     QVERIFY(teacher && student);
     QTest::qWait(500); // the service's own account enters the room beside them
     const QString ext = QStringLiteral("TXWhiteBoardExt");
@@ -314,7 +309,7 @@ private slots:
     IMService::instance()->setWBMessageDecoder(&recordBoardMessage);
     const LocalService::Reply login = m_service->call(
         QStringLiteral("live-service"), QStringLiteral("bgp_login"),
-        {{QStringLiteral("token"), m_service->signIn(QStringLiteral("13800000002"), QStringLiteral("tarnwick02"))},
+        {{QStringLiteral("token"), m_service->signIn(seed::kClassmatePhone, seed::kClassmatePassword)},
          {QStringLiteral("roomId"), QString::number(kRoomId)},
          {QStringLiteral("role"), QStringLiteral("0")}});
     const QString classmateId = login.data().value(QStringLiteral("userId")).toString();
@@ -364,7 +359,7 @@ private slots:
     Seat seat;
     QVERIFY(seatInLongLesson(&seat));
     // The same account on the IM server only, with a token of the same class sign-in.
-    auto elsewhere = imMember(kPhone, kPassword, QStringLiteral("0"), false);
+    auto elsewhere = imMember(seed::kStudentPhone, seed::kStudentPassword, QStringLiteral("0"), false);
     QVERIFY(elsewhere);
     QTRY_VERIFY_WITH_TIMEOUT(BoxWatch::informationCount(QStringLiteral("被踢下线")) == 1, kClassMs);
     endClass(seat.w);

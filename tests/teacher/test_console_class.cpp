@@ -19,6 +19,7 @@
 #include "sdk/live/ilive.h"
 #include "support/ejabberdengine.h"
 #include "support/localservice.h"
+#include "support/seedaccounts.h"
 #include "teacher/console/chatpageview.h"
 #include "teacher/console/classpage.h"
 #include "teacher/console/consolechat.h"
@@ -41,13 +42,11 @@
 #include <QTimer>
 
 using namespace classtest;
+using seed::kMaster;
+using seed::kRoomId;
 
 namespace {
 
-const QString kPhone = QStringLiteral("13800000001");
-const QString kPassword = QStringLiteral("tarnwick01");
-const int kRoomId = 300101;
-const QString kMaster = QStringLiteral("t20001");
 const QString kTeacherName = QStringLiteral("周老师");
 const int kFace = 5;
 const int kWaitMs = 15000;
@@ -141,7 +140,7 @@ private slots:
     ClassPage *page = console.classPage();
 
     // The student signs in and enters; the class starts once the teacher is seen in the room.
-    const QString token = service.signIn(kPhone, kPassword);
+    const QString token = service.signIn(seed::kStudentPhone, seed::kStudentPassword);
     QVERIFY(!token.isEmpty());
     FakeShell shell;
     BoxWatch boxes;
