@@ -144,6 +144,7 @@ void ClassSession::onLoginReply(int code, const QString &info, const QVariantMap
   }
   if (data.contains(QStringLiteral("authBuffer")))
     authBuffer_ = data.value(QStringLiteral("authBuffer")).toString();
+  imToken_ = data.value(QStringLiteral("imToken")).toString();
   if (data.contains(QStringLiteral("name"))) {
     userName_ = data.value(QStringLiteral("name")).toString();
     if (shell_)
@@ -162,7 +163,7 @@ void ClassSession::setUserName(const QString &name) {
   upload_->setUser(userId_, userName_);
 }
 
-void ClassSession::loginLive() { live_->login(userId_, userSig_); }
+void ClassSession::loginLive() { live_->login(userId_, userSig_, imToken_); }
 
 void ClassSession::onLiveLoginFailed(int code, const QString &desc) {
   if (code == ilive::ERR_ALREADY) {

@@ -239,6 +239,7 @@ private:
   QString userId_;
   QString userSig_;
   QString authBuffer_;
+  QString imToken_; // the IM server's sign-in token when IM runs on an XMPP server
   QString userName_;
   bool notInRoom_ = true;
   bool loggedOut_ = false;

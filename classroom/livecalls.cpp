@@ -50,7 +50,8 @@ void LiveCalls::registerRoomCallbacks() {
   GetILive()->setDeviceOperationCallback(&LiveCalls::onDeviceOperation, ticket());
 }
 
-void LiveCalls::login(const QString &userId, const QString &userSig) {
+void LiveCalls::login(const QString &userId, const QString &userSig, const QString &imToken) {
+  GetILive()->setImToken(utf8(imToken).constData());
   GetILive()->login(utf8(userId).constData(), utf8(userSig).constData(),
                     &succ<&LiveCalls::loginSucceeded>, &fail<&LiveCalls::loginFailed>, ticket());
 }

@@ -35,7 +35,8 @@ public:
   // Made right before joining a room.
   void registerRoomCallbacks();
 
-  void login(const QString &userId, const QString &userSig);
+  // imToken: the IM server's token from the class sign-in (empty when IM runs on the hub).
+  void login(const QString &userId, const QString &userSig, const QString &imToken = QString());
   // Control role "Guest"; the authentication buffer only on the "bgp" line.
   void joinRoom(quint32 roomId, const QString &authBuffer);
   void quitRoom();

@@ -22,6 +22,8 @@ Deployment defaults() {
   d.previewUrl = d.portalUrl + QStringLiteral("/preview");
   d.hubUrl = QStringLiteral("ws://127.0.0.1:18081");
   d.siteUrl = d.portalUrl;
+  d.im = QStringLiteral("hub");
+  d.xmppUrl = QStringLiteral("xmpp://127.0.0.1:15222/tarnwick.local");
   d.sdkAppId = 1400012345;
   d.sdkAccountType = 10234;
   d.upgradeProgram = QStringLiteral("upgrade");
@@ -55,12 +57,16 @@ Deployment Deployment::load(const QString &dir) {
   pick(d.previewUrl, ini, "preview_url", "TARNWICK_PREVIEW_URL");
   pick(d.hubUrl, ini, "hub_url", "TARNWICK_HUB_URL");
   pick(d.siteUrl, ini, "site_url", "TARNWICK_SITE_URL");
+  pick(d.im, ini, "im", "TARNWICK_IM");
+  pick(d.xmppUrl, ini, "xmpp_url", "TARNWICK_XMPP_URL");
   pick(d.sdkAppId, ini, "sdk_appid", "TARNWICK_SDK_APPID");
   pick(d.sdkAccountType, ini, "sdk_account_type", "TARNWICK_SDK_ACCOUNT_TYPE");
   pick(d.upgradeProgram, ini, "upgrade_program", "TARNWICK_UPGRADE_PROGRAM");
   pick(d.updateKey, ini, "update_key", "TARNWICK_UPDATE_KEY");
   return d;
 }
+
+QString Deployment::imAddress() const { return im == QLatin1String("xmpp") ? xmppUrl : QString(); }
 
 const Deployment &Deployment::instance() {
   auto &d = current();

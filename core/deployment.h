@@ -14,10 +14,15 @@ struct Deployment {
   QString previewUrl;     // TARNWICK_PREVIEW_URL  document-preview images
   QString hubUrl;         // TARNWICK_HUB_URL      real-time hub, e.g. ws://127.0.0.1:18081
   QString siteUrl;        // TARNWICK_SITE_URL     public web site
+  QString im;             // TARNWICK_IM           who carries IM: "hub" (default) or "xmpp"
+  QString xmppUrl;        // TARNWICK_XMPP_URL     the XMPP server, xmpp://host:port/domain
   int sdkAppId = 0;       // TARNWICK_SDK_APPID
   int sdkAccountType = 0; // TARNWICK_SDK_ACCOUNT_TYPE
   QString upgradeProgram; // TARNWICK_UPGRADE_PROGRAM  file name beside the executable
   QString updateKey;      // TARNWICK_UPDATE_KEY  Base64 Ed25519 key that signs update manifests
+
+  // What the live SDK is given as its IM address: empty for the hub, else xmppUrl.
+  QString imAddress() const;
 
   // The record of this process, loaded on first use from the folder core/places.h chooses.
   static const Deployment &instance();

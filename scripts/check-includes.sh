@@ -38,6 +38,24 @@ SHELL_SEAM_HEADERS="classroom/classroomseam.h"
 # app/, tests/ and bench/ tie everything together and may use any folder.
 FREE_FOLDERS="app tests bench"
 
+# Inside sdk/net each transport knows no other: the hub's files (the seam headers aside) and
+# sdk/net/xmpp/ never include each other.
+SDK_NET_SEAMS="sdk/net/imtransport.h"
+transport_of() {
+  case "$1" in
+    sdk/net/xmpp/*) echo xmpp ;;
+    sdk/net/*) case " $SDK_NET_SEAMS " in *" $1 "*) echo seam ;; *) echo hub ;; esac ;;
+    *) echo none ;;
+  esac
+}
+
+transport_allowed() {
+  local from to
+  from="$(transport_of "$1")"
+  to="$(transport_of "$2")"
+  [ "$from" = none ] || [ "$to" = none ] || [ "$to" = seam ] || [ "$from" = "$to" ] || [ "$from" = seam ]
+}
+
 # The folder a file belongs to: its first path component; service/hub is part of service.
 folder_of() { echo "${1%%/*}"; }
 
@@ -72,6 +90,9 @@ while IFS= read -r file; do
     checked=$((checked + 1))
     if ! allowed "$from" "$to" "$header" "$file"; then
       echo "$file:$line: $from/ may not include $header"
+      failures=$((failures + 1))
+    elif ! transport_allowed "$file" "$header"; then
+      echo "$file:$line: the $(transport_of "$file") transport may not include $header"
       failures=$((failures + 1))
     fi
   done < <(grep -n -o -E '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[^"]+"' "$file" \

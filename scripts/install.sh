@@ -9,6 +9,8 @@ set -euo pipefail
 # dpkg-dev (dpkg-shlibdeps) and lintian: the Debian packages (scripts/package.sh).
 # GStreamer (core, app and video libraries; base and good plugins): the media layer's VP8 and
 # Opus encoders and decoders (sdk/media).
+# ejabberd and libqxmpp-dev: IM over an XMPP server instead of the hub (TARNWICK_IM=xmpp);
+# scripts/engines.sh runs ejabberd, the SDK's xmpp transport uses QXmpp.
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
@@ -27,6 +29,7 @@ PACKAGES=(
   libspdlog-dev
   clang libclang-rt-dev
   dpkg-dev lintian
+  ejabberd libqxmpp-dev
 )
 
 missing=()

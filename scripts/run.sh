@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # Installs, builds, starts the local service and the client (under Xvfb without a display).
 # With --console a person teaches instead of the scripted teacher: the teacher console and
-# one student client open side by side on a wider screen.
+# one student client open side by side on a wider screen. With --engines the class's IM runs on
+# ejabberd (scripts/engines.sh) instead of the hub.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 CONSOLE=0
-if [ "${1:-}" = "--console" ]; then
-  CONSOLE=1
-  shift
-  export TARNWICK_SCREEN="${TARNWICK_SCREEN:-2600x1000x24}"
-fi
+ENGINES=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --console) CONSOLE=1; export TARNWICK_SCREEN="${TARNWICK_SCREEN:-2600x1000x24}"; shift ;;
+    # IM (chat, class commands, board data) on ejabberd instead of the hub; media stays on the hub.
+    --engines) ENGINES=1; shift ;;
+    *) break ;;
+  esac
+done
 bash "$ROOT/scripts/install.sh"
 bash "$ROOT/scripts/build.sh" "$BUILD"
 # shellcheck source=session.sh
@@ -19,8 +24,31 @@ session_start_display
 session_start_audio
 session_browser_env
 
+SERVICE_ARGS=()
+if [ "$ENGINES" = 1 ]; then
+  # The node runs as the ejabberd user: its folder must not sit inside the private session one.
+  ENGINE_DIR="$(mktemp -d /tmp/tarnwick-engines.XXXXXX)"
+  chmod 755 "$ENGINE_DIR"
+  engines_cleanup() {
+    bash "$ROOT/scripts/engines.sh" stop "$ENGINE_DIR/ejabberd" || true
+    rm -rf "$ENGINE_DIR"
+    session_cleanup
+  }
+  trap engines_cleanup EXIT
+  export EJABBERD_HOST=tarnwick.local EJABBERD_C2S_PORT=15222 EJABBERD_API_PORT=15280
+  EJABBERD_SECRET="$(head -c 24 /dev/urandom | base64 | tr -dc 'A-Za-z0-9')"
+  EJABBERD_JWT_SECRET="$(head -c 24 /dev/urandom | base64 | tr -dc 'A-Za-z0-9')"
+  export EJABBERD_SECRET EJABBERD_JWT_SECRET
+  bash "$ROOT/scripts/engines.sh" start "$ENGINE_DIR/ejabberd"
+  export TARNWICK_XMPP_API_SECRET="$EJABBERD_SECRET" TARNWICK_XMPP_JWT_SECRET="$EJABBERD_JWT_SECRET"
+  # The client, the scripted teacher and the console read these.
+  export TARNWICK_IM=xmpp TARNWICK_XMPP_URL="xmpp://127.0.0.1:$EJABBERD_C2S_PORT/$EJABBERD_HOST"
+  SERVICE_ARGS=(--xmpp "$TARNWICK_XMPP_URL" --xmpp-api "http://127.0.0.1:$EJABBERD_API_PORT")
+  echo "IM on ejabberd at $TARNWICK_XMPP_URL (logs in $ENGINE_DIR/ejabberd/log)"
+fi
+
 if [ -x "$BUILD/bin/tarnwick-local" ]; then
-  "$BUILD/bin/tarnwick-local" --port 18080 --hub-port 18081 >"$SESSION_DIR/service.log" 2>&1 &
+  "$BUILD/bin/tarnwick-local" --port 18080 --hub-port 18081 "${SERVICE_ARGS[@]}" >"$SESSION_DIR/service.log" 2>&1 &
   SESSION_PIDS+=($!)
   for _ in $(seq 1 50); do grep -q '^tarnwick-local' "$SESSION_DIR/service.log" && break; sleep 0.1; done
   head -1 "$SESSION_DIR/service.log"

@@ -27,7 +27,8 @@ ApiReply BoardRoutes::history(const FormParams &p) const {
     from = p.value(QStringLiteral("from")).toLongLong(&ok);
     if (!ok || from < 0) return ApiReply::badParameter(QStringLiteral("from"));
   }
-  const WhiteboardHistory::Page page = m_hub->whiteboardHistory().page(roomId, from);
+  const WhiteboardHistory &kept = m_history ? *m_history : m_hub->whiteboardHistory();
+  const WhiteboardHistory::Page page = kept.page(roomId, from);
   QJsonObject data;
   data.insert(QStringLiteral("messages"), page.messages);
   if (page.next >= 0) data.insert(QStringLiteral("next"), page.next);

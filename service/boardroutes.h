@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 class Hub;
+class WhiteboardHistory;
 
 class BoardRoutes {
 public:
@@ -13,6 +14,9 @@ public:
 
   // Set before the server starts; without a hub every room is empty.
   void setHub(const Hub *hub) { m_hub = hub; }
+  // Where the board messages are kept when the hub does not carry IM (set before the server
+  // starts); the hub's own history otherwise.
+  void setHistory(const WhiteboardHistory *history) { m_history = history; }
   void registerRoutes(ApiRouter &router);
 
   // roomId, userId, userSig, from (optional, 0) → "messages": a page of the room's whiteboard
@@ -23,4 +27,5 @@ public:
 private:
   const QByteArray m_secret;
   const Hub *m_hub = nullptr;
+  const WhiteboardHistory *m_history = nullptr;
 };

@@ -1,10 +1,13 @@
 #include "service/classroomroutes.h"
 
 #include "service/accountstore.h"
+#include "service/boardarchiver.h"
 #include "service/credentialissuer.h"
+#include "service/imtokenissuer.h"
 #include "service/roomstore.h"
 #include "service/serviceconfig.h"
 #include "service/tokenguard.h"
+#include "service/xmppadmin.h"
 #include "protocol/protocol.h"
 
 #include <QDebug>
@@ -77,6 +80,15 @@ ApiReply ClassroomRoutes::bgpLogin(const FormParams &p) const {
                                        QLatin1String(teaches ? hubproto::kRoleLiveMaster : hubproto::kRoleGuest)));
   data.insert(QStringLiteral("lineType"), room.lineType);
   if (!m_config.hubUrl.isEmpty()) data.insert(QStringLiteral("hubUrl"), m_config.hubUrl);
+  if (m_xmpp) {
+    QString why;
+    if (!m_xmpp->seat(room.roomId, room.teacherId, who.userId, &why)) {
+      qWarning().noquote() << "live-service/bgp_login" << who.userId << why;
+      return ApiReply::error(ApiError::Internal);
+    }
+    data.insert(QStringLiteral("imToken"), m_imTokens->token(who.userId));
+    m_archiver->watch(room.roomId, room.teacherId);
+  }
   qInfo().noquote() << "live-service/bgp_login" << who.userId << "room" << room.roomId;
   return ApiReply::ok(data);
 }

@@ -9,6 +9,9 @@
 
 class AccountStore;
 class CredentialIssuer;
+class BoardArchiver;
+class ImTokenIssuer;
+class XmppAdmin;
 class RoomStore;
 struct ServiceConfig;
 
@@ -19,6 +22,13 @@ public:
       : m_accounts(accounts), m_rooms(rooms), m_credentials(credentials), m_config(config) {}
 
   void registerRoutes(ApiRouter &router);
+  // IM on an XMPP server: the class sign-in seats the user in the class's room there and hands
+  // out the server's token as "imToken".
+  void setXmpp(XmppAdmin *admin, const ImTokenIssuer *tokens, BoardArchiver *archiver) {
+    m_xmpp = admin;
+    m_imTokens = tokens;
+    m_archiver = archiver;
+  }
 
   ApiReply bgpLogin(const FormParams &p) const;
   ApiReply teacherInRoom(const FormParams &p) const;
@@ -42,4 +52,7 @@ private:
   RoomStore &m_rooms;
   const CredentialIssuer &m_credentials;
   const ServiceConfig &m_config;
+  XmppAdmin *m_xmpp = nullptr;
+  const ImTokenIssuer *m_imTokens = nullptr;
+  BoardArchiver *m_archiver = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "service/accountstore.h"
 #include "service/apirouter.h"
 #include "service/avatars.h"
+#include "service/boardarchiver.h"
 #include "service/boardroutes.h"
 #include "service/chatroutes.h"
 #include "service/classroomroutes.h"
@@ -11,6 +12,7 @@
 #include "service/httpservice.h"
 #include "service/hub/hub.h"
 #include "service/hubhost.h"
+#include "service/imtokenissuer.h"
 #include "service/liveserviceroutes.h"
 #include "service/loginroutes.h"
 #include "service/pageroutes.h"
@@ -21,6 +23,7 @@
 #include "service/serviceconfig.h"
 #include "service/signer.h"
 #include "service/webassets.h"
+#include "service/xmppadmin.h"
 
 #include "core/places.h"
 
@@ -43,6 +46,14 @@ struct ServiceApp::Parts {
                  seed.documents),
         http(router, pages, pictures) {
     pages.setPreviews(&previews);
+    if (!o.xmppDomain.isEmpty()) {
+      xmpp = std::make_unique<XmppAdmin>(o.xmppApiUrl, o.xmppDomain, o.xmppApiSecret);
+      imTokens = std::make_unique<ImTokenIssuer>(o.xmppJwtSecret, o.xmppDomain);
+      archiver = std::make_unique<BoardArchiver>(
+          BoardArchiver::Server{o.xmppHost, o.xmppPort, o.xmppDomain, XmppAdmin::kServiceUser, o.xmppApiSecret});
+      classroom.setXmpp(xmpp.get(), imTokens.get(), archiver.get());
+      board.setHistory(&archiver->history());
+    }
     board.registerRoutes(router);
     login.registerRoutes(router);
     live.registerRoutes(router);
@@ -73,6 +84,9 @@ struct ServiceApp::Parts {
   DocumentPreviews previews;
   HttpService http;
   std::unique_ptr<HubHost> hub;
+  std::unique_ptr<XmppAdmin> xmpp;
+  std::unique_ptr<ImTokenIssuer> imTokens;
+  std::unique_ptr<BoardArchiver> archiver;
 };
 
 namespace {
@@ -120,6 +134,7 @@ std::unique_ptr<ServiceApp> ServiceApp::start(const ServiceOptions &options, QSt
   if (!p.hub->listen(options.hubPort, error)) return nullptr;
   p.hub->setPageOrigins({config.baseUrl, QStringLiteral("http://localhost:%1").arg(p.http.port())});
   p.board.setHub(&p.hub->hub());
+  if (p.archiver) p.archiver->start();
   const Hub *hub = &p.hub->hub();
   p.pictures.setMemberCheck([hub](const QString &userId) { return hub->isInAnyRoom(userId); });
   if (p.hub->port() != 0) config.hubUrl = QStringLiteral("ws://127.0.0.1:%1").arg(p.hub->port());

@@ -1,6 +1,7 @@
 #include "service/serviceoptions.h"
 
 #include <QCommandLineParser>
+#include <QUrl>
 
 namespace {
 bool readPort(const QString &text, quint16 *out) {
@@ -11,6 +12,25 @@ bool readPort(const QString &text, quint16 *out) {
   return true;
 }
 } // namespace
+
+bool ServiceOptions::readXmpp(const QString &url, const QString &apiUrl, QString *error) {
+  const QUrl u(url);
+  xmppHost = u.host();
+  xmppDomain = u.path().mid(1);
+  xmppApiUrl = apiUrl;
+  xmppApiSecret = qgetenv("TARNWICK_XMPP_API_SECRET");
+  xmppJwtSecret = qgetenv("TARNWICK_XMPP_JWT_SECRET");
+  if (u.scheme() != QLatin1String("xmpp") || xmppHost.isEmpty() || !readPort(QString::number(u.port()), &xmppPort) ||
+      xmppPort == 0 || xmppDomain.isEmpty()) {
+    *error = QStringLiteral("--xmpp takes xmpp://host:port/domain");
+    return false;
+  }
+  if (xmppApiUrl.isEmpty() || xmppApiSecret.isEmpty() || xmppJwtSecret.isEmpty()) {
+    *error = QStringLiteral("--xmpp needs --xmpp-api, TARNWICK_XMPP_API_SECRET and TARNWICK_XMPP_JWT_SECRET");
+    return false;
+  }
+  return true;
+}
 
 bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
   QCommandLineParser parser;
@@ -36,9 +56,14 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
   const QCommandLineOption documentsOpt(QStringLiteral("documents"),
                                         QStringLiteral("folder of the documents' PDFs (default: the shipped documents)"),
                                         QStringLiteral("dir"));
+  const QCommandLineOption xmppOpt(QStringLiteral("xmpp"),
+                                    QStringLiteral("XMPP server carrying IM, xmpp://host:port/domain (secrets from the environment)"),
+                                    QStringLiteral("url"));
+  const QCommandLineOption xmppApiOpt(QStringLiteral("xmpp-api"), QStringLiteral("that server's HTTP API on loopback"),
+                                      QStringLiteral("url"));
   const QCommandLineOption helpOpt = parser.addHelpOption();
-  for (const QCommandLineOption &o :
-       {portOpt, hubOpt, seedOpt, webOpt, versionOpt, secretOpt, refreshOpt, storeOpt, documentsOpt})
+  for (const QCommandLineOption &o : {portOpt, hubOpt, seedOpt, webOpt, versionOpt, secretOpt, refreshOpt, storeOpt,
+                                      documentsOpt, xmppOpt, xmppApiOpt})
     parser.addOption(o);
   if (!parser.parse(arguments)) {
     *error = parser.errorText();
@@ -69,6 +94,8 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
   versionReplyPath = parser.isSet(versionOpt) ? parser.value(versionOpt)
                                               : qEnvironmentVariable("TARNWICK_LOCAL_VERSION_REPLY");
   storeDir = parser.value(storeOpt);
+  if (parser.isSet(xmppOpt) && !readXmpp(parser.value(xmppOpt), parser.value(xmppApiOpt), error))
+    return false;
   secret = (parser.isSet(secretOpt) ? parser.value(secretOpt) : qEnvironmentVariable("TARNWICK_LOCAL_SECRET")).toUtf8();
   return true;
 }

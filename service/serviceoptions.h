@@ -16,9 +16,19 @@ public:
   QString storeDir;         // --store: uploaded pictures; empty: a temporary folder
   QByteArray secret;        // --secret, else $TARNWICK_LOCAL_SECRET, else random
   int refreshIntervalS = 30;
+  // IM on an XMPP server instead of the hub (all empty: the hub carries IM).
+  QString xmppHost;          // --xmpp xmpp://<host>:<port>/<domain>: the server's c2s listener
+  quint16 xmppPort = 0;
+  QString xmppDomain;
+  QString xmppApiUrl;        // --xmpp-api http://127.0.0.1:<port>
+  QByteArray xmppApiSecret;  // $TARNWICK_XMPP_API_SECRET: the service account's password
+  QByteArray xmppJwtSecret;  // $TARNWICK_XMPP_JWT_SECRET: the server's HS256 token key
   bool helpRequested = false;
   QString helpText;
 
   // Parses arguments (argv[0] first). False with *error for a bad or unknown option.
   bool parse(const QStringList &arguments, QString *error);
+
+private:
+  bool readXmpp(const QString &url, const QString &apiUrl, QString *error);
 };

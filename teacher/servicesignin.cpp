@@ -91,6 +91,7 @@ void ServiceSignIn::onRoomSignIn(const QJsonObject &data) {
   m_credentials.authBuffer = textOf(data, "authBuffer");
   m_lineType = textOf(data, "lineType");
   m_credentials.hubUrl = textOf(data, "hubUrl");
+  m_credentials.imToken = textOf(data, "imToken");
   if (m_credentials.userId.isEmpty() || m_credentials.userSig.isEmpty())
     return fail(QStringLiteral("live-service/bgp_login: the reply has no userId or userSig"));
   if (m_role == kTeacherRole)

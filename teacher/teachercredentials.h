@@ -14,6 +14,7 @@ struct TeacherCredentials {
   QString name;
   QString authBuffer;
   QString hubUrl; // where the service says its hub is; empty when it did not say
+  QString imToken; // the IM server's token when the service runs IM on an XMPP server
 
   // Signs userId and its grant for roomId with role with the service's secret, good for
   // kLocalLifetimeS.

@@ -45,7 +45,6 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
     return;
   }
   m_client = new sdk::HubClient(m_transports(), this);
-  connect(m_client, &sdk::HubClient::imMessage, this, &TeacherSession::onMessage);
   connect(m_client, &sdk::HubClient::mediaFrame, this, &TeacherSession::onFrame);
   connect(m_client, &sdk::HubClient::keyframeRequested, this,
           [this](hubproto::Source source) { m_encoders.requestKeyframe(source); });
@@ -68,6 +67,27 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
       return done(r.code, r.desc);
     }
     m_userId = userId;
+    signInIm(done);
+  });
+}
+
+void TeacherSession::signInIm(Done done) {
+  m_im = ilivesdk::createImTransport(m_imRoute, m_client).release();
+  m_im->setParent(this);
+  connect(m_im, &sdk::ImTransport::received, this, &TeacherSession::onMessage);
+  connect(m_im, &sdk::ImTransport::connectionLost, this, [this](int code, const QString &reason) {
+    onGone(QStringLiteral("the connection to the IM server was lost (%1: %2)").arg(code).arg(reason));
+  });
+  connect(m_im, &sdk::ImTransport::forcedOffline, this,
+          [this] { onGone(QStringLiteral("the teacher's account signed in elsewhere (IM server)")); });
+  sdk::ImTransport *im = m_im;
+  m_im->signIn(m_userId, [this, im, done](int code, const QString &desc) {
+    if (im != m_im)
+      return done(hubproto::ClientConnectionLost, QStringLiteral("signed out meanwhile"));
+    if (code != 0) {
+      forget();
+      return done(code, desc);
+    }
     m_signedIn = true;
     m_keepAlive.start(kKeepAliveMs);
     done(0, QString());
@@ -78,14 +98,18 @@ void TeacherSession::enter(quint32 roomId, const QString &authBuffer, EnterDone 
   if (!m_signedIn)
     return done(hubproto::NotSignedIn, QStringLiteral("not signed in"), {});
   m_client->join(roomId, m_role, authBuffer, [this, roomId, done](const sdk::HubReply &r) {
-    if (r.code != 0)
+    if (r.code != 0 || !m_im)
       return done(r.code, r.desc, {});
-    m_roomId = roomId;
-    m_channels.clear();
     QStringList members;
     for (const QJsonValue &m : r.body.value(QLatin1String("members")).toArray())
       members.append(m.toObject().value(QLatin1String("userId")).toString());
-    done(0, QString(), members);
+    m_im->joinRoom(roomId, [this, roomId, members, done](int code, const QString &desc) {
+      if (code != 0)
+        return done(code, desc, {});
+      m_roomId = roomId;
+      m_channels.clear();
+      done(0, QString(), members);
+    });
   });
 }
 
@@ -96,6 +120,7 @@ void TeacherSession::leave(Done done) {
   }
   if (!isInRoom())
     return logout(0, QString(), done);
+  m_im->leaveRoom();
   m_client->quit([this, done](const sdk::HubReply &r) {
     m_roomId = 0;
     m_channels.clear();
@@ -122,6 +147,12 @@ void TeacherSession::forget() {
   m_channels.clear();
   m_encoders.clear();
   m_decoders.clear();
+  if (sdk::ImTransport *im = m_im) {
+    m_im = nullptr;
+    im->disconnect(this);
+    im->signOut();
+    im->deleteLater();
+  }
   if (m_client) {
     m_client->disconnect(this);
     m_client->close();
@@ -142,7 +173,7 @@ void TeacherSession::send(const QString &to, const QVector<Element> &elems, Done
   hubproto::Conversation conv;
   conv.type = to.isEmpty() ? hubproto::Conversation::Group : hubproto::Conversation::C2C;
   conv.peer = to.isEmpty() ? QString::number(m_roomId) : to;
-  m_client->sendMessage(conv, elems, offlinePushExt, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
+  m_im->send(conv, elems, offlinePushExt, done);
 }
 
 void TeacherSession::sendCommand(const QString &to, int code, const QString &param, Done done) {

@@ -4,6 +4,7 @@
 // streams and their frames, and a keep-alive so that long waits do not look like silence.
 // Lives on one thread; its callbacks and signals come on that thread.
 
+#include "sdk/live/imroute.h"
 #include "sdk/net/hubtransport.h"
 #include "protocol/immessage.h"
 #include "protocol/mediaframe.h"
@@ -36,6 +37,9 @@ public:
   explicit TeacherSession(sdk::HubTransportFactory transports, QObject *parent = nullptr);
   ~TeacherSession() override;
 
+  // Who carries the next sign-in's IM (the class hub unless set; the token comes from the
+  // class sign-in).
+  void setImRoute(const ilivesdk::ImRoute &route) { m_imRoute = route; }
   // The room role of later joins; the teacher's unless set.
   void setRole(const QString &role) { m_role = role; }
 
@@ -89,6 +93,7 @@ signals:
 private:
   void send(const QString &to, const QVector<hubproto::Element> &elems, Done done,
             const QString *offlinePushExt = nullptr);
+  void signInIm(Done done);
   void onMessage(const hubproto::ImMessage &message);
   void onMemberNotice(quint32 roomId, const QString &event, const QString &userId);
   void onGone(const QString &why);
@@ -98,6 +103,8 @@ private:
 
   sdk::HubTransportFactory m_transports;
   sdk::HubClient *m_client = nullptr;
+  ilivesdk::ImRoute m_imRoute;
+  sdk::ImTransport *m_im = nullptr; // IM of this sign-in: over m_client or an XMPP server
   QString m_userId;
   QString m_role = QLatin1String(kRole);
   bool m_signedIn = false;

@@ -152,6 +152,12 @@ public:
   virtual void setHubAddress(const char *url) = 0;
   // Mode 1 selects the "bgp" line. A non-empty host replaces the hub address (ws://host:port).
   virtual void setChannelMode(int32_t mode, const char *host) = 0;
+  // Where the class's IM runs: empty for the class hub, or xmpp://host:port/domain for an
+  // XMPP server (the deployment's choice); the program hands it over before init().
+  virtual void setImAddress(const char *address) = 0;
+  // The IM server's sign-in token of the next login (the service's class sign-in hands it out);
+  // not used with the hub.
+  virtual void setImToken(const char *token) = 0;
   virtual void setForceOfflineCallback(ForceOfflineCallback cb) = 0;
   virtual void setLocalVideoCallback(VideoFrameCallback cb, void *data) = 0;
   virtual void setRemoteVideoCallback(VideoFrameCallback cb, void *data) = 0;

@@ -121,6 +121,16 @@ void LiveSdk::setChannelMode(int32_t mode, const char *host) {
 
 void LiveSdk::setHubAddress(const char *url) { m_hubAddress = text(url); }
 
+void LiveSdk::setImAddress(const char *address) {
+  QMutexLocker lock(&m_imLock);
+  m_imAddress = text(address);
+}
+
+void LiveSdk::setImToken(const char *token) {
+  QMutexLocker lock(&m_imLock);
+  m_imToken = text(token);
+}
+
 QString LiveSdk::hubUrl() const {
   if (m_hubHost.isEmpty())
     return m_hubAddress;
@@ -163,7 +173,12 @@ void LiveSdk::login(const char *userId, const char *userSig, ilive::SuccCallback
   const QString user = text(userId);
   const QString sig = text(userSig);
   const QString url = hubUrl();
-  onSession([user, sig, url, done](LiveSession &s) { s.login(user, sig, url, done); });
+  ImRoute im;
+  {
+    QMutexLocker lock(&m_imLock);
+    im = ImRoute{m_imAddress, m_imToken};
+  }
+  onSession([user, sig, url, im, done](LiveSession &s) { s.login(user, sig, url, im, done); });
 }
 
 void LiveSdk::logout(ilive::SuccCallback succ, ilive::ErrCallback err, void *data) {

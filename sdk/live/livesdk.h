@@ -5,6 +5,7 @@
 #include "sdk/live/ilive.h"
 #include "sdk/live/livecallbacks.h"
 
+#include <QMutex>
 #include <QString>
 
 #include <atomic>
@@ -26,6 +27,8 @@ public:
   void release(ilive::SuccCallback succ, ilive::ErrCallback err, void *data) override;
   void setHubAddress(const char *url) override;
   void setChannelMode(int32_t mode, const char *host) override;
+  void setImAddress(const char *address) override;
+  void setImToken(const char *token) override;
   void setForceOfflineCallback(ilive::ForceOfflineCallback cb) override;
   void setLocalVideoCallback(ilive::VideoFrameCallback cb, void *data) override;
   void setRemoteVideoCallback(ilive::VideoFrameCallback cb, void *data) override;
@@ -89,6 +92,9 @@ private:
   int m_channelMode = 0;
   QString m_hubHost;
   QString m_hubAddress;
+  QMutex m_imLock; // the IM values may be set from any thread
+  QString m_imAddress;
+  QString m_imToken;
 };
 
 } // namespace ilivesdk

@@ -47,7 +47,8 @@ void LiveSession::toMedia(std::function<void(MediaEngine &)> fn) const {
   QMetaObject::invokeMethod(media, [media, fn] { fn(*media); }, Qt::QueuedConnection);
 }
 
-void LiveSession::login(const QString &userId, const QString &userSig, const QString &hubUrl, Completion done) {
+void LiveSession::login(const QString &userId, const QString &userSig, const QString &hubUrl, const ImRoute &im,
+                        Completion done) {
   if (userId.isEmpty()) {
     done.finish(ilive::ERR_BAD_ARGUMENT, QStringLiteral("empty user id"));
     return;
@@ -69,10 +70,6 @@ void LiveSession::login(const QString &userId, const QString &userSig, const QSt
   connect(m_client, &sdk::HubClient::connectionLost, this, &LiveSession::onConnectionLost);
   connect(m_client, &sdk::HubClient::memberNotice, this, &LiveSession::onMemberNotice);
   connect(m_client, &sdk::HubClient::streamNotice, this, &LiveSession::onStreamNotice);
-  connect(m_client, &sdk::HubClient::imMessage, this, [this](const hubproto::ImMessage &m) {
-    if (m_imEnabled)
-      imbridge::deliver(m);
-  });
   connect(m_client, &sdk::HubClient::keyframeRequested, this, [this](hubproto::Source source) {
     toMedia([source](MediaEngine &media) { media.requestKeyframe(source); });
   });
@@ -81,31 +78,59 @@ void LiveSession::login(const QString &userId, const QString &userSig, const QSt
     toMedia([frame](MediaEngine &media) { media.onRemoteFrame(frame); });
   });
   sdk::HubClient *client = m_client;
-  m_client->login(userId, userSig, [this, client, userId, done](const sdk::HubReply &r) {
-    m_loggingIn = false;
-    if (client != m_client)
+  m_client->login(userId, userSig, [this, client, userId, im, done](const sdk::HubReply &r) {
+    if (client != m_client) {
+      m_loggingIn = false;
       return done.finish(ilive::ERR_CONNECTION_LOST, QStringLiteral("signed out meanwhile"));
+    }
     if (r.code != 0) {
+      m_loggingIn = false;
       dropClient();
       return done.finish(r.code, r.desc);
     }
-    m_user = userId;
-    const QByteArray id = userId.toUtf8();
-    toMedia([id](MediaEngine &media) { media.setLocalUser(id); });
-    QPointer<LiveSession> self(this);
-    imbridge::setSender([self](const hubproto::Conversation &conv, const QVector<hubproto::Element> &elems,
-                               const QString *ext, imbridge::SendDone sent) {
-      const bool hasExt = ext != nullptr;
-      const QString pushExt = ext ? *ext : QString();
-      LiveSession *session = self.data();
-      if (!session)
-        return sent(ilive::ERR_NOT_LOGGED_IN, QStringLiteral("not signed in"));
-      QMetaObject::invokeMethod(session, [self, conv, elems, hasExt, pushExt, sent] {
-        if (self)
-          self->sendMessage(conv, elems, hasExt, pushExt, sent);
-      }, Qt::QueuedConnection);
-    });
+    signInIm(userId, im, done);
+  });
+}
+
+void LiveSession::signInIm(const QString &userId, const ImRoute &route, Completion done) {
+  m_im = createImTransport(route, m_client).release();
+  m_im->setParent(this);
+  connect(m_im, &sdk::ImTransport::received, this, [this](const hubproto::ImMessage &m) {
+    if (m_imEnabled)
+      imbridge::deliver(m);
+  });
+  connect(m_im, &sdk::ImTransport::forcedOffline, this, &LiveSession::onKicked);
+  connect(m_im, &sdk::ImTransport::connectionLost, this, &LiveSession::onConnectionLost);
+  sdk::ImTransport *im = m_im;
+  m_im->signIn(userId, [this, im, userId, done](int code, const QString &desc) {
+    m_loggingIn = false;
+    if (im != m_im)
+      return done.finish(ilive::ERR_CONNECTION_LOST, QStringLiteral("signed out meanwhile"));
+    if (code != 0) {
+      dropClient();
+      return done.finish(code, desc);
+    }
+    onSignedIn(userId);
     done.finish(ilive::NO_ERR, QString());
+  });
+}
+
+void LiveSession::onSignedIn(const QString &userId) {
+  m_user = userId;
+  const QByteArray id = userId.toUtf8();
+  toMedia([id](MediaEngine &media) { media.setLocalUser(id); });
+  QPointer<LiveSession> self(this);
+  imbridge::setSender([self](const hubproto::Conversation &conv, const QVector<hubproto::Element> &elems,
+                             const QString *ext, imbridge::SendDone sent) {
+    const bool hasExt = ext != nullptr;
+    const QString pushExt = ext ? *ext : QString();
+    LiveSession *session = self.data();
+    if (!session)
+      return sent(ilive::ERR_NOT_LOGGED_IN, QStringLiteral("not signed in"));
+    QMetaObject::invokeMethod(session, [self, conv, elems, hasExt, pushExt, sent] {
+      if (self)
+        self->sendMessage(conv, elems, hasExt, pushExt, sent);
+    }, Qt::QueuedConnection);
   });
 }
 
@@ -140,10 +165,27 @@ void LiveSession::join(const RoomSpec &room, Completion done) {
   m_joining = true;
   leaveRoomState();
   m_client->join(room.roomId, room.role, room.authBuffer, [this, room, done](const sdk::HubReply &r) {
+    if (r.code != 0 || !m_im) {
+      m_joining = false;
+      return done.finish(r.code, r.desc);
+    }
+    joinImRoom(room, r.body, done);
+  });
+}
+
+void LiveSession::joinImRoom(const RoomSpec &room, const QJsonObject &hubReply, Completion done) {
+  sdk::ImTransport *im = m_im;
+  im->joinRoom(room.roomId, [this, im, room, hubReply, done](int code, const QString &desc) {
     m_joining = false;
-    if (r.code == 0)
-      onJoined(room, r.body);
-    done.finish(r.code, r.desc);
+    if (im != m_im)
+      return done.finish(ilive::ERR_CONNECTION_LOST, QStringLiteral("signed out meanwhile"));
+    if (code != 0) {
+      // In the room for media but deaf to its messages is no class: leave the hub's room too.
+      m_client->quit([](const sdk::HubReply &) {});
+      return done.finish(code, desc);
+    }
+    onJoined(room, hubReply);
+    done.finish(ilive::NO_ERR, QString());
   });
 }
 
@@ -185,6 +227,7 @@ void LiveSession::quit(Completion done) {
     return;
   }
   leaveRoomState();
+  m_im->leaveRoom();
   m_client->quit([done](const sdk::HubReply &r) { done.finish(r.code, r.desc); });
 }
 
@@ -269,8 +312,7 @@ void LiveSession::sendMessage(hubproto::Conversation conv, const QVector<hubprot
   }
   if (elems.isEmpty())
     return done(ilive::ERR_BAD_ARGUMENT, QStringLiteral("a message needs at least one element"));
-  m_client->sendMessage(conv, elems, hasPushExt ? &pushExt : nullptr,
-                        [done](const sdk::HubReply &r) { done(r.code, r.desc); });
+  m_im->send(conv, elems, hasPushExt ? &pushExt : nullptr, done);
 }
 
 void LiveSession::sendFrame(const hubproto::MediaFrame &frame) {
@@ -381,6 +423,12 @@ void LiveSession::dropClient() {
   m_user.clear();
   m_inRoom = false;
   // close() answers the pending requests at once; their callbacks see the client already gone.
+  if (sdk::ImTransport *im = m_im) {
+    m_im = nullptr;
+    im->disconnect(this);
+    im->signOut();
+    im->deleteLater();
+  }
   sdk::HubClient *client = m_client;
   m_client = nullptr;
   if (client) {

@@ -4,6 +4,7 @@
 // runs on the session's own thread (the SDK object posts to it).
 
 #include "sdk/live/completion.h"
+#include "sdk/live/imroute.h"
 #include "sdk/net/hubclient.h"
 
 #include <QMap>
@@ -35,7 +36,9 @@ public:
   LiveSession(const LiveCallbacks *callbacks, MediaEngine *media, QObject *parent = nullptr);
   ~LiveSession() override;
 
-  void login(const QString &userId, const QString &userSig, const QString &hubUrl, Completion done);
+  // IM goes the way im says: over this hub connection or to an XMPP server.
+  void login(const QString &userId, const QString &userSig, const QString &hubUrl, const ImRoute &im,
+             Completion done);
   void logout(Completion done);
   void join(const RoomSpec &room, Completion done);
   void quit(Completion done);
@@ -56,6 +59,9 @@ public:
   static constexpr int kPingIntervalMs = 2000;
 
 private:
+  void signInIm(const QString &userId, const ImRoute &route, Completion done);
+  void onSignedIn(const QString &userId);
+  void joinImRoom(const RoomSpec &room, const QJsonObject &hubReply, Completion done);
   void onKicked();
   void onConnectionLost(int code, const QString &reason);
   void onMemberNotice(quint32 roomId, const QString &event, const QString &userId, const QString &role);
@@ -73,6 +79,7 @@ private:
   const LiveCallbacks *m_callbacks;
   MediaEngine *m_media;
   sdk::HubClient *m_client = nullptr;
+  sdk::ImTransport *m_im = nullptr; // the IM path of this sign-in
   QString m_user;
   bool m_loggingIn = false;
   bool m_joining = false;

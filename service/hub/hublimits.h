@@ -1,6 +1,8 @@
 #pragma once
 // What the hub allows one connection (docs/protocol.md, "Limits").
 
+#include "protocol/messagerights.h"
+
 #include <QtGlobal>
 
 struct HubLimits {
@@ -12,8 +14,7 @@ struct HubLimits {
   // the others' queues.
   double textBytesPerSecond = 1 << 20;
   double textByteBurst = 4 << 20;
-  // Chat text of one message: its text elements and the chat page message of command 2056.
-  int maxChatTextBytes = 16 << 10;
+  int maxChatTextBytes = hubproto::kMaxChatTextBytes;
   double mediaBytesPerSecond = 64.0 * (1 << 20);
   qint64 maxQueuedBytes = 16 << 20;        // beyond: the connection is dropped
   qint64 maxTeacherQueuedBytes = 64 << 20; // the same for the room's teacher

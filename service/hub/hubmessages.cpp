@@ -1,8 +1,8 @@
 // IM messages: to the joined room's group, or to one member of the same room.
 #include "service/hub/hub.h"
 
-#include "protocol/classcommandcode.h"
 #include "protocol/immessage.h"
+#include "protocol/messagerights.h"
 #include "service/hub/participant.h"
 #include "protocol/protocol.h"
 
@@ -11,7 +11,6 @@
 using namespace hubproto;
 
 namespace {
-constexpr int kMaxPushExt = 1024;
 
 bool readPushExt(const QJsonObject &body, ImMessage *m) {
   const QJsonValue v = body.value(QLatin1String("offlinePushExt"));
@@ -22,32 +21,6 @@ bool readPushExt(const QJsonObject &body, ImMessage *m) {
   m->hasOfflinePush = true;
   m->offlinePushExt = v.toString();
   return true;
-}
-bool isBoardWrite(const ImMessage &m) {
-  return m.hasOfflinePush && m.offlinePushExt == QLatin1String(WhiteboardHistory::kExt);
-}
-// What the hub reads in a message before passing it on: the first teacher's command among its
-// custom elements (every one, whatever its ext, as the classroom reads commands from any of
-// them), and the chat text it carries (text elements and the chat page message of 2056).
-struct MessageScan {
-  int teacherCode = 0;
-  qint64 chatBytes = 0;
-};
-
-MessageScan scan(const ImMessage &m) {
-  MessageScan out;
-  for (const Element &e : m.elems) {
-    int code = 0;
-    if (e.kind == Element::Text)
-      out.chatBytes += e.text.toUtf8().size();
-    else if (e.kind != Element::Custom || !commandUserAction(e.data, &code))
-      continue;
-    if (code == toWire(ClassCommandCode::Chat))
-      out.chatBytes += e.data.size();
-    else if (isTeacherCommand(code) && out.teacherCode == 0)
-      out.teacherCode = code;
-  }
-  return out;
 }
 } // namespace
 
@@ -77,18 +50,10 @@ void Hub::onSend(Participant &p, const Envelope &env) {
     reply(p, env.id, BadArgument, QStringLiteral("offlinePushExt must be a short string"));
     return;
   }
-  const MessageScan seen = scan(m);
-  if (seen.teacherCode != 0 && !p.isTeacher()) {
-    reply(p, env.id, TeacherOnly, QStringLiteral("class command %1 is the room's teacher's").arg(seen.teacherCode));
-    return;
-  }
-  // The board is the teacher's, and of those the teacher let on stage.
-  if (isBoardWrite(m) && !p.isTeacher() && !p.stageGranted) {
-    reply(p, env.id, TeacherOnly, QStringLiteral("the board is the teacher's and the granted members'"));
-    return;
-  }
-  if (seen.chatBytes > m_limits.maxChatTextBytes) {
-    reply(p, env.id, TooLarge, QStringLiteral("chat text over %1 bytes").arg(m_limits.maxChatTextBytes));
+  const MessageScan seen = scanMessage(m);
+  const SenderRights rights{p.isTeacher(), p.isTeacher() || p.stageGranted};
+  if (const int refused = refusal(seen, rights, m_limits.maxChatTextBytes, &error)) {
+    reply(p, env.id, refused, error);
     return;
   }
   Participant *target = nullptr;
@@ -120,7 +85,7 @@ void Hub::onSend(Participant &p, const Envelope &env) {
     send(*target, messageToJson(m));
   } else {
     const QJsonObject notice = messageToJson(m);
-    if (isBoardWrite(m))
+    if (seen.boardWrite)
       m_whiteboard.append(p.roomId, encode(notice));
     notifyRoom(p.roomId, notice, p.id);
   }

@@ -1,6 +1,7 @@
 #include "teacher/console/consoleclass.h"
 
 #include "classroom_widgets/textedit.h"
+#include "core/deployment.h"
 #include "teacher/console/stagegrant.h"
 
 #include <QJsonArray>
@@ -37,6 +38,7 @@ QString ConsoleClass::teacherName() const {
 
 void ConsoleClass::start(const TeacherCredentials &credentials, quint32 roomId) {
   m_credentials = credentials;
+  m_session.setImRoute({Deployment::instance().imAddress(), credentials.imToken});
   m_session.signIn(credentials.userId, credentials.userSig, [this, roomId](int code, const QString &desc) {
     if (code != 0)
       return complain(QStringLiteral("登录课堂服务"), code, desc);

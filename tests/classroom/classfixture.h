@@ -89,10 +89,11 @@ public:
 private:
   QByteArray reply(const QString &path);
 
-  testsupport::HttpServer server_;
   mutable QMutex mutex_;
   QMap<QString, QList<Reply>> replies_;
   QMap<QString, int> served_;
+  // Last, so that it goes first: its threads may be answering from the members above.
+  testsupport::HttpServer server_;
 };
 
 // The chat page as a plain widget that keeps the events broadcast into it.

@@ -55,3 +55,7 @@ add_dependencies(test_session_screenshot tarnwick-local)
 set_tests_properties(test_session_entry test_session_stage test_session_exit test_session_class
                      test_session_local test_session_chat test_session_video test_session_wholeclass
                      test_session_screenshot PROPERTIES RESOURCE_LOCK display_input)
+# The same with IM on ejabberd (scripts/engines.sh starts one for the program).
+tarnwick_test(test_session_xmpp SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_xmpp.cpp
+              LIBS classroom_test_fixture sdk_net_xmpp service_member raw_xmpp_member DISPLAY TIMEOUT 300)
+add_dependencies(test_session_xmpp tarnwick-local tarnwick-teacher)

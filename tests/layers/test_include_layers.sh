@@ -42,6 +42,9 @@ plant teacher/main.cpp classroom/mainform.h refused
 plant sdk/media/videosender.cpp sdk/net/hubclient.h refused
 plant sdk/media/videoreceiver.cpp sdk/live/ilive.h refused
 plant sdk/net/hubclient.cpp sdk/media/vp8encoder.h refused
+plant sdk/net/xmpp/xmppimtransport.cpp sdk/net/hubclient.h refused
+plant sdk/net/hubclient.cpp sdk/net/xmpp/xmppimtransport.h refused
+plant sdk/net/websockettransport.h sdk/net/xmpp/xmpppayload.h refused
 
 plant shell/browserwindow.cpp classroom/classroomseam.h allowed
 plant messaging/classsend.cpp protocol/protocol.h allowed
@@ -50,6 +53,9 @@ plant tests/support/inprocesstransport.cpp service/hub/hub.h allowed
 plant teacher/main.cpp sdk/live/ilive.h allowed
 plant sdk/live/mediaengine.cpp sdk/media/videosender.h allowed
 plant sdk/media/voicesender.cpp protocol/mediaframe.h allowed
+plant sdk/net/xmpp/xmppimtransport.h sdk/net/imtransport.h allowed
+plant sdk/net/hubimtransport.h sdk/net/imtransport.h allowed
+plant sdk/live/imroute.cpp sdk/net/xmpp/xmppimtransport.h allowed
 
 [ $failed -eq 0 ] && echo "include layers: all checks passed"
 exit $failed

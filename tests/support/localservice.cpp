@@ -2,6 +2,7 @@
 
 #include "support/testenv.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonDocument>
@@ -9,6 +10,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -61,7 +63,11 @@ bool LocalService::start(int timeoutMs) {
 bool LocalService::stop(int timeoutMs) {
   if (m_process.state() == QProcess::NotRunning) return true;
   m_process.terminate(); // SIGTERM
-  const bool ended = m_process.waitForFinished(timeoutMs);
+  // Waiting with this thread's events running: a request of this process whose body is yet
+  // to be written would otherwise hold the service's shutdown until its read deadline.
+  const bool ended = QCoreApplication::instance()
+                         ? QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs)
+                         : m_process.waitForFinished(timeoutMs);
   m_output += m_process.readAll();
   if (!ended) {
     m_process.kill();

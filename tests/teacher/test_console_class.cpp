@@ -2,7 +2,7 @@
 // serves the hub, the console (in this process) is driven by clicks on its own widgets, and a
 // student's classroom window (also in this process, on the live SDK over WebSocket) takes the
 // class. Each step is checked on the student's side and, where the console shows something,
-// on the console too.
+// on the console too. Once with IM on the hub, once on ejabberd (started for that row only).
 #include "../board/boarddriver.h"
 #include "../classroom/classfixture.h"
 
@@ -17,7 +17,9 @@
 #include "core/deployment.h"
 #include "sdk/board/boardpainter.h"
 #include "sdk/live/ilive.h"
+#include "support/ejabberdengine.h"
 #include "support/localservice.h"
+#include "support/seedaccounts.h"
 #include "teacher/console/chatpageview.h"
 #include "teacher/console/classpage.h"
 #include "teacher/console/consolechat.h"
@@ -40,13 +42,11 @@
 #include <QTimer>
 
 using namespace classtest;
+using seed::kMaster;
+using seed::kRoomId;
 
 namespace {
 
-const QString kPhone = QStringLiteral("13800000001");
-const QString kPassword = QStringLiteral("tarnwick01");
-const int kRoomId = 300101;
-const QString kMaster = QStringLiteral("t20001");
 const QString kTeacherName = QStringLiteral("周老师");
 const int kFace = 5;
 const int kWaitMs = 15000;
@@ -92,11 +92,25 @@ class TestConsoleClass : public QObject {
   Q_OBJECT
 
 private slots:
+  void aWholeClassFromTheConsole_data() {
+    QTest::addColumn<bool>("xmpp");
+    QTest::newRow("hub") << false;
+    QTest::newRow("ejabberd") << true;
+  }
+
   void aWholeClassFromTheConsole() {
-    LocalService service;
+    QFETCH(bool, xmpp);
+    EjabberdEngine engine;
+    if (xmpp) {
+      QVERIFY2(engine.start(), qPrintable(engine.errorString()));
+      engine.exportServiceEnvironment();
+    }
+    LocalService service(xmpp ? engine.serviceArgs() : QStringList());
     QVERIFY2(service.start(), qPrintable(service.errorString()));
     const QString base = service.baseUrl();
     Deployment d = Deployment::instance();
+    d.im = xmpp ? QStringLiteral("xmpp") : QStringLiteral("hub");
+    d.xmppUrl = engine.xmppUrl();
     d.backendUrl = base;
     d.hubUrl = service.hubUrl();
     d.staticUrl = base + QStringLiteral("/static");
@@ -105,6 +119,7 @@ private slots:
     d.storageUrl = base + QStringLiteral("/static/png");
     Deployment::setInstance(d);
     GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
+    GetILive()->setImAddress(d.imAddress().toUtf8().constData());
     QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
 
     // The teacher signs in with the demo account the console fills in and enters 300101.
@@ -125,7 +140,7 @@ private slots:
     ClassPage *page = console.classPage();
 
     // The student signs in and enters; the class starts once the teacher is seen in the room.
-    const QString token = service.signIn(kPhone, kPassword);
+    const QString token = service.signIn(seed::kStudentPhone, seed::kStudentPassword);
     QVERIFY(!token.isEmpty());
     FakeShell shell;
     BoxWatch boxes;

@@ -1,0 +1,380 @@
+// Whole classes with IM on ejabberd: tarnwick-local seats the users in the class's room there
+// and hands out its tokens, the scripted teacher (tarnwick-teacher) and the student's classroom
+// talk through it; media and the roster stay on the hub. One ejabberd and one service for the
+// program. Also the two ways a class ends from the IM server's side: the same account signing
+// in elsewhere, and the server restarting mid-class. And a hostile classmate on a modified
+// client, whose teacher's commands and board data the student's classroom does not obey.
+#include "classfixture.h"
+
+#include "classroom/classchat.h"
+#include "classroom/memberroster.h"
+#include "classroom_widgets/qtredpacket.h"
+#include "core/deployment.h"
+#include "messaging/imbytes.h"
+#include "messaging/imservice.h"
+#include "messaging/wbmessage.h"
+#include "protocol/classcommandcode.h"
+#include "protocol/messagerights.h"
+#include "sdk/live/ilive.h"
+#include "sdk/net/xmpp/xmppimtransport.h"
+#include "support/ejabberdengine.h"
+#include "support/localservice.h"
+#include "support/seedaccounts.h"
+#include "support/rawxmppmember.h"
+#include "support/servicemember.h"
+#include "support/testenv.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QMutex>
+#include <QJsonArray>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace classtest;
+using seed::kMaster;
+using seed::kRoomId;
+
+namespace {
+
+constexpr int kClassMs = 20000;
+
+// Commands both ways (one-to-one and group), a chat line and a reward, then the end.
+const char *const kLesson = R"({
+  "name": "xmpp class", "room": 300101, "timeout": 90,
+  "steps": [
+    {"do": "enter"},
+    {"do": "waitMember", "user": "*", "as": "student", "timeout": 30},
+    {"do": "waitCommand", "code": 2112, "from": "${student}", "timeout": 20},
+    {"do": "chat", "text": "同学们好"},
+    {"do": "command", "code": 2049, "to": "${student}"},
+    {"do": "waitCommand", "code": 2051, "from": "${student}", "timeout": 20},
+    {"do": "wait", "seconds": 1},
+    {"do": "command", "code": 2050, "to": "group", "param": "${student}"},
+    {"do": "waitCommand", "code": 2053, "from": "${student}", "timeout": 20},
+    {"do": "reward", "to": "${student}", "amount": 50, "type": "101", "message": "恭喜[receiver_name]获得红包"},
+    {"do": "wait", "seconds": 1},
+    {"do": "leave"}
+  ]
+})";
+
+// The teacher stays in the room until the test ends the class from the server's side.
+const char *const kLongLesson = R"({
+  "name": "xmpp long class", "room": 300101, "timeout": 120,
+  "steps": [
+    {"do": "enter"},
+    {"do": "waitMember", "user": "*", "as": "student", "timeout": 30},
+    {"do": "wait", "seconds": 90},
+    {"do": "leave"}
+  ]
+})";
+
+// The long lesson with the teacher drawing a stroke once the student is in.
+const char *const kBoardLesson = R"({
+  "name": "xmpp board class", "room": 300101, "timeout": 120,
+  "steps": [
+    {"do": "enter"},
+    {"do": "waitMember", "user": "s10001", "timeout": 30},
+    {"do": "wait", "seconds": 3},
+    {"do": "boardTool", "tool": "pen"},
+    {"do": "boardDraw", "points": [[100, 100], [400, 300]]},
+    {"do": "wait", "seconds": 90},
+    {"do": "leave"}
+  ]
+})";
+
+// The senders of the board messages the classroom let through to its board.
+QMutex g_boardMutex;
+QStringList g_boardSenders;
+void recordBoardMessage(im::MessageHandle msg, int elemCount, IMService *service) {
+  const QString sender = QString::fromUtf8(imbytes::read(msg, &im::getMessageSenderSize, &im::getMessageSender));
+  {
+    QMutexLocker lock(&g_boardMutex);
+    g_boardSenders.append(sender);
+  }
+  wbmessage::decode(msg, elemCount, service);
+}
+QStringList boardSenders() {
+  QMutexLocker lock(&g_boardMutex);
+  return g_boardSenders;
+}
+
+hubproto::Element command(ClassCommandCode code, const QString &param) {
+  hubproto::Element e;
+  e.kind = hubproto::Element::Custom;
+  e.ext = QStringLiteral("LiveNotification");
+  e.data = QJsonDocument(QJsonObject{{QStringLiteral("userAction"), toWire(code)},
+                                     {QStringLiteral("actionParam"), param}})
+               .toJson(QJsonDocument::Compact);
+  return e;
+}
+
+} // namespace
+
+class TestSessionXmpp : public QObject {
+  Q_OBJECT
+
+  EjabberdEngine m_engine;
+  std::unique_ptr<LocalService> m_service;
+  QTemporaryDir m_dir;
+  std::unique_ptr<QProcess> m_teacher;
+
+  void startTeacher(const char *scenario) {
+    QFile file(m_dir.filePath(QStringLiteral("class.json")));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(scenario);
+    file.close();
+    m_teacher = std::make_unique<QProcess>();
+    m_teacher->setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TARNWICK_IM"), QStringLiteral("xmpp"));
+    env.insert(QStringLiteral("TARNWICK_XMPP_URL"), m_engine.xmppUrl());
+    m_teacher->setProcessEnvironment(env);
+    m_teacher->start(testenv::binDir() + "/tarnwick-teacher",
+                     {"--scenario", file.fileName(), "--service", m_service->baseUrl(), "--phone",
+                      seed::kTeacherPhone, "--password", seed::kTeacherPassword});
+    QVERIFY(m_teacher->waitForStarted(5000));
+  }
+
+  // The student's classroom, seated with the teacher in the room.
+  MainForm *seatedStudent(FakeShell &shell, QTimer *ticks) {
+    const QString token = m_service->signIn(seed::kStudentPhone, seed::kStudentPassword);
+    if (token.isEmpty())
+      return nullptr;
+    MainForm *w = openLocalClass(shell, token, kRoomId, kMaster);
+    // The teacher check's ticks, without waiting ten seconds for each.
+    QObject::connect(ticks, &QTimer::timeout, w, [w] {
+      if (w->teacherCheckTimer()->isActive())
+        w->OnCheckTeacherTimer();
+    });
+    ticks->start(300);
+    if (!QTest::qWaitFor([w] { return w->status() >= 2; }, kClassMs)) {
+      delete w;
+      return nullptr;
+    }
+    return w;
+  }
+
+  // Signed in to the IM server with the token of the class sign-in, and in the class's room
+  // unless join is false.
+  std::unique_ptr<sdk::XmppImTransport> imMember(const QString &phone, const QString &password, const QString &role,
+                                                 bool join = true) {
+    const QString token = m_service->signIn(phone, password);
+    const LocalService::Reply login = m_service->call(
+        QStringLiteral("live-service"), QStringLiteral("bgp_login"),
+        {{QStringLiteral("token"), token}, {QStringLiteral("roomId"), QString::number(kRoomId)}, {QStringLiteral("role"), role}});
+    sdk::XmppAddress address;
+    if (!sdk::XmppAddress::parse(m_engine.xmppUrl(), &address))
+      return nullptr;
+    auto im = std::make_unique<sdk::XmppImTransport>(address, login.data().value(QStringLiteral("imToken")).toString());
+    int code = -1;
+    im->signIn(login.data().value(QStringLiteral("userId")).toString(), [&](int c, const QString &) { code = c; });
+    if (!QTest::qWaitFor([&] { return code >= 0; }, kClassMs) || code != 0)
+      return nullptr;
+    if (!join)
+      return im;
+    code = -1;
+    im->joinRoom(kRoomId, [&](int c, const QString &) { code = c; });
+    if (!QTest::qWaitFor([&] { return code >= 0; }, kClassMs) || code != 0)
+      return nullptr;
+    return im;
+  }
+
+  // A student's classroom with the long lesson's teacher in the room.
+  struct Seat {
+    FakeShell shell;
+    BoxWatch boxes;
+    QTimer ticks;
+    MainForm *w = nullptr;
+  };
+  bool seatInLongLesson(Seat *seat) {
+    startTeacher(kLongLesson);
+    seat->w = seatedStudent(seat->shell, &seat->ticks);
+    return seat->w != nullptr;
+  }
+
+  void endClass(MainForm *w) {
+    QTRY_VERIFY_WITH_TIMEOUT(w->isClosed(), kClassMs);
+    delete w;
+    if (m_teacher && m_teacher->state() != QProcess::NotRunning) {
+      m_teacher->terminate();
+      m_teacher->waitForFinished(10000);
+    }
+  }
+
+private slots:
+  void initTestCase() {
+    QVERIFY2(m_engine.start(), qPrintable(m_engine.errorString()));
+    m_engine.exportServiceEnvironment();
+    m_service = std::make_unique<LocalService>(m_engine.serviceArgs());
+    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
+    Deployment d = Deployment::instance();
+    d.backendUrl = m_service->baseUrl();
+    d.hubUrl = m_service->hubUrl();
+    Deployment::setInstance(d);
+    GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
+    GetILive()->setImAddress(m_engine.xmppUrl().toUtf8().constData());
+    QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
+  }
+
+  void cleanupTestCase() {
+    GetILive()->release(nullptr, nullptr, nullptr);
+    QVERIFY(m_service->stop());
+  }
+
+  void cleanup() { BoxWatch::closeInformation(); }
+
+  // What a late joiner's board replays: the teacher's board messages, kept by the service from
+  // the IM room; a student's forged board data is not among them.
+  void lateJoinersBoardHistoryComesFromTheService() {
+    auto teacher = imMember(seed::kTeacherPhone, seed::kTeacherPassword, QStringLiteral("1"));
+    auto student = imMember(seed::kClassmatePhone, seed::kClassmatePassword, QStringLiteral("0"));
+    QVERIFY(teacher && student);
+    QTest::qWait(500); // the service's own account enters the room beside them
+    const QString ext = QStringLiteral("TXWhiteBoardExt");
+    const hubproto::Conversation group{hubproto::Conversation::Group, QString::number(kRoomId)};
+    auto board = [](const QByteArray &envelope) {
+      hubproto::Element e;
+      e.kind = hubproto::Element::Custom;
+      e.data = envelope;
+      e.ext = QStringLiteral("TXWhiteBoardExt");
+      return QVector<hubproto::Element>{e};
+    };
+    auto ignore = [](int, const QString &) {};
+    student->send(group, board(R"({"seq":1,"timestamp":1,"value":{"forged":1}})"), &ext, ignore);
+    teacher->send(group, board(R"({"seq":1,"timestamp":2,"value":{"a":1}})"), &ext, ignore);
+    hubproto::Element chat;
+    chat.text = QStringLiteral("看黑板");
+    teacher->send(group, {chat}, nullptr, ignore); // plain chat: not board data
+
+    ServiceMember late(*m_service, QStringLiteral("s10003"));
+    QVERIFY(late.enter(kRoomId, QStringLiteral("Guest")));
+    QJsonArray messages;
+    auto history = [&] {
+      messages = m_service->call(QStringLiteral("board"), QStringLiteral("history"),
+                                 {{QStringLiteral("roomId"), QString::number(kRoomId)},
+                                  {QStringLiteral("userId"), late.userId},
+                                  {QStringLiteral("userSig"), late.sig}})
+                     .data().value(QStringLiteral("messages")).toArray();
+      return messages;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(history().size(), 1, kClassMs);
+    QTest::qWait(500);
+    QCOMPARE(history().size(), 1);
+    const QJsonObject kept = messages.at(0).toObject();
+    QCOMPARE(kept.value(QStringLiteral("from")).toString(), kMaster);
+    QCOMPARE(kept.value(QStringLiteral("offlinePushExt")).toString(), ext);
+    hubproto::ImMessage m;
+    QString why;
+    QVERIFY2(hubproto::messageFromJson(kept, &m, &why), qPrintable(why));
+    QCOMPARE(m.elems.at(0).data, QByteArray(R"({"seq":1,"timestamp":2,"value":{"a":1}})"));
+    QVERIFY(m.timeMs > 0);
+  }
+
+  void classWithTheScriptedTeacher() {
+    FakeShell shell;
+    BoxWatch boxes;
+    QTimer ticks;
+    startTeacher(kLesson);
+    MainForm *w = seatedStudent(shell, &ticks);
+    QVERIFY(w);
+    QSignalSpy released(w, &MainForm::releaseFinished);
+    // On stage by the teacher's one-to-one command, off by the group one.
+    QTRY_VERIFY_WITH_TIMEOUT(w->status() == 3, kClassMs);
+    QTRY_COMPARE_WITH_TIMEOUT(w->status(), 2, kClassMs);
+    QTRY_VERIFY_WITH_TIMEOUT(w->findChild<QtRedPacket *>() != nullptr, kClassMs);
+    const QStringList lines = w->chat()->shownLines();
+    QVERIFY2(lines.contains(QStringLiteral("系统消息:恭喜你获得红包")), qPrintable(lines.join('\n')));
+    QVERIFY2(std::any_of(lines.cbegin(), lines.cend(), [](const QString &l) { return l.contains(QStringLiteral("同学们好")); }),
+             qPrintable(lines.join('\n')));
+    QTRY_VERIFY_WITH_TIMEOUT(w->isClosed(), kClassMs);
+    QCOMPARE(released.count(), 1);
+    QVERIFY(m_teacher->state() == QProcess::NotRunning || m_teacher->waitForFinished(15000));
+    QVERIFY2(m_teacher->exitCode() == 0, m_teacher->readAll().constData());
+    QCOMPARE(BoxWatch::information(), QStringList{QStringLiteral("老师退出房间|老师已经退出房间.")});
+    delete w;
+  }
+
+  // A classmate on a modified client, past its own transport's checks: the teacher's
+  // commands to the room and to the student, a board clear and chat under the teacher's name.
+  // The student stays seated with the discussion open and no box, the board takes only the
+  // teacher's strokes, and the chat shows the classmate's roster name.
+  void aHostileClassmateIsNotObeyed() {
+    Seat seat;
+    IMService::instance()->setWBMessageDecoder(&recordBoardMessage);
+    const LocalService::Reply login = m_service->call(
+        QStringLiteral("live-service"), QStringLiteral("bgp_login"),
+        {{QStringLiteral("token"), m_service->signIn(seed::kClassmatePhone, seed::kClassmatePassword)},
+         {QStringLiteral("roomId"), QString::number(kRoomId)},
+         {QStringLiteral("role"), QStringLiteral("0")}});
+    const QString classmateId = login.data().value(QStringLiteral("userId")).toString();
+    // In the hub's room too, as the classmate's real client would be, before the student
+    // comes: the roster the student loads names it.
+    ServiceMember seated(*m_service, classmateId);
+    QVERIFY(seated.enter(kRoomId, QStringLiteral("Guest")));
+    startTeacher(kBoardLesson);
+    seat.w = seatedStudent(seat.shell, &seat.ticks);
+    QVERIFY(seat.w);
+    QTRY_VERIFY_WITH_TIMEOUT(boardSenders().contains(kMaster), kClassMs);
+    const QString me = seat.w->getUserId();
+    QString rosterName;
+    QTRY_VERIFY_WITH_TIMEOUT(!(rosterName = seat.w->roster()->memberText(classmateId, MemberRoster::ColName)).isEmpty(),
+                             kClassMs);
+    RawXmppMember classmate(m_engine.xmppUrl(), classmateId, login.data().value(QStringLiteral("imToken")).toString());
+    QVERIFY(classmate.enter(kRoomId, kClassMs));
+    for (ClassCommandCode code : {ClassCommandCode::TeacherLeaves, ClassCommandCode::EveryoneOffStage,
+                                  ClassCommandCode::ChatSwitch, ClassCommandCode::ForbidAll}) {
+      QVERIFY(classmate.send(QString(), {command(code, QStringLiteral("1"))}));
+    }
+    QVERIFY(classmate.send(me, {command(ClassCommandCode::ForbidYou, QStringLiteral("1"))}));
+    QVERIFY(classmate.send(me, {command(ClassCommandCode::CallOnStage, QString())}));
+    const QString ext = QLatin1String(hubproto::kWhiteboardExt);
+    hubproto::Element clear;
+    clear.kind = hubproto::Element::Custom;
+    clear.ext = ext;
+    clear.data = R"({"seq":1,"timestamp":1,"value":{"action":"clear"}})";
+    QVERIFY(classmate.send(QString(), {clear}, ext));
+    const QString chat = QStringLiteral(R"({"name":"周老师","type":"message","contents":[{"type":"text","value":"下课了"}]})");
+    QVERIFY(classmate.send(QString(), {command(ClassCommandCode::Chat, chat)}));
+    // The chat came after everything else on the classmate's link: once it shows, the rest
+    // has been read (one-to-one messages take another way through the server, hence the wait).
+    QTRY_VERIFY_WITH_TIMEOUT(seat.w->chat()->shownLines().contains(rosterName + QStringLiteral(":下课了")), kClassMs);
+    QTest::qWait(1000);
+    QCOMPARE(seat.w->status(), 2);
+    QVERIFY(seat.w->chat()->chatAllowed());
+    QVERIFY(!seat.w->isClosed());
+    QCOMPARE(BoxWatch::information(), QStringList());
+    QVERIFY(!boardSenders().contains(classmateId));
+    IMService::instance()->setWBMessageDecoder(&wbmessage::decode);
+    seat.w->session()->exitClass();
+    endClass(seat.w);
+  }
+
+  void signingInElsewhereEndsTheClass() {
+    Seat seat;
+    QVERIFY(seatInLongLesson(&seat));
+    // The same account on the IM server only, with a token of the same class sign-in.
+    auto elsewhere = imMember(seed::kStudentPhone, seed::kStudentPassword, QStringLiteral("0"), false);
+    QVERIFY(elsewhere);
+    QTRY_VERIFY_WITH_TIMEOUT(BoxWatch::informationCount(QStringLiteral("被踢下线")) == 1, kClassMs);
+    endClass(seat.w);
+  }
+
+  // Last: the server goes away mid-class; the class ends through the connection-lost path.
+  void imServerRestartEndsTheClass() {
+    Seat seat;
+    QVERIFY(seatInLongLesson(&seat));
+    QVERIFY2(m_engine.restart(), qPrintable(m_engine.errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(BoxWatch::informationCount(QStringLiteral("与课堂的连接异常中断")) == 1, kClassMs);
+    QCOMPARE(BoxWatch::informationCount(QStringLiteral("被踢下线")), 0);
+    endClass(seat.w);
+  }
+};
+
+QTEST_MAIN(TestSessionXmpp)
+#include "test_session_xmpp.moc"
