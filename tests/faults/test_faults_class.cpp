@@ -40,13 +40,6 @@ constexpr int kKeepAliveMs = 5000;
 const QString kWatcherPhone = QStringLiteral("13800000002");
 const QString kWatcherPassword = QStringLiteral("tarnwick02");
 
-QString chatMessage(const QString &name, const QString &text) {
-  const QJsonObject item{{QStringLiteral("type"), QStringLiteral("text")}, {QStringLiteral("value"), text}};
-  return QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("name"), name},
-                                                     {QStringLiteral("type"), QStringLiteral("message")},
-                                                     {QStringLiteral("contents"), QJsonArray{item}}})
-                               .toJson());
-}
 
 bool boxSays(const QString &text, int timeoutMs = 10000) {
   return QTest::qWaitFor(
@@ -72,7 +65,7 @@ class TestFaultsClass : public QObject, ShellClass {
     return rows.toStringList();
   }
   bool teacherSays(const QString &text) {
-    return teacher.command(ClassCommandCode::Chat, chatMessage(QStringLiteral("周老师"), text)) == 0;
+    return teacher.command(ClassCommandCode::Chat, chatPageMessage(QStringLiteral("周老师"), text)) == 0;
   }
   // Types the line into the classroom's chat input and presses send.
   static void studentSays(MainForm *w, const QString &text) {

@@ -1,6 +1,7 @@
 // The student's live SDK when its link to the hub breaks: it comes back by itself with what
 // it missed, its role, its stream and what it sent meanwhile, or, when the link stays away,
 // reports the room lost as before. The test's own transports break on command.
+#include "cuttabletransport.h"
 #include "imrecorder.h"
 #include "sdkfixture.h"
 
@@ -10,8 +11,6 @@
 #include "service/hub/hub.h"
 #include "support/inprocesstransport.h"
 
-#include <QMutex>
-#include <QPointer>
 #include <QtTest>
 
 #include <atomic>
@@ -22,64 +21,6 @@ namespace {
 constexpr quint32 kRoom = 3302;
 const QString kStudent = QStringLiteral("学生_王五");
 const QString kTeacher = QStringLiteral("老师_赵六");
-
-// Transports to one hub that the test can break all at once, and keep from opening.
-class LinkSwitch {
-public:
-  std::atomic<bool> down{false};
-  std::atomic<int> opened{0};
-  void cutAll();
-  void add(sdk::HubTransport *t) {
-    QMutexLocker lock(&m_lock);
-    m_live.append(t);
-  }
-
-private:
-  QMutex m_lock;
-  QList<QPointer<sdk::HubTransport>> m_live;
-};
-
-class CuttableTransport : public sdk::HubTransport {
-public:
-  CuttableTransport(Hub *hub, LinkSwitch *sw) : m_inner(new sdk::InProcessTransport(hub, this)), m_switch(sw) {
-    connect(m_inner, &HubTransport::opened, this, &HubTransport::opened);
-    connect(m_inner, &HubTransport::textReceived, this, &HubTransport::textReceived);
-    connect(m_inner, &HubTransport::binaryReceived, this, &HubTransport::binaryReceived);
-    connect(m_inner, &HubTransport::closed, this, &HubTransport::closed);
-  }
-  void open() override {
-    if (m_switch->down) {
-      QMetaObject::invokeMethod(this, [this] { emit closed(-1, QStringLiteral("link down")); }, Qt::QueuedConnection);
-      return;
-    }
-    ++m_switch->opened;
-    m_inner->open();
-  }
-  void sendText(const QByteArray &json) override { if (!m_cut) m_inner->sendText(json); }
-  void sendBinary(const QByteArray &frame) override { if (!m_cut) m_inner->sendBinary(frame); }
-  void close() override { m_inner->close(); }
-  void cut() {
-    if (m_cut)
-      return;
-    m_cut = true;
-    m_inner->disconnect(this);
-    m_inner->close();
-    emit closed(1006, QStringLiteral("cut"));
-  }
-
-private:
-  sdk::InProcessTransport *m_inner;
-  LinkSwitch *m_switch;
-  bool m_cut = false;
-};
-
-void LinkSwitch::cutAll() {
-  down = true;
-  QMutexLocker lock(&m_lock);
-  for (const QPointer<sdk::HubTransport> &t : qAsConst(m_live))
-    if (t)
-      QMetaObject::invokeMethod(t.data(), [t] { if (t) static_cast<CuttableTransport *>(t.data())->cut(); }, Qt::QueuedConnection);
-}
 
 std::atomic<int> g_reconnectingOn{0};
 std::atomic<int> g_reconnectingOff{0};
@@ -149,13 +90,7 @@ private slots:
   void init() {
     hub = new Hub(kSdkTestSecret);
     links = new LinkSwitch;
-    Hub *h = hub;
-    LinkSwitch *sw = links;
-    sdk::setHubTransportFactory([h, sw] {
-      auto t = std::make_unique<CuttableTransport>(h, sw);
-      sw->add(t.get());
-      return t;
-    });
+    links->install(hub);
     teacher = new Teacher(std::make_unique<sdk::InProcessTransport>(hub));
     QCOMPARE(teacher->login(kTeacher), 0);
     QCOMPARE(teacher->join(kRoom), 0);
