@@ -100,6 +100,7 @@ void ClassSession::connectLive() {
   connect(live_, &LiveCalls::screenStreamFailed, this, &ClassSession::onScreenStreamFailed);
   connect(live_, &LiveCalls::kicked, this, &ClassSession::onKicked);
   connect(live_, &LiveCalls::connectionLost, this, &ClassSession::onConnectionLost);
+  connect(live_, &LiveCalls::reconnecting, this, &ClassSession::reconnectingShown);
   connect(live_, &LiveCalls::memberStatus, this, &ClassSession::onMemberStatus);
   connect(live_, &LiveCalls::deviceOperation, devices_, &ClassDevices::onDeviceOperation);
   connect(live_, &LiveCalls::quality, devices_, &ClassDevices::onQuality);

@@ -150,6 +150,9 @@ signals:
   void cameraUpChanged(bool up);
   // Closing has begun: remote video is dropped from now on.
   void leavingBegun();
+  // The link to the class broke and is being brought back (true), or is back (false); the
+  // class goes on as it was meanwhile.
+  void reconnectingShown(bool on);
 
 private slots:
   void onLiveLoginSucceeded();

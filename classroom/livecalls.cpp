@@ -64,6 +64,7 @@ void LiveCalls::joinRoom(quint32 roomId, const QString &authBuffer) {
   const QByteArray auth = utf8(authBuffer);
   option.authBuffer = ilive::String(auth.constData(), size_t(auth.size()));
   option.connectionLost = &LiveCalls::onConnectionLost;
+  option.reconnecting = &LiveCalls::onReconnecting;
   option.memberStatus = &LiveCalls::onMemberStatus;
   option.quality = &LiveCalls::onQuality;
   option.data = ticket();
@@ -156,6 +157,11 @@ void LiveCalls::onDeviceOperation(ilive::DeviceOperation op, int32_t result, voi
 void LiveCalls::onConnectionLost(int32_t reason, const char *text, void *data) {
   if (LiveCalls *self = CallbackTicket::resolve<LiveCalls>(data))
     emit self->connectionLost(int(reason), QString::fromUtf8(text ? text : ""));
+}
+
+void LiveCalls::onReconnecting(bool on, void *data) {
+  if (LiveCalls *self = CallbackTicket::resolve<LiveCalls>(data))
+    emit self->reconnecting(on);
 }
 
 void LiveCalls::onMemberStatus(ilive::MemberEvent event, const ilive::Vector<ilive::String> &ids,

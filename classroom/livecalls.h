@@ -72,6 +72,8 @@ signals:
 
   void kicked();
   void connectionLost(int reason, const QString &text);
+  // The link is being brought back (true) or is back (false).
+  void reconnecting(bool on);
   void memberStatus(int event, const QStringList &userIds);
   void quality(quint16 lossRateSend, quint16 lossRateRecv);
   void deviceOperation(int operation, int result);
@@ -82,6 +84,7 @@ private:
   static void onRemoteFrame(const ilive::LiveVideoFrame *frame, void *data);
   static void onDeviceOperation(ilive::DeviceOperation op, int32_t result, void *data);
   static void onConnectionLost(int32_t reason, const char *text, void *data);
+  static void onReconnecting(bool on, void *data);
   static void onMemberStatus(ilive::MemberEvent event, const ilive::Vector<ilive::String> &ids,
                              void *data);
   static void onQuality(const ilive::QualityReport &report, void *data);

@@ -22,6 +22,7 @@
 #include "classroom_widgets/qtmessagetoolbar.h"
 #include "classroom_widgets/qtredpacket.h"
 #include "classroom_widgets/qtsuperbutton.h"
+#include "classroom_widgets/reconnectbanner.h"
 #include "classroom_widgets/textedit.h"
 #include "core/deployment.h"
 #include "widgets/tips.h"
@@ -97,6 +98,7 @@ void MainForm::buildWidgets() {
   ui->btnToggleRemoteVideo->setToolTip(QStringLiteral("收起老师视频"));
   ui->widgetRemoteTitle->hide();
   ui->widgetRemoteVideo->hide();
+  reconnectBanner_ = new ReconnectBanner(this);
 }
 
 void MainForm::buildChat(ClassroomShell *shell) {
@@ -157,6 +159,7 @@ void MainForm::followSession() {
   connect(session_, &ClassSession::codeErrorShown, this, &MainForm::showCodeError);
   connect(session_, &ClassSession::tipShown, this, &MainForm::showTip);
   connect(session_, &ClassSession::rewardShown, this, &MainForm::showRedPacket);
+  connect(session_, &ClassSession::reconnectingShown, reconnectBanner_, &ReconnectBanner::setReconnecting);
   connect(session_, &ClassSession::leaveRequested, this, [this] {
     hide();
     close();

@@ -23,6 +23,7 @@ class QxtGlobalShortcut;
 class QWidgetVideoRender;
 class QTimer;
 class QtLiveToolBar;
+class ReconnectBanner;
 class ToolBarControls;
 
 namespace Ui {
@@ -84,6 +85,8 @@ public:
   ClassChat *chat() const { return chat_; }
   ClassVideo *video() const { return video_; }
   QWidget *screenshotTool() const { return screenshot_; }
+  // Shown while the link to the class is being brought back.
+  ReconnectBanner *reconnectBanner() const { return reconnectBanner_; }
   // The teacher's large view and the shared-screen view.
   QWidgetVideoRender *largeView() const { return largeView_; }
   QWidgetVideoRender *screenView() const { return screenView_; }
@@ -188,4 +191,5 @@ private:
   QPointer<QWidget> whiteboard_;
   bool whiteboardReady_ = false;
   ClassroomShell *shell_ = nullptr;
+  ReconnectBanner *reconnectBanner_ = nullptr;
 };

@@ -8,7 +8,7 @@
 
 namespace hubproto {
 
-constexpr int kVersion = 3;
+constexpr int kVersion = 4;
 
 // The one table of result codes; the live SDK's public codes are tied to it at compile time.
 enum Code : int {

@@ -80,6 +80,21 @@ bool RoomStore::exit(quint32 roomId, const QString &userId) {
   return removed;
 }
 
+int RoomStore::dropSilent() {
+  QMutexLocker lock(&m_mutex);
+  int dropped = 0;
+  for (Room &room : m_rooms) {
+    const auto before = room.members.size();
+    room.members.erase(std::remove_if(room.members.begin(), room.members.end(),
+                                      [&](const Member &m) { return !onlineLocked(room, m); }),
+                       room.members.end());
+    const int gone = int(before - room.members.size());
+    if (gone > 0) ++room.notifyId;
+    dropped += gone;
+  }
+  return dropped;
+}
+
 void RoomStore::setHubPresence(quint32 roomId, const Account &who, bool present) {
   QMutexLocker lock(&m_mutex);
   const auto roomIt = m_rooms.find(roomId);

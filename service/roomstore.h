@@ -14,8 +14,11 @@
 
 class RoomStore {
 public:
-  // A member who has sent nothing for this long counts as offline.
-  static constexpr qint64 DefaultOfflineAfterMs = 35 * 1000;
+  // A classroom beats this often; a member who missed three beats (and is not in the hub's
+  // group) counts as offline, and dropSilent() takes it off the list.
+  static constexpr qint64 HeartbeatIntervalMs = 10 * 1000;
+  static constexpr int MissedBeats = 3;
+  static constexpr qint64 DefaultOfflineAfterMs = HeartbeatIntervalMs * MissedBeats;
 
   explicit RoomStore(const QList<ClassRoom> &classes, ServiceClock clock = systemClock(),
                      qint64 offlineAfterMs = DefaultOfflineAfterMs);
@@ -34,6 +37,9 @@ public:
   bool heartbeat(quint32 roomId, const Account &who, const Presence &p);
   // Removes the member; false when the member was not listed.
   bool exit(quint32 roomId, const QString &userId);
+  // Removes every offline member, as if it had sent "exit" (a class lost to a cut link never
+  // does); the roster's notify id moves on. Returns how many went.
+  int dropSilent();
 
   // A changed class name shows in every room the account is listed in at once, not only
   // after its next heartbeat.

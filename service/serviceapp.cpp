@@ -30,6 +30,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
+#include <QTimer>
 
 struct ServiceApp::Parts {
   Parts(const ServiceOptions &o, const SeedData &s)
@@ -87,9 +88,12 @@ struct ServiceApp::Parts {
   std::unique_ptr<XmppAdmin> xmpp;
   std::unique_ptr<ImTokenIssuer> imTokens;
   std::unique_ptr<BoardArchiver> archiver;
+  QTimer silentSweep; // members whose heartbeats stopped leave the class
 };
 
 namespace {
+// How often members whose heartbeats stopped are looked for.
+constexpr int kSilentSweepMs = 1000;
 
 bool loadSeed(const ServiceOptions &o, SeedData *seed, QString *error) {
   const QString path = o.seedPath.isEmpty() ? QStringLiteral(":/service/seed.json") : o.seedPath;
@@ -138,6 +142,9 @@ std::unique_ptr<ServiceApp> ServiceApp::start(const ServiceOptions &options, QSt
   const Hub *hub = &p.hub->hub();
   p.pictures.setMemberCheck([hub](const QString &userId) { return hub->isInAnyRoom(userId); });
   if (p.hub->port() != 0) config.hubUrl = QStringLiteral("ws://127.0.0.1:%1").arg(p.hub->port());
+  RoomStore *rooms = &p.rooms;
+  QObject::connect(&p.silentSweep, &QTimer::timeout, app.get(), [rooms] { rooms->dropSilent(); });
+  p.silentSweep.start(kSilentSweepMs);
   if (!p.http.start()) {
     *error = QStringLiteral("the HTTP server did not start");
     return nullptr;

@@ -119,6 +119,9 @@ typedef void (*DeviceOperationCallback)(DeviceOperation op, int32_t result, void
 typedef void (*ConnectionLostCallback)(int32_t reason, const char *reasonText, void *data);
 typedef void (*MemberStatusCallback)(MemberEvent event, const Vector<String> &userIds, void *data);
 typedef void (*QualityCallback)(const QualityReport &report, void *data);
+// The room's link broke and is being brought back (true), or is back (false). When it does not
+// come back in time the connection-lost callback follows instead.
+typedef void (*ReconnectingCallback)(bool reconnecting, void *data);
 
 struct RoomOption {
   uint32_t roomId = 0;
@@ -127,7 +130,8 @@ struct RoomOption {
   ConnectionLostCallback connectionLost = nullptr;
   MemberStatusCallback memberStatus = nullptr;
   QualityCallback quality = nullptr;
-  void *data = nullptr; // given to the three callbacks above
+  ReconnectingCallback reconnecting = nullptr;
+  void *data = nullptr; // given to the callbacks above
 };
 
 enum PushDataType : int32_t {

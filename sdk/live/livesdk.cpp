@@ -200,6 +200,7 @@ void LiveSdk::joinRoom(const ilive::RoomOption &option, ilive::SuccCallback succ
   room.connectionLost = option.connectionLost;
   room.memberStatus = option.memberStatus;
   room.quality = option.quality;
+  room.reconnecting = option.reconnecting;
   room.data = option.data;
   onSession([room, done](LiveSession &s) { s.join(room, done); });
 }

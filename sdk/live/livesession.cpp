@@ -9,6 +9,8 @@
 #include <QJsonArray>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace ilivesdk {
 
 using hubproto::Source;
@@ -26,6 +28,8 @@ ilive::MemberEvent streamEvent(Source source, bool on) {
   return on ? ilive::MEMBER_HAS_AUDIO : ilive::MEMBER_NO_AUDIO;
 }
 
+} // namespace
+
 Source pushSource(ilive::PushDataType type) {
   switch (type) {
   case ilive::PUSH_SCREEN: return Source::Screen;
@@ -33,10 +37,12 @@ Source pushSource(ilive::PushDataType type) {
   default: return Source::Camera;
   }
 }
-} // namespace
 
 LiveSession::LiveSession(const LiveCallbacks *callbacks, MediaEngine *media, QObject *parent)
-    : QObject(parent), m_callbacks(callbacks), m_media(media), m_pingTimer(this) {
+    : QObject(parent), m_callbacks(callbacks), m_media(media), m_pingTimer(this),
+      m_resume([this] { return makeClient(); },
+               [this](sdk::HubClient *client, const QJsonObject &joined) { onResumed(client, joined); },
+               [this](int code, const QString &reason) { onGaveUp(code, reason); }, this) {
   connect(&m_pingTimer, &QTimer::timeout, this, &LiveSession::onPingTimer);
 }
 
@@ -65,18 +71,11 @@ void LiveSession::login(const QString &userId, const QString &userSig, const QSt
     return;
   }
   m_loggingIn = true;
-  m_client = new sdk::HubClient(sdk::createHubTransport(hubUrl), this);
-  connect(m_client, &sdk::HubClient::kicked, this, &LiveSession::onKicked);
-  connect(m_client, &sdk::HubClient::connectionLost, this, &LiveSession::onConnectionLost);
-  connect(m_client, &sdk::HubClient::memberNotice, this, &LiveSession::onMemberNotice);
-  connect(m_client, &sdk::HubClient::streamNotice, this, &LiveSession::onStreamNotice);
-  connect(m_client, &sdk::HubClient::keyframeRequested, this, [this](hubproto::Source source) {
-    toMedia([source](MediaEngine &media) { media.requestKeyframe(source); });
-  });
-  connect(m_client, &sdk::HubClient::mediaFrame, this, [this](const hubproto::MediaFrame &frame) {
-    m_bytesReceived += static_cast<quint64>(frame.payload.size());
-    toMedia([frame](MediaEngine &media) { media.onRemoteFrame(frame); });
-  });
+  m_hubUrl = hubUrl;
+  m_userSig = userSig;
+  m_imRoute = im;
+  m_lastSeq = 0;
+  m_client = makeClient();
   sdk::HubClient *client = m_client;
   m_client->login(userId, userSig, [this, client, userId, im, done](const sdk::HubReply &r) {
     if (client != m_client) {
@@ -93,14 +92,7 @@ void LiveSession::login(const QString &userId, const QString &userSig, const QSt
 }
 
 void LiveSession::signInIm(const QString &userId, const ImRoute &route, Completion done) {
-  m_im = createImTransport(route, m_client).release();
-  m_im->setParent(this);
-  connect(m_im, &sdk::ImTransport::received, this, [this](const hubproto::ImMessage &m) {
-    if (m_imEnabled)
-      imbridge::deliver(m);
-  });
-  connect(m_im, &sdk::ImTransport::forcedOffline, this, &LiveSession::onKicked);
-  connect(m_im, &sdk::ImTransport::connectionLost, this, &LiveSession::onConnectionLost);
+  attachIm(route);
   sdk::ImTransport *im = m_im;
   m_im->signIn(userId, [this, im, userId, done](int code, const QString &desc) {
     m_loggingIn = false;
@@ -113,6 +105,25 @@ void LiveSession::signInIm(const QString &userId, const ImRoute &route, Completi
     onSignedIn(userId);
     done.finish(ilive::NO_ERR, QString());
   });
+}
+
+// The IM transport for route over the current hub client, in place of any earlier one.
+void LiveSession::attachIm(const ImRoute &route) {
+  if (sdk::ImTransport *old = m_im) {
+    old->disconnect(this);
+    old->deleteLater();
+  }
+  m_im = createImTransport(route, m_client).release();
+  m_im->setParent(this);
+  // Over the hub, onImMessage delivers.
+  connect(m_im, &sdk::ImTransport::received, this, [this](const hubproto::ImMessage &m) {
+    if (m_imEnabled && !imOnHub())
+      imbridge::deliver(m);
+  });
+  connect(m_im, &sdk::ImTransport::forcedOffline, this, &LiveSession::onKicked);
+  // A lost IM server link ends the class as a lost link did before comebacks; the hub's own
+  // link comes back by itself.
+  connect(m_im, &sdk::ImTransport::connectionLost, this, &LiveSession::onGaveUp);
 }
 
 void LiveSession::onSignedIn(const QString &userId) {
@@ -134,7 +145,28 @@ void LiveSession::onSignedIn(const QString &userId) {
   });
 }
 
+sdk::HubClient *LiveSession::makeClient() {
+  auto *client = new sdk::HubClient(sdk::createHubTransport(m_hubUrl), this);
+  connect(client, &sdk::HubClient::kicked, this, &LiveSession::onKicked);
+  connect(client, &sdk::HubClient::connectionLost, this, &LiveSession::onConnectionLost);
+  connect(client, &sdk::HubClient::memberNotice, this, &LiveSession::onMemberNotice);
+  connect(client, &sdk::HubClient::streamNotice, this, &LiveSession::onStreamNotice);
+  connect(client, &sdk::HubClient::imMessage, this, &LiveSession::onImMessage);
+  connect(client, &sdk::HubClient::keyframeRequested, this, [this](hubproto::Source source) {
+    toMedia([source](MediaEngine &media) { media.requestKeyframe(source); });
+  });
+  connect(client, &sdk::HubClient::mediaFrame, this, [this](const hubproto::MediaFrame &frame) {
+    m_bytesReceived += static_cast<quint64>(frame.payload.size());
+    toMedia([frame](MediaEngine &media) { media.onRemoteFrame(frame); });
+  });
+  return client;
+}
+
 void LiveSession::logout(Completion done) {
+  if (abandonResume()) {
+    dropClient();
+    return done.finish(ilive::NO_ERR, QString());
+  }
   if (!signedIn()) {
     done.finish(ilive::ERR_NOT_LOGGED_IN, QStringLiteral("not signed in"));
     return;
@@ -192,10 +224,17 @@ void LiveSession::joinImRoom(const RoomSpec &room, const QJsonObject &hubReply, 
 void LiveSession::onJoined(const RoomSpec &room, const QJsonObject &reply) {
   m_inRoom = true;
   m_room = room;
+  m_requested.clear();
+  m_hubChannels.clear();
+  m_lastSeq = qMax(m_lastSeq, static_cast<quint64>(reply.value(QStringLiteral("lastSeq")).toDouble()));
   m_pingLost.clear();
   m_pingOutstanding = false;
   m_pingTimer.start(kPingIntervalMs);
   toMedia([](MediaEngine &media) { media.setRemoteEnabled(true); });
+  reportMembers(reply);
+}
+
+void LiveSession::reportMembers(const QJsonObject &reply) {
   QStringList everyone;
   QStringList onStage;
   QMap<int, QStringList> bySource;
@@ -222,6 +261,8 @@ void LiveSession::onJoined(const RoomSpec &room, const QJsonObject &reply) {
 }
 
 void LiveSession::quit(Completion done) {
+  if (abandonResume())
+    return done.finish(ilive::NO_ERR, QString());
   if (!signedIn() || !m_inRoom) {
     done.finish(ilive::ERR_NOT_IN_ROOM, QStringLiteral("not in a room"));
     return;
@@ -252,6 +293,13 @@ void LiveSession::requestStreams(const QList<sdk::StreamRequest> &streams, Compl
   if (!signedIn() || !m_inRoom) {
     done.finish(ilive::ERR_NOT_IN_ROOM, QStringLiteral("not in a room"));
     return;
+  }
+  for (const sdk::StreamRequest &wanted : streams) {
+    const bool known = std::any_of(m_requested.cbegin(), m_requested.cend(), [&](const sdk::StreamRequest &r) {
+      return r.userId == wanted.userId && r.source == wanted.source;
+    });
+    if (!known)
+      m_requested.append(wanted);
   }
   QPointer<sdk::HubClient> client(m_client);
   m_client->requestStreams(streams, [client, streams, done](const sdk::HubReply &r) {
@@ -291,7 +339,8 @@ void LiveSession::stopPush(quint64 channelId, Completion done) {
   }
   m_pushes.remove(channelId);
   updatePublishing();
-  m_client->unpublish(channelId, [done](const sdk::HubReply &r) { done.finish(r.code, r.desc); });
+  const quint64 hubChannel = m_hubChannels.take(channelId);
+  m_client->unpublish(hubChannel != 0 ? hubChannel : channelId, [done](const sdk::HubReply &r) { done.finish(r.code, r.desc); });
 }
 
 void LiveSession::updatePublishing() {
@@ -303,7 +352,7 @@ void LiveSession::updatePublishing() {
 
 void LiveSession::sendMessage(hubproto::Conversation conv, const QVector<hubproto::Element> &elems,
                               bool hasPushExt, const QString &pushExt, SendDone done) {
-  if (!signedIn())
+  if (!signedIn() && !m_resume.active())
     return done(ilive::ERR_NOT_LOGGED_IN, QStringLiteral("not signed in"));
   if (conv.type == hubproto::Conversation::Group && conv.peer.isEmpty()) {
     if (!m_inRoom)
@@ -312,7 +361,13 @@ void LiveSession::sendMessage(hubproto::Conversation conv, const QVector<hubprot
   }
   if (elems.isEmpty())
     return done(ilive::ERR_BAD_ARGUMENT, QStringLiteral("a message needs at least one element"));
-  m_im->send(conv, elems, hasPushExt ? &pushExt : nullptr, done);
+  // IM on its own server keeps its own link; over the hub it waits out a cut with the hub link.
+  if (!imOnHub())
+    return m_im->send(conv, elems, hasPushExt ? &pushExt : nullptr, done);
+  PendingSend send{conv, elems, hasPushExt, pushExt, m_unsent.nextKey(), std::move(done)};
+  if (m_resume.active())
+    return queueSend(std::move(send));
+  sendNow(std::move(send));
 }
 
 void LiveSession::sendFrame(const hubproto::MediaFrame &frame) {
@@ -330,14 +385,9 @@ void LiveSession::onKicked() {
 }
 
 void LiveSession::onConnectionLost(int code, const QString &reason) {
-  const bool wasInRoom = m_inRoom;
-  const RoomSpec room = m_room;
-  leaveRoomState();
-  dropClient();
-  if (!wasInRoom || !room.connectionLost)
-    return;
-  const QByteArray text = (QStringLiteral("connection to the class hub lost (%1): ").arg(code) + reason).toUtf8();
-  postToGui([room, text] { room.connectionLost(ilive::ERR_CONNECTION_LOST, text.constData(), room.data); });
+  if (m_inRoom && !m_user.isEmpty())
+    return startResume(code, reason);
+  onGaveUp(code, reason);
 }
 
 void LiveSession::onMemberNotice(quint32 roomId, const QString &event, const QString &userId, const QString &role) {
@@ -418,6 +468,17 @@ void LiveSession::leaveRoomState() {
   updatePublishing();
 }
 
+// Lets go of a broken client but keeps the sign-in, the room and the streams for the comeback.
+void LiveSession::retireClient() {
+  sdk::HubClient *client = m_client;
+  m_client = nullptr;
+  if (client) {
+    client->disconnect(this);
+    client->close();
+    client->deleteLater();
+  }
+}
+
 void LiveSession::dropClient() {
   imbridge::setSender({});
   m_user.clear();
@@ -438,6 +499,7 @@ void LiveSession::dropClient() {
 }
 
 void LiveSession::shutdown() {
+  abandonResume();
   leaveRoomState();
   if (m_client) {
     m_client->disconnect(this);

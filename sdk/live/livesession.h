@@ -5,6 +5,8 @@
 
 #include "sdk/live/completion.h"
 #include "sdk/live/imroute.h"
+#include "sdk/live/linkresume.h"
+#include "sdk/live/pendingsends.h"
 #include "sdk/net/hubclient.h"
 
 #include <QMap>
@@ -18,6 +20,8 @@ namespace ilivesdk {
 class LiveCallbacks;
 class MediaEngine;
 
+hubproto::Source pushSource(ilive::PushDataType type);
+
 struct RoomSpec {
   quint32 roomId = 0;
   QString role;
@@ -25,6 +29,7 @@ struct RoomSpec {
   ilive::ConnectionLostCallback connectionLost = nullptr;
   ilive::MemberStatusCallback memberStatus = nullptr;
   ilive::QualityCallback quality = nullptr;
+  ilive::ReconnectingCallback reconnecting = nullptr;
   void *data = nullptr;
 };
 
@@ -60,10 +65,24 @@ public:
 
 private:
   void signInIm(const QString &userId, const ImRoute &route, Completion done);
+  void attachIm(const ImRoute &route);
+  bool imOnHub() const { return m_imRoute.address.isEmpty(); }
   void onSignedIn(const QString &userId);
   void joinImRoom(const RoomSpec &room, const QJsonObject &hubReply, Completion done);
   void onKicked();
   void onConnectionLost(int code, const QString &reason);
+  // livesessionresume.cpp: the link coming back after a cut.
+  sdk::HubClient *makeClient();
+  void startResume(int code, const QString &reason);
+  void onResumed(sdk::HubClient *client, const QJsonObject &joined);
+  void onGaveUp(int code, const QString &reason);
+  bool abandonResume();
+  void republish();
+  void queueSend(PendingSend send);
+  void sendNow(PendingSend send);
+  void onImMessage(const hubproto::ImMessage &m);
+  void notifyReconnecting(bool on) const;
+  void reportMembers(const QJsonObject &joined);
   void onMemberNotice(quint32 roomId, const QString &event, const QString &userId, const QString &role);
   void onStreamNotice(quint32 roomId, const QString &userId, hubproto::Source source, bool on);
   void onJoined(const RoomSpec &room, const QJsonObject &reply);
@@ -72,6 +91,7 @@ private:
   void memberStatus(ilive::MemberEvent event, const QStringList &userIds) const;
   void leaveRoomState();
   void dropClient();
+  void retireClient();
   void updatePublishing();
   void toMedia(std::function<void(MediaEngine &)> fn) const;
   bool signedIn() const { return m_client && !m_user.isEmpty(); }
@@ -80,6 +100,7 @@ private:
   MediaEngine *m_media;
   sdk::HubClient *m_client = nullptr;
   sdk::ImTransport *m_im = nullptr; // the IM path of this sign-in
+  ImRoute m_imRoute;
   QString m_user;
   bool m_loggingIn = false;
   bool m_joining = false;
@@ -92,6 +113,15 @@ private:
   quint64 m_bytesSent = 0;
   quint64 m_bytesReceived = 0;
   bool m_imEnabled = true;
+  // What a comeback after a cut needs: how to sign in again, the last message seen, what was
+  // asked for, and the hub's current channel of each of the program's push streams.
+  QString m_userSig;
+  QString m_hubUrl;
+  quint64 m_lastSeq = 0;
+  QList<sdk::StreamRequest> m_requested;
+  QMap<quint64, quint64> m_hubChannels;
+  PendingSends m_unsent;
+  LinkResume m_resume;
 };
 
 } // namespace ilivesdk

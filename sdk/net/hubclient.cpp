@@ -229,11 +229,13 @@ void HubClient::changeRole(const QString &role, HubReplyFn done) {
 }
 
 void HubClient::sendMessage(const Conversation &conv, const QVector<Element> &elems,
-                            const QString *offlinePushExt, HubReplyFn done) {
+                            const QString *offlinePushExt, HubReplyFn done, const QString &msgKey) {
   QJsonObject body{{QStringLiteral("conv"), conversationToJson(conv)},
                    {QStringLiteral("elems"), elementsToJson(elems)}};
   if (offlinePushExt)
     body.insert(QStringLiteral("offlinePushExt"), *offlinePushExt);
+  if (!msgKey.isEmpty())
+    body.insert(QStringLiteral("msgKey"), msgKey);
   request(QStringLiteral("send"), body, std::move(done));
 }
 

@@ -58,8 +58,9 @@ public:
   void join(quint32 roomId, const QString &role, const QString &authBuffer, HubReplyFn done);
   void quit(HubReplyFn done);
   void changeRole(const QString &role, HubReplyFn done);
+  // msgKey: the sender's own key, so that the hub takes a message sent again after a cut once.
   void sendMessage(const hubproto::Conversation &conv, const QVector<hubproto::Element> &elems,
-                   const QString *offlinePushExt, HubReplyFn done);
+                   const QString *offlinePushExt, HubReplyFn done, const QString &msgKey = QString());
   void publish(hubproto::Source video, bool audio, HubReplyFn done);
   void unpublish(quint64 channelId, HubReplyFn done);
   void requestStreams(const QList<StreamRequest> &streams, HubReplyFn done);

@@ -45,7 +45,8 @@ Hub::~Hub() {
 
 void Hub::setLimits(const HubLimits &limits) {
   m_limits = limits;
-  m_idleTimer.start(qBound(10, qMin(limits.idleTimeoutMs, limits.signInDeadlineMs) / 4, 1000));
+  const int shortest = qMin(qMin(limits.idleTimeoutMs, limits.signInDeadlineMs), limits.seatHoldMs);
+  m_idleTimer.start(qBound(10, shortest / 4, 1000));
 }
 
 qint64 Hub::nowMs() const { return QDateTime::currentMSecsSinceEpoch(); }
@@ -177,7 +178,8 @@ void Hub::finishDrops() {
     std::unique_ptr<Participant> p = std::move(it->second);
     m_participants.erase(it);
     qDebug().noquote() << "hub: dropping" << p->peer->describe() << p->userId << p->dropReason;
-    signOut(*p);
+    // Gone without leaving: the seat waits for the same user to come back.
+    signOut(*p, true);
     if (p->closePeer)
       p->peer->disconnectPeer(p->dropCode, p->dropReason);
   }
@@ -196,6 +198,7 @@ void Hub::checkIdle() {
     else if (p.userId.isEmpty() && now - p.unsignedSinceMs > m_limits.signInDeadlineMs)
       drop(p, NotSignedIn, QStringLiteral("no sign-in in time"), true);
   }
+  expireSeats(now);
   leave();
 }
 

@@ -6,6 +6,7 @@
 
 #include "service/hub/hublimits.h"
 #include "service/hub/presencetable.h"
+#include "service/hub/roombacklog.h"
 #include "service/hub/whiteboardhistory.h"
 
 #include <QByteArray>
@@ -64,6 +65,16 @@ private:
   struct Room {
     QString groupId;
     QList<quint64> members; // in joining order
+    std::unique_ptr<RoomBacklog> backlog;
+  };
+  // The room place of a member whose connection went away without leaving: kept for a while
+  // so that the same user coming back takes it over unseen by the others.
+  struct HeldSeat {
+    quint32 roomId = 0;
+    QString role;
+    QString grantRole;
+    bool stageGranted = false;
+    qint64 sinceMs = 0;
   };
   using Handler = void (Hub::*)(Participant &, const hubproto::Envelope &);
 
@@ -90,21 +101,35 @@ private:
   void onLogin(Participant &p, const hubproto::Envelope &env);
   void onLogout(Participant &p, const hubproto::Envelope &env);
   void onPing(Participant &p, const hubproto::Envelope &env);
-  void signOut(Participant &p);
+  void signOut(Participant &p, bool keepSeat = false);
 
   // hubrooms.cpp
   void onJoin(Participant &p, const hubproto::Envelope &env);
   void onQuit(Participant &p, const hubproto::Envelope &env);
   void onRole(Participant &p, const hubproto::Envelope &env);
-  void leaveRoom(Participant &p);
+  void takeSeat(Participant &p, quint32 roomId, const QString &role, const QString &grantRole, const HeldSeat &held);
+  void leaveRoom(Participant &p, bool keepSeat = false);
   void notifyRoom(quint32 roomId, const QJsonObject &notice, quint64 except);
+  void notifyRoomEncoded(quint32 roomId, const QByteArray &bytes, quint64 except);
   void notifyMember(const Participant &p, const QString &event);
+  void notifyMemberOf(quint32 roomId, const QString &event, const QString &userId, const QString &role,
+                      quint64 except);
   QJsonObject memberList(const Participant &self) const;
   std::vector<Participant *> roomPeers(quint32 roomId, quint64 except) const;
 
+  // hubseats.cpp: held seats and the rooms' backlogs.
+  void holdSeat(const Participant &p);
+  const HeldSeat *heldSeat(const QString &userId, quint32 roomId) const;
+  void expireSeats(qint64 now);
+  void pruneRoom(quint32 roomId);
+  void recordMessage(const Participant &from, const QString &to, const QString &msgKey, quint64 seq,
+                     const QByteArray &notice);
+  quint64 seqOfKey(const Participant &from, const QString &msgKey) const;
+  QList<QByteArray> missedSince(const Participant &p, quint64 after, QJsonObject *result) const;
+
   // hubstage.cpp: room grants on join, the teacher's stage grants.
   bool admit(Participant &p, const hubproto::Envelope &env, quint32 roomId, const QString &authBuffer,
-             const QString &role, QString *grantRole);
+             const QString &role, QString *grantRole, bool stageHeld);
   static int roleRefusal(const Participant &p, const QString &role);
   void onGrant(Participant &p, const hubproto::Envelope &env);
   void onRevoke(Participant &p, const hubproto::Envelope &env);
@@ -113,6 +138,7 @@ private:
 
   // hubmessages.cpp
   void onSend(Participant &p, const hubproto::Envelope &env);
+  void replySent(Participant &p, qint64 id, quint64 seq, qint64 timeMs);
   Participant *c2cTarget(const Participant &from, const QString &userId, int *code) const;
 
   // hubstreams.cpp
@@ -135,6 +161,7 @@ private:
   std::map<quint64, std::unique_ptr<Participant>> m_participants;
   QHash<QString, quint64> m_byUser;
   std::map<quint32, Room> m_rooms;
+  QHash<QString, HeldSeat> m_held; // by user id
   PresenceTable m_presence;
   WhiteboardHistory m_whiteboard;
   QHash<QString, Handler> m_handlers;

@@ -23,4 +23,9 @@ struct HubLimits {
   // A connection that has not signed in this long after connecting (or signing out) is dropped;
   // pings do not extend it.
   int signInDeadlineMs = 5000;
+  // A member whose connection went away keeps its place this long for its comeback.
+  int seatHoldMs = 30000;
+  // The IM messages each room keeps for members that come back after a cut.
+  int backlogMessages = 1000;
+  qint64 backlogBytes = 2 << 20;
 };

@@ -69,10 +69,10 @@ void Hub::onPing(Participant &p, const Envelope &env) {
   reply(p, env.id, Ok, QString(), result);
 }
 
-void Hub::signOut(Participant &p) {
+void Hub::signOut(Participant &p, bool keepSeat) {
   if (p.userId.isEmpty())
     return;
-  leaveRoom(p);
+  leaveRoom(p, keepSeat);
   // A newer connection of the same user keeps the user's presence.
   if (m_byUser.value(p.userId) == p.id) {
     m_byUser.remove(p.userId);

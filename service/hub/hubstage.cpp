@@ -33,7 +33,7 @@ QString refusalText(roomgrant::Check check) {
 } // namespace
 
 bool Hub::admit(Participant &p, const Envelope &env, quint32 roomId, const QString &authBuffer,
-                const QString &role, QString *grantRole) {
+                const QString &role, QString *grantRole, bool stageHeld) {
   roomgrant::Grant grant;
   const roomgrant::Check check =
       roomgrant::verify(m_secret, authBuffer, p.userId, roomId, nowMs() / 1000, &grant);
@@ -41,8 +41,9 @@ bool Hub::admit(Participant &p, const Envelope &env, quint32 roomId, const QStri
     reply(p, env.id, roomgrant::resultCode(check), refusalText(check));
     return false;
   }
-  if (rank(role) > rank(grant.role)) {
-    // Nobody enters on stage: the teacher's stage grant only lasts while the student is in.
+  // Nobody enters on stage: the teacher's stage grant only lasts while the student is in, or
+  // holds the seat it comes back to.
+  if (rank(role) > rank(grant.role) && !(stageHeld && role == QLatin1String(kRoleLiveGuest))) {
     reply(p, env.id, role == QLatin1String(kRoleLiveMaster) ? RoleNotGranted : StageNotGranted,
           QStringLiteral("the room grant does not allow %1").arg(role));
     return false;

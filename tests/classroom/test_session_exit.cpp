@@ -8,6 +8,7 @@
 #include "classroom/livecalls.h"
 #include "messaging/messagesink.h"
 #include "protocol/usersig.h"
+#include "sdk/live/linkresume.h"
 
 #include <QSignalSpy>
 #include <QJsonArray>
@@ -29,6 +30,8 @@ class TestSessionExit : public QObject {
   }
 
 private slots:
+  // A hub that goes away does not come back here: the tries are given up soon.
+  void initTestCase() { ilivesdk::LinkResume::setDefaultPolicy(100, 1500); }
   void init() { world_ = std::make_unique<ClassWorld>(); }
   void cleanup() { world_.reset(); }
 

@@ -6,6 +6,7 @@
 #include "sdk/live/ilive.h"
 #include "teacher/servicesignin.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -95,6 +96,14 @@ int HubLink::sendGroup(const QVector<hubproto::Element> &elems, const QString *o
   hubproto::Conversation conv;
   conv.peer = QString::number(kRoom);
   return send(conv, elems, offlinePushExt);
+}
+
+QString chatPageMessage(const QString &name, const QString &text) {
+  const QJsonObject item{{QStringLiteral("type"), QStringLiteral("text")}, {QStringLiteral("value"), text}};
+  return QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("name"), name},
+                                                     {QStringLiteral("type"), QStringLiteral("message")},
+                                                     {QStringLiteral("contents"), QJsonArray{item}}})
+                               .toJson());
 }
 
 hubproto::Element customElement(const QByteArray &data, const QString &ext) {

@@ -22,6 +22,9 @@ extern const QString kTeacherId;
 extern const QString kStudentPhone;
 extern const QString kStudentPassword;
 
+// The chat page message (command 2056) of one text line under that name.
+QString chatPageMessage(const QString &name, const QString &text);
+
 // A custom element with exactly these bytes and this ext.
 hubproto::Element customElement(const QByteArray &data, const QString &ext);
 

@@ -1,6 +1,6 @@
 // Faults during a class, met by the student's real program (shell and classroom) against the
-// real local service on loopback: the hub link drops, the backend stops answering, the service
-// restarts. Each case ends with the student back at the portal.
+// real local service on loopback: the hub link drops for a moment or for good, the backend
+// stops answering, the service restarts. Each case ends with the student back at the portal.
 
 #include "faultclass.h"
 #include "shellstudent.h"
@@ -8,6 +8,7 @@
 #include "boxdriver.h"
 
 #include "classroom/mainform.h"
+#include "classroom_widgets/reconnectbanner.h"
 #include "messaging/classcommand.h"
 #include "net/networkhelper.h"
 #include "net/sxbserverhelper.h"
@@ -15,8 +16,15 @@
 #include "shell/browserwindow.h"
 #include "shell/webview.h"
 
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <algorithm>
 #include <memory>
 
 using namespace faults;
@@ -25,21 +33,67 @@ namespace {
 
 const QString kConnectionLost = QStringLiteral("与课堂的连接异常中断，请检查网络是否正常！");
 constexpr int kShortLimitMs = 1500;
+constexpr int kShortCutMs = 3000;
+constexpr int kLongCutMs = 40000;
+constexpr int kKeepAliveMs = 5000;
+// A classmate's account, only to read the portal's class list.
+const QString kWatcherPhone = QStringLiteral("13800000002");
+const QString kWatcherPassword = QStringLiteral("tarnwick02");
 
-bool boxSays(const QString &text) {
+
+bool boxSays(const QString &text, int timeoutMs = 10000) {
   return QTest::qWaitFor(
       [&] {
         const QStringList boxes = BoxDriver::openInformation();
         return std::any_of(boxes.cbegin(), boxes.cend(),
                            [&](const QString &box) { return box.contains(text); });
       },
-      10000);
+      timeoutMs);
 }
 
 } // namespace
 
 class TestFaultsClass : public QObject, ShellClass {
   Q_OBJECT
+  QTimer keepAlive;
+
+  // The chat lines the classroom's page shows, oldest first.
+  QStringList chatRows() const {
+    const QVariant rows = js(student->classroom()->findChild<WebView *>(),
+                             QStringLiteral("Array.from(document.querySelectorAll('#messages > li .body'))"
+                                            ".map(function (e) { return e.textContent; })"));
+    return rows.toStringList();
+  }
+  bool teacherSays(const QString &text) {
+    return teacher.command(ClassCommandCode::Chat, chatPageMessage(QStringLiteral("周老师"), text)) == 0;
+  }
+  // Types the line into the classroom's chat input and presses send.
+  static void studentSays(MainForm *w, const QString &text) {
+    auto *edit = w->findChild<QTextEdit *>(QStringLiteral("textEditChat"));
+    auto *send = w->findChild<QAbstractButton *>(QStringLiteral("btnSend"));
+    QVERIFY(edit && send);
+    edit->setPlainText(text);
+    send->click();
+  }
+  // How many chat page messages (2056) the teacher received that carry the text; the
+  // classroom sends each line as plain text too.
+  int teacherGot(const QString &text) const {
+    return int(std::count_if(teacher.received.cbegin(), teacher.received.cend(), [&](const hubproto::ImMessage &m) {
+      return std::any_of(m.elems.cbegin(), m.elems.cend(), [&](const hubproto::Element &e) {
+        return e.kind == hubproto::Element::Custom && QString::fromUtf8(e.data).contains(text);
+      });
+    }));
+  }
+  // What the portal's class card says: how many are in the class.
+  int onlineInRoom() {
+    const QString token = world.service().signIn(kWatcherPhone, kWatcherPassword);
+    const LocalService::Reply r = world.service().call(QStringLiteral("quorvel"), QStringLiteral("classes"),
+                                                       {{QStringLiteral("token"), token}});
+    for (const QJsonValue &c : r.data().value(QStringLiteral("classes")).toArray())
+      if (c.toObject().value(QStringLiteral("roomId")).toVariant().toUInt() == kRoom)
+        return c.toObject().value(QStringLiteral("online")).toInt(-1);
+    return -1;
+  }
 
   // Commands 4 ("a student left") the teacher has received for the student.
   int leftNotices() const {
@@ -58,12 +112,20 @@ private slots:
   void initTestCase() {
     const QString error = start();
     QVERIFY2(error.isEmpty(), qPrintable(error));
+    // The teacher's own link stays up through the long cases, as its program's keep-alive
+    // would keep it.
+    connect(&keepAlive, &QTimer::timeout, [this] {
+      if (teacher.client)
+        teacher.client->ping([](const sdk::HubReply &) {});
+    });
+    keepAlive.start(kKeepAliveMs);
   }
 
   void cleanup() {
     BoxDriver::closeInformation();
     SxbServerHelper::setTimeLimitMs(SxbServerHelper::kDefaultTimeLimitMs);
     world.http().setFrozen(false);
+    world.hub().setFrozen(false);
     QVERIFY(student->leave());
     QVERIFY(student->backAtPortal());
     BoxDriver::closeInformation();
@@ -73,19 +135,78 @@ private slots:
     stop();
   }
 
-  // The connection-lost path: one tip, the classroom goes without an exit, the portal comes
-  // back, and the next entry seats the student again.
-  void hubLinkDropsMidClass() {
+  // A three-second cut mid-class: the banner shows and goes, no box, the teacher's chat from
+  // during the cut shows once and in order, the student's own line from during the cut
+  // reaches the teacher once, and the teacher never saw the student leave or come again.
+  void shortHubCutKeepsTheClass() {
+    QVERIFY(student->enter());
+    MainForm *w = student->classroom();
+    WebView *page = w->findChild<WebView *>();
+    QVERIFY(page);
+    QVERIFY(teacherSays(QStringLiteral("断线前")));
+    QTRY_VERIFY_WITH_TIMEOUT(chatRows().contains(QStringLiteral("断线前")), 15000);
+    int exits = 0, enters = 0;
+    const QString me = w->userId();
+    QObject watching; // ends the counting with this case
+    QObject::connect(teacher.client.get(), &sdk::HubClient::memberNotice, &watching,
+                     [&](quint32, const QString &event, const QString &userId, const QString &) {
+                       exits += event == QLatin1String("exit") && userId == me;
+                       enters += event == QLatin1String("enter") && userId == me;
+                     });
+
+    world.hub().cutAll();
+    world.hub().setFrozen(true);
+    QTRY_VERIFY_WITH_TIMEOUT(w->reconnectBanner()->isVisible(), 5000);
+    QCOMPARE(w->reconnectBanner()->text(), QString::fromUtf8(ReconnectBanner::kText));
+    QVERIFY(teacherSays(QStringLiteral("断线中一")));
+    QVERIFY(teacherSays(QStringLiteral("断线中二")));
+    studentSays(w, QStringLiteral("学生断线中"));
+    QTest::qWait(kShortCutMs);
+    world.hub().setFrozen(false);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!w->reconnectBanner()->isVisible(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(chatRows().contains(QStringLiteral("断线中二")), 15000);
+    const QStringList rows = chatRows();
+    QCOMPARE(rows.count(QStringLiteral("断线中一")), 1);
+    QCOMPARE(rows.count(QStringLiteral("断线中二")), 1);
+    QVERIFY(rows.indexOf(QStringLiteral("断线中一")) < rows.indexOf(QStringLiteral("断线中二")));
+    QTRY_COMPARE_WITH_TIMEOUT(teacherGot(QStringLiteral("学生断线中")), 1, 10000);
+    QVERIFY(teacherSays(QStringLiteral("断线后")));
+    QTRY_VERIFY_WITH_TIMEOUT(chatRows().contains(QStringLiteral("断线后")), 15000);
+    QCOMPARE(teacherGot(QStringLiteral("学生断线中")), 1);
+    QCOMPARE(exits, 0);
+    QCOMPARE(enters, 0);
+    QCOMPARE(w->status(), 2);
+    QVERIFY(!w->isClosed());
+    QVERIFY(BoxDriver::openInformation().isEmpty());
+  }
+
+  // A cut longer than the tries: the connection-lost path as before (one box, the portal
+  // back), and soon after the service counts the student no more, although it heard no exit.
+  void longCutEndsTheClassAndTheServiceForgetsTheStudent() {
     QVERIFY(student->enter());
     MainForm *w = student->classroom();
     QSignalSpy released(w, &MainForm::releaseFinished);
+    QCOMPARE(onlineInRoom(), 2);
     world.hub().cutAll();
+    world.hub().setFrozen(true);
+    world.http().setFrozen(true); // the whole network: no exit, no heartbeats either
+    SxbServerHelper::setTimeLimitMs(kShortLimitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(w->reconnectBanner()->isVisible(), 5000);
+    QVERIFY(BoxDriver::openInformation().isEmpty());
+    QElapsedTimer sinceCut;
+    sinceCut.start();
+    QVERIFY(QTest::qWaitFor([] { return !BoxDriver::openInformation().isEmpty(); }, kLongCutMs));
+    QVERIFY2(sinceCut.elapsed() > 25000, "the class was given up before the tries ran out");
     QVERIFY(boxSays(kConnectionLost));
+    QTest::qWait(kShortLimitMs + 1000); // the exit met the cut network too
+    world.http().setFrozen(false);
     QVERIFY(student->backAtPortal());
-    QTRY_COMPARE(released.count(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(released.count(), 1, 10000);
     QVERIFY(w->isClosed());
-    QCOMPARE(BoxDriver::openInformation().size(), 1);
     BoxDriver::closeInformation();
+    QTRY_COMPARE_WITH_TIMEOUT(onlineInRoom(), 1, 30000);
+    world.hub().setFrozen(false);
 
     QVERIFY(student->enter());
     QVERIFY(student->classroom() != w);
@@ -124,14 +245,21 @@ private slots:
     QTRY_COMPARE(NetworkHelper::liveCount(), helpers);
   }
 
-  // A restarted service knows nobody: the class is lost, and signing in again (through the
-  // same addresses) brings the portal and the next class back.
+  // A restarted service knows nobody but signs with the same secret: the hub link comes back
+  // to the new hub (no connection-lost box), the backend has forgotten the sign-in, so leaving
+  // meets its refusal; signing in again (through the same addresses) brings the portal and the
+  // next class back.
   void serviceRestarts() {
     QVERIFY(student->enter());
+    MainForm *w = student->classroom();
     teacher.close();
     QVERIFY(world.restart());
-    QVERIFY(boxSays(kConnectionLost));
+    QTRY_VERIFY_WITH_TIMEOUT(w->reconnectBanner()->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->reconnectBanner()->isVisible(), kLongCutMs);
+    QVERIFY(BoxDriver::openInformation().isEmpty());
+    student->shell()->leaveClass(false);
     QVERIFY(student->backAtPortal());
+    QVERIFY(boxSays(QStringLiteral("登录已失效")));
     BoxDriver::closeInformation();
 
     const SignedIn again = world.signIn();

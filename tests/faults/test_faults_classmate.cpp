@@ -31,13 +31,6 @@ const QString kWhiteBoardExt = QStringLiteral("TXWhiteBoardExt");
 constexpr int kFloodMessages = 100;
 constexpr int kFloodBytes = 1000 * 1000;
 
-QString chatMessage(const QString &name, const QString &text) {
-  const QJsonObject item{{QStringLiteral("type"), QStringLiteral("text")}, {QStringLiteral("value"), text}};
-  return QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("name"), name},
-                                                     {QStringLiteral("type"), QStringLiteral("message")},
-                                                     {QStringLiteral("contents"), QJsonArray{item}}})
-                               .toJson());
-}
 
 } // namespace
 
@@ -53,7 +46,7 @@ class TestFaultsClassmate : public QObject, ShellClass {
   }
   // The teacher's chat line reaches the page and is its newest row.
   bool teacherReaches(const QString &text) {
-    if (teacher.command(ClassCommandCode::Chat, chatMessage(QStringLiteral("周老师"), text)) != 0)
+    if (teacher.command(ClassCommandCode::Chat, chatPageMessage(QStringLiteral("周老师"), text)) != 0)
       return false;
     return QTest::qWaitFor([&] { return lastRow("body") == text; }, 15000);
   }
@@ -104,7 +97,7 @@ private slots:
     const QString rosterName =
         student->classroom()->roster()->memberText(classmate.userId, MemberRoster::ColName);
     for (const QString &fake : {QStringLiteral("周老师"), QStringLiteral("系统消息")}) {
-      QCOMPARE(classmate.command(ClassCommandCode::Chat, chatMessage(fake, QStringLiteral("下课了"))), 0);
+      QCOMPARE(classmate.command(ClassCommandCode::Chat, chatPageMessage(fake, QStringLiteral("下课了"))), 0);
       QVERIFY(QTest::qWaitFor([&] { return lastRow("body") == QStringLiteral("下课了"); }, 15000));
       QCOMPARE(lastRow("name"), rosterName);
       QVERIFY(lastRow("name") != fake);

@@ -25,7 +25,7 @@ private slots:
   void badTextIsAnsweredWithAnError_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("code");
-    QTest::newRow("not json") << QByteArray("{\"v\":3,\"type\":") << int(hubproto::Malformed);
+    QTest::newRow("not json") << QByteArray("{\"v\":4,\"type\":") << int(hubproto::Malformed);
     QTest::newRow("array") << QByteArray("[1,2]") << int(hubproto::Malformed);
     QTest::newRow("number") << QByteArray("17") << int(hubproto::Malformed);
     QTest::newRow("empty") << QByteArray() << int(hubproto::Malformed);
@@ -33,13 +33,14 @@ private slots:
     QTest::newRow("no version") << QByteArray("{\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
     QTest::newRow("version 1") << QByteArray("{\"v\":1,\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
     QTest::newRow("version 2") << QByteArray("{\"v\":2,\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
+    QTest::newRow("version 3") << QByteArray("{\"v\":3,\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
     QTest::newRow("version text") << QByteArray("{\"v\":\"2\",\"type\":\"ping\",\"id\":1}") << int(hubproto::BadVersion);
-    QTest::newRow("no type") << QByteArray("{\"v\":3,\"id\":1}") << int(hubproto::BadArgument);
-    QTest::newRow("type number") << QByteArray("{\"v\":3,\"type\":3,\"id\":1}") << int(hubproto::BadArgument);
-    QTest::newRow("unknown kind") << QByteArray("{\"v\":3,\"type\":\"teleport\",\"id\":1}") << int(hubproto::UnknownKind);
-    QTest::newRow("reply kind") << QByteArray("{\"v\":3,\"type\":\"reply\",\"id\":1}") << int(hubproto::UnknownKind);
-    QTest::newRow("no id") << QByteArray("{\"v\":3,\"type\":\"ping\"}") << int(hubproto::BadArgument);
-    QTest::newRow("fraction id") << QByteArray("{\"v\":3,\"type\":\"ping\",\"id\":1.5}") << int(hubproto::BadArgument);
+    QTest::newRow("no type") << QByteArray("{\"v\":4,\"id\":1}") << int(hubproto::BadArgument);
+    QTest::newRow("type number") << QByteArray("{\"v\":4,\"type\":3,\"id\":1}") << int(hubproto::BadArgument);
+    QTest::newRow("unknown kind") << QByteArray("{\"v\":4,\"type\":\"teleport\",\"id\":1}") << int(hubproto::UnknownKind);
+    QTest::newRow("reply kind") << QByteArray("{\"v\":4,\"type\":\"reply\",\"id\":1}") << int(hubproto::UnknownKind);
+    QTest::newRow("no id") << QByteArray("{\"v\":4,\"type\":\"ping\"}") << int(hubproto::BadArgument);
+    QTest::newRow("fraction id") << QByteArray("{\"v\":4,\"type\":\"ping\",\"id\":1.5}") << int(hubproto::BadArgument);
     QByteArray deep(5000, '[');
     QTest::newRow("deep nesting") << deep << int(hubproto::Malformed);
   }
@@ -71,7 +72,7 @@ private slots:
   void errorsCarryTheRequestIdWhenReadable() {
     Hub hub(kTestSecret);
     TestParticipant p(hub);
-    p.raw("{\"v\":3,\"type\":\"teleport\",\"id\":77}");
+    p.raw("{\"v\":4,\"type\":\"teleport\",\"id\":77}");
     const QList<QJsonObject> errors = p.take(QStringLiteral("error"));
     QCOMPARE(errors.size(), 1);
     QCOMPARE(errors[0].value(QStringLiteral("id")).toInt(), 77);
@@ -158,6 +159,7 @@ private slots:
     limits.maxQueuedBytes = 20000;
     limits.messagesPerSecond = 1e6;
     limits.messageBurst = 1e6;
+    limits.seatHoldMs = 100;
     hub.setLimits(limits);
     TestParticipant sender(hub), slow(hub), fast(hub);
     sender.login(QStringLiteral("teacher"));
@@ -172,7 +174,7 @@ private slots:
       QCOMPARE(sender.sendGroup(2, textElem(QString(100, QLatin1Char('x')))), 0);
     QVERIFY(slow.peer.closed);
     QCOMPARE(slow.peer.closeCode, int(hubproto::SlowReader));
-    QVERIFY(!hub.isInRoom(QStringLiteral("slow"), 2));
+    QTRY_VERIFY_WITH_TIMEOUT(!hub.isInRoom(QStringLiteral("slow"), 2), 5000); // its seat held in vain
     QCOMPARE(fast.take(QStringLiteral("message")).size(), 500);
     QVERIFY(!fast.peer.closed);
     QVERIFY(!sender.peer.closed);
@@ -325,13 +327,13 @@ private slots:
     witness.login(QStringLiteral("w"));
     witness.join(900001);
     const QList<QByteArray> seeds = {
-        R"({"v":3,"type":"send","id":5,"conv":{"type":"group","peer":"900001"},"elems":[{"type":"text","text":"x"}]})",
-        R"({"v":3,"type":"join","id":6,"roomId":1,"role":"LiveGuest"})",
-        R"({"v":3,"type":"publish","id":7,"source":"camera","audio":true})",
-        R"({"v":3,"type":"request","id":8,"streams":[{"userId":"w","source":"screen"}]})",
-        R"({"v":3,"type":"send","id":9,"conv":{"type":"c2c","peer":"w"},"elems":[{"type":"file","name":"n","data64":"AAAA"}]})",
-        R"({"v":3,"type":"role","id":10,"role":"Guest"})",
-        R"({"v":3,"type":"unpublish","id":11,"channelId":"1"})",
+        R"({"v":4,"type":"send","id":5,"conv":{"type":"group","peer":"900001"},"elems":[{"type":"text","text":"x"}]})",
+        R"({"v":4,"type":"join","id":6,"roomId":1,"role":"LiveGuest"})",
+        R"({"v":4,"type":"publish","id":7,"source":"camera","audio":true})",
+        R"({"v":4,"type":"request","id":8,"streams":[{"userId":"w","source":"screen"}]})",
+        R"({"v":4,"type":"send","id":9,"conv":{"type":"c2c","peer":"w"},"elems":[{"type":"file","name":"n","data64":"AAAA"}]})",
+        R"({"v":4,"type":"role","id":10,"role":"Guest"})",
+        R"({"v":4,"type":"unpublish","id":11,"channelId":"1"})",
     };
     QRandomGenerator rng(1234);
     for (int round = 0; round < 20000; ++round) {

@@ -141,6 +141,9 @@ private slots:
   }
 
   void closingTheSocketLeavesTheRoom() {
+    HubLimits limits = hub->limits();
+    limits.seatHoldMs = 100; // nobody comes back for the seat
+    hub->setLimits(limits);
     WsClient teacher(server->serverPort());
     QVERIFY(teacher.connected());
     QCOMPARE(teacher.login(QStringLiteral("t")), 0);

@@ -86,8 +86,8 @@ private slots:
     c.client->ping(c.record(&replies));
     c.transport->accept();
     const qint64 id = c.transport->sent[0].value(QStringLiteral("id")).toInt();
-    c.transport->deliver(QStringLiteral("{\"v\":3,\"type\":\"error\",\"id\":%1,\"code\":1007,\"desc\":\"too many\"}").arg(id).toUtf8());
-    c.transport->deliver("{\"v\":3,\"type\":\"error\",\"code\":1012,\"desc\":\"bad frame\"}");
+    c.transport->deliver(QStringLiteral("{\"v\":4,\"type\":\"error\",\"id\":%1,\"code\":1007,\"desc\":\"too many\"}").arg(id).toUtf8());
+    c.transport->deliver("{\"v\":4,\"type\":\"error\",\"code\":1012,\"desc\":\"bad frame\"}");
     QCOMPARE(replies.size(), 1);
     QCOMPARE(replies[0].code, 1007);
     QCOMPARE(errors.count(), 1);
@@ -103,9 +103,9 @@ private slots:
     c.client->ping(c.record(&replies));
     c.transport->accept();
     for (const QByteArray &junk : {QByteArray("not json"), QByteArray("[]"), QByteArray("{\"v\":9,\"type\":\"reply\",\"id\":1}"),
-                                   QByteArray("{\"v\":3,\"type\":\"message\",\"from\":\"x\"}"),
-                                   QByteArray("{\"v\":3,\"type\":\"stream\",\"source\":\"smell\"}"),
-                                   QByteArray("{\"v\":3,\"type\":\"teleport\"}")})
+                                   QByteArray("{\"v\":4,\"type\":\"message\",\"from\":\"x\"}"),
+                                   QByteArray("{\"v\":4,\"type\":\"stream\",\"source\":\"smell\"}"),
+                                   QByteArray("{\"v\":4,\"type\":\"teleport\"}")})
       c.transport->deliver(junk);
     emit c.transport->binaryReceived(QByteArray("TWMF\x01\x01\x01\x00", 8));
     emit c.transport->binaryReceived(QByteArray(100, '\xff'));
@@ -149,7 +149,7 @@ private slots:
     QSignalSpy kicked(k.client.get(), &sdk::HubClient::kicked);
     k.client->ping(k.record(&replies));
     k.transport->accept();
-    k.transport->deliver("{\"v\":3,\"type\":\"kicked\",\"code\":70004,\"desc\":\"elsewhere\"}");
+    k.transport->deliver("{\"v\":4,\"type\":\"kicked\",\"code\":70004,\"desc\":\"elsewhere\"}");
     k.transport->drop();
     QCOMPARE(kicked.count(), 1);
     QCOMPARE(kickLost.count(), 0);
@@ -172,7 +172,7 @@ private slots:
     QCOMPARE(replies.size(), 2);
     QCOMPARE(replies[0].code, int(hubproto::TeacherOnly));
     QCOMPARE(replies[1].code, 0);
-    c.transport->deliver("{\"v\":3,\"type\":\"stage\",\"roomId\":300101,\"granted\":false,\"role\":\"Guest\"}");
+    c.transport->deliver("{\"v\":4,\"type\":\"stage\",\"roomId\":300101,\"granted\":false,\"role\":\"Guest\"}");
     QCOMPARE(stage.count(), 1);
     QCOMPARE(stage.at(0).at(0).toUInt(), 300101u);
     QCOMPARE(stage.at(0).at(1).toBool(), false);

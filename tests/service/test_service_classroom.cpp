@@ -309,8 +309,10 @@ private slots:
     QCOMPARE(replies.at(1).value(QStringLiteral("code")).toInt(), 0);
     QTRY_COMPARE(teacherInRoom(m_student), QStringLiteral("true"));
     QCOMPARE(find(roster(m_student), QStringLiteral("t20001")).value(QStringLiteral("offline")).toString(), QStringLiteral("0"));
-    socket.close();
+    // Leaving the group ends the presence at once (a dropped link only after its seat's hold).
+    send({{QStringLiteral("type"), QStringLiteral("quit")}, {QStringLiteral("id"), 3}});
     QTRY_COMPARE(teacherInRoom(m_student), QStringLiteral("false"));
+    socket.close();
   }
 };
 

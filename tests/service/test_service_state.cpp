@@ -211,6 +211,37 @@ private slots:
     QVERIFY(rooms.roster(2).isEmpty());
   }
 
+  // A class lost to a cut link never says "exit": three missed beats take the member off the
+  // list and the count, and the roster's notify id tells the class; the hub's group keeps a
+  // member in whatever its heartbeats say.
+  void silentMembersAreDropped() {
+    RoomStore rooms({classRoom(1, QStringLiteral("t1"))}, clock());
+    const Account s1 = account(QStringLiteral("s1"), QStringLiteral("1"));
+    const Account s2 = account(QStringLiteral("s2"), QStringLiteral("2"));
+    const Account t1 = account(QStringLiteral("t1"), QStringLiteral("3"));
+    rooms.enter(1, s1, {QStringLiteral("d"), QStringLiteral("0"), false});
+    rooms.enter(1, s2, {QStringLiteral("d"), QStringLiteral("0"), false});
+    rooms.setHubPresence(1, t1, true);
+    rooms.setHubPresence(1, s2, true);
+    QCOMPARE(rooms.dropSilent(), 0);
+    m_now += RoomStore::HeartbeatIntervalMs * (RoomStore::MissedBeats - 1);
+    rooms.heartbeat(1, s1, {QStringLiteral("d"), QStringLiteral("0"), false});
+    rooms.setHubPresence(1, s2, false); // its link broke; it beats no more
+    m_now += RoomStore::HeartbeatIntervalMs;
+    QCOMPARE(rooms.dropSilent(), 0); // two missed beats are not yet three
+    QCOMPARE(rooms.onlineCount(1), 3);
+    m_now += RoomStore::HeartbeatIntervalMs + 1;
+    const quint64 before = rooms.notifyId(1);
+    QCOMPARE(rooms.dropSilent(), 1);
+    QVERIFY(rooms.notifyId(1) > before);
+    QCOMPARE(rooms.onlineCount(1), 2);
+    QVERIFY(!rooms.member(1, QStringLiteral("s2")));
+    QVERIFY(rooms.member(1, QStringLiteral("s1")));
+    QVERIFY(rooms.teacherInRoom(1)); // never beat, but in the hub's group
+    QCOMPARE(rooms.dropSilent(), 0);
+    QCOMPARE(rooms.notifyId(1), before + 1);
+  }
+
   void seedIsCheckedBeforeUse() {
     SeedData s;
     QString error;

@@ -1,0 +1,66 @@
+#pragma once
+// Brings a lost hub link back: on the policy's schedule it opens a fresh client, signs in and
+// joins the same room with the same role and grant, asking for the messages after the last one
+// seen; the session then publishes and subscribes again on the client it is handed. A refusal
+// (signature, grant) ends the tries at once; a link that does not come back within the budget
+// too. Other links (IM, media) come back through the same steps once they have their own
+// transports: the session's resumed step is where they publish and subscribe again.
+
+#include "sdk/live/reconnectpolicy.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+
+namespace sdk {
+class HubClient;
+}
+
+namespace ilivesdk {
+
+class LinkResume : public QObject {
+  Q_OBJECT
+public:
+  struct Plan {
+    QString userId;
+    QString userSig;
+    quint32 roomId = 0;
+    QString role;
+    QString authBuffer;
+    quint64 resumeAfter = 0; // the last message sequence number seen
+  };
+  // A fresh client, its signals already connected, owned by the caller.
+  using MakeClient = std::function<sdk::HubClient *()>;
+  // The client is signed in and back in the room; joined is the join's reply.
+  using Resumed = std::function<void(sdk::HubClient *client, const QJsonObject &joined)>;
+  using GaveUp = std::function<void(int code, const QString &reason)>;
+
+  LinkResume(MakeClient make, Resumed resumed, GaveUp gaveUp, QObject *parent = nullptr);
+
+  // Tests shorten the schedule of later starts.
+  static void setDefaultPolicy(int firstDelayMs, int budgetMs);
+
+  void start(const Plan &plan, int code, const QString &reason);
+  void stop();
+  bool active() const { return m_policy.active(); }
+
+private:
+  void attempt();
+  void failed(sdk::HubClient *client, int code, const QString &desc);
+  void scheduleNext();
+
+  MakeClient m_make;
+  Resumed m_resumed;
+  GaveUp m_gaveUp;
+  ReconnectPolicy m_policy;
+  QTimer m_timer;
+  Plan m_plan;
+  QPointer<sdk::HubClient> m_client;
+  int m_lastCode = 0;
+  QString m_lastReason;
+};
+
+} // namespace ilivesdk

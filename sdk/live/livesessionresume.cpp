@@ -1,0 +1,114 @@
+// The session's side of a comeback after a cut: the room stays joined in the program's eyes
+// while LinkResume brings a new link; then the streams are published and asked for again and
+// what the program sent meanwhile goes out once. A media transport of its own would publish
+// and subscribe again in republish() and onResumed() the same way.
+#include "sdk/live/livesession.h"
+
+#include "sdk/im/imbridge.h"
+#include "sdk/live/guipost.h"
+#include "sdk/live/mediaengine.h"
+
+namespace ilivesdk {
+
+void LiveSession::startResume(int code, const QString &reason) {
+  retireClient();
+  m_pingTimer.stop();
+  m_pingOutstanding = false;
+  notifyReconnecting(true);
+  m_resume.start({m_user, m_userSig, m_room.roomId, m_room.role, m_room.authBuffer, m_lastSeq}, code, reason);
+}
+
+void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
+  m_client = client;
+  // IM over the hub rides on the new link; IM on its own server never left.
+  if (imOnHub())
+    attachIm(m_imRoute);
+  m_pingLost.clear();
+  m_pingTimer.start(kPingIntervalMs);
+  reportMembers(joined);
+  republish();
+  if (!m_requested.isEmpty())
+    requestStreams(m_requested, Completion{});
+  for (PendingSend &send : m_unsent.takeAll())
+    sendNow(std::move(send));
+  notifyReconnecting(false);
+}
+
+// The link stayed away: the room is lost as before there were comebacks.
+void LiveSession::onGaveUp(int code, const QString &reason) {
+  const bool wasInRoom = m_inRoom;
+  const RoomSpec room = m_room;
+  m_unsent.failAll(ilive::ERR_CONNECTION_LOST, QStringLiteral("the link to the class did not come back"));
+  leaveRoomState();
+  dropClient();
+  if (!wasInRoom)
+    return;
+  notifyReconnecting(false);
+  if (!room.connectionLost)
+    return;
+  const QByteArray text = (QStringLiteral("connection to the class hub lost (%1): ").arg(code) + reason).toUtf8();
+  postToGui([room, text] { room.connectionLost(ilive::ERR_CONNECTION_LOST, text.constData(), room.data); });
+}
+
+// Leaving while the link is being brought back: there is nothing to leave on the hub.
+bool LiveSession::abandonResume() {
+  if (!m_resume.active())
+    return false;
+  m_resume.stop();
+  m_unsent.failAll(ilive::ERR_CONNECTION_LOST, QStringLiteral("left the class during a cut"));
+  leaveRoomState();
+  dropClient();
+  notifyReconnecting(false);
+  return true;
+}
+
+// The hub ended the streams with the old link; the program keeps the channel ids it knows.
+void LiveSession::republish() {
+  for (auto it = m_pushes.cbegin(); it != m_pushes.cend(); ++it) {
+    const quint64 channel = it.key();
+    const ilive::PushDataType type = it.value();
+    const hubproto::Source source = pushSource(type);
+    m_client->publish(source, type == ilive::PUSH_CAMERA, [this, channel](const sdk::HubReply &r) {
+      bool ok = false;
+      const quint64 hubChannel = r.body.value(QStringLiteral("channelId")).toString().toULongLong(&ok);
+      if (r.code == 0 && ok && m_pushes.contains(channel))
+        m_hubChannels.insert(channel, hubChannel);
+    });
+    toMedia([source](MediaEngine &media) { media.requestKeyframe(source); });
+  }
+}
+
+void LiveSession::queueSend(PendingSend send) {
+  const PendingSend::Done done = send.done;
+  if (!m_unsent.add(std::move(send)) && done)
+    done(ilive::ERR_BUSY, QStringLiteral("too many messages wait for the link"));
+}
+
+void LiveSession::sendNow(PendingSend send) {
+  const QString *ext = send.hasPushExt ? &send.pushExt : nullptr;
+  const PendingSend kept = send;
+  m_client->sendMessage(send.conv, send.elems, ext, [this, kept](const sdk::HubReply &r) {
+    // Cut on its way: it goes again, under the same key, once the link is back.
+    if (r.code == hubproto::ClientConnectionLost && m_inRoom && !m_user.isEmpty())
+      return queueSend(kept);
+    if (kept.done)
+      kept.done(r.code, r.desc);
+  }, send.msgKey);
+}
+
+// The hub hands a comeback only what came after the last message seen. IM over the hub is
+// delivered from here, not from its transport: a comeback's backlog arrives on the new link
+// before the transport is attached to it.
+void LiveSession::onImMessage(const hubproto::ImMessage &m) {
+  m_lastSeq = qMax(m_lastSeq, m.seq);
+  if (m_imEnabled && imOnHub())
+    imbridge::deliver(m);
+}
+
+void LiveSession::notifyReconnecting(bool on) const {
+  const RoomSpec room = m_room;
+  if (room.reconnecting)
+    postToGui([room, on] { room.reconnecting(on, room.data); });
+}
+
+} // namespace ilivesdk
