@@ -131,6 +131,14 @@ int HubLink::publishCamera() {
   return call([&](sdk::HubReplyFn done) { client->publish(hubproto::Source::Camera, false, done); });
 }
 
+int HubLink::grantStage(const QString &userId) {
+  return call([&](sdk::HubReplyFn done) { client->grantStage(userId, done); });
+}
+
+int HubLink::subscribeCamera(const QString &userId) {
+  return call([&](sdk::HubReplyFn done) { client->requestStreams({{userId, hubproto::Source::Camera}}, done); });
+}
+
 void HubLink::sendCameraFrame(quint32 stamp) {
   // As large as a raw picture, so that it fills a slow link; the hub does not look inside.
   // Every fifth is a keyframe, as an encoder under load would send them.

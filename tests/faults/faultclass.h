@@ -48,6 +48,10 @@ public:
   int sendCommandData(const QByteArray &data, const QString &to = QString());
   int command(ClassCommandCode code, const QString &param, const QString &to = QString());
   int publishCamera();
+  // Lets the student change to a stage role (as calling up or asking for the camera does).
+  int grantStage(const QString &userId);
+  // Subscribes to the user's camera; refused while the user does not publish it.
+  int subscribeCamera(const QString &userId);
   void sendCameraFrame(quint32 stamp);
   // The ping's result members (empty without an answer).
   QJsonObject ping();

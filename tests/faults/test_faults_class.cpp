@@ -7,14 +7,23 @@
 
 #include "boxdriver.h"
 
+#include "av/qwidgetvideorendercontainer.h"
+#include "av/videotilepool.h"
+
 #include "classroom/mainform.h"
 #include "classroom_widgets/reconnectbanner.h"
 #include "messaging/classcommand.h"
+#include "messaging/wbenvelope.h"
 #include "net/networkhelper.h"
 #include "net/sxbserverhelper.h"
 #include "pagescript.h"
 #include "shell/browserwindow.h"
 #include "shell/webview.h"
+#include "sdk/board/boarditem.h"
+#include "sdk/board/boardpainter.h"
+#include "teacher/teacherboard.h"
+#include "whiteboard/boardservice.h"
+#include "whiteboard/qwindowwhiteboard.h"
 
 #include <QAbstractButton>
 #include <QElapsedTimer>
@@ -39,6 +48,14 @@ constexpr int kKeepAliveMs = 5000;
 // A classmate's account, only to read the portal's class list.
 const QString kWatcherPhone = QStringLiteral("13800000002");
 const QString kWatcherPassword = QStringLiteral("tarnwick02");
+// The teacher's stroke across the board (canvas points) and where it is looked for.
+const QJsonArray kStroke{QJsonArray{200, 450}, QJsonArray{800, 450}, QJsonArray{1400, 450}};
+constexpr int kStrokeX = 800;
+constexpr int kStrokeY = 450;
+constexpr quint32 kRed = 0xff0100ff;
+constexpr int kPenWidth = 150;
+// Camera frames the teacher must receive to count the camera as publishing.
+constexpr int kSomeFrames = 5;
 
 
 bool boxSays(const QString &text, int timeoutMs = 10000) {
@@ -49,6 +66,23 @@ bool boxSays(const QString &text, int timeoutMs = 10000) {
                            [&](const QString &box) { return box.contains(text); });
       },
       timeoutMs);
+}
+
+bool isRed(const QColor &c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
+
+// Whether the student's board shows red at the canvas point, or a pixel or two beside it
+// (a thin pen on a small window).
+bool boardShowsRedAt(MainForm *w, int x, int y) {
+  auto *board = w->findChild<QWindowWhiteBoard *>();
+  if (!board) return false;
+  QWidget *view = board->boardService()->renderWindow();
+  const QImage image = view->grab().toImage();
+  const QRectF canvas = board::canvasRect(view->size());
+  const int px = int(canvas.left() + x * canvas.width() / board::kCanvasWidth);
+  const int py = int(canvas.top() + y * canvas.height() / board::kCanvasHeight);
+  for (int dy = -2; dy <= 2; ++dy)
+    if (image.valid(px, py + dy) && isRed(image.pixelColor(px, py + dy))) return true;
+  return false;
 }
 
 } // namespace
@@ -108,6 +142,42 @@ class TestFaultsClass : public QObject, ShellClass {
     return n;
   }
 
+  // Sends the board's envelopes to the class on the teacher's link, as its program does.
+  void sendBoard(QList<QByteArray> *envelopes) {
+    const QString ext = QString::fromLatin1(wbenvelope::kExt);
+    for (const QByteArray &e : qAsConst(*envelopes)) {
+      QVERIFY(std::size_t(e.size()) <= wbenvelope::kMaxCustomBytes);
+      QCOMPARE(teacher.sendGroup({customElement(e, ext)}, &ext), 0);
+    }
+    envelopes->clear();
+  }
+  // The teacher shows the board and starts drawing on its own; the student's board has started
+  // and shows none of the stroke yet.
+  void boardShown(MainForm *w, TeacherBoard *drawing, QList<QByteArray> *envelopes) {
+    QCOMPARE(teacher.command(ClassCommandCode::Display, QStringLiteral("WhiteBoard")), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(w->findChild<QWindowWhiteBoard *>() && w->isReadyToLeave(), 15000);
+    bool ready = false;
+    drawing->whenReady([&ready] { ready = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(ready, 10000);
+    QTest::qWait(200); // the first page's envelopes come queued
+    sendBoard(envelopes);
+    QVERIFY(!boardShowsRedAt(w, kStrokeX, kStrokeY));
+  }
+  static bool ownTileShows(const QString &me) {
+    QWidgetVideoRenderContainer *tile = VideoTilePool::instance().tile(me);
+    return tile && tile->isVisible();
+  }
+  // The teacher lets the student on stage and asks for its camera: the student's own tile
+  // shows and the teacher can receive its camera.
+  void onStageWithCamera(MainForm *w) {
+    const QString me = w->userId();
+    QCOMPARE(teacher.grantStage(me), 0);
+    QCOMPARE(teacher.command(ClassCommandCode::CameraRequest, QString(), me), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(w->status(), 3, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ownTileShows(me), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(teacher.subscribeCamera(me), 0, 10000);
+  }
+
 private slots:
   void initTestCase() {
     const QString error = start();
@@ -135,9 +205,11 @@ private slots:
     stop();
   }
 
-  // A three-second cut mid-class: the banner shows and goes, no box, the teacher's chat from
-  // during the cut shows once and in order, the student's own line from during the cut
-  // reaches the teacher once, and the teacher never saw the student leave or come again.
+  // A three-second cut mid-class, the student on stage with the camera and the board shown:
+  // the banner shows and goes, no box, the teacher's chat from during the cut shows once and
+  // in order, the student's own line from during the cut reaches the teacher once, the stroke
+  // drawn during the cut shows on the student's board, the student keeps its tile and its
+  // camera reaches the teacher again, and the teacher never saw the student leave or come again.
   void shortHubCutKeepsTheClass() {
     QVERIFY(student->enter());
     MainForm *w = student->classroom();
@@ -153,6 +225,18 @@ private slots:
                        exits += event == QLatin1String("exit") && userId == me;
                        enters += event == QLatin1String("enter") && userId == me;
                      });
+    TeacherBoard drawing(teacher.userId, kRoom, world.directUrl() + QStringLiteral("/preview"));
+    QList<QByteArray> envelopes;
+    QObject::connect(&drawing, &TeacherBoard::envelope, &watching, [&](const QByteArray &e) { envelopes << e; });
+    boardShown(w, &drawing, &envelopes);
+    if (QTest::currentTestFailed()) return;
+    onStageWithCamera(w);
+    if (QTest::currentTestFailed()) return;
+    int frames = 0;
+    QObject::connect(teacher.client.get(), &sdk::HubClient::mediaFrame, &watching, [&](const hubproto::MediaFrame &f) {
+      frames += f.kind == hubproto::MediaFrame::Video && f.source == hubproto::Source::Camera && f.userId == me.toUtf8();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(frames >= kSomeFrames, 10000);
 
     world.hub().cutAll();
     world.hub().setFrozen(true);
@@ -161,7 +245,13 @@ private slots:
     QVERIFY(teacherSays(QStringLiteral("断线中一")));
     QVERIFY(teacherSays(QStringLiteral("断线中二")));
     studentSays(w, QStringLiteral("学生断线中"));
+    drawing.useTool(QStringLiteral("pen"), kRed, kPenWidth, false);
+    drawing.draw(kStroke);
     QTest::qWait(kShortCutMs);
+    QVERIFY(!envelopes.isEmpty());
+    sendBoard(&envelopes);
+    QVERIFY(!boardShowsRedAt(w, kStrokeX, kStrokeY));
+    const int framesBefore = frames; // nothing more came over the cut link
     world.hub().setFrozen(false);
 
     QTRY_VERIFY_WITH_TIMEOUT(!w->reconnectBanner()->isVisible(), 10000);
@@ -174,9 +264,12 @@ private slots:
     QVERIFY(teacherSays(QStringLiteral("断线后")));
     QTRY_VERIFY_WITH_TIMEOUT(chatRows().contains(QStringLiteral("断线后")), 15000);
     QCOMPARE(teacherGot(QStringLiteral("学生断线中")), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(boardShowsRedAt(w, kStrokeX, kStrokeY), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(frames >= framesBefore + kSomeFrames, 10000);
+    QVERIFY(ownTileShows(me));
     QCOMPARE(exits, 0);
     QCOMPARE(enters, 0);
-    QCOMPARE(w->status(), 2);
+    QCOMPARE(w->status(), 3);
     QVERIFY(!w->isClosed());
     QVERIFY(BoxDriver::openInformation().isEmpty());
   }
