@@ -217,6 +217,9 @@ private slots:
     QVERIFY2(page.attach(kDebuggingPort, m_service->baseUrl(), kProgramTimeoutMs), "no page of the service appeared");
     QVERIFY2(page.waitFor(QStringLiteral("document.title"), kSignInTitle, 30000), qPrintable(page.url()));
     QVERIFY(page.waitFor(QStringLiteral("!!document.getElementById('loginForm')"), true, 10000));
+    // The program's bridge reaches the page after the page itself; a sign-in before it would
+    // store nothing, as on a loaded machine.
+    QVERIFY(page.waitFor(QStringLiteral("!!(window.TwBridge && TwBridge.available())"), true, 30000));
 
     // Signing in stores the phone and the protected password.
     page.evaluate(QStringLiteral("document.getElementById('phone').value = '%1';"
