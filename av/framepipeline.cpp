@@ -1,6 +1,5 @@
 #include "av/framepipeline.h"
 
-#include "av/canvasgeometry.h"
 #include "av/framerotation.h"
 
 #include <QDebug>
@@ -19,49 +18,15 @@ namespace {
 
 constexpr int kBytesPerPixel = 3;
 constexpr int kSwsFlags = SWS_BICUBIC;
+// Rows of the upright picture turned at a time; even, so that chroma strips are whole.
+constexpr int kStripRows = 32;
 
-void resizeCanvas(VideoCanvas &canvas, const CanvasGeometry &g) {
-  if (canvas.width != g.width || canvas.height != g.height)
-    canvas.barsX = -1;
-  canvas.width = g.width;
-  canvas.height = g.height;
-  const size_t wanted = static_cast<size_t>(canvas.stride()) * g.height + VideoCanvas::kSlack;
-  if (canvas.bytes.size() != wanted) {
+void resizeCanvas(VideoCanvas &canvas, int width, int height) {
+  canvas.width = width;
+  canvas.height = height;
+  const size_t wanted = static_cast<size_t>(canvas.stride()) * height + VideoCanvas::kSlack;
+  if (canvas.bytes.size() != wanted)
     canvas.bytes.resize(wanted);
-    canvas.barsX = -1;
-  }
-}
-
-bool barsKnown(const VideoCanvas &canvas, const CanvasGeometry &g, int w, int h) {
-  return canvas.barsX == g.x && canvas.barsY == g.y && canvas.barsWidth == w && canvas.barsHeight == h;
-}
-
-// Blacks out everything around the picture; done after drawing so that bytes the converter
-// wrote past a row's end land in bars that are cleared here. When the bars are already black
-// from an earlier frame in the same place, only the bytes the converter may have spilt past
-// each row are cleared: repainting whole bars cost more than the conversion for a portrait
-// picture in a landscape view.
-void paintBars(VideoCanvas &canvas, const CanvasGeometry &g, int w, int h) {
-  const size_t stride = static_cast<size_t>(canvas.stride());
-  const size_t left = static_cast<size_t>(g.x) * kBytesPerPixel;
-  const size_t rightStart = static_cast<size_t>(g.x + w) * kBytesPerPixel;
-  if (barsKnown(canvas, g, w, h)) {
-    const size_t spill = std::min<size_t>(VideoCanvas::kSlack, stride - rightStart + left);
-    for (int r = g.y; r < g.y + h; ++r)
-      std::memset(canvas.row(r) + rightStart, 0, spill);
-    return;
-  }
-  std::memset(canvas.row(0), 0, stride * g.y);
-  std::memset(canvas.row(g.y + h), 0, stride * (g.height - g.y - h) + VideoCanvas::kSlack);
-  for (int r = g.y; r < g.y + h; ++r) {
-    uint8_t *row = canvas.row(r);
-    std::memset(row, 0, left);
-    std::memset(row + rightStart, 0, stride - rightStart);
-  }
-  canvas.barsX = g.x;
-  canvas.barsY = g.y;
-  canvas.barsWidth = w;
-  canvas.barsHeight = h;
 }
 
 // The planes of an unpadded I420 picture: full-size Y, then U and V at half size rounded up.
@@ -78,6 +43,41 @@ struct I420Planes {
   const uint8_t *planes[3];
   int strides[3];
 };
+
+// libswscale's vector converter leaves the last pixels of every row unwritten when the width
+// is 1 to 6 past a multiple of 16, so they would keep whatever an earlier frame left there.
+// Accurate rounding takes its plain converter, which writes every pixel; other widths keep the
+// fast one.
+int swsFlags(int width) {
+  const int tail = width % 16;
+  return tail >= 1 && tail <= 6 ? kSwsFlags | SWS_ACCURATE_RND : kSwsFlags;
+}
+
+// One plane of a picture as it arrives.
+struct Plane {
+  const uint8_t *data;
+  int stride;
+  int width;
+  int height;
+};
+
+// Rows [first, first + count) of the plane turned upright by rotation (1, 2 or 3), into dst.
+// libyuv's transpose writes row i of dst from column i of its source.
+void turnedRows(const Plane &p, int rotation, int first, int count, uint8_t *dst, int dstStride) {
+  const std::ptrdiff_t stride = p.stride;
+  const uint8_t *bottom = p.data + (p.height - 1) * stride;
+  switch (rotation) {
+  case 1: // row r is column r, read bottom to top
+    libyuv::TransposePlane(bottom + first, -p.stride, dst, dstStride, count, p.height);
+    break;
+  case 3: // row r is column width - 1 - r, read top to bottom: written last row first
+    libyuv::TransposePlane(p.data + (p.width - first - count), p.stride, dst + (count - 1) * std::ptrdiff_t(dstStride),
+                           -dstStride, count, p.height);
+    break;
+  default: // row r is row height - 1 - r, mirrored
+    libyuv::MirrorPlane(bottom - first * stride, -p.stride, dst, dstStride, p.width, count);
+  }
+}
 
 } // namespace
 
@@ -117,7 +117,7 @@ void FramePipeline::ensureConverter(int width, int height, int rotation) {
   const int uprightH = sideways ? width : height;
   qDebug() << "sws_getContext before";
   m_context = sws_getContext(uprightW, uprightH, AV_PIX_FMT_YUV420P, uprightW, uprightH, AV_PIX_FMT_BGR24,
-                             kSwsFlags, nullptr, nullptr, nullptr);
+                             swsFlags(uprightW), nullptr, nullptr, nullptr);
   qDebug() << "sws_getContext after";
   qDebug().nospace() << "InitPlay, width:" << width << ",height:" << height;
   ++m_builds;
@@ -133,34 +133,47 @@ bool FramePipeline::convert(const uint8_t *base, int width, int height, uint8_t 
   return sws_scale(m_context, in.planes, in.strides, 0, height, out, outStride) == height;
 }
 
-// Turns the three planes of an I420 frame into m_turned, an I420 picture of the upright size,
-// with libyuv's vector code (its transposes are several times faster than a byte loop). The
-// half turn is a mirror written bottom up: libyuv's own half turn takes a row buffer from the
-// heap on every call.
-void FramePipeline::turnPlanes(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH) {
+// Turns and converts a sideways or upside-down I420 frame a strip of rows at a time: each
+// strip of the upright picture is turned from the frame's planes into a small scratch buffer
+// that stays in cache, and converted from there while it is still warm. Turning the whole frame
+// first cost nearly as much as the conversion for a 720p frame, most of it cache misses on the
+// transposed writes.
+void FramePipeline::convertTurned(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst,
+                                  int dstStride) {
+  if (!m_context)
+    return;
   const int w = static_cast<int>(frame.width);
   const int h = static_cast<int>(frame.height);
-  const size_t wanted = static_cast<size_t>(i420Size(w, h));
-  if (m_turned.size() != wanted)
-    m_turned.resize(wanted);
+  const int rotation = static_cast<int>(frame.rotate);
   const I420Planes in(frame.data, w, h);
-  const I420Planes out(m_turned.data(), uprightW, uprightH);
-  uint8_t *y = const_cast<uint8_t *>(out.planes[0]);
-  uint8_t *u = const_cast<uint8_t *>(out.planes[1]);
-  uint8_t *v = const_cast<uint8_t *>(out.planes[2]);
-  if (frame.rotate == 2) {
-    libyuv::I420Mirror(in.planes[0], in.strides[0], in.planes[1], in.strides[1], in.planes[2], in.strides[2], y,
-                       out.strides[0], u, out.strides[1], v, out.strides[2], w, -h);
-    return;
+  const int chromaW = (w + 1) / 2;
+  const int chromaH = (h + 1) / 2;
+  const int uprightChromaW = (uprightW + 1) / 2;
+  const int uprightChromaH = (uprightH + 1) / 2;
+  const size_t lumaBytes = static_cast<size_t>(kStripRows) * uprightW;
+  const size_t chromaBytes = static_cast<size_t>(kStripRows / 2) * uprightChromaW;
+  if (m_turned.size() != lumaBytes + 2 * chromaBytes)
+    m_turned.resize(lumaBytes + 2 * chromaBytes);
+  uint8_t *const strip[3] = {m_turned.data(), m_turned.data() + lumaBytes, m_turned.data() + lumaBytes + chromaBytes};
+  const int stripStrides[3] = {uprightW, uprightChromaW, uprightChromaW};
+  uint8_t *const out[1] = {dst};
+  const int outStride[1] = {dstStride};
+  for (int first = 0; first < uprightH; first += kStripRows) {
+    const int rows = std::min(kStripRows, uprightH - first);
+    const int chromaFirst = first / 2;
+    const int chromaRows = std::min(kStripRows / 2, uprightChromaH - chromaFirst);
+    turnedRows({in.planes[0], in.strides[0], w, h}, rotation, first, rows, strip[0], stripStrides[0]);
+    turnedRows({in.planes[1], in.strides[1], chromaW, chromaH}, rotation, chromaFirst, chromaRows, strip[1],
+               stripStrides[1]);
+    turnedRows({in.planes[2], in.strides[2], chromaW, chromaH}, rotation, chromaFirst, chromaRows, strip[2],
+               stripStrides[2]);
+    sws_scale(m_context, strip, stripStrides, first, rows, out, outStride);
   }
-  const libyuv::RotationMode mode = frame.rotate == 1 ? libyuv::kRotate90 : libyuv::kRotate270;
-  libyuv::I420Rotate(in.planes[0], in.strides[0], in.planes[1], in.strides[1], in.planes[2], in.strides[2], y,
-                     out.strides[0], u, out.strides[1], v, out.strides[2], w, h, mode);
 }
 
 // Converted or packed pixels into the canvas at dst. An upright I420 frame is converted
-// straight into the canvas; a turned one is turned plane by plane first, which moves half the
-// bytes that turning the converted picture would.
+// straight into the canvas; a turned one is turned in its planes (half the bytes of turning
+// the converted picture) strip by strip on its way into the converter.
 void FramePipeline::place(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst,
                           int dstStride) {
   const int w = static_cast<int>(frame.width);
@@ -175,19 +188,16 @@ void FramePipeline::place(const ilive::LiveVideoFrame &frame, int uprightW, int 
     convert(frame.data, w, h, dst, dstStride);
     return;
   }
-  turnPlanes(frame, uprightW, uprightH);
-  convert(m_turned.data(), uprightW, uprightH, dst, dstStride);
+  convertTurned(frame, uprightW, uprightH, dst, dstStride);
 }
 
-bool FramePipeline::render(const ilive::LiveVideoFrame &frame, const QSize &view, VideoCanvas &canvas) {
+bool FramePipeline::render(const ilive::LiveVideoFrame &frame, VideoCanvas &canvas) {
   if (!acceptable(frame))
     return false;
   const bool sideways = frame.rotate % 2 == 1;
   const int uprightW = static_cast<int>(sideways ? frame.height : frame.width);
   const int uprightH = static_cast<int>(sideways ? frame.width : frame.height);
-  const CanvasGeometry g = canvasGeometry(view, QSize(uprightW, uprightH));
-  resizeCanvas(canvas, g);
-  place(frame, uprightW, uprightH, canvas.row(g.y) + static_cast<size_t>(g.x) * kBytesPerPixel, canvas.stride());
-  paintBars(canvas, g, uprightW, uprightH);
+  resizeCanvas(canvas, uprightW, uprightH);
+  place(frame, uprightW, uprightH, canvas.row(0), canvas.stride());
   return true;
 }

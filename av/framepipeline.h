@@ -1,14 +1,14 @@
 #pragma once
 // The media-thread half of a video view: converts a frame (I420 through libswscale, or packed
-// BGR24 as it is), turns it upright and letterboxes it into a canvas of the view's shape.
+// BGR24 as it is) and turns it upright into a canvas of the picture's size.
 // The conversion context is rebuilt only when width, height or rotation change; the canvas and
-// the scratch planes of turned frames change only when their byte size changes, so a steady
+// the scratch strip of turned frames change only when their byte size changes, so a steady
 // stream allocates nothing.
 
 #include "av/videocanvas.h"
 #include "sdk/live/ilive.h"
 
-#include <QSize>
+#include <QtGlobal>
 
 #include <vector>
 
@@ -21,10 +21,9 @@ public:
   FramePipeline(const FramePipeline &) = delete;
   FramePipeline &operator=(const FramePipeline &) = delete;
 
-  // Draws the frame into canvas for a view of the given size. False, canvas untouched, when
-  // the frame is unusable: no data, bad size or rotation, or a data size that does not match
-  // its width and height.
-  bool render(const ilive::LiveVideoFrame &frame, const QSize &view, VideoCanvas &canvas);
+  // Draws the frame upright into canvas. False, canvas untouched, when the frame is unusable:
+  // no data, bad size or rotation, or a data size that does not match its width and height.
+  bool render(const ilive::LiveVideoFrame &frame, VideoCanvas &canvas);
 
   // How many times the conversion context was made.
   int converterBuilds() const { return m_builds; }
@@ -36,7 +35,7 @@ private:
   static bool acceptable(const ilive::LiveVideoFrame &frame);
   void ensureConverter(int width, int height, int rotation);
   bool convert(const uint8_t *base, int width, int height, uint8_t *dst, int dstStride);
-  void turnPlanes(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH);
+  void convertTurned(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
   void place(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
 
   SwsContext *m_context = nullptr;
@@ -44,5 +43,5 @@ private:
   int m_height = 0;
   int m_rotation = -1;
   int m_builds = 0;
-  std::vector<uint8_t> m_turned; // a turned frame's I420 planes, upright
+  std::vector<uint8_t> m_turned; // one strip of a turned frame's I420 planes, upright
 };

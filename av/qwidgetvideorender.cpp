@@ -1,5 +1,6 @@
 #include "av/qwidgetvideorender.h"
 
+#include "av/letterbox.h"
 #include "sdk/live/iliverootview.h"
 
 #include <QBoxLayout>
@@ -45,8 +46,7 @@ QWidgetVideoRender::~QWidgetVideoRender() {
 void QWidgetVideoRender::inputFrame(const ilive::LiveVideoFrame &frame) {
   if (m_paused)
     return;
-  const QSize view(m_viewWidth.load(), m_viewHeight.load());
-  if (!m_pipeline.render(frame, view, m_back))
+  if (!m_pipeline.render(frame, m_back))
     return;
   if (publish(frame.identifier))
     requestRepaint();
@@ -76,6 +76,11 @@ void QWidgetVideoRender::setOwner(const QByteArray &userId) {
 }
 
 bool QWidgetVideoRender::showsPicture() const { return !m_front.isEmpty() && !m_stale; }
+
+// The front canvas as an image over its bytes, without a copy.
+QImage QWidgetVideoRender::frontImage() const {
+  return QImage(m_front.bytes.data(), m_front.width, m_front.height, m_front.stride(), QImage::Format_BGR888);
+}
 
 // One queued repaint at a time, however fast frames come.
 void QWidgetVideoRender::requestRepaint() {
@@ -147,9 +152,7 @@ QImage QWidgetVideoRender::canvasSnapshot() const {
   QMutexLocker guard(&m_lock);
   if (!showsPicture())
     return QImage();
-  return QImage(m_front.bytes.data(), m_front.width, m_front.height, m_front.stride(),
-                QImage::Format_BGR888)
-      .copy();
+  return letterboxed(size(), frontImage());
 }
 
 int QWidgetVideoRender::converterBuilds() const { return m_pipeline.converterBuilds(); }
@@ -161,10 +164,7 @@ void QWidgetVideoRender::paintEvent(QPaintEvent *) {
     if (!showsPicture()) {
       painter.fillRect(rect(), Qt::black);
     } else {
-      const QImage canvas(m_front.bytes.data(), m_front.width, m_front.height, m_front.stride(),
-                          QImage::Format_BGR888);
-      painter.setRenderHint(QPainter::SmoothPixmapTransform);
-      painter.drawImage(rect(), canvas);
+      paintLetterboxed(painter, rect(), frontImage());
     }
   }
   if (m_overlay)
@@ -188,12 +188,6 @@ void QWidgetVideoRender::paintOverlay(QPainter &painter) {
   painter.setPen(Qt::white);
   painter.drawText(QRect(kNameLeft, h - kIconTop, w - 2 * kNameLeft, kIconSize),
                    Qt::AlignLeft | Qt::AlignVCenter, m_name);
-}
-
-void QWidgetVideoRender::resizeEvent(QResizeEvent *event) {
-  m_viewWidth = width();
-  m_viewHeight = height();
-  QWidget::resizeEvent(event);
 }
 
 void QWidgetVideoRender::showEvent(QShowEvent *event) {

@@ -71,7 +71,6 @@ signals:
 
 protected:
   void paintEvent(QPaintEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
   void showEvent(QShowEvent *event) override;
   void mouseDoubleClickEvent(QMouseEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;
@@ -79,6 +78,7 @@ protected:
 private:
   bool publish(const char *userId);
   bool showsPicture() const; // under m_lock
+  QImage frontImage() const;  // under m_lock
   void requestRepaint();
   void paintOverlay(QPainter &painter);
   void leaveFullScreen();
@@ -94,8 +94,6 @@ private:
   QByteArray m_owner;   // empty: any stream
   bool m_stale = false; // m_front is from before the view was lent to m_owner
 
-  std::atomic<int> m_viewWidth{0};
-  std::atomic<int> m_viewHeight{0};
   std::atomic<bool> m_paused{false};
   std::atomic<bool> m_repaintPosted{false};
   std::atomic<int> m_micOn{0};
