@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include <libyuv/convert_argb.h>
 #include <libyuv/planar_functions.h>
 #include <libyuv/rotate.h>
 
@@ -16,7 +17,7 @@ extern "C" {
 
 namespace {
 
-constexpr int kBytesPerPixel = 3;
+constexpr int kPackedBytesPerPixel = 3; // BGR24 frames as they arrive
 constexpr int kSwsFlags = SWS_BICUBIC;
 // Rows of the upright picture turned at a time; even, so that chroma strips are whole.
 constexpr int kStripRows = 32;
@@ -45,12 +46,12 @@ struct I420Planes {
 };
 
 // libswscale's vector converter leaves the last pixels of every row unwritten when the width
-// is 1 to 6 past a multiple of 16, so they would keep whatever an earlier frame left there.
+// is 1 to 7 past a multiple of 16, so they would keep whatever an earlier frame left there.
 // Accurate rounding takes its plain converter, which writes every pixel; other widths keep the
 // fast one.
 int swsFlags(int width) {
   const int tail = width % 16;
-  return tail >= 1 && tail <= 6 ? kSwsFlags | SWS_ACCURATE_RND : kSwsFlags;
+  return tail >= 1 && tail <= 7 ? kSwsFlags | SWS_ACCURATE_RND : kSwsFlags;
 }
 
 // One plane of a picture as it arrives.
@@ -97,7 +98,7 @@ bool FramePipeline::acceptable(const ilive::LiveVideoFrame &frame) {
     return false;
   const qint64 expected = frame.colorFormat == ilive::COLOR_FORMAT_I420
                               ? i420Size(w, h)
-                              : static_cast<qint64>(w) * h * kBytesPerPixel;
+                              : static_cast<qint64>(w) * h * kPackedBytesPerPixel;
   return static_cast<qint64>(frame.dataSize) == expected;
 }
 
@@ -116,7 +117,7 @@ void FramePipeline::ensureConverter(int width, int height, int rotation) {
   const int uprightW = sideways ? height : width;
   const int uprightH = sideways ? width : height;
   qDebug() << "sws_getContext before";
-  m_context = sws_getContext(uprightW, uprightH, AV_PIX_FMT_YUV420P, uprightW, uprightH, AV_PIX_FMT_BGR24,
+  m_context = sws_getContext(uprightW, uprightH, AV_PIX_FMT_YUV420P, uprightW, uprightH, AV_PIX_FMT_BGRA,
                              swsFlags(uprightW), nullptr, nullptr, nullptr);
   qDebug() << "sws_getContext after";
   qDebug().nospace() << "InitPlay, width:" << width << ",height:" << height;
@@ -171,6 +172,25 @@ void FramePipeline::convertTurned(const ilive::LiveVideoFrame &frame, int uprigh
   }
 }
 
+// A packed BGR24 frame: turned upright as it is (scratch only when it needs turning), then
+// given its alpha.
+void FramePipeline::placePacked(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst,
+                                int dstStride) {
+  const int w = static_cast<int>(frame.width);
+  const int h = static_cast<int>(frame.height);
+  const int rotation = static_cast<int>(frame.rotate);
+  const uint8_t *upright = frame.data;
+  if (rotation != 0) {
+    const size_t wanted = static_cast<size_t>(w) * h * kPackedBytesPerPixel;
+    if (m_packed.size() != wanted)
+      m_packed.resize(wanted);
+    rotatePlane(frame.data, w * kPackedBytesPerPixel, w, h, rotation, m_packed.data(),
+                uprightW * kPackedBytesPerPixel, kPackedBytesPerPixel);
+    upright = m_packed.data();
+  }
+  libyuv::RGB24ToARGB(upright, uprightW * kPackedBytesPerPixel, dst, dstStride, uprightW, uprightH);
+}
+
 // Converted or packed pixels into the canvas at dst. An upright I420 frame is converted
 // straight into the canvas; a turned one is turned in its planes (half the bytes of turning
 // the converted picture) strip by strip on its way into the converter.
@@ -180,7 +200,7 @@ void FramePipeline::place(const ilive::LiveVideoFrame &frame, int uprightW, int 
   const int h = static_cast<int>(frame.height);
   const int rotation = static_cast<int>(frame.rotate);
   if (frame.colorFormat != ilive::COLOR_FORMAT_I420) {
-    rotatePlane(frame.data, w * kBytesPerPixel, w, h, rotation, dst, dstStride, kBytesPerPixel);
+    placePacked(frame, uprightW, uprightH, dst, dstStride);
     return;
   }
   ensureConverter(w, h, rotation);

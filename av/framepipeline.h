@@ -1,6 +1,6 @@
 #pragma once
-// The media-thread half of a video view: converts a frame (I420 through libswscale, or packed
-// BGR24 as it is) and turns it upright into a canvas of the picture's size.
+// The media-thread half of a video view: converts a frame (I420 through libswscale, packed
+// BGR24 through libyuv) and turns it upright into a 32-bit canvas of the picture's size.
 // The conversion context is rebuilt only when width, height or rotation change; the canvas and
 // the scratch strip of turned frames change only when their byte size changes, so a steady
 // stream allocates nothing.
@@ -36,6 +36,7 @@ private:
   void ensureConverter(int width, int height, int rotation);
   bool convert(const uint8_t *base, int width, int height, uint8_t *dst, int dstStride);
   void convertTurned(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
+  void placePacked(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
   void place(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
 
   SwsContext *m_context = nullptr;
@@ -44,4 +45,5 @@ private:
   int m_rotation = -1;
   int m_builds = 0;
   std::vector<uint8_t> m_turned; // one strip of a turned frame's I420 planes, upright
+  std::vector<uint8_t> m_packed; // a turned packed frame, upright
 };

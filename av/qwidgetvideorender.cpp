@@ -79,7 +79,7 @@ bool QWidgetVideoRender::showsPicture() const { return !m_front.isEmpty() && !m_
 
 // The front canvas as an image over its bytes, without a copy.
 QImage QWidgetVideoRender::frontImage() const {
-  return QImage(m_front.bytes.data(), m_front.width, m_front.height, m_front.stride(), QImage::Format_BGR888);
+  return QImage(m_front.bytes.data(), m_front.width, m_front.height, m_front.stride(), QImage::Format_RGB32);
 }
 
 // One queued repaint at a time, however fast frames come.

@@ -1,10 +1,10 @@
 // CPU time per frame (the thread's own) of the video views' media-thread path (convert and
 // turn into the canvas), and apart from it the GUI thread's letterboxing of the canvas into the view,
-// beside a bare sws_scale of the same frame to BGR24 with the same flags, and the heap
+// beside a bare sws_scale of the same frame to the same 32-bit format with the same flags, and the heap
 // allocations per frame once the stream is steady. Turned frames are also set beside the
 // upright frame of the same size, and beside the ways the path was chosen against: turning
 // the planes with our own byte loop (what the path did before libyuv), and converting with
-// libyuv's I420ToRGB24 instead of libswscale. Usage: bench_frames [frames per round]
+// libyuv's I420ToARGB instead of libswscale. Usage: bench_frames [frames per round]
 //
 // Allocations are counted by standing in for the C allocator (malloc and its aligned
 // relatives, which operator new and av_malloc both end in); under a sanitizer, which owns
@@ -138,7 +138,7 @@ struct PathRun {
   }
   void paint() {
     const VideoCanvas &c = canvases[next ^ 1];
-    const QImage picture(c.bytes.data(), c.width, c.height, c.stride(), QImage::Format_BGR888);
+    const QImage picture(c.bytes.data(), c.width, c.height, c.stride(), QImage::Format_RGB32);
     QPainter painter(&window);
     paintLetterboxed(painter, window.rect(), picture);
   }
@@ -149,9 +149,9 @@ struct BareRun {
   SwsContext *context = nullptr;
   std::vector<uint8_t> out;
   explicit BareRun(const Source &s) {
-    context = sws_getContext(s.width, s.height, AV_PIX_FMT_YUV420P, s.width, s.height, AV_PIX_FMT_BGR24,
+    context = sws_getContext(s.width, s.height, AV_PIX_FMT_YUV420P, s.width, s.height, AV_PIX_FMT_BGRA,
                              SWS_BICUBIC, nullptr, nullptr, nullptr);
-    out.resize(static_cast<size_t>(s.width) * s.height * 3 + 64);
+    out.resize(static_cast<size_t>(s.width) * s.height * VideoCanvas::kBytesPerPixel + 64);
   }
   ~BareRun() { sws_freeContext(context); }
   void frame(const Source &s) {
@@ -162,7 +162,7 @@ struct BareRun {
     const uint8_t *const src[3] = {y, u, v};
     const int srcStride[3] = {s.width, cw, cw};
     uint8_t *const dst[1] = {out.data()};
-    const int dstStride[1] = {s.width * 3};
+    const int dstStride[1] = {s.width * VideoCanvas::kBytesPerPixel};
     sws_scale(context, src, srcStride, 0, s.height, dst, dstStride);
   }
 };
@@ -178,10 +178,10 @@ struct AlternativeRun {
     const bool sideways = s.rotation % 2 == 1;
     uprightW = sideways ? s.height : s.width;
     uprightH = sideways ? s.width : s.height;
-    context = sws_getContext(uprightW, uprightH, AV_PIX_FMT_YUV420P, uprightW, uprightH, AV_PIX_FMT_BGR24,
+    context = sws_getContext(uprightW, uprightH, AV_PIX_FMT_YUV420P, uprightW, uprightH, AV_PIX_FMT_BGRA,
                              SWS_BICUBIC, nullptr, nullptr, nullptr);
     turned.resize(s.i420.size());
-    out.resize(static_cast<size_t>(uprightW) * uprightH * 3 + 64);
+    out.resize(static_cast<size_t>(uprightW) * uprightH * VideoCanvas::kBytesPerPixel + 64);
   }
   ~AlternativeRun() { sws_freeContext(context); }
   static void planes(const uint8_t *base, int w, int h, const uint8_t *p[3], int stride[3]) {
@@ -204,19 +204,19 @@ struct AlternativeRun {
         rotatePlane(in[i], inStride[i], pw, ph, s.rotation, const_cast<uint8_t *>(up[i]), upStride[i], 1);
       }
       uint8_t *const dst[1] = {out.data()};
-      const int dstStride[1] = {uprightW * 3};
+      const int dstStride[1] = {uprightW * VideoCanvas::kBytesPerPixel};
       sws_scale(context, up, upStride, 0, uprightH, dst, dstStride);
       return;
     }
     if (s.rotation == 0) {
-      libyuv::I420ToRGB24(in[0], inStride[0], in[1], inStride[1], in[2], inStride[2], out.data(), uprightW * 3,
+      libyuv::I420ToARGB(in[0], inStride[0], in[1], inStride[1], in[2], inStride[2], out.data(), uprightW * VideoCanvas::kBytesPerPixel,
                           uprightW, uprightH);
       return;
     }
     libyuv::I420Rotate(in[0], inStride[0], in[1], inStride[1], in[2], inStride[2], const_cast<uint8_t *>(up[0]),
                        upStride[0], const_cast<uint8_t *>(up[1]), upStride[1], const_cast<uint8_t *>(up[2]),
                        upStride[2], s.width, s.height, libyuv::RotationMode(s.rotation * 90));
-    libyuv::I420ToRGB24(up[0], upStride[0], up[1], upStride[1], up[2], upStride[2], out.data(), uprightW * 3,
+    libyuv::I420ToARGB(up[0], upStride[0], up[1], upStride[1], up[2], upStride[2], out.data(), uprightW * VideoCanvas::kBytesPerPixel,
                         uprightW, uprightH);
   }
 };
@@ -302,7 +302,7 @@ int main(int argc, char **argv) {
       {640, 480, 1, large, "view 1280x720"},      {640, 480, 2, large, "view 1280x720"},
       {640, 480, 3, large, "view 1280x720"},      {1280, 720, 1, large, "view 1280x720"},
   };
-  std::printf("bench_frames: I420 frame -> upright BGR24 canvas (paint: letterboxed into the view), %d frames x %d rounds (median)\n",
+  std::printf("bench_frames: I420 frame -> upright 32-bit canvas (paint: letterboxed into the view), %d frames x %d rounds (median)\n",
               frames, kRounds);
   std::printf("%-16s %-14s %12s %12s %7s %10s %14s %14s %12s\n", "frame", "into", "path us/f", "bare us/f", "ratio",
               "/upright", "allocs/frame", "first frame", "paint us/f");
