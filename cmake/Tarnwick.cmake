@@ -29,18 +29,24 @@ function(tarnwick_library name)
   tarnwick_flags(${name})
 endfunction()
 
-# tarnwick_test(name SOURCES ... LIBS ... [DISPLAY] [TIMEOUT s] [LABELS ...])
+# tarnwick_test(name SOURCES ... LIBS ... [DISPLAY] [HANG_STACKS] [TIMEOUT s] [LABELS ...])
 # Tests run with the offscreen platform unless DISPLAY is given; DISPLAY tests need the
-# X server (and PulseAudio) that scripts/test.sh starts around ctest.
+# X server (and PulseAudio) that scripts/test.sh starts around ctest. HANG_STACKS prints the
+# stacks of a test that is still running 15 s before its time-out, then aborts it.
 function(tarnwick_test name)
-  cmake_parse_arguments(ARG "DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "DISPLAY;HANG_STACKS" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt5::Test tarnwick_test_support)
   tarnwick_flags(${name})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  add_test(NAME ${name} COMMAND ${name})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
+  endif()
+  if(ARG_HANG_STACKS)
+    math(EXPR watch "${ARG_TIMEOUT} - 15")
+    add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/hang-stacks.sh ${watch} $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
   endif()
   set(env "TARNWICK_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "TARNWICK_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
   if(NOT ARG_DISPLAY)

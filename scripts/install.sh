@@ -7,6 +7,7 @@ set -euo pipefail
 # clang and libclang-rt-dev: the libFuzzer build of the fuzz targets (scripts/fuzz.sh).
 # libyuv-dev: turning video frames upright; its vector transposes beat our byte loop.
 # dpkg-dev (dpkg-shlibdeps) and lintian: the Debian packages (scripts/package.sh).
+# gdb: the stacks of a test that hangs (scripts/hang-stacks.sh).
 # GStreamer (core, app and video libraries; base and good plugins): the media layer's VP8 and
 # Opus encoders and decoders (sdk/media).
 # ejabberd and libqxmpp-dev: IM over an XMPP server instead of the hub (TARNWICK_IM=xmpp);
@@ -28,7 +29,7 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   libspdlog-dev
   clang libclang-rt-dev
-  dpkg-dev lintian
+  dpkg-dev lintian gdb
   ejabberd libqxmpp-dev
 )
 
