@@ -96,10 +96,15 @@ private slots:
     ticks.start(300);
     QTRY_VERIFY_WITH_TIMEOUT(w->status() >= 2, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(w->status() == 3, 15000);
-    // The service learnt the stage from the heartbeat; the roster refresh brings it back.
+    // The service learns the stage from the heartbeat; the roster refresh brings it back. The
+    // two requests race each other, so the roster is asked again until it shows the stage.
+    QTimer refresh;
+    QObject::connect(&refresh, &QTimer::timeout, w, [w] { w->onRefreshUserTimer(); });
+    refresh.start(300);
     w->onRefreshUserTimer();
     QTRY_COMPARE_WITH_TIMEOUT(w->roster()->memberText(w->getUserId(), MemberRoster::ColStatus),
-                              QStringLiteral("连麦"), 2000);
+                              QStringLiteral("连麦"), 5000);
+    refresh.stop();
     QTRY_COMPARE_WITH_TIMEOUT(w->status(), 2, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(w->findChild<QtRedPacket *>() != nullptr, 15000);
     QVERIFY(w->chat()->shownLines().contains(QStringLiteral("系统消息:恭喜你获得红包")));
