@@ -76,24 +76,31 @@ ports_free() {
   done
 }
 
+# Waits (at most 30 s) until every port listens; when the engine ended or took too long, stops
+# what it started, shows the end of its log and fails.
+await_ports() {
+  local name="$1" log="$2" p missing
+  shift 2
+  for _ in $(seq 1 300); do
+    missing=0
+    for p in "$@"; do port_open "$p" || { missing=1; break; }; done
+    [ "$missing" = 0 ] && return 0
+    kill -0 "$(cat "$STATE/pid")" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "engines: $name did not start; see $STATE/log" >&2
+  tail -20 "$log" >&2 || true
+  stop_group
+  exit 1
+}
+
 ejabberd_start() {
   ports_free "$C2S_PORT" "$API_PORT" "$DIST_PORT"
   ejabberd_config
   # Its own session: stop ends exactly this process group.
   setsid "${CTL[@]}" foreground >"$STATE/log/foreground.log" 2>&1 </dev/null &
   echo $! >"$STATE/pid"
-  local up=0
-  for _ in $(seq 1 300); do
-    if port_open "$C2S_PORT" && port_open "$API_PORT"; then up=1; break; fi
-    kill -0 "$(cat "$STATE/pid")" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ "$up" != 1 ]; then
-    echo "engines: ejabberd did not start; see $STATE/log" >&2
-    tail -20 "$STATE/log/foreground.log" >&2 || true
-    stop_group
-    exit 1
-  fi
+  await_ports ejabberd "$STATE/log/foreground.log" "$C2S_PORT" "$API_PORT"
   # The service's own account, with which it uses the HTTP API.
   if ! "${CTL[@]}" register service "$HOST" "$SECRET" >/dev/null 2>&1; then
     "${CTL[@]}" unregister service "$HOST" >/dev/null
@@ -155,18 +162,7 @@ janus_start() {
   setsid /usr/bin/janus -F "$STATE/conf" -C "$STATE/conf/janus.jcfg" -L "$STATE/log/janus.log" -N -o \
       >"$STATE/log/foreground.log" 2>&1 </dev/null &
   echo $! >"$STATE/pid"
-  local up=0
-  for _ in $(seq 1 100); do
-    if port_open "$WS_PORT" && port_open "$HTTP_PORT" && port_open "$ADMIN_PORT"; then up=1; break; fi
-    kill -0 "$(cat "$STATE/pid")" 2>/dev/null || break
-    sleep 0.05
-  done
-  if [ "$up" != 1 ]; then
-    echo "engines: Janus did not start; see $STATE/log" >&2
-    tail -20 "$STATE/log/janus.log" >&2 || true
-    stop_group
-    exit 1
-  fi
+  await_ports Janus "$STATE/log/janus.log" "$WS_PORT" "$HTTP_PORT" "$ADMIN_PORT"
   echo "janus ws=$WS_PORT http=$HTTP_PORT admin=$ADMIN_PORT"
 }
 
