@@ -153,7 +153,10 @@ janus_config() {
 }
 
 janus_start() {
-  if ! ip -o addr show dev "$ICE_IF" 2>/dev/null | grep -q ' 127\.0\.0\.2/'; then
+  # Read whole first: with pipefail, grep -q leaving early would fail the pipe now and then.
+  local addrs
+  addrs="$(ip -o -4 addr show dev "$ICE_IF" 2>/dev/null || true)"
+  if [[ "$addrs" != *" 127.0.0.2/"* ]]; then
     echo "engines: no $ICE_IF with 127.0.0.2 here; run Janus inside scripts/netns.sh run …" >&2
     exit 1
   fi
