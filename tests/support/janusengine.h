@@ -3,6 +3,8 @@
 // temporary state folder, stopped when the fixture goes. Janus's ICE needs the private network
 // namespace of scripts/netns.sh: register such tests with tarnwick_test(… NETNS).
 
+#include "support/enginescript.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -17,7 +19,7 @@ public:
 
   bool start();
   bool stop();
-  QString errorString() const { return m_error; }
+  QString errorString() const { return m_script.errorString(); }
 
   QString wsUrl() const;    // ws://127.0.0.1:<ws>, what members are sent to
   QString apiUrl() const;   // http://127.0.0.1:<http>
@@ -32,12 +34,9 @@ public:
   QByteArray log() const;
 
 private:
-  bool run(const QString &command);
-
   QTemporaryDir m_state;
   quint16 m_wsPort = 0;
   quint16 m_httpPort = 0;
   quint16 m_adminPort = 0;
-  bool m_running = false;
-  QString m_error;
+  EngineScript m_script;
 };
