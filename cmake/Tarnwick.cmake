@@ -29,12 +29,13 @@ function(tarnwick_library name)
   tarnwick_flags(${name})
 endfunction()
 
-# tarnwick_test(name SOURCES ... LIBS ... [DISPLAY] [HANG_STACKS] [TIMEOUT s] [LABELS ...])
+# tarnwick_test(name SOURCES ... LIBS ... [DISPLAY] [NETNS] [HANG_STACKS] [TIMEOUT s] [LABELS ...])
 # Tests run with the offscreen platform unless DISPLAY is given; DISPLAY tests need the
-# X server (and PulseAudio) that scripts/test.sh starts around ctest. HANG_STACKS prints the
-# stacks of a test that is still running 15 s before its time-out, then aborts it.
+# X server (and PulseAudio) that scripts/test.sh starts around ctest. NETNS tests run inside the
+# private network namespace of scripts/netns.sh (Janus). HANG_STACKS prints the stacks of a
+# test that is still running 15 s before its time-out, then aborts it.
 function(tarnwick_test name)
-  cmake_parse_arguments(ARG "DISPLAY;HANG_STACKS" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "DISPLAY;NETNS;HANG_STACKS" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt5::Test tarnwick_test_support)
   tarnwick_flags(${name})
@@ -42,12 +43,16 @@ function(tarnwick_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
+  set(command $<TARGET_FILE:${name}>)
   if(ARG_HANG_STACKS)
     math(EXPR watch "${ARG_TIMEOUT} - 15")
-    add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/hang-stacks.sh ${watch} $<TARGET_FILE:${name}>)
-  else()
-    add_test(NAME ${name} COMMAND ${name})
+    set(command ${CMAKE_SOURCE_DIR}/scripts/hang-stacks.sh ${watch} ${command})
   endif()
+  if(ARG_NETNS)
+    # Janus's ICE needs the private network namespace (needs root, as CI has).
+    set(command bash ${CMAKE_SOURCE_DIR}/scripts/netns.sh run ${command})
+  endif()
+  add_test(NAME ${name} COMMAND ${command})
   set(env "TARNWICK_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "TARNWICK_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
   if(NOT ARG_DISPLAY)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")

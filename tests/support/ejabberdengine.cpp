@@ -1,8 +1,6 @@
 #include "support/ejabberdengine.h"
 
-#include "support/testenv.h"
-
-#include <QProcess>
+#include <QFile>
 #include <QTcpServer>
 
 namespace {
@@ -16,7 +14,9 @@ quint16 freePort() {
 }
 } // namespace
 
-EjabberdEngine::EjabberdEngine() : m_c2sPort(freePort()), m_apiPort(freePort()), m_distPort(freePort()) {
+EjabberdEngine::EjabberdEngine()
+    : m_c2sPort(freePort()), m_apiPort(freePort()), m_distPort(freePort()),
+      m_script(QStringLiteral("ejabberd"), m_state.path() + QStringLiteral("/ejabberd"), kScriptTimeoutMs) {
   // The node runs as the ejabberd user, which must reach the state folder.
   m_state.setAutoRemove(true);
   QFile::setPermissions(m_state.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
@@ -25,8 +25,7 @@ EjabberdEngine::EjabberdEngine() : m_c2sPort(freePort()), m_apiPort(freePort()),
 
 EjabberdEngine::~EjabberdEngine() { stop(); }
 
-bool EjabberdEngine::run(const QString &command) {
-  QProcess script;
+bool EjabberdEngine::start() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("EJABBERD_HOST"), domain());
   env.insert(QStringLiteral("EJABBERD_C2S_PORT"), QString::number(m_c2sPort));
@@ -34,36 +33,10 @@ bool EjabberdEngine::run(const QString &command) {
   env.insert(QStringLiteral("EJABBERD_DIST_PORT"), QString::number(m_distPort));
   env.insert(QStringLiteral("EJABBERD_SECRET"), QString::fromLatin1(apiSecret()));
   env.insert(QStringLiteral("EJABBERD_JWT_SECRET"), QString::fromLatin1(jwtSecret()));
-  script.setProcessEnvironment(env);
-  script.setProcessChannelMode(QProcess::MergedChannels);
-  script.start(QStringLiteral("bash"), {testenv::sourceDir() + QStringLiteral("/scripts/engines.sh"), command,
-                                        m_state.path() + QStringLiteral("/ejabberd")});
-  const bool finished = script.waitForFinished(kScriptTimeoutMs);
-  if (!finished || script.exitCode() != 0) {
-    m_error = QStringLiteral("engines.sh %1: %2").arg(command, QString::fromUtf8(script.readAll()));
-    if (!finished)
-      script.kill();
-    return false;
-  }
-  return true;
+  return m_script.start(env);
 }
 
-bool EjabberdEngine::start() {
-  m_running = run(QStringLiteral("start"));
-  if (!m_running) {
-    const QString why = m_error;
-    run(QStringLiteral("stop")); // whatever of it did start
-    m_error = why;
-  }
-  return m_running;
-}
-
-bool EjabberdEngine::stop() {
-  if (!m_running)
-    return true;
-  m_running = false;
-  return run(QStringLiteral("stop"));
-}
+bool EjabberdEngine::stop() { return m_script.stop(); }
 
 QString EjabberdEngine::xmppUrl() const {
   return QStringLiteral("xmpp://127.0.0.1:%1/%2").arg(m_c2sPort).arg(domain());

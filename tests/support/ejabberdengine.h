@@ -3,6 +3,8 @@
 // a temporary state folder, stopped when the fixture goes. Starting takes seconds: make one
 // per test program, not per case.
 
+#include "support/enginescript.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -19,8 +21,8 @@ public:
   bool stop();
   // stop() then start() on the same ports and spool (accounts and rooms survive).
   bool restart() { return stop() && start(); }
-  bool isRunning() const { return m_running; }
-  QString errorString() const { return m_error; }
+  bool isRunning() const { return m_script.isRunning(); }
+  QString errorString() const { return m_script.errorString(); }
 
   QString domain() const { return QStringLiteral("tarnwick.test"); }
   quint16 c2sPort() const { return m_c2sPort; }
@@ -33,12 +35,9 @@ public:
   QStringList serviceArgs() const;
 
 private:
-  bool run(const QString &command);
-
   QTemporaryDir m_state;
   quint16 m_c2sPort = 0;
   quint16 m_apiPort = 0;
   quint16 m_distPort = 0;
-  bool m_running = false;
-  QString m_error;
+  EngineScript m_script;
 };
