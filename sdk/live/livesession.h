@@ -78,7 +78,6 @@ private:
   void onGaveUp(int code, const QString &reason);
   bool abandonResume();
   void republish();
-  void queueSend(PendingSend send);
   void sendNow(PendingSend send);
   void onImMessage(const hubproto::ImMessage &m);
   void notifyReconnecting(bool on) const;

@@ -78,22 +78,9 @@ void LiveSession::republish() {
   }
 }
 
-void LiveSession::queueSend(PendingSend send) {
-  const PendingSend::Done done = send.done;
-  if (!m_unsent.add(std::move(send)) && done)
-    done(ilive::ERR_BUSY, QStringLiteral("too many messages wait for the link"));
-}
-
 void LiveSession::sendNow(PendingSend send) {
-  const QString *ext = send.hasPushExt ? &send.pushExt : nullptr;
-  const PendingSend kept = send;
-  m_client->sendMessage(send.conv, send.elems, ext, [this, kept](const sdk::HubReply &r) {
-    // Cut on its way: it goes again, under the same key, once the link is back.
-    if (r.code == hubproto::ClientConnectionLost && m_inRoom && !m_user.isEmpty())
-      return queueSend(kept);
-    if (kept.done)
-      kept.done(r.code, r.desc);
-  }, send.msgKey);
+  // Cut on its way: it goes again, under the same key, once the link is back.
+  m_unsent.sendOn(m_client, std::move(send), [this] { return m_inRoom && !m_user.isEmpty(); });
 }
 
 // The hub hands a comeback only what came after the last message seen. IM over the hub is
