@@ -22,7 +22,8 @@ void TeacherSession::startResume(int code, const QString &reason) {
   m_encoders.clear();
   m_decoders.clear();
   emit reconnecting(true);
-  m_resume.start({m_userId, m_userSig, m_roomId, m_roomRole, m_authBuffer, m_lastSeq}, code, reason);
+  // The teacher's role needs no stage grant: no other role to come back in.
+  m_resume.start({m_userId, m_userSig, m_roomId, m_roomRole, m_authBuffer, m_lastSeq, QString()}, code, reason);
 }
 
 void TeacherSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {

@@ -15,7 +15,9 @@ void LiveSession::startResume(int code, const QString &reason) {
   m_pingTimer.stop();
   m_pingOutstanding = false;
   notifyReconnecting(true);
-  m_resume.start({m_user, m_userSig, m_room.roomId, m_room.role, m_room.authBuffer, m_lastSeq}, code, reason);
+  m_resume.start({m_user, m_userSig, m_room.roomId, m_room.role, m_room.authBuffer, m_lastSeq,
+                  QLatin1String(hubproto::kRoleGuest)},
+                 code, reason);
 }
 
 void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
@@ -25,6 +27,8 @@ void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
     attachIm(m_imRoute);
   m_pingLost.clear();
   m_pingTimer.start(kPingIntervalMs);
+  if (m_resume.role() != m_room.role)
+    cameBackOffStage();
   reportMembers(joined);
   republish();
   if (!m_requested.isEmpty())
@@ -60,6 +64,16 @@ bool LiveSession::abandonResume() {
   dropClient();
   notifyReconnecting(false);
   return true;
+}
+
+// The seat was given up while the link was away, and the stage with it: the streams stay
+// ended and the program hears that it is off stage.
+void LiveSession::cameBackOffStage() {
+  m_room.role = m_resume.role();
+  m_pushes.clear();
+  m_hubChannels.clear();
+  updatePublishing();
+  memberStatus(ilive::MEMBER_OFF_STAGE, {m_user});
 }
 
 // The hub ended the streams with the old link; the program keeps the channel ids it knows.
