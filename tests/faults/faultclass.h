@@ -23,6 +23,11 @@ extern const quint32 kRoom;
 extern const QString kTeacherId;
 extern const QString kStudentPhone;
 extern const QString kStudentPassword;
+// A cut the class rides out, one longer than the tries, and how often a test's own links ping
+// so that the hub does not take them for silent.
+constexpr int kShortCutMs = 3000;
+constexpr int kLongCutMs = 40000;
+constexpr int kKeepAliveMs = 5000;
 
 // The chat page message (command 2056) of one text line under that name.
 QString chatPageMessage(const QString &name, const QString &text);

@@ -31,6 +31,12 @@ QStringList chatRows(MainForm *w) {
   return rows.toStringList();
 }
 
+bool showsOnceInOrder(MainForm *w, const QString &earlier, const QString &later, int timeoutMs) {
+  if (!QTest::qWaitFor([&] { return chatRows(w).contains(later); }, timeoutMs)) return false;
+  const QStringList rows = chatRows(w);
+  return rows.count(earlier) == 1 && rows.count(later) == 1 && rows.indexOf(earlier) < rows.indexOf(later);
+}
+
 bool studentSays(MainForm *w, const QString &text) {
   auto *edit = w->findChild<QTextEdit *>(QStringLiteral("textEditChat"));
   auto *send = w->findChild<QAbstractButton *>(QStringLiteral("btnSend"));

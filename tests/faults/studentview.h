@@ -22,6 +22,9 @@ constexpr int kPenWidth = 150;
 
 // The chat lines the classroom's page shows, oldest first.
 QStringList chatRows(MainForm *w);
+// Waits until the later line shows, then whether each of the two lines shows once and the
+// earlier above the later.
+bool showsOnceInOrder(MainForm *w, const QString &earlier, const QString &later, int timeoutMs = 15000);
 // Types the line into the classroom's chat input and presses send; false without them.
 bool studentSays(MainForm *w, const QString &text);
 // Whether the student's board shows red at the canvas point, or a pixel or two beside it
