@@ -43,9 +43,7 @@ bool xmppPayloadFromText(const QString &text, ImMessage *m) {
   return true;
 }
 
-qint64 xmppServerTimeMs(qint64 delayMs, const QString &stanzaId, qint64 nowMs) {
-  if (delayMs > 0)
-    return delayMs;
+qint64 xmppServerTimeMs(const QString &stanzaId, qint64 nowMs) {
   bool ok = false;
   const qint64 micros = stanzaId.toLongLong(&ok);
   if (ok && micros >= kMinMicros && micros <= kMaxMicros)

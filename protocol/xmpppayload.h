@@ -16,9 +16,9 @@ QString xmppPayloadText(const QVector<Element> &elems, const QString *offlinePus
 // Fills m's elements and offline push from a payload's text; false when malformed.
 bool xmppPayloadFromText(const QString &text, ImMessage *m);
 
-// The server's time of a message in ms since 1970: its XEP-0203 delay stamp (delayMs, 0 when
-// none), else its XEP-0359 stanza-id when the server writes it as microseconds since 1970
-// (ejabberd's archive ids), else nowMs.
-qint64 xmppServerTimeMs(qint64 delayMs, const QString &stanzaId, qint64 nowMs);
+// The server's time of a message in ms since 1970: its XEP-0359 stanza-id when the server
+// writes it as microseconds since 1970 (ejabberd's archive ids), else nowMs. The caller makes
+// sure the id is the server's own (its "by"); a client's XEP-0203 delay stamp is no server time.
+qint64 xmppServerTimeMs(const QString &stanzaId, qint64 nowMs);
 
 } // namespace hubproto

@@ -106,7 +106,7 @@ void BoardArchiver::onMessage(const QXmppMessage &message) {
     return;
   m.conv = hubproto::Conversation{hubproto::Conversation::Group, QString::number(roomId)};
   m.from = m_teachers.value(roomId);
-  m.timeMs = hubproto::xmppServerTimeMs(0, message.stanzaId(), QDateTime::currentMSecsSinceEpoch());
+  m.timeMs = hubproto::xmppServerTimeMs(message.stanzaId(), QDateTime::currentMSecsSinceEpoch());
   m.time = static_cast<quint32>(m.timeMs / 1000);
   m.seq = m_seq++;
   m_history.append(roomId, hubproto::encode(hubproto::messageToJson(m)));

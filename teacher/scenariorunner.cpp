@@ -38,6 +38,9 @@ ScenarioRunner::ScenarioRunner(RunnerSetup setup, QObject *parent)
   connect(&m_session, &TeacherSession::memberEntered, this, &ScenarioRunner::onMemberEntered);
   connect(&m_session, &TeacherSession::memberLeft, this, &ScenarioRunner::onMemberLeft);
   connect(&m_session, &TeacherSession::lost, this, [this](const QString &why) { finish(ConnectionLost, why); });
+  connect(&m_session, &TeacherSession::reconnecting, this, [this](bool on) {
+    note(on ? QStringLiteral("the link to the class was lost; bringing it back") : QStringLiteral("the link is back"));
+  });
 }
 
 ScenarioRunner::~ScenarioRunner() = default;

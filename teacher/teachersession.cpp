@@ -30,34 +30,46 @@ TeacherSession::TeacherSession(sdk::HubTransportFactory transports, QObject *par
         if (m_client)
           m_client->requestKeyframe(owner, source, [](const sdk::HubReply &) {});
       }),
-      m_keepAlive(this) {
+      m_keepAlive(this),
+      m_resume([this] { return makeClient(); },
+               [this](sdk::HubClient *client, const QJsonObject &joined) { onResumed(client, joined); },
+               [this](int code, const QString &reason) { onGaveUp(code, reason); }, this) {
   connect(&m_keepAlive, &QTimer::timeout, this, [this] {
     if (m_client)
       m_client->ping([](const sdk::HubReply &) {});
   });
 }
 
-TeacherSession::~TeacherSession() { delete m_client; }
+TeacherSession::~TeacherSession() {
+  m_resume.stop();
+  delete m_client;
+}
+
+sdk::HubClient *TeacherSession::makeClient() {
+  auto *client = new sdk::HubClient(m_transports(), this);
+  connect(client, &sdk::HubClient::mediaFrame, this, &TeacherSession::onFrame);
+  connect(client, &sdk::HubClient::keyframeRequested, this,
+          [this](hubproto::Source source) { m_encoders.requestKeyframe(source); });
+  connect(client, &sdk::HubClient::memberNotice, this,
+          [this](quint32 room, const QString &event, const QString &user, const QString &) {
+            onMemberNotice(room, event, user);
+          });
+  connect(client, &sdk::HubClient::imMessage, this, &TeacherSession::onHubMessage);
+  connect(client, &sdk::HubClient::connectionLost, this, &TeacherSession::onConnectionLost);
+  connect(client, &sdk::HubClient::kicked, this, [this](int code, const QString &desc) {
+    onGone(QStringLiteral("the teacher's account signed in elsewhere (%1: %2)").arg(code).arg(desc));
+  });
+  return client;
+}
 
 void TeacherSession::signIn(const QString &userId, const QString &userSig, Done done) {
   if (m_client) {
     done(hubproto::Already, QStringLiteral("already signed in"));
     return;
   }
-  m_client = new sdk::HubClient(m_transports(), this);
-  connect(m_client, &sdk::HubClient::mediaFrame, this, &TeacherSession::onFrame);
-  connect(m_client, &sdk::HubClient::keyframeRequested, this,
-          [this](hubproto::Source source) { m_encoders.requestKeyframe(source); });
-  connect(m_client, &sdk::HubClient::memberNotice, this,
-          [this](quint32 room, const QString &event, const QString &user, const QString &) {
-            onMemberNotice(room, event, user);
-          });
-  connect(m_client, &sdk::HubClient::connectionLost, this, [this](int code, const QString &reason) {
-    onGone(QStringLiteral("the connection to the class hub was lost (%1: %2)").arg(code).arg(reason));
-  });
-  connect(m_client, &sdk::HubClient::kicked, this, [this](int code, const QString &desc) {
-    onGone(QStringLiteral("the teacher's account signed in elsewhere (%1: %2)").arg(code).arg(desc));
-  });
+  m_client = makeClient();
+  m_userSig = userSig;
+  m_lastSeq = 0;
   sdk::HubClient *client = m_client;
   m_client->login(userId, userSig, [this, client, userId, done](const sdk::HubReply &r) {
     if (client != m_client)
@@ -71,15 +83,29 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
   });
 }
 
-void TeacherSession::signInIm(Done done) {
+// The IM transport for the route over the current hub client, in place of any earlier one.
+void TeacherSession::attachIm() {
+  if (sdk::ImTransport *old = m_im) {
+    old->disconnect(this);
+    old->deleteLater();
+  }
   m_im = ilivesdk::createImTransport(m_imRoute, m_client).release();
   m_im->setParent(this);
-  connect(m_im, &sdk::ImTransport::received, this, &TeacherSession::onMessage);
+  // Over the hub, onHubMessage delivers: a comeback's backlog comes before a transport is on
+  // the new link.
+  connect(m_im, &sdk::ImTransport::received, this, [this](const hubproto::ImMessage &m) {
+    if (!imOnHub())
+      onMessage(m);
+  });
   connect(m_im, &sdk::ImTransport::connectionLost, this, [this](int code, const QString &reason) {
     onGone(QStringLiteral("the connection to the IM server was lost (%1: %2)").arg(code).arg(reason));
   });
   connect(m_im, &sdk::ImTransport::forcedOffline, this,
           [this] { onGone(QStringLiteral("the teacher's account signed in elsewhere (IM server)")); });
+}
+
+void TeacherSession::signInIm(Done done) {
+  attachIm();
   sdk::ImTransport *im = m_im;
   m_im->signIn(m_userId, [this, im, done](int code, const QString &desc) {
     if (im != m_im)
@@ -97,24 +123,30 @@ void TeacherSession::signInIm(Done done) {
 void TeacherSession::enter(quint32 roomId, const QString &authBuffer, EnterDone done) {
   if (!m_signedIn)
     return done(hubproto::NotSignedIn, QStringLiteral("not signed in"), {});
-  m_client->join(roomId, m_role, authBuffer, [this, roomId, done](const sdk::HubReply &r) {
+  if (!linkUp([done](int code, const QString &desc) { done(code, desc, {}); }))
+    return;
+  m_client->join(roomId, m_role, authBuffer, [this, roomId, authBuffer, done](const sdk::HubReply &r) {
     if (r.code != 0 || !m_im)
       return done(r.code, r.desc, {});
-    QStringList members;
-    for (const QJsonValue &m : r.body.value(QLatin1String("members")).toArray())
-      members.append(m.toObject().value(QLatin1String("userId")).toString());
-    m_im->joinRoom(roomId, [this, roomId, members, done](int code, const QString &desc) {
+    m_im->joinRoom(roomId, [this, roomId, authBuffer, joined = r.body, done](int code, const QString &desc) {
       if (code != 0)
         return done(code, desc, {});
       m_roomId = roomId;
+      m_authBuffer = authBuffer;
+      m_roomRole = m_role;
+      m_lastSeq = qMax(m_lastSeq, static_cast<quint64>(joined.value(QLatin1String("lastSeq")).toDouble()));
       m_channels.clear();
+      m_members.clear();
+      QStringList members;
+      noteMembers(joined, &members);
       done(0, QString(), members);
     });
   });
 }
 
 void TeacherSession::leave(Done done) {
-  if (!m_signedIn) {
+  // Nothing to leave on the hub while the link is away; the held seat ends by itself.
+  if (!m_signedIn || m_resume.active()) {
     forget();
     return done(0, QString());
   }
@@ -141,10 +173,13 @@ void TeacherSession::logout(int firstCode, const QString &firstDesc, Done done) 
 }
 
 void TeacherSession::forget() {
+  m_resume.stop();
+  m_unsent.failAll(hubproto::ClientConnectionLost, QStringLiteral("signed out"));
   m_keepAlive.stop();
   m_signedIn = false;
   m_roomId = 0;
   m_channels.clear();
+  m_members.clear();
   m_encoders.clear();
   m_decoders.clear();
   if (sdk::ImTransport *im = m_im) {
@@ -173,7 +208,21 @@ void TeacherSession::send(const QString &to, const QVector<Element> &elems, Done
   hubproto::Conversation conv;
   conv.type = to.isEmpty() ? hubproto::Conversation::Group : hubproto::Conversation::C2C;
   conv.peer = to.isEmpty() ? QString::number(m_roomId) : to;
-  m_im->send(conv, elems, offlinePushExt, done);
+  // IM on its own server keeps its own link; over the hub it waits out a cut with the hub link.
+  if (!imOnHub())
+    return m_im->send(conv, elems, offlinePushExt, done);
+  ilivesdk::PendingSend pending{conv, elems, offlinePushExt != nullptr,
+                                offlinePushExt ? *offlinePushExt : QString(), m_unsent.nextKey(), std::move(done)};
+  if (m_resume.active())
+    return m_unsent.queue(std::move(pending));
+  sendNow(std::move(pending));
+}
+
+bool TeacherSession::linkUp(const Done &done) const {
+  if (m_client)
+    return true;
+  done(hubproto::ClientConnectionLost, QStringLiteral("the link to the class is being brought back"));
+  return false;
 }
 
 void TeacherSession::sendCommand(const QString &to, int code, const QString &param, Done done) {
@@ -200,24 +249,36 @@ void TeacherSession::sendWhiteboard(const QByteArray &envelope, Done done) {
 void TeacherSession::grantStage(const QString &userId, Done done) {
   if (!isInRoom())
     return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
+  if (!linkUp(done))
+    return;
   m_client->grantStage(userId, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
 }
 
 void TeacherSession::revokeStage(const QString &userId, Done done) {
   if (!isInRoom())
     return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
+  if (!linkUp(done))
+    return;
   m_client->revokeStage(userId, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
 }
 
 void TeacherSession::changeRole(const QString &role, Done done) {
   if (!isInRoom())
     return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
-  m_client->changeRole(role, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
+  if (!linkUp(done))
+    return;
+  m_client->changeRole(role, [this, role, done](const sdk::HubReply &r) {
+    if (r.code == 0)
+      m_roomRole = role;
+    done(r.code, r.desc);
+  });
 }
 
 void TeacherSession::publish(hubproto::Source source, Done done, bool withAudio) {
   if (!isInRoom())
     return done(hubproto::NotInRoom, QStringLiteral("not in a room"));
+  if (!linkUp(done))
+    return;
   m_client->publish(source, withAudio, [this, source, withAudio, done](const sdk::HubReply &r) {
     bool ok = false;
     const quint64 channel = r.body.value(QLatin1String("channelId")).toString().toULongLong(&ok);
@@ -239,6 +300,9 @@ void TeacherSession::unpublish(hubproto::Source source, Done done) {
     m_audioSource = -1;
     m_encoders.stop(hubproto::Source::Audio);
   }
+  // Away, the hub has ended the stream already.
+  if (!m_client)
+    return done(0, QString());
   m_client->unpublish(channel, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
 }
 
@@ -289,8 +353,30 @@ void TeacherSession::onMessage(const hubproto::ImMessage &message) {
 void TeacherSession::onMemberNotice(quint32 roomId, const QString &event, const QString &userId) {
   if (roomId != m_roomId)
     return;
-  if (event == QLatin1String("enter"))
+  if (event == QLatin1String("enter")) {
+    m_members.insert(userId);
     emit memberEntered(userId);
-  else if (event == QLatin1String("exit"))
+  } else if (event == QLatin1String("exit")) {
+    m_members.remove(userId);
     emit memberLeft(userId);
+  }
+}
+
+// The others in the join's answer; others (when given) gets them in the hub's order.
+void TeacherSession::noteMembers(const QJsonObject &joined, QStringList *others) {
+  for (const QJsonValue &m : joined.value(QLatin1String("members")).toArray()) {
+    const QString id = m.toObject().value(QLatin1String("userId")).toString();
+    if (id == m_userId)
+      continue;
+    m_members.insert(id);
+    if (others)
+      others->append(id);
+  }
+}
+
+// The hub hands a comeback only what came after the last message seen.
+void TeacherSession::onHubMessage(const hubproto::ImMessage &message) {
+  m_lastSeq = qMax(m_lastSeq, message.seq);
+  if (imOnHub())
+    onMessage(message);
 }

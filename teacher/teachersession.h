@@ -2,9 +2,14 @@
 // The teacher's connection to the class hub: one sdk::HubClient per sign-in, the room, the
 // class commands both ways (written and read with messaging's ClassCommand), published
 // streams and their frames, and a keep-alive so that long waits do not look like silence.
+// A link lost in the room comes back as the student's does (the live SDK's LinkResume and
+// PendingSends): the room stays joined meanwhile, sends wait and go once, missed messages
+// arrive once, and lost() follows only when the tries ran out.
 // Lives on one thread; its callbacks and signals come on that thread.
 
 #include "sdk/live/imroute.h"
+#include "sdk/live/linkresume.h"
+#include "sdk/live/pendingsends.h"
 #include "sdk/net/hubtransport.h"
 #include "protocol/immessage.h"
 #include "protocol/mediaframe.h"
@@ -14,7 +19,9 @@
 #include "teacher/classstate.h"
 
 #include <QHash>
+#include <QJsonObject>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 
@@ -45,6 +52,8 @@ public:
 
   bool isSignedIn() const { return m_signedIn; }
   bool isInRoom() const { return m_roomId != 0; }
+  // The link was lost and is being brought back.
+  bool isReconnecting() const { return m_resume.active(); }
   QString userId() const { return m_userId; }
   quint32 roomId() const { return m_roomId; }
   bool publishes(hubproto::Source source) const { return m_channels.contains(int(source)); }
@@ -87,12 +96,29 @@ signals:
   // The room's video streams decoded, as I420 frames; decoding happens only while something
   // is connected here.
   void pictureReceived(const hubproto::MediaFrame &frame);
-  // The connection went away or the account signed in elsewhere; the session is signed out.
+  // The connection went away for good or the account signed in elsewhere; the session is
+  // signed out.
   void lost(const QString &why);
+  // The link to the class was lost and is being brought back (true), or is back (false).
+  void reconnecting(bool on);
 
 private:
   void send(const QString &to, const QVector<hubproto::Element> &elems, Done done,
             const QString *offlinePushExt = nullptr);
+  sdk::HubClient *makeClient();
+  void attachIm();
+  bool imOnHub() const { return m_imRoute.address.isEmpty(); }
+  // False (and done answered) while the link is down.
+  bool linkUp(const Done &done) const;
+  void onHubMessage(const hubproto::ImMessage &message);
+  void noteMembers(const QJsonObject &joined, QStringList *others);
+  // teachersessionresume.cpp: the link coming back after a cut.
+  void onConnectionLost(int code, const QString &reason);
+  void startResume(int code, const QString &reason);
+  void onResumed(sdk::HubClient *client, const QJsonObject &joined);
+  void republish();
+  void onGaveUp(int code, const QString &reason);
+  void sendNow(ilivesdk::PendingSend send);
   void signInIm(Done done);
   void onMessage(const hubproto::ImMessage &message);
   void onMemberNotice(quint32 roomId, const QString &event, const QString &userId);
@@ -102,7 +128,7 @@ private:
   void logout(int firstCode, const QString &firstDesc, Done done);
 
   sdk::HubTransportFactory m_transports;
-  sdk::HubClient *m_client = nullptr;
+  sdk::HubClient *m_client = nullptr; // none while the link is being brought back
   ilivesdk::ImRoute m_imRoute;
   sdk::ImTransport *m_im = nullptr; // IM of this sign-in: over m_client or an XMPP server
   QString m_userId;
@@ -114,4 +140,13 @@ private:
   media::StreamEncoders m_encoders;
   media::StreamDecoders m_decoders;
   QTimer m_keepAlive;
+  // What a comeback needs: how to sign in and join again, the last message seen, who was in
+  // the room, and the sends that wait for the link.
+  QString m_userSig;
+  QString m_authBuffer;
+  QString m_roomRole;
+  quint64 m_lastSeq = 0;
+  QSet<QString> m_members;
+  ilivesdk::PendingSends m_unsent;
+  ilivesdk::LinkResume m_resume;
 };

@@ -69,26 +69,34 @@ void LinkResume::attempt() {
   sdk::HubClient *client = m_make();
   m_client = client;
   client->setRequestTimeout(qBound(kMinTryTimeLimitMs, m_policy.remainingMs(now()), kTryTimeLimitMs));
-  const Plan plan = m_plan;
-  client->login(plan.userId, plan.userSig, [this, client, plan](const sdk::HubReply &r) {
+  client->login(m_plan.userId, m_plan.userSig, [this, client](const sdk::HubReply &r) {
     if (client != m_client)
       return;
     if (r.code != 0)
       return failed(client, r.code, r.desc);
-    QJsonObject body{{QStringLiteral("roomId"), static_cast<qint64>(plan.roomId)},
-                     {QStringLiteral("role"), plan.role},
-                     {QStringLiteral("resumeAfter"), static_cast<qint64>(plan.resumeAfter)}};
-    if (!plan.authBuffer.isEmpty())
-      body.insert(QStringLiteral("authBuffer"), plan.authBuffer);
-    client->request(QStringLiteral("join"), body, [this, client](const sdk::HubReply &joined) {
-      if (client != m_client)
-        return;
-      if (joined.code != 0)
-        return failed(client, joined.code, joined.desc);
-      m_client.clear();
-      m_policy.stop();
-      m_resumed(client, joined.body);
-    });
+    join(client);
+  });
+}
+
+void LinkResume::join(sdk::HubClient *client) {
+  QJsonObject body{{QStringLiteral("roomId"), static_cast<qint64>(m_plan.roomId)},
+                   {QStringLiteral("role"), m_plan.role},
+                   {QStringLiteral("resumeAfter"), static_cast<qint64>(m_plan.resumeAfter)}};
+  if (!m_plan.authBuffer.isEmpty())
+    body.insert(QStringLiteral("authBuffer"), m_plan.authBuffer);
+  client->request(QStringLiteral("join"), body, [this, client](const sdk::HubReply &joined) {
+    if (client != m_client)
+      return;
+    // Away longer than the hub held the seat, the stage went with it: back as a listener.
+    if (joined.code == hubproto::StageNotGranted && !m_plan.plainRole.isEmpty() && m_plan.role != m_plan.plainRole) {
+      m_plan.role = m_plan.plainRole;
+      return join(client);
+    }
+    if (joined.code != 0)
+      return failed(client, joined.code, joined.desc);
+    m_client.clear();
+    m_policy.stop();
+    m_resumed(client, joined.body);
   });
 }
 

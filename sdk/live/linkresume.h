@@ -31,6 +31,9 @@ public:
     QString role;
     QString authBuffer;
     quint64 resumeAfter = 0; // the last message sequence number seen
+    // The role to come back in when the hub no longer holds the stage role's grant (the seat
+    // was given up meanwhile); empty: none, such a refusal ends the tries.
+    QString plainRole;
   };
   // A fresh client, its signals already connected, owned by the caller.
   using MakeClient = std::function<sdk::HubClient *()>;
@@ -46,9 +49,12 @@ public:
   void start(const Plan &plan, int code, const QString &reason);
   void stop();
   bool active() const { return m_policy.active(); }
+  // The role of the last comeback (the plan's, or its plain role when the stage was gone).
+  QString role() const { return m_plan.role; }
 
 private:
   void attempt();
+  void join(sdk::HubClient *client);
   void failed(sdk::HubClient *client, int code, const QString &desc);
   void scheduleNext();
 

@@ -366,7 +366,7 @@ void LiveSession::sendMessage(hubproto::Conversation conv, const QVector<hubprot
     return m_im->send(conv, elems, hasPushExt ? &pushExt : nullptr, done);
   PendingSend send{conv, elems, hasPushExt, pushExt, m_unsent.nextKey(), std::move(done)};
   if (m_resume.active())
-    return queueSend(std::move(send));
+    return m_unsent.queue(std::move(send));
   sendNow(std::move(send));
 }
 

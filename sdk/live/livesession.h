@@ -78,7 +78,7 @@ private:
   void onGaveUp(int code, const QString &reason);
   bool abandonResume();
   void republish();
-  void queueSend(PendingSend send);
+  void cameBackOffStage();
   void sendNow(PendingSend send);
   void onImMessage(const hubproto::ImMessage &m);
   void notifyReconnecting(bool on) const;

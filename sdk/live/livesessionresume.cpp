@@ -15,7 +15,9 @@ void LiveSession::startResume(int code, const QString &reason) {
   m_pingTimer.stop();
   m_pingOutstanding = false;
   notifyReconnecting(true);
-  m_resume.start({m_user, m_userSig, m_room.roomId, m_room.role, m_room.authBuffer, m_lastSeq}, code, reason);
+  m_resume.start({m_user, m_userSig, m_room.roomId, m_room.role, m_room.authBuffer, m_lastSeq,
+                  QLatin1String(hubproto::kRoleGuest)},
+                 code, reason);
 }
 
 void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
@@ -25,6 +27,8 @@ void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
     attachIm(m_imRoute);
   m_pingLost.clear();
   m_pingTimer.start(kPingIntervalMs);
+  if (m_resume.role() != m_room.role)
+    cameBackOffStage();
   reportMembers(joined);
   republish();
   if (!m_requested.isEmpty())
@@ -62,6 +66,16 @@ bool LiveSession::abandonResume() {
   return true;
 }
 
+// The seat was given up while the link was away, and the stage with it: the streams stay
+// ended and the program hears that it is off stage.
+void LiveSession::cameBackOffStage() {
+  m_room.role = m_resume.role();
+  m_pushes.clear();
+  m_hubChannels.clear();
+  updatePublishing();
+  memberStatus(ilive::MEMBER_OFF_STAGE, {m_user});
+}
+
 // The hub ended the streams with the old link; the program keeps the channel ids it knows.
 void LiveSession::republish() {
   for (auto it = m_pushes.cbegin(); it != m_pushes.cend(); ++it) {
@@ -78,22 +92,9 @@ void LiveSession::republish() {
   }
 }
 
-void LiveSession::queueSend(PendingSend send) {
-  const PendingSend::Done done = send.done;
-  if (!m_unsent.add(std::move(send)) && done)
-    done(ilive::ERR_BUSY, QStringLiteral("too many messages wait for the link"));
-}
-
 void LiveSession::sendNow(PendingSend send) {
-  const QString *ext = send.hasPushExt ? &send.pushExt : nullptr;
-  const PendingSend kept = send;
-  m_client->sendMessage(send.conv, send.elems, ext, [this, kept](const sdk::HubReply &r) {
-    // Cut on its way: it goes again, under the same key, once the link is back.
-    if (r.code == hubproto::ClientConnectionLost && m_inRoom && !m_user.isEmpty())
-      return queueSend(kept);
-    if (kept.done)
-      kept.done(r.code, r.desc);
-  }, send.msgKey);
+  // Cut on its way: it goes again, under the same key, once the link is back.
+  m_unsent.sendOn(m_client, std::move(send), [this] { return m_inRoom && !m_user.isEmpty(); });
 }
 
 // The hub hands a comeback only what came after the last message seen. IM over the hub is

@@ -1,5 +1,8 @@
 #include "sdk/live/pendingsends.h"
 
+#include "protocol/protocol.h"
+#include "sdk/net/hubclient.h"
+
 #include <QRandomGenerator>
 
 namespace ilivesdk {
@@ -14,6 +17,23 @@ bool PendingSends::add(PendingSend send) {
     return false;
   m_queue.append(std::move(send));
   return true;
+}
+
+void PendingSends::queue(PendingSend send) {
+  const PendingSend::Done done = send.done;
+  if (!add(std::move(send)) && done)
+    done(hubproto::ClientBusy, QStringLiteral("too many messages wait for the link"));
+}
+
+void PendingSends::sendOn(sdk::HubClient *client, PendingSend send, std::function<bool()> comingBack) {
+  const QString *ext = send.hasPushExt ? &send.pushExt : nullptr;
+  const PendingSend kept = send;
+  client->sendMessage(send.conv, send.elems, ext, [this, kept, comingBack](const sdk::HubReply &r) {
+    if (r.code == hubproto::ClientConnectionLost && comingBack())
+      return queue(kept);
+    if (kept.done)
+      kept.done(r.code, r.desc);
+  }, send.msgKey);
 }
 
 QList<PendingSend> PendingSends::takeAll() {

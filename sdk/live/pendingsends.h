@@ -11,6 +11,10 @@
 
 #include <functional>
 
+namespace sdk {
+class HubClient;
+}
+
 namespace ilivesdk {
 
 struct PendingSend {
@@ -32,6 +36,11 @@ public:
   // A key no earlier run of the program can have used.
   QString nextKey();
   bool add(PendingSend send);
+  // As add; a send the queue has no room for is answered busy at once.
+  void queue(PendingSend send);
+  // Sends on the client under the send's key. A send cut on its way is queued again (same
+  // key) while comingBack() says the link is being brought back; otherwise it is answered.
+  void sendOn(sdk::HubClient *client, PendingSend send, std::function<bool()> comingBack);
   QList<PendingSend> takeAll();
   void failAll(int code, const QString &desc);
   int size() const { return m_queue.size(); }

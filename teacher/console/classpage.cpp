@@ -1,5 +1,6 @@
 #include "teacher/console/classpage.h"
 
+#include "classroom_widgets/reconnectbanner.h"
 #include "av/qwidgetvideorender.h"
 #include "teacher/console/consolechat.h"
 #include "teacher/console/consoleclass.h"
@@ -64,6 +65,7 @@ ClassPage::ClassPage(ConsoleClass *klass, const QString &title, const QString &c
   connect(klass, &ConsoleClass::problem, this, &ClassPage::showProblem);
   connect(m_media, &ConsoleMedia::problem, this, &ClassPage::showProblem);
   connect(&klass->session(), &TeacherSession::pictureReceived, m_tiles, &StudentTiles::onFrame);
+  connect(&klass->session(), &TeacherSession::reconnecting, this, &ClassPage::showReconnecting);
   connect(&klass->roster(), &ConsoleRoster::handRaised, this, [this](const QString &userId) {
     showProblem(QStringLiteral("%1 举手了，点名单里的“应答”请他发言").arg(m_class->roster().nameOf(userId)));
   });
@@ -214,6 +216,16 @@ void ClassPage::onMicrophoneToggled(bool on) {
   if (!m_media->setMicrophone(on)) {
     const QSignalBlocker quiet(m_mic);
     m_mic->setChecked(false);
+  }
+}
+
+void ClassPage::showReconnecting(bool on) {
+  const QString text = QString::fromUtf8(ReconnectBanner::kText);
+  if (on) {
+    m_notice->setText(text);
+    m_notice->show();
+  } else if (m_notice->text() == text) {
+    m_notice->hide();
   }
 }
 

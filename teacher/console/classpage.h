@@ -44,6 +44,8 @@ public:
 public slots:
   // A line over the class page for a few seconds.
   void showProblem(const QString &what);
+  // While the link to the class is being brought back, the notice says so and stays.
+  void showReconnecting(bool on);
 
 private:
   QWidget *makeBar(const QString &title);

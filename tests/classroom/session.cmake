@@ -3,9 +3,10 @@
 # A class in one process: hub, teacher, loopback backend, stand-in shell, box driver.
 add_library(classroom_test_fixture STATIC
   ${CMAKE_CURRENT_LIST_DIR}/classfixture.cpp ${CMAKE_CURRENT_LIST_DIR}/classfixture.h
+  ${CMAKE_CURRENT_LIST_DIR}/scriptedclass.cpp ${CMAKE_CURRENT_LIST_DIR}/scriptedclass.h
   ${CMAKE_SOURCE_DIR}/tests/messaging/hubteacher.cpp ${CMAKE_SOURCE_DIR}/tests/messaging/hubteacher.h)
 target_link_libraries(classroom_test_fixture PUBLIC classroom resources hub inproc_transport
-                      tarnwick_test_support Qt5::Test)
+                      tarnwick_test_support board_pixels Qt5::Test)
 tarnwick_flags(classroom_test_fixture)
 
 tarnwick_test(test_backend SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_backend.cpp LIBS classroom)

@@ -3,6 +3,7 @@
 // The student waits for the teacher, is seated, called on stage and off again, rewarded, and
 // leaves when the teacher ends the class.
 #include "classfixture.h"
+#include "scriptedclass.h"
 
 #include "classroom/classchat.h"
 #include "classroom/memberroster.h"
@@ -54,10 +55,10 @@ const char *const kScenario = R"({
 
 class TestSessionLocal : public QObject {
   Q_OBJECT
+  LocalService service;
 
 private slots:
-  void wholeClassWithTheScriptedTeacher() {
-    LocalService service;
+  void initTestCase() {
     QVERIFY2(service.start(), qPrintable(service.errorString()));
     Deployment d = Deployment::instance();
     d.backendUrl = service.baseUrl();
@@ -65,6 +66,20 @@ private slots:
     Deployment::setInstance(d);
     GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
     QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
+  }
+
+  void cleanupTestCase() {
+    GetILive()->release(nullptr, nullptr, nullptr);
+    QVERIFY(service.stop());
+  }
+
+  // The board a student who comes in late sees, as with IM on ejabberd.
+  void lateJoinerSeesTheBoard() {
+    ScriptedClass scripted(service);
+    classtest::lateJoinerSeesTheBoard(scripted);
+  }
+
+  void wholeClassWithTheScriptedTeacher() {
     const QString token = service.signIn(kPhone, kPassword);
     QVERIFY(!token.isEmpty());
 
@@ -116,8 +131,6 @@ private slots:
     QCOMPARE(BoxWatch::information(), QStringList{QStringLiteral("老师退出房间|老师已经退出房间.")});
     QVERIFY(shell.calls.contains(QStringLiteral("setMyName(林小雨)")));
     delete w;
-    GetILive()->release(nullptr, nullptr, nullptr);
-    QVERIFY(service.stop());
   }
 };
 

@@ -5,6 +5,7 @@
 // in elsewhere, and the server restarting mid-class. And a hostile classmate on a modified
 // client, whose teacher's commands and board data the student's classroom does not obey.
 #include "classfixture.h"
+#include "scriptedclass.h"
 
 #include "classroom/classchat.h"
 #include "classroom/memberroster.h"
@@ -22,15 +23,12 @@
 #include "support/seedaccounts.h"
 #include "support/rawxmppmember.h"
 #include "support/servicemember.h"
-#include "support/testenv.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QMutex>
 #include <QJsonArray>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -121,44 +119,10 @@ class TestSessionXmpp : public QObject {
 
   EjabberdEngine m_engine;
   std::unique_ptr<LocalService> m_service;
-  QTemporaryDir m_dir;
-  std::unique_ptr<QProcess> m_teacher;
+  std::unique_ptr<ScriptedClass> m_class; // the scripted teacher with IM on the server
 
-  void startTeacher(const char *scenario) {
-    QFile file(m_dir.filePath(QStringLiteral("class.json")));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(scenario);
-    file.close();
-    m_teacher = std::make_unique<QProcess>();
-    m_teacher->setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TARNWICK_IM"), QStringLiteral("xmpp"));
-    env.insert(QStringLiteral("TARNWICK_XMPP_URL"), m_engine.xmppUrl());
-    m_teacher->setProcessEnvironment(env);
-    m_teacher->start(testenv::binDir() + "/tarnwick-teacher",
-                     {"--scenario", file.fileName(), "--service", m_service->baseUrl(), "--phone",
-                      seed::kTeacherPhone, "--password", seed::kTeacherPassword});
-    QVERIFY(m_teacher->waitForStarted(5000));
-  }
-
-  // The student's classroom, seated with the teacher in the room.
-  MainForm *seatedStudent(FakeShell &shell, QTimer *ticks) {
-    const QString token = m_service->signIn(seed::kStudentPhone, seed::kStudentPassword);
-    if (token.isEmpty())
-      return nullptr;
-    MainForm *w = openLocalClass(shell, token, kRoomId, kMaster);
-    // The teacher check's ticks, without waiting ten seconds for each.
-    QObject::connect(ticks, &QTimer::timeout, w, [w] {
-      if (w->teacherCheckTimer()->isActive())
-        w->OnCheckTeacherTimer();
-    });
-    ticks->start(300);
-    if (!QTest::qWaitFor([w] { return w->status() >= 2; }, kClassMs)) {
-      delete w;
-      return nullptr;
-    }
-    return w;
-  }
+  void startTeacher(const char *scenario) { QVERIFY(m_class->startTeacher(scenario)); }
+  MainForm *seatedStudent(FakeShell &shell, QTimer *ticks) { return m_class->seatStudent(shell, ticks, kClassMs); }
 
   // Signed in to the IM server with the token of the class sign-in, and in the class's room
   // unless join is false.
@@ -201,10 +165,7 @@ class TestSessionXmpp : public QObject {
   void endClass(MainForm *w) {
     QTRY_VERIFY_WITH_TIMEOUT(w->isClosed(), kClassMs);
     delete w;
-    if (m_teacher && m_teacher->state() != QProcess::NotRunning) {
-      m_teacher->terminate();
-      m_teacher->waitForFinished(10000);
-    }
+    m_class->stopTeacher();
   }
 
 private slots:
@@ -220,9 +181,14 @@ private slots:
     GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
     GetILive()->setImAddress(m_engine.xmppUrl().toUtf8().constData());
     QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TARNWICK_IM"), QStringLiteral("xmpp"));
+    env.insert(QStringLiteral("TARNWICK_XMPP_URL"), m_engine.xmppUrl());
+    m_class = std::make_unique<ScriptedClass>(*m_service, env);
   }
 
   void cleanupTestCase() {
+    m_class.reset();
     GetILive()->release(nullptr, nullptr, nullptr);
     QVERIFY(m_service->stop());
   }
@@ -276,6 +242,9 @@ private slots:
     QVERIFY(m.timeMs > 0);
   }
 
+  // The board a student who comes in late sees, as on the hub.
+  void lateJoinerSeesTheBoard() { classtest::lateJoinerSeesTheBoard(*m_class); }
+
   void classWithTheScriptedTeacher() {
     FakeShell shell;
     BoxWatch boxes;
@@ -294,8 +263,9 @@ private slots:
              qPrintable(lines.join('\n')));
     QTRY_VERIFY_WITH_TIMEOUT(w->isClosed(), kClassMs);
     QCOMPARE(released.count(), 1);
-    QVERIFY(m_teacher->state() == QProcess::NotRunning || m_teacher->waitForFinished(15000));
-    QVERIFY2(m_teacher->exitCode() == 0, m_teacher->readAll().constData());
+    QProcess *teacher = m_class->teacher();
+    QVERIFY(teacher->state() == QProcess::NotRunning || teacher->waitForFinished(15000));
+    QVERIFY2(teacher->exitCode() == 0, teacher->readAll().constData());
     QCOMPARE(BoxWatch::information(), QStringList{QStringLiteral("老师退出房间|老师已经退出房间.")});
     delete w;
   }

@@ -38,7 +38,7 @@ int HubLink::call(const std::function<void(sdk::HubReplyFn)> &fn) {
   return QTest::qWaitFor([done] { return *done; }, kAnswerMs) ? *code : -1;
 }
 
-bool HubLink::enterAsTeacher(const QString &serviceUrl, const QString &hubUrl, quint32 roomId) {
+std::optional<TeacherCredentials> teacherSignIn(const QString &serviceUrl, quint32 roomId) {
   ServiceSignIn signIn;
   TeacherCredentials credentials;
   bool signedIn = false;
@@ -48,7 +48,14 @@ bool HubLink::enterAsTeacher(const QString &serviceUrl, const QString &hubUrl, q
                      signedIn = error.isEmpty();
                    });
   signIn.start(serviceUrl, kTeacherPhone, kTeacherPassword, roomId);
-  if (!QTest::qWaitFor([&] { return signedIn; }, kAnswerMs)) return false;
+  if (!QTest::qWaitFor([&] { return signedIn; }, kAnswerMs)) return std::nullopt;
+  return credentials;
+}
+
+bool HubLink::enterAsTeacher(const QString &serviceUrl, const QString &hubUrl, quint32 roomId) {
+  const std::optional<TeacherCredentials> signedIn = teacherSignIn(serviceUrl, roomId);
+  if (!signedIn) return false;
+  const TeacherCredentials &credentials = *signedIn;
   userId = credentials.userId;
   return enter(hubUrl, credentials.userSig, credentials.authBuffer, QStringLiteral("LiveMaster"), roomId);
 }

@@ -8,12 +8,14 @@
 #include "protocol/immessage.h"
 #include "sdk/net/hubclient.h"
 #include "support/localservice.h"
+#include "teacher/teachercredentials.h"
 
 #include <QJsonObject>
 #include <QString>
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace faults {
 
@@ -21,9 +23,17 @@ extern const quint32 kRoom;
 extern const QString kTeacherId;
 extern const QString kStudentPhone;
 extern const QString kStudentPassword;
+// A cut the class rides out, one longer than the tries, and how often a test's own links ping
+// so that the hub does not take them for silent.
+constexpr int kShortCutMs = 3000;
+constexpr int kLongCutMs = 40000;
+constexpr int kKeepAliveMs = 5000;
 
 // The chat page message (command 2056) of one text line under that name.
 QString chatPageMessage(const QString &name, const QString &text);
+
+// The class sign-in of the room's teacher at the service, as the teacher's programs make it.
+std::optional<TeacherCredentials> teacherSignIn(const QString &serviceUrl, quint32 roomId = kRoom);
 
 // A custom element with exactly these bytes and this ext.
 hubproto::Element customElement(const QByteArray &data, const QString &ext);

@@ -45,8 +45,9 @@ struct ShellClass {
   HubLink teacher;
   std::unique_ptr<ShellStudent> student;
 
-  // Empty when all is ready, else what failed.
-  QString start();
+  // Empty when all is ready, else what failed. Without the teacher's link, the test seats a
+  // teacher of its own.
+  QString start(bool withTeacherLink = true);
   void stop();
 };
 

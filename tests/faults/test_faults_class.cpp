@@ -4,6 +4,7 @@
 
 #include "faultclass.h"
 #include "shellstudent.h"
+#include "studentview.h"
 
 #include "boxdriver.h"
 
@@ -19,19 +20,14 @@
 #include "pagescript.h"
 #include "shell/browserwindow.h"
 #include "shell/webview.h"
-#include "sdk/board/boarditem.h"
-#include "sdk/board/boardpainter.h"
 #include "teacher/teacherboard.h"
-#include "whiteboard/boardservice.h"
 #include "whiteboard/qwindowwhiteboard.h"
 
-#include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
@@ -42,48 +38,9 @@ namespace {
 
 const QString kConnectionLost = QStringLiteral("与课堂的连接异常中断，请检查网络是否正常！");
 constexpr int kShortLimitMs = 1500;
-constexpr int kShortCutMs = 3000;
-constexpr int kLongCutMs = 40000;
-constexpr int kKeepAliveMs = 5000;
-// A classmate's account, only to read the portal's class list.
-const QString kWatcherPhone = QStringLiteral("13800000002");
-const QString kWatcherPassword = QStringLiteral("tarnwick02");
-// The teacher's stroke across the board (canvas points) and where it is looked for.
-const QJsonArray kStroke{QJsonArray{200, 450}, QJsonArray{800, 450}, QJsonArray{1400, 450}};
-constexpr int kStrokeX = 800;
-constexpr int kStrokeY = 450;
-constexpr quint32 kRed = 0xff0100ff;
-constexpr int kPenWidth = 150;
 // Camera frames the teacher must receive to count the camera as publishing.
 constexpr int kSomeFrames = 5;
 
-
-bool boxSays(const QString &text, int timeoutMs = 10000) {
-  return QTest::qWaitFor(
-      [&] {
-        const QStringList boxes = BoxDriver::openInformation();
-        return std::any_of(boxes.cbegin(), boxes.cend(),
-                           [&](const QString &box) { return box.contains(text); });
-      },
-      timeoutMs);
-}
-
-bool isRed(const QColor &c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
-
-// Whether the student's board shows red at the canvas point, or a pixel or two beside it
-// (a thin pen on a small window).
-bool boardShowsRedAt(MainForm *w, int x, int y) {
-  auto *board = w->findChild<QWindowWhiteBoard *>();
-  if (!board) return false;
-  QWidget *view = board->boardService()->renderWindow();
-  const QImage image = view->grab().toImage();
-  const QRectF canvas = board::canvasRect(view->size());
-  const int px = int(canvas.left() + x * canvas.width() / board::kCanvasWidth);
-  const int py = int(canvas.top() + y * canvas.height() / board::kCanvasHeight);
-  for (int dy = -2; dy <= 2; ++dy)
-    if (image.valid(px, py + dy) && isRed(image.pixelColor(px, py + dy))) return true;
-  return false;
-}
 
 } // namespace
 
@@ -91,23 +48,8 @@ class TestFaultsClass : public QObject, ShellClass {
   Q_OBJECT
   QTimer keepAlive;
 
-  // The chat lines the classroom's page shows, oldest first.
-  QStringList chatRows() const {
-    const QVariant rows = js(student->classroom()->findChild<WebView *>(),
-                             QStringLiteral("Array.from(document.querySelectorAll('#messages > li .body'))"
-                                            ".map(function (e) { return e.textContent; })"));
-    return rows.toStringList();
-  }
   bool teacherSays(const QString &text) {
     return teacher.command(ClassCommandCode::Chat, chatPageMessage(QStringLiteral("周老师"), text)) == 0;
-  }
-  // Types the line into the classroom's chat input and presses send.
-  static void studentSays(MainForm *w, const QString &text) {
-    auto *edit = w->findChild<QTextEdit *>(QStringLiteral("textEditChat"));
-    auto *send = w->findChild<QAbstractButton *>(QStringLiteral("btnSend"));
-    QVERIFY(edit && send);
-    edit->setPlainText(text);
-    send->click();
   }
   // How many chat page messages (2056) the teacher received that carry the text; the
   // classroom sends each line as plain text too.
@@ -118,17 +60,6 @@ class TestFaultsClass : public QObject, ShellClass {
       });
     }));
   }
-  // What the portal's class card says: how many are in the class.
-  int onlineInRoom() {
-    const QString token = world.service().signIn(kWatcherPhone, kWatcherPassword);
-    const LocalService::Reply r = world.service().call(QStringLiteral("quorvel"), QStringLiteral("classes"),
-                                                       {{QStringLiteral("token"), token}});
-    for (const QJsonValue &c : r.data().value(QStringLiteral("classes")).toArray())
-      if (c.toObject().value(QStringLiteral("roomId")).toVariant().toUInt() == kRoom)
-        return c.toObject().value(QStringLiteral("online")).toInt(-1);
-    return -1;
-  }
-
   // Commands 4 ("a student left") the teacher has received for the student.
   int leftNotices() const {
     int n = 0;
@@ -213,10 +144,9 @@ private slots:
   void shortHubCutKeepsTheClass() {
     QVERIFY(student->enter());
     MainForm *w = student->classroom();
-    WebView *page = w->findChild<WebView *>();
-    QVERIFY(page);
+    QVERIFY(w->findChild<WebView *>());
     QVERIFY(teacherSays(QStringLiteral("断线前")));
-    QTRY_VERIFY_WITH_TIMEOUT(chatRows().contains(QStringLiteral("断线前")), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(chatRows(w).contains(QStringLiteral("断线前")), 15000);
     int exits = 0, enters = 0;
     const QString me = w->userId();
     QObject watching; // ends the counting with this case
@@ -244,9 +174,9 @@ private slots:
     QCOMPARE(w->reconnectBanner()->text(), QString::fromUtf8(ReconnectBanner::kText));
     QVERIFY(teacherSays(QStringLiteral("断线中一")));
     QVERIFY(teacherSays(QStringLiteral("断线中二")));
-    studentSays(w, QStringLiteral("学生断线中"));
+    QVERIFY(studentSays(w, QStringLiteral("学生断线中")));
     drawing.useTool(QStringLiteral("pen"), kRed, kPenWidth, false);
-    drawing.draw(kStroke);
+    drawing.draw(strokeAcrossTheBoard());
     QTest::qWait(kShortCutMs);
     QVERIFY(!envelopes.isEmpty());
     sendBoard(&envelopes);
@@ -255,14 +185,10 @@ private slots:
     world.hub().setFrozen(false);
 
     QTRY_VERIFY_WITH_TIMEOUT(!w->reconnectBanner()->isVisible(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(chatRows().contains(QStringLiteral("断线中二")), 15000);
-    const QStringList rows = chatRows();
-    QCOMPARE(rows.count(QStringLiteral("断线中一")), 1);
-    QCOMPARE(rows.count(QStringLiteral("断线中二")), 1);
-    QVERIFY(rows.indexOf(QStringLiteral("断线中一")) < rows.indexOf(QStringLiteral("断线中二")));
+    QVERIFY(showsOnceInOrder(w, QStringLiteral("断线中一"), QStringLiteral("断线中二")));
     QTRY_COMPARE_WITH_TIMEOUT(teacherGot(QStringLiteral("学生断线中")), 1, 10000);
     QVERIFY(teacherSays(QStringLiteral("断线后")));
-    QTRY_VERIFY_WITH_TIMEOUT(chatRows().contains(QStringLiteral("断线后")), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(chatRows(w).contains(QStringLiteral("断线后")), 15000);
     QCOMPARE(teacherGot(QStringLiteral("学生断线中")), 1);
     QTRY_VERIFY_WITH_TIMEOUT(boardShowsRedAt(w, kStrokeX, kStrokeY), 15000);
     QTRY_VERIFY_WITH_TIMEOUT(frames >= framesBefore + kSomeFrames, 10000);
@@ -280,7 +206,7 @@ private slots:
     QVERIFY(student->enter());
     MainForm *w = student->classroom();
     QSignalSpy released(w, &MainForm::releaseFinished);
-    QCOMPARE(onlineInRoom(), 2);
+    QCOMPARE(onlineInRoom(world.service()), 2);
     world.hub().cutAll();
     world.hub().setFrozen(true);
     world.http().setFrozen(true); // the whole network: no exit, no heartbeats either
@@ -298,7 +224,7 @@ private slots:
     QTRY_COMPARE_WITH_TIMEOUT(released.count(), 1, 10000);
     QVERIFY(w->isClosed());
     BoxDriver::closeInformation();
-    QTRY_COMPARE_WITH_TIMEOUT(onlineInRoom(), 1, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(onlineInRoom(world.service()), 1, 30000);
     world.hub().setFrozen(false);
 
     QVERIFY(student->enter());

@@ -185,6 +185,33 @@ private slots:
     QTRY_VERIFY(teacher->streamEvents.contains(qMakePair(QStringLiteral("camera"), false)));
   }
 
+  // On stage, and away longer than the hub held the seat: the stage went with the seat, so the
+  // student comes back as a listener instead of losing the class, hears that it is off stage,
+  // and can be called up again.
+  void backAfterTheSeatEndedComesBackOffStage() {
+    HubLimits limits = hub->limits();
+    limits.seatHoldMs = 200;
+    hub->setLimits(limits);
+    enterAsStudent();
+    QCOMPARE(teacher->grantStage(kStudent), 0);
+    QVERIFY(call([this] { sdk()->changeRole("LiveGuest", Recorder::succ, Recorder::err, &rec); }));
+    QVERIFY(rec.answer.ok);
+    links->down = true;
+    links->cutAll();
+    QTRY_COMPARE_WITH_TIMEOUT(memberEventsOf(QStringLiteral("exit")), 1, 5000); // the seat ended
+    rec.members.clear();
+    links->down = false;
+    QTRY_COMPARE_WITH_TIMEOUT(g_reconnectingOff.load(), 1, 5000);
+    QCOMPARE(rec.lost, 0);
+    QTRY_VERIFY(std::any_of(rec.members.cbegin(), rec.members.cend(), [](const Recorder::Member &m) {
+      return m.event == MEMBER_OFF_STAGE && m.ids.contains(kStudent);
+    }));
+    QVERIFY(hub->isInRoom(kStudent, kRoom));
+    QCOMPARE(teacher->grantStage(kStudent), 0);
+    QVERIFY(call([this] { sdk()->changeRole("LiveGuest", Recorder::succ, Recorder::err, &rec); }));
+    QVERIFY2(rec.answer.ok, qPrintable(rec.answer.desc));
+  }
+
   // A link that stays away: after the budget the room is lost as before, and what was sent
   // meanwhile fails instead of waiting for ever.
   void linkThatStaysAwayEndsInConnectionLost() {

@@ -274,6 +274,36 @@ private slots:
     QCOMPARE(student->message(2).elems, leave);
   }
 
+  // A client's own time stamps are no server time: a delay stamp years back and an archive id
+  // in the room's (or the receiver's) name neither back-date a message nor put it before one
+  // sent earlier, in the room or one to one.
+  void forgedStampsAreNotServerTime() {
+    auto student = seated(kStudent);
+    QVERIFY(student);
+    RawXmppMember classmate(m_engine.xmppUrl(), kClassmate, m_tokens->token(kClassmate));
+    QVERIFY(classmate.enter(kRoom, kWaitMs));
+    const QDateTime past = QDateTime::fromString(QStringLiteral("2005-01-01T00:00:00Z"), Qt::ISODate);
+    const QString pastId = QString::number(past.toMSecsSinceEpoch() * 1000);
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
+    QVERIFY(classmate.send(QString(), {text(QStringLiteral("先说"))}));
+    QVERIFY(classmate.send(QString(), {text(QStringLiteral("倒填"))}, QString(), {past, pastId, classmate.jidOf(QString())}));
+    QVERIFY(classmate.send(kStudent, {text(QStringLiteral("私下倒填"))}, QString(),
+                           {past, pastId, classmate.jidOf(kStudent)}));
+    QTRY_COMPARE_WITH_TIMEOUT(student->received->count(), 3, kWaitMs);
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
+    QList<hubproto::ImMessage> group; // one-to-one messages take another way through the server
+    for (int i = 0; i < 3; ++i) {
+      const hubproto::ImMessage m = student->message(i);
+      QVERIFY2(m.timeMs >= before - 1000 && m.timeMs <= after + 1000,
+               qPrintable(QStringLiteral("%1: %2 ms off").arg(m.elems.at(0).text).arg(m.timeMs - before)));
+      if (m.conv.type == Conversation::Group) group << m;
+    }
+    QCOMPARE(group.size(), 2);
+    QCOMPARE(group.at(0).elems.at(0).text, QStringLiteral("先说"));
+    QCOMPARE(group.at(1).elems.at(0).text, QStringLiteral("倒填"));
+    QVERIFY(group.at(0).timeMs <= group.at(1).timeMs);
+  }
+
   void oneToOneOnlyFromPeopleInTheRoom() {
     auto teacher = seated(kTeacher);
     auto student = seated(kStudent);

@@ -53,10 +53,18 @@ bool RawXmppMember::enter(quint32 roomId, int timeoutMs, const QString &nick) {
   return QTest::qWaitFor([this] { return m_inRoom; }, timeoutMs);
 }
 
-bool RawXmppMember::send(const QString &to, const QVector<hubproto::Element> &elems, const QString &pushExt) {
+QString RawXmppMember::jidOf(const QString &to) const {
+  return to.isEmpty() ? xmppim::roomJid(m_roomId, m_domain) : to + QLatin1Char('@') + m_domain;
+}
+
+bool RawXmppMember::send(const QString &to, const QVector<hubproto::Element> &elems, const QString &pushExt,
+                         const Stamps &forged) {
   QXmppMessage message;
   message.setType(to.isEmpty() ? QXmppMessage::GroupChat : QXmppMessage::Chat);
-  message.setTo(to.isEmpty() ? xmppim::roomJid(m_roomId, m_domain) : to + QLatin1Char('@') + m_domain);
+  message.setTo(jidOf(to));
   xmppim::writePayload(&message, elems, pushExt.isEmpty() ? nullptr : &pushExt);
+  message.setStamp(forged.delay);
+  message.setStanzaId(forged.stanzaId);
+  message.setStanzaIdBy(forged.stanzaIdBy);
   return m_client->sendPacket(message);
 }

@@ -6,6 +6,7 @@
 
 #include "protocol/immessage.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -14,6 +15,14 @@ class QXmppClient;
 class RawXmppMember : public QObject {
   Q_OBJECT
 public:
+  // Time stamps a client may write into its own message: a XEP-0203 delay and a XEP-0359
+  // stanza-id claiming to come from someone else (the room, the receiver's archive).
+  struct Stamps {
+    QDateTime delay;
+    QString stanzaId;
+    QString stanzaIdBy;
+  };
+
   // address: xmpp://host:port/domain; token: the user's sign-in token from the service.
   RawXmppMember(const QString &address, const QString &userId, const QString &token, QObject *parent = nullptr);
   ~RawXmppMember() override;
@@ -22,7 +31,10 @@ public:
   bool enter(quint32 roomId, int timeoutMs, const QString &nick = QString());
   // to empty: the room's group; else that user, one to one. pushExt: the offline-push
   // extension, none when empty. False when the link would not take it.
-  bool send(const QString &to, const QVector<hubproto::Element> &elems, const QString &pushExt = QString());
+  bool send(const QString &to, const QVector<hubproto::Element> &elems, const QString &pushExt = QString(),
+            const Stamps &forged = {});
+  // The JID the room or a user has on the server (to empty: the room).
+  QString jidOf(const QString &to) const;
 
 private:
   QString m_host;

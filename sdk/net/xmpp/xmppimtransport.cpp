@@ -239,10 +239,12 @@ void XmppImTransport::onMessage(const QXmppMessage &message) {
   hubproto::ImMessage m;
   if (!xmppim::readPayload(message, &m))
     return;
-  const QDateTime at = xmppim::serverTime(message, QDateTime::currentDateTimeUtc());
+  const bool group = message.type() == QXmppMessage::GroupChat;
+  const QString stampedBy = group ? QXmppUtils::jidToBareJid(message.from()) : ownBareJid();
+  const QDateTime at = xmppim::serverTime(message, stampedBy, QDateTime::currentDateTimeUtc());
   m.timeMs = at.toMSecsSinceEpoch();
   m.time = static_cast<quint32>(m.timeMs / 1000);
-  if (message.type() == QXmppMessage::GroupChat) {
+  if (group) {
     onGroupMessage(message, m);
     return;
   }

@@ -37,10 +37,11 @@ bool readPayload(const QXmppMessage &message, hubproto::ImMessage *m) {
   return false;
 }
 
-QDateTime serverTime(const QXmppMessage &message, const QDateTime &now) {
-  const qint64 delayMs = message.stamp().isValid() ? message.stamp().toMSecsSinceEpoch() : 0;
-  return QDateTime::fromMSecsSinceEpoch(
-      hubproto::xmppServerTimeMs(delayMs, message.stanzaId(), now.toMSecsSinceEpoch()), Qt::UTC);
+QDateTime serverTime(const QXmppMessage &message, const QString &stampedBy, const QDateTime &now) {
+  if (message.stanzaIdBy().compare(stampedBy, Qt::CaseInsensitive) != 0)
+    return now;
+  return QDateTime::fromMSecsSinceEpoch(hubproto::xmppServerTimeMs(message.stanzaId(), now.toMSecsSinceEpoch()),
+                                        Qt::UTC);
 }
 
 bool isPlainLocalPart(const QString &userId) {

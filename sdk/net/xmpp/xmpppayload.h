@@ -17,8 +17,11 @@ void writePayload(QXmppMessage *message, const QVector<hubproto::Element> &elems
 // Reads the payload of message into m's elements and offline push; false when it has none or
 // it is malformed.
 bool readPayload(const QXmppMessage &message, hubproto::ImMessage *m);
-// The server's time of message (protocol/xmpppayload.h).
-QDateTime serverTime(const QXmppMessage &message, const QDateTime &now);
+// The server's time of message (protocol/xmpppayload.h): only from the archive id stamped by
+// stampedBy (the room for group messages, the receiver's own account one to one), which the
+// server strips from what a client sends; a delay stamp may be the sender's own, so it is
+// not read. now when there is no such id.
+QDateTime serverTime(const QXmppMessage &message, const QString &stampedBy, const QDateTime &now);
 
 // User ids become JID local parts as they are; ids that would need escaping are refused.
 bool isPlainLocalPart(const QString &userId);
