@@ -4,6 +4,7 @@
 
 #include "messaging/classcommand.h"
 #include "sdk/net/hubclient.h"
+#include "sdk/net/hubmediatransport.h"
 #include "protocol/mediaframe.h"
 
 #include <QDateTime>
@@ -27,8 +28,8 @@ Element commandElement(int code, const QString &param) {
 TeacherSession::TeacherSession(sdk::HubTransportFactory transports, QObject *parent)
     : QObject(parent), m_transports(std::move(transports)),
       m_decoders([this](const QString &owner, hubproto::Source source) {
-        if (m_client)
-          m_client->requestKeyframe(owner, source, [](const sdk::HubReply &) {});
+        if (m_media)
+          m_media->requestKeyframe(owner, source);
       }),
       m_keepAlive(this) {
   connect(&m_keepAlive, &QTimer::timeout, this, [this] {
@@ -45,9 +46,7 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
     return;
   }
   m_client = new sdk::HubClient(m_transports(), this);
-  connect(m_client, &sdk::HubClient::mediaFrame, this, &TeacherSession::onFrame);
-  connect(m_client, &sdk::HubClient::keyframeRequested, this,
-          [this](hubproto::Source source) { m_encoders.requestKeyframe(source); });
+  attachMedia();
   connect(m_client, &sdk::HubClient::memberNotice, this,
           [this](quint32 room, const QString &event, const QString &user, const QString &) {
             onMemberNotice(room, event, user);
@@ -69,6 +68,14 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
     m_userId = userId;
     signInIm(done);
   });
+}
+
+// The media of this sign-in go through a transport of their own kind, the hub's by default.
+void TeacherSession::attachMedia() {
+  m_media = new sdk::HubMediaTransport(m_client, this);
+  connect(m_media, &sdk::MediaTransport::frameReceived, this, &TeacherSession::onFrame);
+  connect(m_media, &sdk::MediaTransport::keyframeRequested, this,
+          [this](hubproto::Source source) { m_encoders.requestKeyframe(source); });
 }
 
 void TeacherSession::signInIm(Done done) {
@@ -147,6 +154,11 @@ void TeacherSession::forget() {
   m_channels.clear();
   m_encoders.clear();
   m_decoders.clear();
+  if (sdk::MediaTransport *media = m_media) {
+    m_media = nullptr;
+    media->disconnect(this);
+    media->deleteLater();
+  }
   if (sdk::ImTransport *im = m_im) {
     m_im = nullptr;
     im->disconnect(this);
@@ -221,10 +233,13 @@ void TeacherSession::publish(hubproto::Source source, Done done, bool withAudio)
   m_client->publish(source, withAudio, [this, source, withAudio, done](const sdk::HubReply &r) {
     bool ok = false;
     const quint64 channel = r.body.value(QLatin1String("channelId")).toString().toULongLong(&ok);
-    if (r.code == 0 && ok) {
+    if (r.code == 0 && ok && m_media) {
       m_channels.insert(int(source), channel);
-      if (withAudio)
+      m_media->publish(source);
+      if (withAudio) {
         m_audioSource = int(source);
+        m_media->publish(hubproto::Source::Audio);
+      }
     }
     done(r.code == 0 && !ok ? hubproto::BadArgument : r.code, r.desc);
   });
@@ -235,25 +250,27 @@ void TeacherSession::unpublish(hubproto::Source source, Done done) {
     return done(hubproto::StreamNotFound, QStringLiteral("that stream is not published"));
   const quint64 channel = m_channels.take(int(source));
   m_encoders.stop(source);
+  m_media->unpublish(source);
   if (int(source) == m_audioSource) {
     m_audioSource = -1;
     m_encoders.stop(hubproto::Source::Audio);
+    m_media->unpublish(hubproto::Source::Audio);
   }
   m_client->unpublish(channel, [done](const sdk::HubReply &r) { done(r.code, r.desc); });
 }
 
 void TeacherSession::sendVideo(hubproto::Source source, const QByteArray &i420, int width, int height) {
-  if (!m_client || !publishes(source))
+  if (!m_media || !publishes(source))
     return;
   for (const hubproto::MediaFrame &f : m_encoders.video(source, i420, width, height, QDateTime::currentMSecsSinceEpoch()))
-    m_client->sendFrame(f);
+    m_media->sendFrame(f);
 }
 
 void TeacherSession::sendAudio(const QByteArray &pcm, int sampleRate) {
-  if (!m_client || !m_channels.contains(m_audioSource))
+  if (!m_media || !m_channels.contains(m_audioSource))
     return;
   for (const hubproto::MediaFrame &f : m_encoders.voice(pcm, sampleRate, QDateTime::currentMSecsSinceEpoch()))
-    m_client->sendFrame(f);
+    m_media->sendFrame(f);
 }
 
 void TeacherSession::onFrame(const hubproto::MediaFrame &frame) {

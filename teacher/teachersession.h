@@ -22,6 +22,7 @@
 
 namespace sdk {
 class HubClient;
+class MediaTransport;
 struct HubReply;
 } // namespace sdk
 
@@ -93,6 +94,7 @@ signals:
 private:
   void send(const QString &to, const QVector<hubproto::Element> &elems, Done done,
             const QString *offlinePushExt = nullptr);
+  void attachMedia();
   void signInIm(Done done);
   void onMessage(const hubproto::ImMessage &message);
   void onMemberNotice(quint32 roomId, const QString &event, const QString &userId);
@@ -105,6 +107,7 @@ private:
   sdk::HubClient *m_client = nullptr;
   ilivesdk::ImRoute m_imRoute;
   sdk::ImTransport *m_im = nullptr; // IM of this sign-in: over m_client or an XMPP server
+  sdk::MediaTransport *m_media = nullptr; // media of this sign-in
   QString m_userId;
   QString m_role = QLatin1String(kRole);
   bool m_signedIn = false;

@@ -76,6 +76,7 @@ void LiveSession::login(const QString &userId, const QString &userSig, const QSt
   m_imRoute = im;
   m_lastSeq = 0;
   m_client = makeClient();
+  attachMedia();
   sdk::HubClient *client = m_client;
   m_client->login(userId, userSig, [this, client, userId, im, done](const sdk::HubReply &r) {
     if (client != m_client) {
@@ -152,13 +153,6 @@ sdk::HubClient *LiveSession::makeClient() {
   connect(client, &sdk::HubClient::memberNotice, this, &LiveSession::onMemberNotice);
   connect(client, &sdk::HubClient::streamNotice, this, &LiveSession::onStreamNotice);
   connect(client, &sdk::HubClient::imMessage, this, &LiveSession::onImMessage);
-  connect(client, &sdk::HubClient::keyframeRequested, this, [this](hubproto::Source source) {
-    toMedia([source](MediaEngine &media) { media.requestKeyframe(source); });
-  });
-  connect(client, &sdk::HubClient::mediaFrame, this, [this](const hubproto::MediaFrame &frame) {
-    m_bytesReceived += static_cast<quint64>(frame.payload.size());
-    toMedia([frame](MediaEngine &media) { media.onRemoteFrame(frame); });
-  });
   return client;
 }
 
@@ -301,18 +295,12 @@ void LiveSession::requestStreams(const QList<sdk::StreamRequest> &streams, Compl
     if (!known)
       m_requested.append(wanted);
   }
-  QPointer<sdk::HubClient> client(m_client);
-  m_client->requestStreams(streams, [client, streams, done](const sdk::HubReply &r) {
-    // A new subscription starts at a keyframe: ask for one rather than wait for the next.
-    for (int i = 0; r.code == 0 && client && i < streams.size(); ++i)
-      client->requestKeyframe(streams[i].userId, streams[i].source, [](const sdk::HubReply &) {});
+  QPointer<sdk::MediaTransport> media(m_mediaLink);
+  m_client->requestStreams(streams, [media, streams, done](const sdk::HubReply &r) {
+    if (r.code == 0 && media)
+      media->subscribe(streams);
     done.finish(r.code, r.desc);
   });
-}
-
-void LiveSession::askKeyframe(const QString &owner, hubproto::Source source) {
-  if (signedIn() && m_inRoom)
-    m_client->requestKeyframe(owner, source, [](const sdk::HubReply &) {});
 }
 
 void LiveSession::startPush(ilive::PushDataType type, PushCompletion done) {
@@ -343,12 +331,6 @@ void LiveSession::stopPush(quint64 channelId, Completion done) {
   m_client->unpublish(hubChannel != 0 ? hubChannel : channelId, [done](const sdk::HubReply &r) { done.finish(r.code, r.desc); });
 }
 
-void LiveSession::updatePublishing() {
-  bool camera = false;
-  for (ilive::PushDataType t : qAsConst(m_pushes))
-    camera = camera || t == ilive::PUSH_CAMERA;
-  toMedia([camera](MediaEngine &media) { media.setPublishing(camera, camera); });
-}
 
 void LiveSession::sendMessage(hubproto::Conversation conv, const QVector<hubproto::Element> &elems,
                               bool hasPushExt, const QString &pushExt, SendDone done) {
@@ -368,13 +350,6 @@ void LiveSession::sendMessage(hubproto::Conversation conv, const QVector<hubprot
   if (m_resume.active())
     return queueSend(std::move(send));
   sendNow(std::move(send));
-}
-
-void LiveSession::sendFrame(const hubproto::MediaFrame &frame) {
-  if (!signedIn() || !m_inRoom || m_pushes.isEmpty())
-    return;
-  m_bytesSent += static_cast<quint64>(frame.payload.size());
-  m_client->sendFrame(frame);
 }
 
 void LiveSession::onKicked() {
@@ -454,10 +429,9 @@ void LiveSession::reportQuality(const sdk::HubReply &r, qint64 sentAt) {
   const double dropped = r.body.value(QStringLiteral("droppedFrames")).toDouble();
   q.lossRateRecv = static_cast<uint16_t>(sent + dropped > 0 ? dropped * 10000 / (sent + dropped) : 0);
   q.rttMs = static_cast<uint32_t>(QDateTime::currentMSecsSinceEpoch() - sentAt);
-  q.sendKbps = static_cast<uint32_t>(m_bytesSent * 8 / kPingIntervalMs);
-  q.recvKbps = static_cast<uint32_t>(m_bytesReceived * 8 / kPingIntervalMs);
-  m_bytesSent = 0;
-  m_bytesReceived = 0;
+  const sdk::MediaStats media = m_mediaLink ? m_mediaLink->takeStats() : sdk::MediaStats();
+  q.sendKbps = static_cast<uint32_t>(media.bytesSent * 8 / kPingIntervalMs);
+  q.recvKbps = static_cast<uint32_t>(media.bytesReceived * 8 / kPingIntervalMs);
   postToGui([room, q] { room.quality(q, room.data); });
 }
 
@@ -490,6 +464,7 @@ void LiveSession::dropClient() {
     im->signOut();
     im->deleteLater();
   }
+  dropMedia();
   sdk::HubClient *client = m_client;
   m_client = nullptr;
   if (client) {

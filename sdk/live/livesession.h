@@ -92,6 +92,9 @@ private:
   void leaveRoomState();
   void dropClient();
   void retireClient();
+  // livesessionmedia.cpp: what carries the media of this sign-in.
+  void attachMedia();
+  void dropMedia();
   void updatePublishing();
   void toMedia(std::function<void(MediaEngine &)> fn) const;
   bool signedIn() const { return m_client && !m_user.isEmpty(); }
@@ -100,6 +103,7 @@ private:
   MediaEngine *m_media;
   sdk::HubClient *m_client = nullptr;
   sdk::ImTransport *m_im = nullptr; // the IM path of this sign-in
+  sdk::MediaTransport *m_mediaLink = nullptr; // the media path of this sign-in
   ImRoute m_imRoute;
   QString m_user;
   bool m_loggingIn = false;
@@ -110,8 +114,6 @@ private:
   QTimer m_pingTimer;
   bool m_pingOutstanding = false;
   QList<bool> m_pingLost; // the last ten probes
-  quint64 m_bytesSent = 0;
-  quint64 m_bytesReceived = 0;
   bool m_imEnabled = true;
   // What a comeback after a cut needs: how to sign in again, the last message seen, what was
   // asked for, and the hub's current channel of each of the program's push streams.

@@ -1,7 +1,6 @@
 // The session's side of a comeback after a cut: the room stays joined in the program's eyes
 // while LinkResume brings a new link; then the streams are published and asked for again and
-// what the program sent meanwhile goes out once. A media transport of its own would publish
-// and subscribe again in republish() and onResumed() the same way.
+// what the program sent meanwhile goes out once.
 #include "sdk/live/livesession.h"
 
 #include "sdk/im/imbridge.h"
@@ -23,6 +22,7 @@ void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
   // IM over the hub rides on the new link; IM on its own server never left.
   if (imOnHub())
     attachIm(m_imRoute);
+  attachMedia();
   m_pingLost.clear();
   m_pingTimer.start(kPingIntervalMs);
   reportMembers(joined);
