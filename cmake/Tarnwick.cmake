@@ -29,16 +29,22 @@ function(tarnwick_library name)
   tarnwick_flags(${name})
 endfunction()
 
-# tarnwick_test(name SOURCES ... LIBS ... [DISPLAY] [TIMEOUT s] [LABELS ...])
+# tarnwick_test(name SOURCES ... LIBS ... [DISPLAY] [NETNS] [TIMEOUT s] [LABELS ...])
 # Tests run with the offscreen platform unless DISPLAY is given; DISPLAY tests need the
-# X server (and PulseAudio) that scripts/test.sh starts around ctest.
+# X server (and PulseAudio) that scripts/test.sh starts around ctest. NETNS tests run inside the
+# private network namespace of scripts/netns.sh (Janus).
 function(tarnwick_test name)
-  cmake_parse_arguments(ARG "DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "DISPLAY;NETNS" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt5::Test tarnwick_test_support)
   tarnwick_flags(${name})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  add_test(NAME ${name} COMMAND ${name})
+  if(ARG_NETNS)
+    # Janus's ICE needs the private network namespace (needs root, as CI has).
+    add_test(NAME ${name} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/netns.sh run $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()

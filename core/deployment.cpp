@@ -24,6 +24,8 @@ Deployment defaults() {
   d.siteUrl = d.portalUrl;
   d.im = QStringLiteral("hub");
   d.xmppUrl = QStringLiteral("xmpp://127.0.0.1:15222/tarnwick.local");
+  d.media = QStringLiteral("hub");
+  d.janusUrl = QStringLiteral("ws://127.0.0.1:15188");
   d.sdkAppId = 1400012345;
   d.sdkAccountType = 10234;
   d.upgradeProgram = QStringLiteral("upgrade");
@@ -59,6 +61,8 @@ Deployment Deployment::load(const QString &dir) {
   pick(d.siteUrl, ini, "site_url", "TARNWICK_SITE_URL");
   pick(d.im, ini, "im", "TARNWICK_IM");
   pick(d.xmppUrl, ini, "xmpp_url", "TARNWICK_XMPP_URL");
+  pick(d.media, ini, "media", "TARNWICK_MEDIA");
+  pick(d.janusUrl, ini, "janus_url", "TARNWICK_JANUS_URL");
   pick(d.sdkAppId, ini, "sdk_appid", "TARNWICK_SDK_APPID");
   pick(d.sdkAccountType, ini, "sdk_account_type", "TARNWICK_SDK_ACCOUNT_TYPE");
   pick(d.upgradeProgram, ini, "upgrade_program", "TARNWICK_UPGRADE_PROGRAM");
@@ -67,6 +71,8 @@ Deployment Deployment::load(const QString &dir) {
 }
 
 QString Deployment::imAddress() const { return im == QLatin1String("xmpp") ? xmppUrl : QString(); }
+
+QString Deployment::mediaAddress() const { return media == QLatin1String("janus") ? janusUrl : QString(); }
 
 const Deployment &Deployment::instance() {
   auto &d = current();

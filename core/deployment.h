@@ -16,6 +16,9 @@ struct Deployment {
   QString siteUrl;        // TARNWICK_SITE_URL     public web site
   QString im;             // TARNWICK_IM           who carries IM: "hub" (default) or "xmpp"
   QString xmppUrl;        // TARNWICK_XMPP_URL     the XMPP server, xmpp://host:port/domain
+  QString media;          // TARNWICK_MEDIA        who carries audio and video: "hub" (default) or "janus"
+  QString janusUrl;       // TARNWICK_JANUS_URL    Janus's WebSocket API, ws://host:port, when the
+                          //                       class sign-in names none (docs/service.md)
   int sdkAppId = 0;       // TARNWICK_SDK_APPID
   int sdkAccountType = 0; // TARNWICK_SDK_ACCOUNT_TYPE
   QString upgradeProgram; // TARNWICK_UPGRADE_PROGRAM  file name beside the executable
@@ -23,6 +26,8 @@ struct Deployment {
 
   // What the live SDK is given as its IM address: empty for the hub, else xmppUrl.
   QString imAddress() const;
+  // The same for media: empty for the hub, else janusUrl.
+  QString mediaAddress() const;
 
   // The record of this process, loaded on first use from the folder core/places.h chooses.
   static const Deployment &instance();

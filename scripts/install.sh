@@ -11,6 +11,10 @@ set -euo pipefail
 # Opus encoders and decoders (sdk/media).
 # ejabberd and libqxmpp-dev: IM over an XMPP server instead of the hub (TARNWICK_IM=xmpp);
 # scripts/engines.sh runs ejabberd, the SDK's xmpp transport uses QXmpp.
+# janus, iproute2 and nftables: media over a WebRTC SFU instead of the hub (TARNWICK_MEDIA=janus);
+# scripts/netns.sh makes the private network namespace Janus's ICE needs (ip) and drops packets
+# in it on purpose (nft); gstreamer1.0-nice, gstreamer1.0-plugins-bad and
+# libgstreamer-plugins-bad1.0-dev carry the WebRTC side of the SDK (webrtcbin).
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
@@ -30,6 +34,8 @@ PACKAGES=(
   clang libclang-rt-dev
   dpkg-dev lintian
   ejabberd libqxmpp-dev
+  janus iproute2 nftables
+  gstreamer1.0-nice gstreamer1.0-plugins-bad libgstreamer-plugins-bad1.0-dev
 )
 
 missing=()

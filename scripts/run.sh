@@ -2,12 +2,15 @@
 # Installs, builds, starts the local service and the client (under Xvfb without a display).
 # With --console a person teaches instead of the scripted teacher: the teacher console and
 # one student client open side by side on a wider screen. With --engines the class's IM runs on
-# ejabberd (scripts/engines.sh) instead of the hub.
+# ejabberd (scripts/engines.sh) instead of the hub, and, as root, the whole demo runs inside a
+# private network namespace (scripts/netns.sh) with Janus beside it for media. Media stays on the
+# hub unless TARNWICK_MEDIA=janus is set.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 CONSOLE=0
 ENGINES=0
+ARGS=("$@")
 while [ $# -gt 0 ]; do
   case "$1" in
     --console) CONSOLE=1; export TARNWICK_SCREEN="${TARNWICK_SCREEN:-2600x1000x24}"; shift ;;
@@ -16,8 +19,17 @@ while [ $# -gt 0 ]; do
     *) break ;;
   esac
 done
-bash "$ROOT/scripts/install.sh"
-bash "$ROOT/scripts/build.sh" "$BUILD"
+# Inside the namespace there is no network: installing and building happen before entering it.
+if [ "${TARNWICK_RUN_PREPARED:-0}" != 1 ]; then
+  bash "$ROOT/scripts/install.sh"
+  bash "$ROOT/scripts/build.sh" "$BUILD"
+fi
+if [ "$ENGINES" = 1 ] && [ -z "${TARNWICK_NETNS:-}" ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    TARNWICK_RUN_PREPARED=1 exec bash "$ROOT/scripts/netns.sh" run bash "$ROOT/scripts/run.sh" "${ARGS[@]}"
+  fi
+  echo "run: Janus needs root for its network namespace; starting without it (media on the hub)" >&2
+fi
 # shellcheck source=session.sh
 source "$ROOT/scripts/session.sh"
 session_start_display
@@ -30,14 +42,16 @@ if [ "$ENGINES" = 1 ]; then
   ENGINE_DIR="$(mktemp -d /tmp/tarnwick-engines.XXXXXX)"
   chmod 755 "$ENGINE_DIR"
   engines_cleanup() {
+    bash "$ROOT/scripts/engines.sh" stop "$ENGINE_DIR/janus" janus || true
     bash "$ROOT/scripts/engines.sh" stop "$ENGINE_DIR/ejabberd" || true
     rm -rf "$ENGINE_DIR"
     session_cleanup
   }
   trap engines_cleanup EXIT
   export EJABBERD_HOST=tarnwick.local EJABBERD_C2S_PORT=15222 EJABBERD_API_PORT=15280
-  EJABBERD_SECRET="$(head -c 24 /dev/urandom | base64 | tr -dc 'A-Za-z0-9')"
-  EJABBERD_JWT_SECRET="$(head -c 24 /dev/urandom | base64 | tr -dc 'A-Za-z0-9')"
+  random_secret() { head -c 24 /dev/urandom | base64 | tr -dc 'A-Za-z0-9'; }
+  EJABBERD_SECRET="$(random_secret)"
+  EJABBERD_JWT_SECRET="$(random_secret)"
   export EJABBERD_SECRET EJABBERD_JWT_SECRET
   bash "$ROOT/scripts/engines.sh" start "$ENGINE_DIR/ejabberd"
   export TARNWICK_XMPP_API_SECRET="$EJABBERD_SECRET" TARNWICK_XMPP_JWT_SECRET="$EJABBERD_JWT_SECRET"
@@ -45,6 +59,22 @@ if [ "$ENGINES" = 1 ]; then
   export TARNWICK_IM=xmpp TARNWICK_XMPP_URL="xmpp://127.0.0.1:$EJABBERD_C2S_PORT/$EJABBERD_HOST"
   SERVICE_ARGS=(--xmpp "$TARNWICK_XMPP_URL" --xmpp-api "http://127.0.0.1:$EJABBERD_API_PORT")
   echo "IM on ejabberd at $TARNWICK_XMPP_URL (logs in $ENGINE_DIR/ejabberd/log)"
+  if [ -n "${TARNWICK_NETNS:-}" ]; then
+    export JANUS_WS_PORT=15188 JANUS_HTTP_PORT=15088 JANUS_ADMIN_PORT=15089
+    JANUS_API_SECRET="$(random_secret)"
+    JANUS_ADMIN_SECRET="$(random_secret)"
+    JANUS_ROOM_KEY="$(random_secret)"
+    export JANUS_API_SECRET JANUS_ADMIN_SECRET JANUS_ROOM_KEY
+    bash "$ROOT/scripts/engines.sh" start "$ENGINE_DIR/janus" janus
+    export TARNWICK_JANUS_API_SECRET="$JANUS_API_SECRET" TARNWICK_JANUS_ADMIN_SECRET="$JANUS_ADMIN_SECRET" \
+           TARNWICK_JANUS_ROOM_KEY="$JANUS_ROOM_KEY"
+    # The client's media transport over Janus is still to come: media stays on the hub unless
+    # TARNWICK_MEDIA=janus asks for Janus.
+    export TARNWICK_MEDIA="${TARNWICK_MEDIA:-hub}" TARNWICK_JANUS_URL="ws://127.0.0.1:$JANUS_WS_PORT"
+    SERVICE_ARGS+=(--janus "$TARNWICK_JANUS_URL" --janus-api "http://127.0.0.1:$JANUS_HTTP_PORT"
+                   --janus-admin "http://127.0.0.1:$JANUS_ADMIN_PORT")
+    echo "Janus at $TARNWICK_JANUS_URL in network namespace $TARNWICK_NETNS, media on $TARNWICK_MEDIA (logs in $ENGINE_DIR/janus/log)"
+  fi
 fi
 
 if [ -x "$BUILD/bin/tarnwick-local" ]; then

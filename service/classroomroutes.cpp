@@ -4,6 +4,7 @@
 #include "service/boardarchiver.h"
 #include "service/credentialissuer.h"
 #include "service/imtokenissuer.h"
+#include "service/janusrooms.h"
 #include "service/roomstore.h"
 #include "service/serviceconfig.h"
 #include "service/tokenguard.h"
@@ -80,17 +81,33 @@ ApiReply ClassroomRoutes::bgpLogin(const FormParams &p) const {
                                        QLatin1String(teaches ? hubproto::kRoleLiveMaster : hubproto::kRoleGuest)));
   data.insert(QStringLiteral("lineType"), room.lineType);
   if (!m_config.hubUrl.isEmpty()) data.insert(QStringLiteral("hubUrl"), m_config.hubUrl);
-  if (m_xmpp) {
-    QString why;
-    if (!m_xmpp->seat(room.roomId, room.teacherId, who.userId, &why)) {
-      qWarning().noquote() << "live-service/bgp_login" << who.userId << why;
-      return ApiReply::error(ApiError::Internal);
-    }
-    data.insert(QStringLiteral("imToken"), m_imTokens->token(who.userId));
-    m_archiver->watch(room.roomId, room.teacherId);
-  }
+  if (!seatOnEngines(who, room, &data)) return ApiReply::error(ApiError::Internal);
   qInfo().noquote() << "live-service/bgp_login" << who.userId << "room" << room.roomId;
   return ApiReply::ok(data);
+}
+
+bool ClassroomRoutes::seatOnEngines(const Account &who, const ClassRoom &room, QJsonObject *data) const {
+  QString why;
+  if (m_xmpp) {
+    if (!m_xmpp->seat(room.roomId, room.teacherId, who.userId, &why)) {
+      qWarning().noquote() << "live-service/bgp_login" << who.userId << why;
+      return false;
+    }
+    data->insert(QStringLiteral("imToken"), m_imTokens->token(who.userId));
+    m_archiver->watch(room.roomId, room.teacherId);
+  }
+  if (m_janus) {
+    JanusSeat seat;
+    if (!m_janus->seat(room.roomId, who.userId, &seat, &why)) {
+      qWarning().noquote() << "live-service/bgp_login" << who.userId << why;
+      return false;
+    }
+    data->insert(QStringLiteral("janusUrl"), seat.url);
+    data->insert(QStringLiteral("janusRoom"), qint64(seat.room));
+    data->insert(QStringLiteral("janusToken"), seat.token);
+    data->insert(QStringLiteral("janusFeed"), static_cast<qint64>(seat.feed));
+  }
+  return true;
 }
 
 ApiReply ClassroomRoutes::teacherInRoom(const FormParams &p) const {

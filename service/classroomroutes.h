@@ -11,6 +11,7 @@ class AccountStore;
 class CredentialIssuer;
 class BoardArchiver;
 class ImTokenIssuer;
+class JanusRooms;
 class XmppAdmin;
 class RoomStore;
 struct ServiceConfig;
@@ -30,6 +31,10 @@ public:
     m_archiver = archiver;
   }
 
+  // Media on Janus: the class sign-in makes the class's room there if need be and hands out
+  // the member's token and feed ids.
+  void setJanus(JanusRooms *rooms) { m_janus = rooms; }
+
   ApiReply bgpLogin(const FormParams &p) const;
   ApiReply teacherInRoom(const FormParams &p) const;
   ApiReply enter(const FormParams &p);
@@ -45,6 +50,9 @@ public:
 private:
   // Checks token and roomId (in that order); the refusal when either is bad.
   std::optional<ApiReply> caller(const FormParams &p, Account *who, ClassRoom *room) const;
+  // Seats the caller on the IM server and in the media server's room, as far as they carry
+  // the class; false when one refused or could not be reached.
+  bool seatOnEngines(const Account &who, const ClassRoom &room, QJsonObject *data) const;
   // The role a caller may take: "0" for a student, "1" only for the class's teacher.
   std::optional<ApiReply> checkRole(const FormParams &p, const Account &who, const ClassRoom &room) const;
 
@@ -55,4 +63,5 @@ private:
   XmppAdmin *m_xmpp = nullptr;
   const ImTokenIssuer *m_imTokens = nullptr;
   BoardArchiver *m_archiver = nullptr;
+  JanusRooms *m_janus = nullptr;
 };

@@ -13,6 +13,9 @@
 #include "service/hub/hub.h"
 #include "service/hubhost.h"
 #include "service/imtokenissuer.h"
+#include "service/janusapi.h"
+#include "service/janusrooms.h"
+#include "service/janusstageguard.h"
 #include "service/liveserviceroutes.h"
 #include "service/loginroutes.h"
 #include "service/pageroutes.h"
@@ -55,6 +58,12 @@ struct ServiceApp::Parts {
       classroom.setXmpp(xmpp.get(), imTokens.get(), archiver.get());
       board.setHistory(&archiver->history());
     }
+    if (!o.janusUrl.isEmpty()) {
+      janusApi = std::make_unique<JanusApi>(
+          JanusApi::Endpoints{o.janusApiUrl, o.janusAdminUrl, o.janusApiSecret, o.janusAdminSecret});
+      janusRooms = std::make_unique<JanusRooms>(*janusApi, o.janusUrl, o.janusRoomKey, o.janusApiSecret);
+      classroom.setJanus(janusRooms.get());
+    }
     board.registerRoutes(router);
     login.registerRoutes(router);
     live.registerRoutes(router);
@@ -88,6 +97,9 @@ struct ServiceApp::Parts {
   std::unique_ptr<XmppAdmin> xmpp;
   std::unique_ptr<ImTokenIssuer> imTokens;
   std::unique_ptr<BoardArchiver> archiver;
+  std::unique_ptr<JanusApi> janusApi;
+  std::unique_ptr<JanusRooms> janusRooms;
+  std::unique_ptr<JanusStageGuard> janusGuard; // stops before the rooms and the hub go
   QTimer silentSweep; // members whose heartbeats stopped leave the class
 };
 
@@ -140,6 +152,14 @@ std::unique_ptr<ServiceApp> ServiceApp::start(const ServiceOptions &options, QSt
   p.board.setHub(&p.hub->hub());
   if (p.archiver) p.archiver->start();
   const Hub *hub = &p.hub->hub();
+  if (p.janusRooms) {
+    const RoomStore *classes = &p.rooms;
+    p.janusGuard = std::make_unique<JanusStageGuard>(*p.janusRooms, [hub, classes](const QString &userId, quint32 roomId) {
+      const std::optional<ClassRoom> room = classes->room(roomId);
+      return (room && room->teacherId == userId) || hub->isOnStage(userId, roomId);
+    });
+    p.janusGuard->start(JanusStageGuard::kDefaultIntervalMs);
+  }
   p.pictures.setMemberCheck([hub](const QString &userId) { return hub->isInAnyRoom(userId); });
   if (p.hub->port() != 0) config.hubUrl = QStringLiteral("ws://127.0.0.1:%1").arg(p.hub->port());
   RoomStore *rooms = &p.rooms;
@@ -161,5 +181,6 @@ QString ServiceApp::readyLine() const {
 }
 
 void ServiceApp::stop() {
+  if (m_parts && m_parts->janusGuard) m_parts->janusGuard->stop();
   if (m_parts) m_parts->http.stop();
 }

@@ -32,6 +32,37 @@ bool ServiceOptions::readXmpp(const QString &url, const QString &apiUrl, QString
   return true;
 }
 
+namespace {
+// The service's own lines to an engine stay on this machine.
+bool isLoopbackHttp(const QString &url) {
+  const QUrl u(url);
+  return u.scheme() == QLatin1String("http") && u.port() > 0 && u.host().startsWith(QLatin1String("127."));
+}
+} // namespace
+
+bool ServiceOptions::readJanus(const QString &url, const QString &apiUrl, const QString &adminUrl, QString *error) {
+  const QUrl u(url);
+  if (u.scheme() != QLatin1String("ws") || u.host().isEmpty() || u.port() <= 0) {
+    *error = QStringLiteral("--janus takes ws://host:port");
+    return false;
+  }
+  janusUrl = url;
+  janusApiUrl = apiUrl;
+  janusAdminUrl = adminUrl;
+  janusApiSecret = qgetenv("TARNWICK_JANUS_API_SECRET");
+  janusAdminSecret = qgetenv("TARNWICK_JANUS_ADMIN_SECRET");
+  janusRoomKey = qgetenv("TARNWICK_JANUS_ROOM_KEY");
+  if (!isLoopbackHttp(apiUrl) || !isLoopbackHttp(adminUrl)) {
+    *error = QStringLiteral("--janus needs --janus-api and --janus-admin, each http://127.x.x.x:port");
+    return false;
+  }
+  if (janusApiSecret.isEmpty() || janusAdminSecret.isEmpty() || janusRoomKey.isEmpty()) {
+    *error = QStringLiteral("--janus needs TARNWICK_JANUS_API_SECRET, TARNWICK_JANUS_ADMIN_SECRET and TARNWICK_JANUS_ROOM_KEY");
+    return false;
+  }
+  return true;
+}
+
 bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Local stand-in of the Tarnwick service"));
@@ -61,9 +92,16 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
                                     QStringLiteral("url"));
   const QCommandLineOption xmppApiOpt(QStringLiteral("xmpp-api"), QStringLiteral("that server's HTTP API on loopback"),
                                       QStringLiteral("url"));
+  const QCommandLineOption janusOpt(QStringLiteral("janus"),
+                                     QStringLiteral("Janus carrying media, its WebSocket API ws://host:port (secrets from the environment)"),
+                                     QStringLiteral("url"));
+  const QCommandLineOption janusApiOpt(QStringLiteral("janus-api"), QStringLiteral("that Janus's API over HTTP on loopback"),
+                                       QStringLiteral("url"));
+  const QCommandLineOption janusAdminOpt(QStringLiteral("janus-admin"),
+                                         QStringLiteral("that Janus's Admin API over HTTP on loopback"), QStringLiteral("url"));
   const QCommandLineOption helpOpt = parser.addHelpOption();
   for (const QCommandLineOption &o : {portOpt, hubOpt, seedOpt, webOpt, versionOpt, secretOpt, refreshOpt, storeOpt,
-                                      documentsOpt, xmppOpt, xmppApiOpt})
+                                      documentsOpt, xmppOpt, xmppApiOpt, janusOpt, janusApiOpt, janusAdminOpt})
     parser.addOption(o);
   if (!parser.parse(arguments)) {
     *error = parser.errorText();
@@ -95,6 +133,9 @@ bool ServiceOptions::parse(const QStringList &arguments, QString *error) {
                                               : qEnvironmentVariable("TARNWICK_LOCAL_VERSION_REPLY");
   storeDir = parser.value(storeOpt);
   if (parser.isSet(xmppOpt) && !readXmpp(parser.value(xmppOpt), parser.value(xmppApiOpt), error))
+    return false;
+  if (parser.isSet(janusOpt) &&
+      !readJanus(parser.value(janusOpt), parser.value(janusApiOpt), parser.value(janusAdminOpt), error))
     return false;
   secret = (parser.isSet(secretOpt) ? parser.value(secretOpt) : qEnvironmentVariable("TARNWICK_LOCAL_SECRET")).toUtf8();
   return true;

@@ -23,6 +23,13 @@ public:
   QString xmppApiUrl;        // --xmpp-api http://127.0.0.1:<port>
   QByteArray xmppApiSecret;  // $TARNWICK_XMPP_API_SECRET: the service account's password
   QByteArray xmppJwtSecret;  // $TARNWICK_XMPP_JWT_SECRET: the server's HS256 token key
+  // Media on Janus's VideoRoom instead of the hub (all empty: the hub carries media).
+  QString janusUrl;            // --janus ws://<host>:<port>: the WebSocket API members are sent to
+  QString janusApiUrl;         // --janus-api http://127.0.0.1:<port>: the Janus API over HTTP
+  QString janusAdminUrl;       // --janus-admin http://127.0.0.1:<port>: the Admin API over HTTP
+  QByteArray janusApiSecret;   // $TARNWICK_JANUS_API_SECRET
+  QByteArray janusAdminSecret; // $TARNWICK_JANUS_ADMIN_SECRET
+  QByteArray janusRoomKey;     // $TARNWICK_JANUS_ROOM_KEY: VideoRoom's admin key
   bool helpRequested = false;
   QString helpText;
 
@@ -31,4 +38,5 @@ public:
 
 private:
   bool readXmpp(const QString &url, const QString &apiUrl, QString *error);
+  bool readJanus(const QString &url, const QString &apiUrl, const QString &adminUrl, QString *error);
 };

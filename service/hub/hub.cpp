@@ -211,3 +211,5 @@ bool Hub::isInRoom(const QString &userId, quint32 roomId) const {
 bool Hub::isInAnyRoom(const QString &userId) const { return m_presence.isInAnyRoom(userId); }
 
 QStringList Hub::roomMembers(quint32 roomId) const { return m_presence.members(roomId); }
+
+bool Hub::isOnStage(const QString &userId, quint32 roomId) const { return m_presence.onStage(userId, roomId); }

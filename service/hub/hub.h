@@ -51,6 +51,8 @@ public:
   bool isInRoom(const QString &userId, quint32 roomId) const;
   bool isInAnyRoom(const QString &userId) const;
   QStringList roomMembers(quint32 roomId) const;
+  // Whether the room's teacher has let this student on stage (kept while its seat is held).
+  bool isOnStage(const QString &userId, quint32 roomId) const;
   // The whiteboard messages each room's group received.
   WhiteboardHistory &whiteboardHistory() { return m_whiteboard; }
   const WhiteboardHistory &whiteboardHistory() const { return m_whiteboard; }

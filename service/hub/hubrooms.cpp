@@ -77,6 +77,7 @@ void Hub::takeSeat(Participant &p, quint32 roomId, const QString &role, const QS
   p.grantRole = grantRole;
   p.stageGranted = held.stageGranted;
   m_presence.enterRoom(p.userId, roomId);
+  m_presence.setStage(p.userId, roomId, p.stageGranted);
   if (held.roomId == roomId) {
     if (held.role != role)
       notifyMember(p, QStringLiteral("role"));

@@ -93,6 +93,7 @@ void Hub::onGrant(Participant &p, const Envelope &env) {
     return;
   }
   target->stageGranted = true;
+  m_presence.setStage(target->userId, target->roomId, true);
   notifyStage(*target);
   reply(p, env.id);
 }
@@ -103,6 +104,7 @@ void Hub::onRevoke(Participant &p, const Envelope &env) {
     return;
   // Also for a student that was never granted: whatever it publishes beyond its grant ends.
   target->stageGranted = false;
+  m_presence.setStage(target->userId, target->roomId, false);
   if (roleRefusal(*target, target->role) != Ok) {
     endPublications(*target);
     target->role = QLatin1String(kRoleGuest);

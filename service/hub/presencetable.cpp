@@ -15,12 +15,25 @@ void PresenceTable::enterRoom(const QString &userId, quint32 roomId) {
 
 void PresenceTable::leaveRoom(const QString &userId, quint32 roomId) {
   QWriteLocker lock(&m_lock);
-  auto it = m_rooms.find(roomId);
-  if (it == m_rooms.end())
+  removeFrom(m_stage, roomId, userId);
+  removeFrom(m_rooms, roomId, userId);
+}
+
+void PresenceTable::setStage(const QString &userId, quint32 roomId, bool granted) {
+  QWriteLocker lock(&m_lock);
+  if (granted)
+    m_stage[roomId].insert(userId);
+  else
+    removeFrom(m_stage, roomId, userId);
+}
+
+void PresenceTable::removeFrom(QHash<quint32, QSet<QString>> &table, quint32 roomId, const QString &userId) {
+  auto it = table.find(roomId);
+  if (it == table.end())
     return;
   it->remove(userId);
   if (it->isEmpty())
-    m_rooms.erase(it);
+    table.erase(it);
 }
 
 bool PresenceTable::isOnline(const QString &userId) const {
@@ -32,6 +45,12 @@ bool PresenceTable::isInRoom(const QString &userId, quint32 roomId) const {
   QReadLocker lock(&m_lock);
   auto it = m_rooms.constFind(roomId);
   return it != m_rooms.constEnd() && it->contains(userId);
+}
+
+bool PresenceTable::onStage(const QString &userId, quint32 roomId) const {
+  QReadLocker lock(&m_lock);
+  auto it = m_stage.constFind(roomId);
+  return it != m_stage.constEnd() && it->contains(userId);
 }
 
 bool PresenceTable::isInAnyRoom(const QString &userId) const {

@@ -31,6 +31,22 @@ private slots:
     QCOMPARE(d.sdkAccountType, 10234);
     QCOMPARE(d.upgradeProgram, QStringLiteral("upgrade"));
   }
+
+  // The hub carries media unless the deployment picks Janus; only then is its address handed on.
+  void mediaBackendIsHubUnlessJanusIsPicked() {
+    QTemporaryDir dir;
+    QCOMPARE(Deployment::load(dir.path()).mediaAddress(), QString());
+    QFile f(dir.path() + QStringLiteral("/deployment.ini"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[deployment]\nmedia=janus\njanus_url=ws://127.0.0.1:1\n");
+    f.close();
+    QCOMPARE(Deployment::load(dir.path()).mediaAddress(), QStringLiteral("ws://127.0.0.1:1"));
+    qputenv("TARNWICK_MEDIA", "hub");
+    const Deployment d = Deployment::load(dir.path());
+    qunsetenv("TARNWICK_MEDIA");
+    QCOMPARE(d.mediaAddress(), QString());
+    QCOMPARE(d.janusUrl, QStringLiteral("ws://127.0.0.1:1"));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestDeployment)
