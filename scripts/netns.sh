@@ -59,8 +59,9 @@ case "${1:-}" in
   run)
     shift
     [ $# -gt 0 ] || usage
-    # --kill-child: if this script is killed, so is everything in the namespace.
-    exec unshare --net --pid --fork --kill-child --mount-proc bash "${BASH_SOURCE[0]}" __inside "$@"
+    # When this script is ended, the namespace's first process gets SIGTERM and passes it on, so
+    # the command cleans up; whatever is left then ends with the namespace.
+    exec unshare --net --pid --fork --kill-child=SIGTERM --mount-proc bash "${BASH_SOURCE[0]}" __inside "$@"
     ;;
   __inside) shift; inside "$@" ;;
   loss) loss "${2:-}" ;;

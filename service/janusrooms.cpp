@@ -13,6 +13,7 @@ const QString kRequest = QStringLiteral("request");
 const QString kRoom = QStringLiteral("room");
 const QString kSecret = QStringLiteral("secret");
 const QString kErrorCode = QStringLiteral("error_code");
+constexpr int kNoSuchRoom = 426;
 constexpr int kRoomExists = 427;
 // Every id stays below 2^53, so JSON readers that hold numbers as doubles keep them exact.
 constexpr quint64 kIdLimit = quint64(1) << 53;
@@ -99,25 +100,40 @@ bool JanusRooms::openRoom(quint32 roomId, QString *error) {
   return true;
 }
 
-bool JanusRooms::changeAllowed(quint32 roomId, const QString &action, const QString &token, QString *error) {
+bool JanusRooms::changeAllowed(quint32 roomId, const QString &action, const QString &token, QString *error,
+                               bool *roomGone) {
   QJsonObject data;
-  return request({{kRequest, QStringLiteral("allowed")},
+  const bool done = request({{kRequest, QStringLiteral("allowed")},
                   {kRoom, qint64(roomId)},
                   {kSecret, roomSecret(roomId)},
                   {QStringLiteral("action"), action},
                   {QStringLiteral("allowed"), QJsonArray{token}}},
                  &data, error);
+  if (roomGone)
+    *roomGone = data.value(kErrorCode).toInt() == kNoSuchRoom;
+  return done;
 }
 
 bool JanusRooms::seat(quint32 roomId, const QString &userId, JanusSeat *out, QString *error) {
   QMutexLocker guard(&m_lock);
+  bool roomGone = false;
+  if (seatLocked(roomId, userId, out, error, &roomGone))
+    return true;
+  if (!roomGone)
+    return false;
+  // Janus lost the room (it restarted): it is made anew, and the member seated in it.
+  m_rooms.remove(roomId);
+  return seatLocked(roomId, userId, out, error, &roomGone);
+}
+
+bool JanusRooms::seatLocked(quint32 roomId, const QString &userId, JanusSeat *out, QString *error, bool *roomGone) {
   if (!openRoom(roomId, error))
     return false;
   const Member fresh{newToken(), newFeedBlock()};
   const QJsonObject stored{{QStringLiteral("token"), fresh.token},
                            {QStringLiteral("plugins"), QJsonArray{JanusApi::kVideoRoom}}};
   if (!m_api.admin(QStringLiteral("add_token"), stored, error) ||
-      !changeAllowed(roomId, QStringLiteral("add"), fresh.token, error))
+      !changeAllowed(roomId, QStringLiteral("add"), fresh.token, error, roomGone))
     return false;
   QHash<QString, Member> &members = m_rooms[roomId];
   const Member old = members.value(userId);
@@ -134,8 +150,14 @@ bool JanusRooms::seat(quint32 roomId, const QString &userId, JanusSeat *out, QSt
 
 bool JanusRooms::participants(quint32 roomId, QList<JanusParticipant> *out, QString *error) {
   QJsonObject data;
-  if (!request({{kRequest, QStringLiteral("listparticipants")}, {kRoom, qint64(roomId)}}, &data, error))
+  if (!request({{kRequest, QStringLiteral("listparticipants")}, {kRoom, qint64(roomId)}}, &data, error)) {
+    if (data.value(kErrorCode).toInt() == kNoSuchRoom) {
+      // Janus lost it: the next class sign-in makes it anew.
+      QMutexLocker guard(&m_lock);
+      m_rooms.remove(roomId);
+    }
     return false;
+  }
   out->clear();
   for (const QJsonValue &v : data.value(QStringLiteral("participants")).toArray()) {
     const QJsonObject p = v.toObject();

@@ -56,7 +56,10 @@ private:
   bool openRoom(quint32 roomId, QString *error);
   bool createRoom(quint32 roomId, QString *error, bool *exists);
   bool destroyRoom(quint32 roomId, QString *error);
-  bool changeAllowed(quint32 roomId, const QString &action, const QString &token, QString *error);
+  bool seatLocked(quint32 roomId, const QString &userId, JanusSeat *out, QString *error, bool *roomGone);
+  // roomGone: set when Janus knows no such room.
+  bool changeAllowed(quint32 roomId, const QString &action, const QString &token, QString *error,
+                     bool *roomGone = nullptr);
   // One VideoRoom request; a refusal (error_code) becomes false with *error.
   bool request(const QJsonObject &body, QJsonObject *data, QString *error);
   QString roomSecret(quint32 roomId) const;

@@ -144,11 +144,18 @@ private slots:
     QCOMPARE(teacher->grant(QStringLiteral("t")), int(hubproto::NotAllowed));
     QCOMPARE(teacher->code(teacher->request(QStringLiteral("grant"))), int(hubproto::BadArgument));
     QCOMPARE(role(other, kStage), int(hubproto::StageNotGranted)); // the refusals granted nothing
+    QVERIFY(!hub->isOnStage(QStringLiteral("s"), kRoom));
 
     QCOMPARE(teacher->grant(QStringLiteral("s")), 0);
+    // What other threads (the media server's guard) read follows the grant.
+    QVERIFY(hub->isOnStage(QStringLiteral("s"), kRoom));
+    QVERIFY(!hub->isOnStage(QStringLiteral("o"), kRoom));
+    QVERIFY(!hub->isOnStage(QStringLiteral("s"), kRoom + 1));
     QCOMPARE(teacher->grant(QStringLiteral("s")), int(hubproto::Already));
     QCOMPARE(role(other, kStage), int(hubproto::StageNotGranted)); // one student's grant is its own
     QCOMPARE(role(*student, kStage), 0);
+    QCOMPARE(teacher->revoke(QStringLiteral("s")), 0);
+    QVERIFY(!hub->isOnStage(QStringLiteral("s"), kRoom));
   }
 
   void revokeEndsTheStudentsStreams() {
@@ -229,6 +236,7 @@ private slots:
     QCOMPARE(student->join(kRoom), 0);
     QCOMPARE(teacher->grant(QStringLiteral("s")), 0);
     QCOMPARE(student->code(student->request(QStringLiteral("quit"))), 0);
+    QVERIFY(!hub->isOnStage(QStringLiteral("s"), kRoom));
     QCOMPARE(student->join(kRoom), 0);
     QCOMPARE(role(*student, kStage), int(hubproto::StageNotGranted));
   }

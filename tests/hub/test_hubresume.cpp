@@ -82,6 +82,7 @@ private slots:
     // Straight back on stage: the teacher's grant held with the seat.
     const QJsonObject r = second.request(QStringLiteral("join"), joinBody(QStringLiteral("s"), kRoom, QStringLiteral("LiveGuest"), lastSeen));
     QCOMPARE(second.code(r), 0);
+    QVERIFY(hub.isOnStage(QStringLiteral("s"), kRoom));
     QCOMPARE(r.value(QStringLiteral("resumed")).toInt(), 3);
     QVERIFY(r.value(QStringLiteral("complete")).toBool());
     const QList<QJsonObject> missed = second.take(QStringLiteral("message"));

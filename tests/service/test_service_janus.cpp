@@ -210,6 +210,18 @@ private slots:
     QVERIFY(participants().size() >= 1);
   }
 
+  // Janus restarted and forgot the rooms: the next class sign-in makes the class's room anew
+  // instead of failing until the service restarts too.
+  void aRestartedJanusGetsItsRoomBack() {
+    QVERIFY(m_janus.stop());
+    QVERIFY2(m_janus.start(), qPrintable(m_janus.errorString()));
+    const Seat seat = classSignIn(m_studentToken, QStringLiteral("0"));
+    QVERIFY(!seat.token.isEmpty());
+    JanusClient c;
+    QVERIFY(connect(c, seat));
+    QVERIFY(join(c, seat, seat.feed, kStudentId, seat.token).contains(QStringLiteral("private_id")));
+  }
+
   void secretsStayOutOfTheLog() {
     const QByteArray out = m_service->output();
     QVERIFY(out.contains("janus: kicked feed"));
