@@ -153,7 +153,10 @@ janus_config() {
 }
 
 janus_start() {
-  if ! ip -o addr show dev "$ICE_IF" 2>/dev/null | grep -q ' 127\.0\.0\.2/'; then
+  # Read first, then look: grep -q ending early would fail the pipe (pipefail) now and then.
+  local addresses
+  addresses="$(ip -o addr show dev "$ICE_IF" 2>/dev/null || true)"
+  if ! grep -q ' 127\.0\.0\.2/' <<<"$addresses"; then
     echo "engines: no $ICE_IF with 127.0.0.2 here; run Janus inside scripts/netns.sh run …" >&2
     exit 1
   fi
