@@ -4,7 +4,6 @@
 
 #include "messaging/classcommand.h"
 #include "sdk/net/hubclient.h"
-#include "sdk/net/hubmediatransport.h"
 #include "protocol/mediaframe.h"
 
 #include <QDateTime>
@@ -46,7 +45,7 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
     return;
   }
   m_client = new sdk::HubClient(m_transports(), this);
-  attachMedia();
+  attachMedia(userId);
   connect(m_client, &sdk::HubClient::memberNotice, this,
           [this](quint32 room, const QString &event, const QString &user, const QString &) {
             onMemberNotice(room, event, user);
@@ -71,8 +70,9 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
 }
 
 // The media of this sign-in go through a transport of their own kind, the hub's by default.
-void TeacherSession::attachMedia() {
-  m_media = new sdk::HubMediaTransport(m_client, this);
+void TeacherSession::attachMedia(const QString &userId) {
+  m_media = ilivesdk::createMediaTransport(m_mediaRoute, userId, m_client).release();
+  m_media->setParent(this);
   connect(m_media, &sdk::MediaTransport::frameReceived, this, &TeacherSession::onFrame);
   connect(m_media, &sdk::MediaTransport::keyframeRequested, this,
           [this](hubproto::Source source) { m_encoders.requestKeyframe(source); });

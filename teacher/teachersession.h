@@ -5,6 +5,7 @@
 // Lives on one thread; its callbacks and signals come on that thread.
 
 #include "sdk/live/imroute.h"
+#include "sdk/live/mediaroute.h"
 #include "sdk/net/hubtransport.h"
 #include "protocol/immessage.h"
 #include "protocol/mediaframe.h"
@@ -41,6 +42,8 @@ public:
   // Who carries the next sign-in's IM (the class hub unless set; the token comes from the
   // class sign-in).
   void setImRoute(const ilivesdk::ImRoute &route) { m_imRoute = route; }
+  // Who carries the next sign-in's media (the class hub unless set).
+  void setMediaRoute(const ilivesdk::MediaRoute &route) { m_mediaRoute = route; }
   // The room role of later joins; the teacher's unless set.
   void setRole(const QString &role) { m_role = role; }
 
@@ -94,7 +97,7 @@ signals:
 private:
   void send(const QString &to, const QVector<hubproto::Element> &elems, Done done,
             const QString *offlinePushExt = nullptr);
-  void attachMedia();
+  void attachMedia(const QString &userId);
   void signInIm(Done done);
   void onMessage(const hubproto::ImMessage &message);
   void onMemberNotice(quint32 roomId, const QString &event, const QString &userId);
@@ -106,6 +109,7 @@ private:
   sdk::HubTransportFactory m_transports;
   sdk::HubClient *m_client = nullptr;
   ilivesdk::ImRoute m_imRoute;
+  ilivesdk::MediaRoute m_mediaRoute;
   sdk::ImTransport *m_im = nullptr; // IM of this sign-in: over m_client or an XMPP server
   sdk::MediaTransport *m_media = nullptr; // media of this sign-in
   QString m_userId;

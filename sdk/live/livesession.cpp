@@ -54,7 +54,7 @@ void LiveSession::toMedia(std::function<void(MediaEngine &)> fn) const {
 }
 
 void LiveSession::login(const QString &userId, const QString &userSig, const QString &hubUrl, const ImRoute &im,
-                        Completion done) {
+                        const MediaRoute &media, Completion done) {
   if (userId.isEmpty()) {
     done.finish(ilive::ERR_BAD_ARGUMENT, QStringLiteral("empty user id"));
     return;
@@ -74,9 +74,10 @@ void LiveSession::login(const QString &userId, const QString &userSig, const QSt
   m_hubUrl = hubUrl;
   m_userSig = userSig;
   m_imRoute = im;
+  m_mediaRoute = media;
   m_lastSeq = 0;
   m_client = makeClient();
-  attachMedia();
+  attachMedia(userId);
   sdk::HubClient *client = m_client;
   m_client->login(userId, userSig, [this, client, userId, im, done](const sdk::HubReply &r) {
     if (client != m_client) {
@@ -248,6 +249,7 @@ void LiveSession::reportMembers(const QJsonObject &reply) {
   }
   if (!everyone.isEmpty())
     memberStatus(ilive::MEMBER_ENTER, everyone);
+  m_mayPublish = QSet<QString>(onStage.cbegin(), onStage.cend());
   if (!onStage.isEmpty())
     memberStatus(ilive::MEMBER_ON_STAGE, onStage);
   for (auto it = bySource.cbegin(); it != bySource.cend(); ++it)
@@ -374,6 +376,10 @@ void LiveSession::onMemberNotice(quint32 roomId, const QString &event, const QSt
     memberStatus(ilive::MEMBER_EXIT, {userId});
   else if (event == QLatin1String("role"))
     memberStatus(hubproto::roleMayPublish(role) ? ilive::MEMBER_ON_STAGE : ilive::MEMBER_OFF_STAGE, {userId});
+  if (event != QLatin1String("exit") && hubproto::roleMayPublish(role))
+    m_mayPublish.insert(userId);
+  else
+    m_mayPublish.remove(userId);
 }
 
 void LiveSession::onStreamNotice(quint32 roomId, const QString &userId, Source source, bool on) {

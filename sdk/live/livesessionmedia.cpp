@@ -4,19 +4,22 @@
 #include "sdk/live/livesession.h"
 
 #include "sdk/live/mediaengine.h"
-#include "sdk/net/hubmediatransport.h"
 
 namespace ilivesdk {
 
-// A transport for the current hub client, in place of any earlier one, publishing what the
-// program pushes now.
-void LiveSession::attachMedia() {
+// A transport for the route (over the hub: the current hub client), in place of any earlier
+// one, publishing what the program pushes now.
+void LiveSession::attachMedia(const QString &userId) {
   dropMedia();
-  m_mediaLink = new sdk::HubMediaTransport(m_client, this);
+  m_mediaLink = createMediaTransport(m_mediaRoute, userId, m_client).release();
+  m_mediaLink->setParent(this);
   connect(m_mediaLink, &sdk::MediaTransport::keyframeRequested, this, [this](hubproto::Source source) {
     toMedia([source](MediaEngine &media) { media.requestKeyframe(source); });
   });
   connect(m_mediaLink, &sdk::MediaTransport::frameReceived, this, [this](const hubproto::MediaFrame &frame) {
+    // The hub forwards only what a member may publish; Janus forwards whatever comes.
+    if (!m_mediaRoute.onHub() && !m_mayPublish.contains(QString::fromUtf8(frame.userId)))
+      return;
     toMedia([frame](MediaEngine &media) { media.onRemoteFrame(frame); });
   });
   updatePublishing();

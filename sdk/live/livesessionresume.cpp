@@ -22,7 +22,9 @@ void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
   // IM over the hub rides on the new link; IM on its own server never left.
   if (imOnHub())
     attachIm(m_imRoute);
-  attachMedia();
+  // Media on Janus keep their own link.
+  if (m_mediaRoute.onHub())
+    attachMedia(m_user);
   m_pingLost.clear();
   m_pingTimer.start(kPingIntervalMs);
   reportMembers(joined);

@@ -125,20 +125,11 @@ class TestSessionXmpp : public QObject {
   std::unique_ptr<QProcess> m_teacher;
 
   void startTeacher(const char *scenario) {
-    QFile file(m_dir.filePath(QStringLiteral("class.json")));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(scenario);
-    file.close();
-    m_teacher = std::make_unique<QProcess>();
-    m_teacher->setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env;
     env.insert(QStringLiteral("TARNWICK_IM"), QStringLiteral("xmpp"));
     env.insert(QStringLiteral("TARNWICK_XMPP_URL"), m_engine.xmppUrl());
-    m_teacher->setProcessEnvironment(env);
-    m_teacher->start(testenv::binDir() + "/tarnwick-teacher",
-                     {"--scenario", file.fileName(), "--service", m_service->baseUrl(), "--phone",
-                      seed::kTeacherPhone, "--password", seed::kTeacherPassword});
-    QVERIFY(m_teacher->waitForStarted(5000));
+    m_teacher = startScriptedTeacher(m_dir.path(), scenario, m_service->baseUrl(), env);
+    QVERIFY(m_teacher);
   }
 
   // The student's classroom, seated with the teacher in the room.

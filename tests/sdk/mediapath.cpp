@@ -1,5 +1,6 @@
 #include "mediapath.h"
 
+#include "support/localservice.h"
 #include "support/mediameasure.h"
 #include "sdk/live/testpatterncamera.h"
 #include "sdk/media/mediaformat.h"
@@ -17,6 +18,22 @@ int blockWidth(int width) { return qMin(kBlock, width / kBits); }
 } // namespace
 
 qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+
+sdk::JanusEndpoint janusSeat(const LocalService &service, const QString &phone, const QString &password,
+                             const QString &role, quint32 roomId) {
+  const QString token = service.signIn(phone, password);
+  const QJsonObject d = service
+                            .call(QStringLiteral("live-service"), QStringLiteral("bgp_login"),
+                                  {{QStringLiteral("token"), token}, {QStringLiteral("roomId"), QString::number(roomId)},
+                                   {QStringLiteral("role"), role}})
+                            .data();
+  sdk::JanusEndpoint e;
+  e.url = QUrl(d.value(QStringLiteral("janusUrl")).toString());
+  e.room = quint64(d.value(QStringLiteral("janusRoom")).toDouble());
+  e.token = d.value(QStringLiteral("janusToken")).toString();
+  e.feed = quint64(d.value(QStringLiteral("janusFeed")).toDouble());
+  return e;
+}
 
 QByteArray numberedPicture(int n, int width, int height) {
   QByteArray picture = ilivesdk::TestPatternCamera::picture(n, width, height);

@@ -10,6 +10,7 @@
 #include "sdk/media/streamdecoders.h"
 #include "sdk/media/streamencoders.h"
 #include "sdk/net/mediatransport.h"
+#include "sdk/net/webrtc/janusendpoint.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -17,6 +18,8 @@
 #include <QTimer>
 
 #include <vector>
+
+class LocalService;
 
 namespace mediapath {
 
@@ -31,6 +34,11 @@ int readNumber(const QByteArray &i420, int width, int height);
 
 // Milliseconds on one clock for the whole process.
 qint64 nowMs();
+
+// A member's seat in Janus as the class sign-in to roomId hands it out (role "1" the
+// teacher's, "0" a student's).
+sdk::JanusEndpoint janusSeat(const LocalService &service, const QString &phone, const QString &password,
+                             const QString &role, quint32 roomId);
 
 class Sender : public QObject {
   Q_OBJECT

@@ -45,21 +45,6 @@ class TestJanusMedia : public QObject {
   std::unique_ptr<mediapath::Sender> m_sender;
   std::unique_ptr<mediapath::Receiver> m_receiver;
 
-  sdk::JanusEndpoint seat(const QString &phone, const QString &password, const QString &role) {
-    const QString token = m_service->signIn(phone, password);
-    const QJsonObject d = m_service
-                              ->call(QStringLiteral("live-service"), QStringLiteral("bgp_login"),
-                                     {{QStringLiteral("token"), token}, {QStringLiteral("roomId"), QString::number(kRoom)},
-                                      {QStringLiteral("role"), role}})
-                              .data();
-    sdk::JanusEndpoint e;
-    e.url = QUrl(d.value(QStringLiteral("janusUrl")).toString());
-    e.room = quint64(d.value(QStringLiteral("janusRoom")).toDouble());
-    e.token = d.value(QStringLiteral("janusToken")).toString();
-    e.feed = quint64(d.value(QStringLiteral("janusFeed")).toDouble());
-    return e;
-  }
-
   // The student decodes pictures again and the last one is the teacher's picture it names.
   bool picturesFlow(int pictures) {
     const int from = m_receiver->pictures();
@@ -81,8 +66,10 @@ private slots:
     m_janus.exportServiceEnvironment();
     m_service = std::make_unique<LocalService>(m_janus.serviceArgs());
     QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-    const sdk::JanusEndpoint teacher = seat(QStringLiteral("13900000001"), QStringLiteral("teacher01"), QStringLiteral("1"));
-    const sdk::JanusEndpoint student = seat(QStringLiteral("13800000001"), QStringLiteral("tarnwick01"), QStringLiteral("0"));
+    const sdk::JanusEndpoint teacher =
+        mediapath::janusSeat(*m_service, QStringLiteral("13900000001"), QStringLiteral("teacher01"), QStringLiteral("1"), kRoom);
+    const sdk::JanusEndpoint student =
+        mediapath::janusSeat(*m_service, QStringLiteral("13800000001"), QStringLiteral("tarnwick01"), QStringLiteral("0"), kRoom);
     QVERIFY(teacher.isUsable() && student.isUsable());
     m_teacher = std::make_unique<sdk::JanusMediaTransport>(teacher, kTeacherId);
     m_student = std::make_unique<sdk::JanusMediaTransport>(student, kStudentId);
