@@ -32,7 +32,8 @@ QJsonObject JanusSession::Answer::data() const {
 }
 
 JanusSession::JanusSession(const QUrl &url, const QString &token, QObject *parent)
-    : QObject(parent), m_url(url), m_token(token), m_keepAlive(this) {
+    : QObject(parent), m_url(url), m_token(token), m_socket(QString(), QWebSocketProtocol::VersionLatest, this),
+      m_keepAlive(this) {
   connect(&m_socket, &QWebSocket::connected, this, &JanusSession::onConnected);
   connect(&m_socket, &QWebSocket::textMessageReceived, this, &JanusSession::onText);
   connect(&m_socket, &QWebSocket::disconnected, this, [this] { fail(QStringLiteral("the link to Janus closed")); });

@@ -64,7 +64,7 @@ private:
 
   QUrl m_url;
   QString m_token;
-  QWebSocket m_socket;
+  QWebSocket m_socket; // a child, so that it moves with the session to another thread
   QTimer m_keepAlive;
   quint64 m_sessionId = 0;
   quint64 m_nextTransaction = 1;
