@@ -146,6 +146,9 @@ void ClassSession::onLoginReply(int code, const QString &info, const QVariantMap
   if (data.contains(QStringLiteral("authBuffer")))
     authBuffer_ = data.value(QStringLiteral("authBuffer")).toString();
   imToken_ = data.value(QStringLiteral("imToken")).toString();
+  live_->setMediaSeat(data.value(QStringLiteral("janusUrl")).toString(), data.value(QStringLiteral("janusToken")).toString(),
+                      quint64(data.value(QStringLiteral("janusRoom")).toDouble()),
+                      quint64(data.value(QStringLiteral("janusFeed")).toDouble()));
   if (data.contains(QStringLiteral("name"))) {
     userName_ = data.value(QStringLiteral("name")).toString();
     if (shell_)

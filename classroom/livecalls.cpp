@@ -56,6 +56,10 @@ void LiveCalls::login(const QString &userId, const QString &userSig, const QStri
                     &succ<&LiveCalls::loginSucceeded>, &fail<&LiveCalls::loginFailed>, ticket());
 }
 
+void LiveCalls::setMediaSeat(const QString &url, const QString &token, quint64 room, quint64 firstFeed) {
+  GetILive()->setMediaSeat(utf8(url).constData(), utf8(token).constData(), room, firstFeed);
+}
+
 // The room grant goes with the join on every line: the hub lets nobody in without it.
 void LiveCalls::joinRoom(quint32 roomId, const QString &authBuffer) {
   ilive::RoomOption option;

@@ -37,6 +37,8 @@ public:
 
   // imToken: the IM server's token from the class sign-in (empty when IM runs on the hub).
   void login(const QString &userId, const QString &userSig, const QString &imToken = QString());
+  // The member's seat in Janus from the class sign-in (used when media run on Janus).
+  void setMediaSeat(const QString &url, const QString &token, quint64 room, quint64 firstFeed);
   // Control role "Guest"; the authentication buffer only on the "bgp" line.
   void joinRoom(quint32 roomId, const QString &authBuffer);
   void quitRoom();

@@ -38,12 +38,13 @@ SHELL_SEAM_HEADERS="classroom/classroomseam.h"
 # app/, tests/ and bench/ tie everything together and may use any folder.
 FREE_FOLDERS="app tests bench"
 
-# Inside sdk/net each transport knows no other: the hub's files (the seam headers aside) and
-# sdk/net/xmpp/ never include each other.
-SDK_NET_SEAMS="sdk/net/imtransport.h"
+# Inside sdk/net each transport knows no other: the hub's files (the seam headers aside),
+# sdk/net/xmpp/ and sdk/net/webrtc/ never include each other.
+SDK_NET_SEAMS="sdk/net/imtransport.h sdk/net/mediatransport.h"
 transport_of() {
   case "$1" in
     sdk/net/xmpp/*) echo xmpp ;;
+    sdk/net/webrtc/*) echo webrtc ;;
     sdk/net/*) case " $SDK_NET_SEAMS " in *" $1 "*) echo seam ;; *) echo hub ;; esac ;;
     *) echo none ;;
   esac

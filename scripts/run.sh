@@ -3,8 +3,8 @@
 # With --console a person teaches instead of the scripted teacher: the teacher console and
 # one student client open side by side on a wider screen. With --engines the class's IM runs on
 # ejabberd (scripts/engines.sh) instead of the hub, and, as root, the whole demo runs inside a
-# private network namespace (scripts/netns.sh) with Janus beside it for media. Media stays on the
-# hub unless TARNWICK_MEDIA=janus is set.
+# private network namespace (scripts/netns.sh) with Janus beside it carrying the media
+# (TARNWICK_MEDIA=hub keeps them on the hub).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
@@ -68,9 +68,8 @@ if [ "$ENGINES" = 1 ]; then
     bash "$ROOT/scripts/engines.sh" start "$ENGINE_DIR/janus" janus
     export TARNWICK_JANUS_API_SECRET="$JANUS_API_SECRET" TARNWICK_JANUS_ADMIN_SECRET="$JANUS_ADMIN_SECRET" \
            TARNWICK_JANUS_ROOM_KEY="$JANUS_ROOM_KEY"
-    # The client's media transport over Janus is still to come: media stays on the hub unless
-    # TARNWICK_MEDIA=janus asks for Janus.
-    export TARNWICK_MEDIA="${TARNWICK_MEDIA:-hub}" TARNWICK_JANUS_URL="ws://127.0.0.1:$JANUS_WS_PORT"
+    # The client, the scripted teacher and the console send and receive media through Janus.
+    export TARNWICK_MEDIA="${TARNWICK_MEDIA:-janus}" TARNWICK_JANUS_URL="ws://127.0.0.1:$JANUS_WS_PORT"
     SERVICE_ARGS+=(--janus "$TARNWICK_JANUS_URL" --janus-api "http://127.0.0.1:$JANUS_HTTP_PORT"
                    --janus-admin "http://127.0.0.1:$JANUS_ADMIN_PORT")
     echo "Janus at $TARNWICK_JANUS_URL in network namespace $TARNWICK_NETNS, media on $TARNWICK_MEDIA (logs in $ENGINE_DIR/janus/log)"

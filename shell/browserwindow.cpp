@@ -249,6 +249,7 @@ void BrowserWindow::initLiveSdk(const QString &lineType) {
   const Deployment &d = Deployment::instance();
   GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
   GetILive()->setImAddress(d.imAddress().toUtf8().constData());
+  GetILive()->setMediaAddress(d.mediaAddress().toUtf8().constData());
   const int result = GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true);
   sdkInitialised_ = true;
   if (result != 0) ShowCodeErrorTips(QStringLiteral("系统初始化失败"), this);

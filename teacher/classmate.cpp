@@ -1,5 +1,6 @@
 #include "teacher/classmate.h"
 
+#include "core/deployment.h"
 #include "teacher/streampublisher.h"
 
 namespace {
@@ -14,6 +15,7 @@ Classmate::Classmate(sdk::HubTransportFactory transports, QObject *parent)
 }
 
 void Classmate::join(const TeacherCredentials &credentials, quint32 roomId, int fps, Grant grant, Ready ready) {
+  m_session.setMediaRoute(credentials.mediaRoute(Deployment::instance().mediaAddress()));
   m_session.signIn(credentials.userId, credentials.userSig,
                    [this, roomId, authBuffer = credentials.authBuffer, fps, grant, ready](int code, const QString &desc) {
                      if (code != 0)

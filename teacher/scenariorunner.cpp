@@ -90,6 +90,7 @@ void ScenarioRunner::start() {
 void ScenarioRunner::signIn(std::function<void()> then, std::function<void(const QString &)> failed) {
   const int token = m_token;
   m_session.setImRoute({Deployment::instance().imAddress(), m_setup.credentials.imToken});
+  m_session.setMediaRoute(m_setup.credentials.mediaRoute(Deployment::instance().mediaAddress()));
   m_session.signIn(m_setup.credentials.userId, m_setup.credentials.userSig,
                    [this, token, then, failed](int code, const QString &desc) {
                      if (token != m_token)

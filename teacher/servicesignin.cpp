@@ -92,6 +92,10 @@ void ServiceSignIn::onRoomSignIn(const QJsonObject &data) {
   m_lineType = textOf(data, "lineType");
   m_credentials.hubUrl = textOf(data, "hubUrl");
   m_credentials.imToken = textOf(data, "imToken");
+  m_credentials.janusUrl = textOf(data, "janusUrl");
+  m_credentials.janusToken = textOf(data, "janusToken");
+  m_credentials.janusRoom = quint64(data.value(QLatin1String("janusRoom")).toDouble());
+  m_credentials.janusFeed = quint64(data.value(QLatin1String("janusFeed")).toDouble());
   if (m_credentials.userId.isEmpty() || m_credentials.userSig.isEmpty())
     return fail(QStringLiteral("live-service/bgp_login: the reply has no userId or userSig"));
   if (m_role == kTeacherRole)

@@ -13,3 +13,9 @@ TeacherCredentials TeacherCredentials::signedLocally(const QByteArray &secret, c
   c.authBuffer = roomgrant::issueFor(secret, userId, roomId, role, kLocalLifetimeS);
   return c;
 }
+
+ilivesdk::MediaRoute TeacherCredentials::mediaRoute(const QString &deploymentAddress) const {
+  if (deploymentAddress.isEmpty())
+    return ilivesdk::MediaRoute();
+  return {janusUrl.isEmpty() ? deploymentAddress : janusUrl, janusToken, janusRoom, janusFeed};
+}

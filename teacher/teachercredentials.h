@@ -2,6 +2,8 @@
 // Who the scripted teacher is on the hub: user id, user signature (made by the service, or
 // here with the service's secret), display name and the room grant (authBuffer).
 
+#include "sdk/live/mediaroute.h"
+
 #include <QByteArray>
 #include <QMetaType>
 #include <QString>
@@ -15,6 +17,15 @@ struct TeacherCredentials {
   QString authBuffer;
   QString hubUrl; // where the service says its hub is; empty when it did not say
   QString imToken; // the IM server's token when the service runs IM on an XMPP server
+  // The seat in Janus when the service runs media on Janus: address, token, room, first feed.
+  QString janusUrl;
+  QString janusToken;
+  quint64 janusRoom = 0;
+  quint64 janusFeed = 0;
+
+  // Media on the hub when the deployment names no Janus (empty address), else on Janus at this
+  // seat (the sign-in's address before the deployment's).
+  ilivesdk::MediaRoute mediaRoute(const QString &deploymentAddress) const;
 
   // Signs userId and its grant for roomId with role with the service's secret, good for
   // kLocalLifetimeS.

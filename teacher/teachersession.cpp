@@ -27,8 +27,8 @@ Element commandElement(int code, const QString &param) {
 TeacherSession::TeacherSession(sdk::HubTransportFactory transports, QObject *parent)
     : QObject(parent), m_transports(std::move(transports)),
       m_decoders([this](const QString &owner, hubproto::Source source) {
-        if (m_client)
-          m_client->requestKeyframe(owner, source, [](const sdk::HubReply &) {});
+        if (m_media)
+          m_media->requestKeyframe(owner, source);
       }),
       m_keepAlive(this),
       m_resume([this] { return makeClient(); },
@@ -47,9 +47,6 @@ TeacherSession::~TeacherSession() {
 
 sdk::HubClient *TeacherSession::makeClient() {
   auto *client = new sdk::HubClient(m_transports(), this);
-  connect(client, &sdk::HubClient::mediaFrame, this, &TeacherSession::onFrame);
-  connect(client, &sdk::HubClient::keyframeRequested, this,
-          [this](hubproto::Source source) { m_encoders.requestKeyframe(source); });
   connect(client, &sdk::HubClient::memberNotice, this,
           [this](quint32 room, const QString &event, const QString &user, const QString &) {
             onMemberNotice(room, event, user);
@@ -70,6 +67,7 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
   m_client = makeClient();
   m_userSig = userSig;
   m_lastSeq = 0;
+  attachMedia(userId);
   sdk::HubClient *client = m_client;
   m_client->login(userId, userSig, [this, client, userId, done](const sdk::HubReply &r) {
     if (client != m_client)
@@ -81,6 +79,20 @@ void TeacherSession::signIn(const QString &userId, const QString &userSig, Done 
     m_userId = userId;
     signInIm(done);
   });
+}
+
+// The media of this sign-in go through a transport of their own kind, the hub's by default.
+// Over the hub they ride on the current link, so a comeback attaches them anew.
+void TeacherSession::attachMedia(const QString &userId) {
+  if (sdk::MediaTransport *old = m_media) {
+    old->disconnect(this);
+    old->deleteLater();
+  }
+  m_media = ilivesdk::createMediaTransport(m_mediaRoute, userId, m_client).release();
+  m_media->setParent(this);
+  connect(m_media, &sdk::MediaTransport::frameReceived, this, &TeacherSession::onFrame);
+  connect(m_media, &sdk::MediaTransport::keyframeRequested, this,
+          [this](hubproto::Source source) { m_encoders.requestKeyframe(source); });
 }
 
 // The IM transport for the route over the current hub client, in place of any earlier one.
@@ -182,6 +194,11 @@ void TeacherSession::forget() {
   m_members.clear();
   m_encoders.clear();
   m_decoders.clear();
+  if (sdk::MediaTransport *media = m_media) {
+    m_media = nullptr;
+    media->disconnect(this);
+    media->deleteLater();
+  }
   if (sdk::ImTransport *im = m_im) {
     m_im = nullptr;
     im->disconnect(this);
@@ -282,10 +299,13 @@ void TeacherSession::publish(hubproto::Source source, Done done, bool withAudio)
   m_client->publish(source, withAudio, [this, source, withAudio, done](const sdk::HubReply &r) {
     bool ok = false;
     const quint64 channel = r.body.value(QLatin1String("channelId")).toString().toULongLong(&ok);
-    if (r.code == 0 && ok) {
+    if (r.code == 0 && ok && m_media) {
       m_channels.insert(int(source), channel);
-      if (withAudio)
+      m_media->publish(source);
+      if (withAudio) {
         m_audioSource = int(source);
+        m_media->publish(hubproto::Source::Audio);
+      }
     }
     done(r.code == 0 && !ok ? hubproto::BadArgument : r.code, r.desc);
   });
@@ -296,9 +316,11 @@ void TeacherSession::unpublish(hubproto::Source source, Done done) {
     return done(hubproto::StreamNotFound, QStringLiteral("that stream is not published"));
   const quint64 channel = m_channels.take(int(source));
   m_encoders.stop(source);
+  m_media->unpublish(source);
   if (int(source) == m_audioSource) {
     m_audioSource = -1;
     m_encoders.stop(hubproto::Source::Audio);
+    m_media->unpublish(hubproto::Source::Audio);
   }
   // Away, the hub has ended the stream already.
   if (!m_client)
@@ -307,17 +329,17 @@ void TeacherSession::unpublish(hubproto::Source source, Done done) {
 }
 
 void TeacherSession::sendVideo(hubproto::Source source, const QByteArray &i420, int width, int height) {
-  if (!m_client || !publishes(source))
+  if (!m_media || !publishes(source))
     return;
   for (const hubproto::MediaFrame &f : m_encoders.video(source, i420, width, height, QDateTime::currentMSecsSinceEpoch()))
-    m_client->sendFrame(f);
+    m_media->sendFrame(f);
 }
 
 void TeacherSession::sendAudio(const QByteArray &pcm, int sampleRate) {
-  if (!m_client || !m_channels.contains(m_audioSource))
+  if (!m_media || !m_channels.contains(m_audioSource))
     return;
   for (const hubproto::MediaFrame &f : m_encoders.voice(pcm, sampleRate, QDateTime::currentMSecsSinceEpoch()))
-    m_client->sendFrame(f);
+    m_media->sendFrame(f);
 }
 
 void TeacherSession::onFrame(const hubproto::MediaFrame &frame) {

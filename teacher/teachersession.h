@@ -10,6 +10,7 @@
 #include "sdk/live/imroute.h"
 #include "sdk/live/linkresume.h"
 #include "sdk/live/pendingsends.h"
+#include "sdk/live/mediaroute.h"
 #include "sdk/net/hubtransport.h"
 #include "protocol/immessage.h"
 #include "protocol/mediaframe.h"
@@ -29,6 +30,7 @@
 
 namespace sdk {
 class HubClient;
+class MediaTransport;
 struct HubReply;
 } // namespace sdk
 
@@ -47,6 +49,8 @@ public:
   // Who carries the next sign-in's IM (the class hub unless set; the token comes from the
   // class sign-in).
   void setImRoute(const ilivesdk::ImRoute &route) { m_imRoute = route; }
+  // Who carries the next sign-in's media (the class hub unless set).
+  void setMediaRoute(const ilivesdk::MediaRoute &route) { m_mediaRoute = route; }
   // The room role of later joins; the teacher's unless set.
   void setRole(const QString &role) { m_role = role; }
 
@@ -119,6 +123,7 @@ private:
   void republish();
   void onGaveUp(int code, const QString &reason);
   void sendNow(ilivesdk::PendingSend send);
+  void attachMedia(const QString &userId);
   void signInIm(Done done);
   void onMessage(const hubproto::ImMessage &message);
   void onMemberNotice(quint32 roomId, const QString &event, const QString &userId);
@@ -130,7 +135,9 @@ private:
   sdk::HubTransportFactory m_transports;
   sdk::HubClient *m_client = nullptr; // none while the link is being brought back
   ilivesdk::ImRoute m_imRoute;
+  ilivesdk::MediaRoute m_mediaRoute;
   sdk::ImTransport *m_im = nullptr; // IM of this sign-in: over m_client or an XMPP server
+  sdk::MediaTransport *m_media = nullptr; // media of this sign-in
   QString m_userId;
   QString m_role = QLatin1String(kRole);
   bool m_signedIn = false;

@@ -31,6 +31,9 @@ void TeacherSession::onResumed(sdk::HubClient *client, const QJsonObject &joined
   // IM over the hub rides on the new link; IM on its own server never left.
   if (imOnHub())
     attachIm();
+  // So do media over the hub; those through Janus never left.
+  if (m_mediaRoute.onHub())
+    attachMedia(m_userId);
   m_keepAlive.start(kKeepAliveMs);
   // Who came and went while the link was away: the hub told the room, not us.
   const QSet<QString> before = m_members;
@@ -57,8 +60,12 @@ void TeacherSession::republish() {
     m_client->publish(source, s == m_audioSource, [this, s](const sdk::HubReply &r) {
       bool ok = false;
       const quint64 channel = r.body.value(QLatin1String("channelId")).toString().toULongLong(&ok);
-      if (r.code == 0 && ok && m_channels.contains(s))
-        m_channels.insert(s, channel);
+      if (r.code != 0 || !ok || !m_channels.contains(s) || !m_media)
+        return;
+      m_channels.insert(s, channel);
+      m_media->publish(static_cast<hubproto::Source>(s));
+      if (s == m_audioSource)
+        m_media->publish(hubproto::Source::Audio);
     });
   }
 }

@@ -162,6 +162,13 @@ public:
   // The IM server's sign-in token of the next login (the service's class sign-in hands it out);
   // not used with the hub.
   virtual void setImToken(const char *token) = 0;
+  // Where the class's media run: empty for the class hub, or Janus's WebSocket API
+  // (ws://host:port) when the deployment puts media on Janus; handed over before init().
+  virtual void setMediaAddress(const char *address) = 0;
+  // The next login's seat in Janus as the class sign-in hands it out: Janus's address (empty:
+  // the deployment's), the member's token, the room and the first of the member's publisher
+  // ids. Not used with the hub.
+  virtual void setMediaSeat(const char *address, const char *token, uint64_t room, uint64_t firstFeed) = 0;
   virtual void setForceOfflineCallback(ForceOfflineCallback cb) = 0;
   virtual void setLocalVideoCallback(VideoFrameCallback cb, void *data) = 0;
   virtual void setRemoteVideoCallback(VideoFrameCallback cb, void *data) = 0;

@@ -131,6 +131,16 @@ void LiveSdk::setImToken(const char *token) {
   m_imToken = text(token);
 }
 
+void LiveSdk::setMediaAddress(const char *address) {
+  QMutexLocker lock(&m_imLock);
+  m_mediaAddress = text(address);
+}
+
+void LiveSdk::setMediaSeat(const char *address, const char *token, uint64_t room, uint64_t firstFeed) {
+  QMutexLocker lock(&m_imLock);
+  m_mediaSeat = MediaRoute{text(address), text(token), room, firstFeed};
+}
+
 QString LiveSdk::hubUrl() const {
   if (m_hubHost.isEmpty())
     return m_hubAddress;
@@ -174,11 +184,18 @@ void LiveSdk::login(const char *userId, const char *userSig, ilive::SuccCallback
   const QString sig = text(userSig);
   const QString url = hubUrl();
   ImRoute im;
+  MediaRoute media;
   {
     QMutexLocker lock(&m_imLock);
     im = ImRoute{m_imAddress, m_imToken};
+    // Janus when the deployment says so; the seat's own address wins over the deployment's.
+    if (!m_mediaAddress.isEmpty()) {
+      media = m_mediaSeat;
+      if (media.address.isEmpty())
+        media.address = m_mediaAddress;
+    }
   }
-  onSession([user, sig, url, im, done](LiveSession &s) { s.login(user, sig, url, im, done); });
+  onSession([user, sig, url, im, media, done](LiveSession &s) { s.login(user, sig, url, im, media, done); });
 }
 
 void LiveSdk::logout(ilive::SuccCallback succ, ilive::ErrCallback err, void *data) {

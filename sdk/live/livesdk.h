@@ -4,6 +4,7 @@
 
 #include "sdk/live/ilive.h"
 #include "sdk/live/livecallbacks.h"
+#include "sdk/live/mediaroute.h"
 
 #include <QMutex>
 #include <QString>
@@ -29,6 +30,8 @@ public:
   void setChannelMode(int32_t mode, const char *host) override;
   void setImAddress(const char *address) override;
   void setImToken(const char *token) override;
+  void setMediaAddress(const char *address) override;
+  void setMediaSeat(const char *address, const char *token, uint64_t room, uint64_t firstFeed) override;
   void setForceOfflineCallback(ilive::ForceOfflineCallback cb) override;
   void setLocalVideoCallback(ilive::VideoFrameCallback cb, void *data) override;
   void setRemoteVideoCallback(ilive::VideoFrameCallback cb, void *data) override;
@@ -92,9 +95,11 @@ private:
   int m_channelMode = 0;
   QString m_hubHost;
   QString m_hubAddress;
-  QMutex m_imLock; // the IM values may be set from any thread
+  QMutex m_imLock; // the IM and media values may be set from any thread
   QString m_imAddress;
   QString m_imToken;
+  QString m_mediaAddress;
+  MediaRoute m_mediaSeat;
 };
 
 } // namespace ilivesdk

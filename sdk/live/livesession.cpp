@@ -54,7 +54,7 @@ void LiveSession::toMedia(std::function<void(MediaEngine &)> fn) const {
 }
 
 void LiveSession::login(const QString &userId, const QString &userSig, const QString &hubUrl, const ImRoute &im,
-                        Completion done) {
+                        const MediaRoute &media, Completion done) {
   if (userId.isEmpty()) {
     done.finish(ilive::ERR_BAD_ARGUMENT, QStringLiteral("empty user id"));
     return;
@@ -74,8 +74,10 @@ void LiveSession::login(const QString &userId, const QString &userSig, const QSt
   m_hubUrl = hubUrl;
   m_userSig = userSig;
   m_imRoute = im;
+  m_mediaRoute = media;
   m_lastSeq = 0;
   m_client = makeClient();
+  attachMedia(userId);
   sdk::HubClient *client = m_client;
   m_client->login(userId, userSig, [this, client, userId, im, done](const sdk::HubReply &r) {
     if (client != m_client) {
@@ -152,13 +154,6 @@ sdk::HubClient *LiveSession::makeClient() {
   connect(client, &sdk::HubClient::memberNotice, this, &LiveSession::onMemberNotice);
   connect(client, &sdk::HubClient::streamNotice, this, &LiveSession::onStreamNotice);
   connect(client, &sdk::HubClient::imMessage, this, &LiveSession::onImMessage);
-  connect(client, &sdk::HubClient::keyframeRequested, this, [this](hubproto::Source source) {
-    toMedia([source](MediaEngine &media) { media.requestKeyframe(source); });
-  });
-  connect(client, &sdk::HubClient::mediaFrame, this, [this](const hubproto::MediaFrame &frame) {
-    m_bytesReceived += static_cast<quint64>(frame.payload.size());
-    toMedia([frame](MediaEngine &media) { media.onRemoteFrame(frame); });
-  });
   return client;
 }
 
@@ -254,6 +249,7 @@ void LiveSession::reportMembers(const QJsonObject &reply) {
   }
   if (!everyone.isEmpty())
     memberStatus(ilive::MEMBER_ENTER, everyone);
+  m_mayPublish = QSet<QString>(onStage.cbegin(), onStage.cend());
   if (!onStage.isEmpty())
     memberStatus(ilive::MEMBER_ON_STAGE, onStage);
   for (auto it = bySource.cbegin(); it != bySource.cend(); ++it)
@@ -301,18 +297,12 @@ void LiveSession::requestStreams(const QList<sdk::StreamRequest> &streams, Compl
     if (!known)
       m_requested.append(wanted);
   }
-  QPointer<sdk::HubClient> client(m_client);
-  m_client->requestStreams(streams, [client, streams, done](const sdk::HubReply &r) {
-    // A new subscription starts at a keyframe: ask for one rather than wait for the next.
-    for (int i = 0; r.code == 0 && client && i < streams.size(); ++i)
-      client->requestKeyframe(streams[i].userId, streams[i].source, [](const sdk::HubReply &) {});
+  QPointer<sdk::MediaTransport> media(m_mediaLink);
+  m_client->requestStreams(streams, [media, streams, done](const sdk::HubReply &r) {
+    if (r.code == 0 && media)
+      media->subscribe(streams);
     done.finish(r.code, r.desc);
   });
-}
-
-void LiveSession::askKeyframe(const QString &owner, hubproto::Source source) {
-  if (signedIn() && m_inRoom)
-    m_client->requestKeyframe(owner, source, [](const sdk::HubReply &) {});
 }
 
 void LiveSession::startPush(ilive::PushDataType type, PushCompletion done) {
@@ -343,12 +333,6 @@ void LiveSession::stopPush(quint64 channelId, Completion done) {
   m_client->unpublish(hubChannel != 0 ? hubChannel : channelId, [done](const sdk::HubReply &r) { done.finish(r.code, r.desc); });
 }
 
-void LiveSession::updatePublishing() {
-  bool camera = false;
-  for (ilive::PushDataType t : qAsConst(m_pushes))
-    camera = camera || t == ilive::PUSH_CAMERA;
-  toMedia([camera](MediaEngine &media) { media.setPublishing(camera, camera); });
-}
 
 void LiveSession::sendMessage(hubproto::Conversation conv, const QVector<hubproto::Element> &elems,
                               bool hasPushExt, const QString &pushExt, SendDone done) {
@@ -368,13 +352,6 @@ void LiveSession::sendMessage(hubproto::Conversation conv, const QVector<hubprot
   if (m_resume.active())
     return m_unsent.queue(std::move(send));
   sendNow(std::move(send));
-}
-
-void LiveSession::sendFrame(const hubproto::MediaFrame &frame) {
-  if (!signedIn() || !m_inRoom || m_pushes.isEmpty())
-    return;
-  m_bytesSent += static_cast<quint64>(frame.payload.size());
-  m_client->sendFrame(frame);
 }
 
 void LiveSession::onKicked() {
@@ -399,6 +376,10 @@ void LiveSession::onMemberNotice(quint32 roomId, const QString &event, const QSt
     memberStatus(ilive::MEMBER_EXIT, {userId});
   else if (event == QLatin1String("role"))
     memberStatus(hubproto::roleMayPublish(role) ? ilive::MEMBER_ON_STAGE : ilive::MEMBER_OFF_STAGE, {userId});
+  if (event != QLatin1String("exit") && hubproto::roleMayPublish(role))
+    m_mayPublish.insert(userId);
+  else
+    m_mayPublish.remove(userId);
 }
 
 void LiveSession::onStreamNotice(quint32 roomId, const QString &userId, Source source, bool on) {
@@ -454,10 +435,9 @@ void LiveSession::reportQuality(const sdk::HubReply &r, qint64 sentAt) {
   const double dropped = r.body.value(QStringLiteral("droppedFrames")).toDouble();
   q.lossRateRecv = static_cast<uint16_t>(sent + dropped > 0 ? dropped * 10000 / (sent + dropped) : 0);
   q.rttMs = static_cast<uint32_t>(QDateTime::currentMSecsSinceEpoch() - sentAt);
-  q.sendKbps = static_cast<uint32_t>(m_bytesSent * 8 / kPingIntervalMs);
-  q.recvKbps = static_cast<uint32_t>(m_bytesReceived * 8 / kPingIntervalMs);
-  m_bytesSent = 0;
-  m_bytesReceived = 0;
+  const sdk::MediaStats media = m_mediaLink ? m_mediaLink->takeStats() : sdk::MediaStats();
+  q.sendKbps = static_cast<uint32_t>(media.bytesSent * 8 / kPingIntervalMs);
+  q.recvKbps = static_cast<uint32_t>(media.bytesReceived * 8 / kPingIntervalMs);
   postToGui([room, q] { room.quality(q, room.data); });
 }
 
@@ -490,6 +470,7 @@ void LiveSession::dropClient() {
     im->signOut();
     im->deleteLater();
   }
+  dropMedia();
   sdk::HubClient *client = m_client;
   m_client = nullptr;
   if (client) {

@@ -6,10 +6,12 @@
 #include "sdk/live/completion.h"
 #include "sdk/live/imroute.h"
 #include "sdk/live/linkresume.h"
+#include "sdk/live/mediaroute.h"
 #include "sdk/live/pendingsends.h"
 #include "sdk/net/hubclient.h"
 
 #include <QMap>
+#include <QSet>
 #include <QObject>
 #include <QTimer>
 
@@ -41,9 +43,10 @@ public:
   LiveSession(const LiveCallbacks *callbacks, MediaEngine *media, QObject *parent = nullptr);
   ~LiveSession() override;
 
-  // IM goes the way im says: over this hub connection or to an XMPP server.
+  // IM goes the way im says: over this hub connection or to an XMPP server; media the way
+  // media says: over this hub connection or through Janus.
   void login(const QString &userId, const QString &userSig, const QString &hubUrl, const ImRoute &im,
-             Completion done);
+             const MediaRoute &media, Completion done);
   void logout(Completion done);
   void join(const RoomSpec &room, Completion done);
   void quit(Completion done);
@@ -92,6 +95,9 @@ private:
   void leaveRoomState();
   void dropClient();
   void retireClient();
+  // livesessionmedia.cpp: what carries the media of this sign-in.
+  void attachMedia(const QString &userId);
+  void dropMedia();
   void updatePublishing();
   void toMedia(std::function<void(MediaEngine &)> fn) const;
   bool signedIn() const { return m_client && !m_user.isEmpty(); }
@@ -100,7 +106,12 @@ private:
   MediaEngine *m_media;
   sdk::HubClient *m_client = nullptr;
   sdk::ImTransport *m_im = nullptr; // the IM path of this sign-in
+  sdk::MediaTransport *m_mediaLink = nullptr; // the media path of this sign-in
   ImRoute m_imRoute;
+  // Members whose role lets them publish: through Janus, media of anyone else are not shown
+  // (the service cuts such a publisher off only after up to a second).
+  QSet<QString> m_mayPublish;
+  MediaRoute m_mediaRoute;
   QString m_user;
   bool m_loggingIn = false;
   bool m_joining = false;
@@ -110,8 +121,6 @@ private:
   QTimer m_pingTimer;
   bool m_pingOutstanding = false;
   QList<bool> m_pingLost; // the last ten probes
-  quint64 m_bytesSent = 0;
-  quint64 m_bytesReceived = 0;
   bool m_imEnabled = true;
   // What a comeback after a cut needs: how to sign in again, the last message seen, what was
   // asked for, and the hub's current channel of each of the program's push streams.

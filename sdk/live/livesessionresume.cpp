@@ -1,7 +1,6 @@
 // The session's side of a comeback after a cut: the room stays joined in the program's eyes
 // while LinkResume brings a new link; then the streams are published and asked for again and
-// what the program sent meanwhile goes out once. A media transport of its own would publish
-// and subscribe again in republish() and onResumed() the same way.
+// what the program sent meanwhile goes out once.
 #include "sdk/live/livesession.h"
 
 #include "sdk/im/imbridge.h"
@@ -25,6 +24,9 @@ void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
   // IM over the hub rides on the new link; IM on its own server never left.
   if (imOnHub())
     attachIm(m_imRoute);
+  // Media on Janus keep their own link.
+  if (m_mediaRoute.onHub())
+    attachMedia(m_user);
   m_pingLost.clear();
   m_pingTimer.start(kPingIntervalMs);
   if (m_resume.role() != m_room.role)

@@ -9,6 +9,7 @@
 #include "protocol/mediaframe.h"
 #include "protocol/protocol.h"
 #include "sdk/net/hubtransport.h"
+#include "sdk/net/mediatransport.h"
 
 #include <QHash>
 #include <QJsonObject>
@@ -27,11 +28,6 @@ struct HubReply {
   QJsonObject body;
 };
 using HubReplyFn = std::function<void(const HubReply &)>;
-
-struct StreamRequest {
-  QString userId;
-  hubproto::Source source;
-};
 
 class HubClient : public QObject {
   Q_OBJECT

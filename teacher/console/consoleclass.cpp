@@ -39,6 +39,7 @@ QString ConsoleClass::teacherName() const {
 void ConsoleClass::start(const TeacherCredentials &credentials, quint32 roomId) {
   m_credentials = credentials;
   m_session.setImRoute({Deployment::instance().imAddress(), credentials.imToken});
+  m_session.setMediaRoute(credentials.mediaRoute(Deployment::instance().mediaAddress()));
   m_session.signIn(credentials.userId, credentials.userSig, [this, roomId](int code, const QString &desc) {
     if (code != 0)
       return complain(QStringLiteral("登录课堂服务"), code, desc);

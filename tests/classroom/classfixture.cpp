@@ -7,6 +7,8 @@
 #include "messaging/messagehook.h"
 #include "messaging/messagesink.h"
 #include "support/inprocesstransport.h"
+#include "support/seedaccounts.h"
+#include "support/testenv.h"
 #include "sdk/live/ilive.h"
 #include "service/hub/hub.h"
 #include "protocol/roomgrant.h"
@@ -15,6 +17,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QTest>
@@ -319,6 +322,23 @@ MainForm *ClassWorld::open(const QString &lineType, QWidget *parent) {
 
 bool ClassWorld::enterWithRoster() {
   return enter() && QTest::qWaitFor([this] { return window && window->roster()->rowCount() == 2; }, 5000);
+}
+
+std::unique_ptr<QProcess> startScriptedTeacher(const QString &dir, const char *scenario, const QString &serviceUrl,
+                                               const QProcessEnvironment &env) {
+  QFile file(dir + QStringLiteral("/class.json"));
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    return nullptr;
+  file.write(scenario);
+  file.close();
+  auto teacher = std::make_unique<QProcess>();
+  teacher->setProcessChannelMode(QProcess::MergedChannels);
+  QProcessEnvironment all = QProcessEnvironment::systemEnvironment();
+  all.insert(env);
+  teacher->setProcessEnvironment(all);
+  teacher->start(testenv::binDir() + "/tarnwick-teacher", {"--scenario", file.fileName(), "--service", serviceUrl, "--phone",
+                                                           seed::kTeacherPhone, "--password", seed::kTeacherPassword});
+  return teacher->waitForStarted(5000) ? std::move(teacher) : nullptr;
 }
 
 MainForm *openLocalClass(FakeShell &shell, const QString &token, int roomId, const QString &masterId) {

@@ -17,6 +17,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QMutex>
+#include <QProcess>
 #include <QPointer>
 #include <QStringList>
 #include <QVariantMap>
@@ -204,6 +205,11 @@ private:
 // A classroom window of the real local service's class: the ordinary device settings (camera
 // off), token, room and teacher set, shown and signing in.
 MainForm *openLocalClass(FakeShell &shell, const QString &token, int roomId, const QString &masterId);
+// The scripted teacher (tarnwick-teacher) teaching scenario (JSON, written into dir) with the
+// seed's teacher account of the service at serviceUrl, with env added to this process's
+// environment; null when it did not start.
+std::unique_ptr<QProcess> startScriptedTeacher(const QString &dir, const char *scenario, const QString &serviceUrl,
+                                               const QProcessEnvironment &env);
 
 // One class: hub, teacher in the room, backend with the ordinary answers, shell, boxes.
 class ClassWorld {

@@ -44,6 +44,7 @@ tarnwick_test(test_session_video SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_
               LIBS classroom_test_fixture DISPLAY TIMEOUT 90)
 # The pictures of a whole class: the teacher's camera and slide, classmates on stage.
 tarnwick_test(test_session_wholeclass SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_wholeclass.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/classpictures.cpp ${CMAKE_CURRENT_LIST_DIR}/classpictures.h
               ${CMAKE_SOURCE_DIR}/tests/faults/loopbackproxy.cpp ${CMAKE_SOURCE_DIR}/tests/faults/loopbackproxy.h
               LIBS classroom_test_fixture teacher hub Qt5::WebSockets DISPLAY TIMEOUT 90)
 target_include_directories(test_session_wholeclass PRIVATE ${CMAKE_SOURCE_DIR}/tests/faults)
@@ -60,3 +61,10 @@ set_tests_properties(test_session_entry test_session_stage test_session_exit tes
 tarnwick_test(test_session_xmpp SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_xmpp.cpp
               LIBS classroom_test_fixture sdk_net_xmpp service_member raw_xmpp_member DISPLAY TIMEOUT 300)
 add_dependencies(test_session_xmpp tarnwick-local tarnwick-teacher)
+# The same pictures with media on Janus, inside the test's own network namespace.
+tarnwick_test(test_session_janus SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_janus.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/classpictures.cpp ${CMAKE_CURRENT_LIST_DIR}/classpictures.h
+              LIBS classroom_test_fixture teacher janus_client DISPLAY NETNS TIMEOUT 300)
+add_dependencies(test_session_janus tarnwick-local tarnwick-teacher)
+# Their classroom windows grab the hot key too.
+set_tests_properties(test_session_xmpp test_session_janus PROPERTIES RESOURCE_LOCK display_input)
