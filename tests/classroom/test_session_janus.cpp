@@ -72,8 +72,7 @@ class TestSessionJanus : public QObject {
 private slots:
   void initTestCase() {
     QVERIFY2(m_janus.start(), qPrintable(m_janus.errorString()));
-    m_janus.exportServiceEnvironment();
-    m_service = std::make_unique<LocalService>(m_janus.serviceArgs());
+    m_service = m_janus.makeService();
     QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
     Deployment d = Deployment::instance();
     d.backendUrl = m_service->baseUrl();

@@ -63,8 +63,7 @@ class TestJanusMedia : public QObject {
 private slots:
   void initTestCase() {
     QVERIFY2(m_janus.start(), qPrintable(m_janus.errorString()));
-    m_janus.exportServiceEnvironment();
-    m_service = std::make_unique<LocalService>(m_janus.serviceArgs());
+    m_service = m_janus.makeService();
     QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
     const sdk::JanusEndpoint teacher =
         mediapath::janusSeat(*m_service, QStringLiteral("13900000001"), QStringLiteral("teacher01"), QStringLiteral("1"), kRoom);

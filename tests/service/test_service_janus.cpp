@@ -114,8 +114,7 @@ class TestServiceJanus : public QObject {
 private slots:
   void initTestCase() {
     QVERIFY2(m_janus.start(), qPrintable(m_janus.errorString()));
-    m_janus.exportServiceEnvironment();
-    m_service = std::make_unique<LocalService>(m_janus.serviceArgs());
+    m_service = m_janus.makeService();
     QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
     m_studentToken = m_service->signIn(QStringLiteral("13800000001"), QStringLiteral("tarnwick01"));
     m_teacherToken = m_service->signIn(QStringLiteral("13900000001"), QStringLiteral("teacher01"));

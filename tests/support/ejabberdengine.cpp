@@ -1,21 +1,14 @@
 #include "support/ejabberdengine.h"
 
 #include <QFile>
-#include <QTcpServer>
 
 namespace {
 // ejabberd starts in seconds, but a machine busy building may take far longer.
 constexpr int kScriptTimeoutMs = 180000;
-
-quint16 freePort() {
-  QTcpServer probe;
-  probe.listen(QHostAddress::LocalHost, 0);
-  return probe.serverPort();
-}
 } // namespace
 
 EjabberdEngine::EjabberdEngine()
-    : m_c2sPort(freePort()), m_apiPort(freePort()), m_distPort(freePort()),
+    : m_c2sPort(EngineScript::freePort()), m_apiPort(EngineScript::freePort()), m_distPort(EngineScript::freePort()),
       m_script(QStringLiteral("ejabberd"), m_state.path() + QStringLiteral("/ejabberd"), kScriptTimeoutMs) {
   // The node runs as the ejabberd user, which must reach the state folder.
   m_state.setAutoRemove(true);

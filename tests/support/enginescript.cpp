@@ -3,6 +3,7 @@
 #include "support/testenv.h"
 
 #include <QProcess>
+#include <QTcpServer>
 
 EngineScript::EngineScript(QString engine, QString stateDir, int timeoutMs)
     : m_engine(std::move(engine)), m_stateDir(std::move(stateDir)), m_timeoutMs(timeoutMs) {}
@@ -39,4 +40,10 @@ bool EngineScript::stop() {
     return true;
   m_running = false;
   return run(QStringLiteral("stop"));
+}
+
+quint16 EngineScript::freePort() {
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  return probe.serverPort();
 }

@@ -10,6 +10,9 @@ class EngineScript {
 public:
   EngineScript(QString engine, QString stateDir, int timeoutMs);
 
+  // A loopback port free at the time of asking, for an engine's listener.
+  static quint16 freePort();
+
   bool start(const QProcessEnvironment &env);
   bool stop();
   bool isRunning() const { return m_running; }

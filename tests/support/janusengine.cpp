@@ -1,21 +1,16 @@
 #include "support/janusengine.h"
 
+#include "support/localservice.h"
+
 #include <QFile>
-#include <QTcpServer>
 
 namespace {
 // Janus is up in a fraction of a second; a machine busy building may take far longer.
 constexpr int kScriptTimeoutMs = 60000;
-
-quint16 freePort() {
-  QTcpServer probe;
-  probe.listen(QHostAddress::LocalHost, 0);
-  return probe.serverPort();
-}
 } // namespace
 
 JanusEngine::JanusEngine()
-    : m_wsPort(freePort()), m_httpPort(freePort()), m_adminPort(freePort()),
+    : m_wsPort(EngineScript::freePort()), m_httpPort(EngineScript::freePort()), m_adminPort(EngineScript::freePort()),
       m_script(QStringLiteral("janus"), m_state.path() + QStringLiteral("/janus"), kScriptTimeoutMs) {}
 
 JanusEngine::~JanusEngine() { stop(); }
@@ -51,4 +46,9 @@ QStringList JanusEngine::serviceArgs() const {
 QByteArray JanusEngine::log() const {
   QFile f(m_state.path() + QStringLiteral("/janus/log/janus.log"));
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+std::unique_ptr<LocalService> JanusEngine::makeService() const {
+  exportServiceEnvironment();
+  return std::make_unique<LocalService>(serviceArgs());
 }

@@ -10,6 +10,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <memory>
+
+class LocalService;
+
 class JanusEngine {
 public:
   JanusEngine();
@@ -30,6 +34,8 @@ public:
   // The environment tarnwick-local reads its Janus secrets from, and its options.
   void exportServiceEnvironment() const;
   QStringList serviceArgs() const;
+  // tarnwick-local making its classes' rooms on this Janus, not started yet.
+  std::unique_ptr<LocalService> makeService() const;
   // Janus's log so far, for a failure's message.
   QByteArray log() const;
 
