@@ -1,7 +1,7 @@
 #pragma once
-// The media-thread half of a video view: converts a frame (I420 through libswscale, packed
-// BGR24 through libyuv) and turns it upright into a 32-bit canvas of the picture's size.
-// The conversion context is rebuilt only when width, height or rotation change; the canvas and
+// The media-thread half of a video view: converts a frame (I420 and packed BGR24, both
+// through libyuv) and turns it upright into a 32-bit canvas of the picture's size.
+// The converter is set up anew only when width, height or rotation change; the canvas and
 // the scratch strip of turned frames change only when their byte size changes, so a steady
 // stream allocates nothing.
 
@@ -12,12 +12,9 @@
 
 #include <vector>
 
-struct SwsContext;
-
 class FramePipeline {
 public:
   FramePipeline() = default;
-  ~FramePipeline();
   FramePipeline(const FramePipeline &) = delete;
   FramePipeline &operator=(const FramePipeline &) = delete;
 
@@ -25,7 +22,7 @@ public:
   // no data, bad size or rotation, or a data size that does not match its width and height.
   bool render(const ilive::LiveVideoFrame &frame, VideoCanvas &canvas);
 
-  // How many times the conversion context was made.
+  // How many times the converter was set up for a new width, height or rotation.
   int converterBuilds() const { return m_builds; }
 
   // Bytes of an I420 picture: full-size Y, then U and V at half size rounded up.
@@ -34,12 +31,10 @@ public:
 private:
   static bool acceptable(const ilive::LiveVideoFrame &frame);
   void ensureConverter(int width, int height, int rotation);
-  bool convert(const uint8_t *base, int width, int height, uint8_t *dst, int dstStride);
   void convertTurned(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
   void placePacked(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
   void place(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
 
-  SwsContext *m_context = nullptr;
   int m_width = 0;
   int m_height = 0;
   int m_rotation = -1;

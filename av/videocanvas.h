@@ -1,7 +1,6 @@
 #pragma once
 // An upright picture ready to paint: 32-bit pixels, bytes blue, green, red, 255 (QImage's
-// RGB32, which its painter scales several times faster than 24-bit pictures). The byte vector keeps a little slack after the last row
-// because libswscale's vector code may store a few bytes past the end of a row it writes.
+// RGB32, which its painter scales several times faster than 24-bit pictures).
 // Letterboxing is left to the painter: a portrait picture in a landscape view would otherwise
 // carry up to three times its own bytes in black bars.
 
@@ -10,8 +9,6 @@
 #include <vector>
 
 struct VideoCanvas {
-  static constexpr int kSlack = 64;
-
   std::vector<uint8_t> bytes;
   int width = 0;
   int height = 0;

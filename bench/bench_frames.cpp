@@ -3,8 +3,9 @@
 // beside a bare sws_scale of the same frame to the same 32-bit format with the same flags, and the heap
 // allocations per frame once the stream is steady. Turned frames are also set beside the
 // upright frame of the same size, and beside the ways the path was chosen against: turning
-// the planes with our own byte loop (what the path did before libyuv), and converting with
-// libyuv's I420ToARGB instead of libswscale. Usage: bench_frames [frames per round]
+// the planes with a byte loop and converting with libswscale, and libyuv's own whole-frame
+// turn before its conversion; and the path's transpose beside libyuv's, on the luma of a frame
+// turned a quarter in the path's strips. Usage: bench_frames [frames per round]
 //
 // Allocations are counted by standing in for the C allocator (malloc and its aligned
 // relatives, which operator new and av_malloc both end in); under a sanitizer, which owns
@@ -13,6 +14,7 @@
 #include "av/framepipeline.h"
 #include "av/framerotation.h"
 #include "av/letterbox.h"
+#include "av/planetranspose.h"
 
 #include <libyuv/convert_argb.h>
 #include <libyuv/rotate.h>
@@ -27,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <vector>
 
 extern "C" {
@@ -245,8 +248,8 @@ Figures measure(const Source &s, const QSize &view, int frames) {
   PathRun path(view);
   BareRun bare(s);
   const ilive::LiveVideoFrame f = frameOf(s);
-  // The first frame makes the converter and sizes the canvases: counted apart, which also
-  // shows that the counter sees libswscale's allocations.
+  // The first frame sets up the converter and sizes the canvases and the strip: counted apart,
+  // which also shows that the counter sees the path's allocations.
   g_allocations = 0;
   g_counting = true;
   path.frame(f);
@@ -288,6 +291,33 @@ double alternative(const Source &s, AlternativeRun::Way way, int frames) {
   return median(times);
 }
 
+// The luma plane of a frame turned a quarter clockwise, in strips of 64 upright rows as the
+// path turns it, by the path's transpose and by libyuv's.
+void transposes(int frames) {
+  std::printf("\ntranspose of the luma, quarter turn in strips of 64 rows (us/frame):\n");
+  std::printf("%-16s %14s %14s\n", "frame", "path", "libyuv");
+  constexpr int kStrip = 64;
+  for (const QSize size : {QSize(640, 480), QSize(1280, 720)}) {
+    const int w = size.width();
+    const int h = size.height();
+    const Source s = makeSource(w, h, 1);
+    std::vector<uint8_t> strip(static_cast<size_t>(kStrip) * h);
+    const uint8_t *bottom = s.i420.data() + static_cast<size_t>(h - 1) * w;
+    auto run = [&](auto transpose) {
+      std::vector<double> times;
+      for (int r = 0; r < kRounds; ++r)
+        times.push_back(microsPerFrame(frames, [&] {
+          for (int first = 0; first < w; first += kStrip)
+            transpose(bottom + first, -w, strip.data(), h, std::min(kStrip, w - first), h);
+        }));
+      return median(times);
+    };
+    const double ours = run(transposePlane);
+    const double theirs = run(libyuv::TransposePlane);
+    std::printf("%-16s %14.1f %14.1f\n", qPrintable(QStringLiteral("%1x%2").arg(w).arg(h)), ours, theirs);
+  }
+}
+
 int main(int argc, char **argv) {
   const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
   struct Case {
@@ -301,20 +331,21 @@ int main(int argc, char **argv) {
       {1280, 720, 0, {140, 100}, "tile 140x100"}, {1280, 720, 0, large, "view 1280x720"},
       {640, 480, 1, large, "view 1280x720"},      {640, 480, 2, large, "view 1280x720"},
       {640, 480, 3, large, "view 1280x720"},      {1280, 720, 1, large, "view 1280x720"},
+      {641, 481, 0, large, "view 1280x720"},      {641, 481, 1, large, "view 1280x720"},
   };
   std::printf("bench_frames: I420 frame -> upright 32-bit canvas (paint: letterboxed into the view), %d frames x %d rounds (median)\n",
               frames, kRounds);
   std::printf("%-16s %-14s %12s %12s %7s %10s %14s %14s %12s\n", "frame", "into", "path us/f", "bare us/f", "ratio",
               "/upright", "allocs/frame", "first frame", "paint us/f");
   double tileAt640 = 0, viewAt640 = 0, viewAt720 = 0;
-  double upright[2] = {0, 0}; // the path into the large view: 640x480, 1280x720
+  std::map<std::pair<int, int>, double> upright; // the path into the large view, by frame size
   for (const Case &c : cases) {
     const Source s = makeSource(c.width, c.height, c.rotation);
     const Figures fig = measure(s, c.view, frames);
     char frame[32];
     std::snprintf(frame, sizeof frame, "%dx%d%s%.0d", c.width, c.height, c.rotation ? " rot" : "", c.rotation);
     const bool intoLarge = c.view == large;
-    double &same = upright[c.width == 1280 ? 1 : 0];
+    double &same = upright[{c.width, c.height}];
     if (intoLarge && c.rotation == 0)
       same = fig.path;
     std::printf("%-16s %-14s %12.1f %12.1f %7.2f ", frame, c.viewName, fig.path, fig.bare, fig.path / fig.bare);
@@ -357,5 +388,6 @@ int main(int argc, char **argv) {
     std::printf("%-16s %14.1f %18s %18.1f\n", frame, median(bareTimes), byteLoop,
                 alternative(s, AlternativeRun::LibyuvTurnThenLibyuv, frames));
   }
+  transposes(frames);
   return 0;
 }

@@ -5,6 +5,9 @@
 #include "av/framepipeline.h"
 #include "av/framerotation.h"
 #include "av/letterbox.h"
+#include "av/planetranspose.h"
+
+#include <libyuv/cpu_id.h>
 
 #include <QPainter>
 #include <QtTest>
@@ -78,6 +81,8 @@ private slots:
   void turnedFramesMatchTheByteLoop_data();
   void turnedFramesMatchTheByteLoop();
   void oneCanvasFollowsChangingFrames();
+  void transposeMatchesTheByteLoop_data();
+  void transposeMatchesTheByteLoop();
   void letterboxPaintsEveryPixel_data();
   void letterboxPaintsEveryPixel();
 };
@@ -138,6 +143,55 @@ void TestFramePipeline::oneCanvasFollowsChangingFrames() {
   bad.dataSize -= 1;
   QVERIFY(!pipeline.render(bad, canvas));
   QVERIFY(pictureBytes(canvas) == before);
+}
+
+void TestFramePipeline::transposeMatchesTheByteLoop_data() {
+  QTest::addColumn<QSize>("size");
+  QTest::addColumn<bool>("vector");
+  // Around the 16-column, 32-row blocks: whole blocks, one short, one over, and only edges.
+  const QSize sizes[] = {{16, 32}, {15, 31}, {17, 33}, {48, 96}, {47, 95}, {64, 65}, {640, 480}, {5, 200}, {200, 5}};
+  for (const QSize &s : sizes)
+    for (bool vector : {true, false})
+      QTest::addRow("%dx%d %s", s.width(), s.height(), vector ? "vector" : "plain")
+          << s << vector;
+}
+
+// Every byte in its place, read top down and bottom up and written either way, with and without
+// the processor's vector instructions; the frame sits inside a larger buffer whose bytes around
+// it must stay as they were.
+void TestFramePipeline::transposeMatchesTheByteLoop() {
+  QFETCH(QSize, size);
+  QFETCH(bool, vector);
+  const int w = size.width();
+  const int h = size.height();
+  const int srcStride = w + 7;
+  const int dstStride = h + 5;
+  std::vector<uint8_t> src(static_cast<size_t>(srcStride) * h);
+  for (size_t i = 0; i < src.size(); ++i)
+    src[i] = static_cast<uint8_t>(i * 131 + i / 7);
+  if (!vector)
+    libyuv::MaskCpuFlags(~libyuv::kCpuHasAVX2);
+  for (bool upward : {false, true})
+    for (bool backward : {false, true}) {
+      std::vector<uint8_t> dst(static_cast<size_t>(dstStride) * w, 0xA5);
+      const uint8_t *first = upward ? src.data() + static_cast<size_t>(h - 1) * srcStride : src.data();
+      uint8_t *out = backward ? dst.data() + static_cast<size_t>(w - 1) * dstStride : dst.data();
+      transposePlane(first, upward ? -srcStride : srcStride, out, backward ? -dstStride : dstStride, w, h);
+      for (int k = 0; k < w; ++k)
+        for (int i = 0; i < dstStride; ++i) {
+          const int row = backward ? w - 1 - k : k;
+          const uint8_t got = dst[static_cast<size_t>(row) * dstStride + i];
+          const int from = upward ? h - 1 - i : i;
+          const uint8_t want = i < h ? src[static_cast<size_t>(from) * srcStride + k] : 0xA5;
+          if (got != want) {
+            libyuv::MaskCpuFlags(-1);
+            QFAIL(qPrintable(QStringLiteral("column %1, byte %2 (%3, %4): %5, not %6")
+                                 .arg(k).arg(i).arg(upward ? "up" : "down").arg(backward ? "back" : "forth")
+                                 .arg(got).arg(want)));
+          }
+        }
+    }
+  libyuv::MaskCpuFlags(-1);
 }
 
 void TestFramePipeline::letterboxPaintsEveryPixel_data() {
