@@ -29,7 +29,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <map>
 #include <vector>
 
 extern "C" {
@@ -97,7 +96,7 @@ double threadMicros() {
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
 }
-constexpr int kRounds = 5;
+constexpr int kRounds = 9;
 
 struct Source {
   int width;
@@ -242,6 +241,7 @@ struct Figures {
   double paint;
   double allocationsPerFrame;
   long firstFrameAllocations;
+  double toUpright; // a turned frame's time over the upright frame's of the same size; 0 when upright
 };
 
 Figures measure(const Source &s, const QSize &view, int frames) {
@@ -266,16 +266,27 @@ Figures measure(const Source &s, const QSize &view, int frames) {
   g_counting = false;
   const double allocations = static_cast<double>(g_allocations.load()) / frames;
 
-  // Rounds alternate between the two, so that a busy neighbour hurts both alike.
+  // Rounds alternate between them, so that a busy neighbour hurts all alike. A turned frame is
+  // also set against the upright frame of its size round by round: the ratio of each pair of
+  // neighbouring measurements, and their median, holds still on a machine whose load moves.
+  const Source uprightSource = makeSource(s.width, s.height, 0);
+  const ilive::LiveVideoFrame uprightFrame = frameOf(uprightSource);
+  PathRun uprightPath(view);
+  for (int i = 0; i < 10; ++i)
+    uprightPath.frame(uprightFrame);
   std::vector<double> pathTimes;
   std::vector<double> bareTimes;
   std::vector<double> paintTimes;
+  std::vector<double> ratios;
   for (int r = 0; r < kRounds; ++r) {
     pathTimes.push_back(microsPerFrame(frames, [&] { path.frame(f); }));
     bareTimes.push_back(microsPerFrame(frames, [&] { bare.frame(s); }));
     paintTimes.push_back(microsPerFrame(std::max(1, frames / 10), [&] { path.paint(); }));
+    if (s.rotation != 0)
+      ratios.push_back(pathTimes.back() / microsPerFrame(frames, [&] { uprightPath.frame(uprightFrame); }));
   }
-  return {median(pathTimes), median(bareTimes), median(paintTimes), allocations, firstFrame};
+  return {median(pathTimes), median(bareTimes), median(paintTimes), allocations, firstFrame,
+          ratios.empty() ? 0.0 : median(ratios)};
 }
 
 } // namespace
@@ -338,19 +349,15 @@ int main(int argc, char **argv) {
   std::printf("%-16s %-14s %12s %12s %7s %10s %14s %14s %12s\n", "frame", "into", "path us/f", "bare us/f", "ratio",
               "/upright", "allocs/frame", "first frame", "paint us/f");
   double tileAt640 = 0, viewAt640 = 0, viewAt720 = 0;
-  std::map<std::pair<int, int>, double> upright; // the path into the large view, by frame size
   for (const Case &c : cases) {
     const Source s = makeSource(c.width, c.height, c.rotation);
     const Figures fig = measure(s, c.view, frames);
     char frame[32];
     std::snprintf(frame, sizeof frame, "%dx%d%s%.0d", c.width, c.height, c.rotation ? " rot" : "", c.rotation);
     const bool intoLarge = c.view == large;
-    double &same = upright[{c.width, c.height}];
-    if (intoLarge && c.rotation == 0)
-      same = fig.path;
     std::printf("%-16s %-14s %12.1f %12.1f %7.2f ", frame, c.viewName, fig.path, fig.bare, fig.path / fig.bare);
-    if (intoLarge && c.rotation != 0 && same > 0)
-      std::printf("%10.2f ", fig.path / same);
+    if (fig.toUpright > 0)
+      std::printf("%10.2f ", fig.toUpright);
     else
       std::printf("%10s ", "");
     if (BENCH_COUNTS_ALLOCATIONS)
