@@ -12,8 +12,6 @@
 
 namespace {
 
-using art::color::gray;
-using art::color::grayDark;
 using art::color::white;
 using art::color::yellow;
 using art::color::yellowDark;
