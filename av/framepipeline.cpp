@@ -45,7 +45,7 @@ struct I420Planes {
 };
 
 // The scratch strip's rows start on cache lines: the transpose stores 32 bytes at a time at
-// multiples of 32 into them, and a store that straddles two lines costs twice.
+// multiples of 32 into them, and a store that straddles two lines costs two.
 constexpr int kLine = 64;
 int lineStride(int bytes) { return (bytes + kLine - 1) / kLine * kLine; }
 
