@@ -39,6 +39,8 @@ using namespace classtest;
 namespace {
 constexpr int kClassMs = 20000;
 constexpr int kCutMs = 3000;
+constexpr int kStudentCaseY = 300;
+constexpr int kTeacherCaseY = 600;
 const QString kConnectionLost = QStringLiteral("与课堂的连接异常中断");
 
 int linesWith(MainForm *w, const QString &text) {
@@ -105,7 +107,8 @@ class TestSessionXmppCut : public QObject {
   void reward(const QString &userId) {
     const QJsonObject r{{QStringLiteral("type"), QStringLiteral("101")}, {QStringLiteral("amount"), 5},
                         {QStringLiteral("receiver"), userId}, {QStringLiteral("receiver_name"), userId},
-                        {QStringLiteral("message"), QStringLiteral("恭喜")}, {QStringLiteral("memo"), QString()}};
+                        {QStringLiteral("message"), QStringLiteral("恭喜[receiver_name]获得红包")},
+                        {QStringLiteral("memo"), QString()}};
     teacherCommand(QString(), ClassCommandCode::Reward, QString::fromUtf8(QJsonDocument(r).toJson(QJsonDocument::Compact)));
   }
   // The teacher shows the board and gets its drawing ready; the student's board has started.
@@ -118,12 +121,14 @@ class TestSessionXmppCut : public QObject {
     bool ready = false;
     drawing->whenReady([&ready] { ready = true; });
     QTRY_VERIFY_WITH_TIMEOUT(ready, kClassMs);
-    QVERIFY(!faults::boardShowsRedAt(w, faults::kStrokeX, faults::kStrokeY));
   }
-  void drawStroke(TeacherBoard *drawing) {
+  // A red stroke across the board at height y (canvas points); the room's board keeps what
+  // earlier cases drew, so each draws at its own height.
+  void drawStroke(TeacherBoard *drawing, int y) {
     drawing->useTool(QStringLiteral("pen"), faults::kRed, faults::kPenWidth, false);
-    drawing->draw(faults::strokeAcrossTheBoard());
+    drawing->draw({QJsonArray{200, y}, QJsonArray{faults::kStrokeX, y}, QJsonArray{1400, y}});
   }
+  static bool strokeShows(MainForm *w, int y) { return faults::boardShowsRedAt(w, faults::kStrokeX, y); }
 
   struct Seat {
     FakeShell shell;
@@ -199,7 +204,8 @@ private slots:
     m_teacher->grantStage(me, [&granted](int c, const QString &) { granted = c; });
     QTRY_COMPARE_WITH_TIMEOUT(granted, 0, kClassMs);
     teacherCommand(me, ClassCommandCode::CallOnStage, QString());
-    drawStroke(&drawing);
+    QVERIFY(!strokeShows(w, kStudentCaseY));
+    drawStroke(&drawing, kStudentCaseY);
     teacherSays(QStringLiteral("断线中二"));
     QVERIFY(faults::studentSays(w, QStringLiteral("学生断线中")));
     QTest::qWait(kCutMs);
@@ -215,7 +221,7 @@ private slots:
     QCOMPARE(linesWith(w, QStringLiteral("恭喜你获得红包")), 1);
     QTRY_COMPARE_WITH_TIMEOUT(w->status(), 3, kClassMs);
     QTRY_COMPARE_WITH_TIMEOUT(teacherGot(ClassCommandCode::OnStage), 1, kClassMs);
-    QTRY_VERIFY_WITH_TIMEOUT(faults::boardShowsRedAt(w, faults::kStrokeX, faults::kStrokeY), kClassMs);
+    QTRY_VERIFY_WITH_TIMEOUT(strokeShows(w, kStudentCaseY), kClassMs);
     QTRY_COMPARE_WITH_TIMEOUT(teacherGot(ClassCommandCode::Chat, QStringLiteral("学生断线中")), 1, kClassMs);
 
     // The class goes on both ways, and nothing came twice meanwhile.
@@ -254,12 +260,13 @@ private slots:
     m_teacherIm->cutAll();
     QTRY_VERIFY_WITH_TIMEOUT(m_teacher->isReconnecting(), 5000);
     teacherSays(QStringLiteral("老师断线中一"));
-    drawStroke(&drawing);
+    QVERIFY(!strokeShows(w, kTeacherCaseY));
+    drawStroke(&drawing, kTeacherCaseY);
     teacherSays(QStringLiteral("老师断线中二"));
     QVERIFY(faults::studentSays(w, QStringLiteral("学生在老师断线时")));
     QTest::qWait(kCutMs);
     QCOMPARE(linesWith(w, QStringLiteral("老师断线中一")), 0);
-    QVERIFY(!faults::boardShowsRedAt(w, faults::kStrokeX, faults::kStrokeY));
+    QVERIFY(!strokeShows(w, kTeacherCaseY));
     m_teacherIm->setFrozen(false);
 
     QTRY_VERIFY_WITH_TIMEOUT(!m_teacher->isReconnecting(), kClassMs);
@@ -267,7 +274,7 @@ private slots:
     QTRY_COMPARE_WITH_TIMEOUT(linesWith(w, QStringLiteral("老师断线中二")), 1, kClassMs);
     QCOMPARE(linesWith(w, QStringLiteral("老师断线中一")), 1);
     QVERIFY(indexOfLine(w, QStringLiteral("老师断线中一")) < indexOfLine(w, QStringLiteral("老师断线中二")));
-    QTRY_VERIFY_WITH_TIMEOUT(faults::boardShowsRedAt(w, faults::kStrokeX, faults::kStrokeY), kClassMs);
+    QTRY_VERIFY_WITH_TIMEOUT(strokeShows(w, kTeacherCaseY), kClassMs);
     QTRY_COMPARE_WITH_TIMEOUT(teacherGot(ClassCommandCode::Chat, QStringLiteral("学生在老师断线时")), 1, kClassMs);
     teacherSays(QStringLiteral("老师回来了"));
     QTRY_COMPARE_WITH_TIMEOUT(linesWith(w, QStringLiteral("老师回来了")), 1, kClassMs);

@@ -13,8 +13,11 @@
 
 #include "protocol/protocol.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QtTest>
+#include <httplib.h>
 
 #include <memory>
 
@@ -134,6 +137,17 @@ class TestXmppResume : public QObject {
   std::unique_ptr<Peer> teacher() { return seated(kTeacher, m_engine.c2sPort()); }
   std::unique_ptr<Peer> student() { return seated(kStudent, m_relay->port()); }
 
+  // The server ends every session of the user through its HTTP API, as its operator would.
+  bool kick(const QString &userId) const {
+    httplib::Client client("127.0.0.1", QUrl(m_engine.apiUrl()).port());
+    client.set_basic_auth(QStringLiteral("service@%1").arg(m_engine.domain()).toStdString(), m_engine.apiSecret().toStdString());
+    const QJsonObject user{{QStringLiteral("user"), userId}, {QStringLiteral("host"), m_engine.domain()}};
+    const auto res = client.Post("/api/kick_user", QJsonDocument(user).toJson(QJsonDocument::Compact).toStdString(),
+                                 "application/json");
+    return res && res->status == 200 && QJsonDocument::fromJson(QByteArray::fromStdString(res->body))
+                                                .object().value(QStringLiteral("num_resources")).toInt() == 1;
+  }
+
   // The student's link breaks and stays away until the test lets it back.
   void cutStudent(Peer &s) {
     m_relay->setFrozen(true);
@@ -171,6 +185,8 @@ private slots:
     inbox.arrive({QStringLiteral("room"), QStringLiteral("400"), true, arrived(QStringLiteral("d"))}); // live, early
     inbox.arrive({QStringLiteral("room"), QStringLiteral("100"), true, arrived(QStringLiteral("a"))}); // seen
     inbox.arrive({QStringLiteral("room"), QStringLiteral("200"), false, arrived(QStringLiteral("own"))});
+    // Before the room's members were known, then again from the archive.
+    inbox.arrive({QStringLiteral("me"), QStringLiteral("250"), false, arrived(QStringLiteral("direct"), QStringLiteral("me"))});
     inbox.arrive({QStringLiteral("me"), QStringLiteral("250"), true, arrived(QStringLiteral("direct"), QStringLiteral("me"))});
     inbox.arrive({QStringLiteral("room"), QStringLiteral("300"), true, arrived(QStringLiteral("c"))});
     inbox.arrive({QStringLiteral("room"), QStringLiteral("400"), true, arrived(QStringLiteral("d"))}); // archived
@@ -236,6 +252,20 @@ private slots:
     QTest::qWait(1000);
     QCOMPARE(t->texts(Conversation::Group), (QStringList{QStringLiteral("路上一"), QStringLiteral("路上二")}));
     QCOMPARE(t->texts(Conversation::C2C), QStringList{QStringLiteral("路上私信")});
+  }
+
+  // The server's operator ends the student's session: that is no second sign-in, and the
+  // student comes back with what was said meanwhile.
+  void aServerKickIsRiddenOut() {
+    auto t = teacher();
+    auto s = student();
+    QVERIFY(t && s);
+    QVERIFY(kick(kStudent));
+    QTRY_COMPARE_WITH_TIMEOUT(s->lost->count(), 1, kWaitMs);
+    QCOMPARE(t->send(QString(), QStringLiteral("踢出后")), 0);
+    QVERIFY(s->comeBack());
+    QTRY_COMPARE_WITH_TIMEOUT(s->texts(), QStringList{QStringLiteral("踢出后")}, kWaitMs);
+    QCOMPARE(s->kicked->count(), 0);
   }
 
   // Last: the server restarts under both; each comes back once it is up, and the class talks on.

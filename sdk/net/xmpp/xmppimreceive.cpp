@@ -88,8 +88,12 @@ const XmppImTransport::Occupant *XmppImTransport::occupantByUser(const QString &
 }
 
 void XmppImTransport::onMessage(const QXmppMessage &message) {
-  if ((m_state != State::SignedIn && m_state != State::Resuming) || message.type() == QXmppMessage::Error)
+  if (m_state != State::SignedIn && m_state != State::Resuming)
     return;
+  if (message.type() == QXmppMessage::Error) {
+    m_outbox.confirm(message.id()); // refused: sending it again would not change that
+    return;
+  }
   if (message.type() == QXmppMessage::GroupChat) {
     if (QXmppUtils::jidToBareJid(message.from()) == roomJid())
       hand(groupArrival(message, archiveIdOf(message, roomJid()), QString()));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace xmppim {
 
@@ -42,10 +43,12 @@ QVector<hubproto::ImMessage> Inbox::release() {
   m_holding = false;
   QVector<Arrival> held = std::move(m_held);
   m_held.clear();
-  // Unstamped arrivals have no place in the archive's order: they follow, as they came.
+  // Unstamped arrivals have no place in the archive's order: they follow, as they came. Of
+  // two copies of one message the one to hand on comes first (a copy that came before the
+  // room's members were known could not be judged).
   auto key = [](const Arrival &a) {
     const quint64 id = idValue(a.id);
-    return id ? id : std::numeric_limits<quint64>::max();
+    return std::make_pair(id ? id : std::numeric_limits<quint64>::max(), !a.deliver);
   };
   std::stable_sort(held.begin(), held.end(), [&key](const Arrival &a, const Arrival &b) { return key(a) < key(b); });
   QVector<hubproto::ImMessage> out;
