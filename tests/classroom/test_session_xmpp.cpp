@@ -172,9 +172,9 @@ class TestSessionXmpp : public QObject {
 private slots:
   void initTestCase() {
     QVERIFY2(m_engine.start(), qPrintable(m_engine.errorString()));
-    m_engine.exportServiceEnvironment();
-    m_service = std::make_unique<LocalService>(m_engine.serviceArgs());
-    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
+    QString why;
+    m_service = m_engine.startService(&why);
+    QVERIFY2(m_service, qPrintable(why));
     Deployment d = Deployment::instance();
     d.backendUrl = m_service->baseUrl();
     d.hubUrl = m_service->hubUrl();

@@ -140,9 +140,9 @@ class TestSessionXmppCut : public QObject {
 private slots:
   void initTestCase() {
     QVERIFY2(m_engine.start(), qPrintable(m_engine.errorString()));
-    m_engine.exportServiceEnvironment();
-    m_service = std::make_unique<LocalService>(m_engine.serviceArgs());
-    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
+    QString why;
+    m_service = m_engine.startService(&why);
+    QVERIFY2(m_service, qPrintable(why));
     m_studentIm = std::make_unique<LoopbackProxy>(m_engine.c2sPort());
     m_teacherIm = std::make_unique<LoopbackProxy>(m_engine.c2sPort());
     Deployment d = Deployment::instance();
