@@ -33,7 +33,13 @@ TeacherSession::TeacherSession(sdk::HubTransportFactory transports, QObject *par
       m_keepAlive(this),
       m_resume([this] { return makeClient(); },
                [this](sdk::HubClient *client, const QJsonObject &joined) { onResumed(client, joined); },
-               [this](int code, const QString &reason) { onGaveUp(code, reason); }, this) {
+               [this](int code, const QString &reason) { onGaveUp(code, reason); }, this),
+      m_imResume([this] {
+        sendUnsent();
+        updateReconnecting();
+      }, [this](int code, const QString &reason) {
+        onGone(QStringLiteral("the connection to the IM server was lost (%1: %2)").arg(code).arg(reason));
+      }, this) {
   connect(&m_keepAlive, &QTimer::timeout, this, [this] {
     if (m_client)
       m_client->ping([](const sdk::HubReply &) {});
@@ -109,9 +115,8 @@ void TeacherSession::attachIm() {
     if (!imOnHub())
       onMessage(m);
   });
-  connect(m_im, &sdk::ImTransport::connectionLost, this, [this](int code, const QString &reason) {
-    onGone(QStringLiteral("the connection to the IM server was lost (%1: %2)").arg(code).arg(reason));
-  });
+  // Over the hub the loss is the hub link's; an IM server's link comes back on its own.
+  connect(m_im, &sdk::ImTransport::connectionLost, this, &TeacherSession::onImLost);
   connect(m_im, &sdk::ImTransport::forcedOffline, this,
           [this] { onGone(QStringLiteral("the teacher's account signed in elsewhere (IM server)")); });
 }
@@ -186,6 +191,7 @@ void TeacherSession::logout(int firstCode, const QString &firstDesc, Done done) 
 
 void TeacherSession::forget() {
   m_resume.stop();
+  m_imResume.stop();
   m_unsent.failAll(hubproto::ClientConnectionLost, QStringLiteral("signed out"));
   m_keepAlive.stop();
   m_signedIn = false;
@@ -194,6 +200,7 @@ void TeacherSession::forget() {
   m_members.clear();
   m_encoders.clear();
   m_decoders.clear();
+  updateReconnecting();
   if (sdk::MediaTransport *media = m_media) {
     m_media = nullptr;
     media->disconnect(this);
@@ -225,12 +232,10 @@ void TeacherSession::send(const QString &to, const QVector<Element> &elems, Done
   hubproto::Conversation conv;
   conv.type = to.isEmpty() ? hubproto::Conversation::Group : hubproto::Conversation::C2C;
   conv.peer = to.isEmpty() ? QString::number(m_roomId) : to;
-  // IM on its own server keeps its own link; over the hub it waits out a cut with the hub link.
-  if (!imOnHub())
-    return m_im->send(conv, elems, offlinePushExt, done);
+  // A send waits out a cut of the link that carries IM, and goes once when it is back.
   ilivesdk::PendingSend pending{conv, elems, offlinePushExt != nullptr,
                                 offlinePushExt ? *offlinePushExt : QString(), m_unsent.nextKey(), std::move(done)};
-  if (m_resume.active())
+  if (imAway())
     return m_unsent.queue(std::move(pending));
   sendNow(std::move(pending));
 }

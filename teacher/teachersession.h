@@ -2,11 +2,13 @@
 // The teacher's connection to the class hub: one sdk::HubClient per sign-in, the room, the
 // class commands both ways (written and read with messaging's ClassCommand), published
 // streams and their frames, and a keep-alive so that long waits do not look like silence.
-// A link lost in the room comes back as the student's does (the live SDK's LinkResume and
-// PendingSends): the room stays joined meanwhile, sends wait and go once, missed messages
-// arrive once, and lost() follows only when the tries ran out.
+// A link lost in the room comes back as the student's does (the live SDK's LinkResume, or
+// ImResume for IM on its own server, and PendingSends): the room stays joined meanwhile, sends
+// wait and go once, missed messages arrive once, and lost() follows only when the tries ran
+// out.
 // Lives on one thread; its callbacks and signals come on that thread.
 
+#include "sdk/live/imresume.h"
 #include "sdk/live/imroute.h"
 #include "sdk/live/linkresume.h"
 #include "sdk/live/pendingsends.h"
@@ -56,8 +58,8 @@ public:
 
   bool isSignedIn() const { return m_signedIn; }
   bool isInRoom() const { return m_roomId != 0; }
-  // The link was lost and is being brought back.
-  bool isReconnecting() const { return m_resume.active(); }
+  // A link of the class (the hub's, or the IM server's) was lost and is being brought back.
+  bool isReconnecting() const { return m_resume.active() || m_imResume.active(); }
   QString userId() const { return m_userId; }
   quint32 roomId() const { return m_roomId; }
   bool publishes(hubproto::Source source) const { return m_channels.contains(int(source)); }
@@ -123,6 +125,11 @@ private:
   void republish();
   void onGaveUp(int code, const QString &reason);
   void sendNow(ilivesdk::PendingSend send);
+  // The link that carries IM is away: sends wait for it.
+  bool imAway() const { return imOnHub() ? m_resume.active() : m_imResume.active(); }
+  void sendUnsent();
+  void onImLost(int code, const QString &reason);
+  void updateReconnecting();
   void attachMedia(const QString &userId);
   void signInIm(Done done);
   void onMessage(const hubproto::ImMessage &message);
@@ -156,4 +163,6 @@ private:
   QSet<QString> m_members;
   ilivesdk::PendingSends m_unsent;
   ilivesdk::LinkResume m_resume;
+  ilivesdk::ImResume m_imResume; // IM on its own server comes back on its own
+  bool m_reconnectingShown = false;
 };

@@ -21,9 +21,9 @@ void TeacherSession::startResume(int code, const QString &reason) {
   m_keepAlive.stop();
   m_encoders.clear();
   m_decoders.clear();
-  emit reconnecting(true);
   // The teacher's role needs no stage grant: no other role to come back in.
   m_resume.start({m_userId, m_userSig, m_roomId, m_roomRole, m_authBuffer, m_lastSeq, QString()}, code, reason);
+  updateReconnecting();
 }
 
 void TeacherSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
@@ -46,9 +46,8 @@ void TeacherSession::onResumed(sdk::HubClient *client, const QJsonObject &joined
     if (!before.contains(id))
       emit memberEntered(id);
   republish();
-  for (ilivesdk::PendingSend &send : m_unsent.takeAll())
-    sendNow(std::move(send));
-  emit reconnecting(false);
+  sendUnsent();
+  updateReconnecting();
 }
 
 // The hub ended the streams with the old link; they are published again on the new one and
@@ -76,5 +75,32 @@ void TeacherSession::onGaveUp(int code, const QString &reason) {
 
 void TeacherSession::sendNow(ilivesdk::PendingSend send) {
   // Cut on its way: it goes again, under the same key, once the link is back.
-  m_unsent.sendOn(m_client, std::move(send), [this] { return isInRoom() && m_signedIn; });
+  auto comingBack = [this] { return isInRoom() && m_signedIn; };
+  if (imOnHub())
+    return m_unsent.sendOn(m_client, std::move(send), comingBack);
+  m_unsent.sendOn(m_im, std::move(send), comingBack);
+}
+
+// What waited for the link that carries IM goes out once, in order.
+void TeacherSession::sendUnsent() {
+  if (imAway())
+    return;
+  for (ilivesdk::PendingSend &send : m_unsent.takeAll())
+    sendNow(std::move(send));
+}
+
+// The IM server's link dropped: in class it is brought back, meanwhile sends wait.
+void TeacherSession::onImLost(int code, const QString &reason) {
+  if (!isInRoom() || !m_signedIn)
+    return onGone(QStringLiteral("the connection to the IM server was lost (%1: %2)").arg(code).arg(reason));
+  m_imResume.start(m_im, code, reason);
+  updateReconnecting();
+}
+
+void TeacherSession::updateReconnecting() {
+  const bool on = isReconnecting();
+  if (on == m_reconnectingShown)
+    return;
+  m_reconnectingShown = on;
+  emit reconnecting(on);
 }

@@ -2,53 +2,24 @@
 
 #include "sdk/net/hubclient.h"
 
-#include <QDateTime>
-
-#include <atomic>
-
 namespace ilivesdk {
 
-namespace {
-std::atomic<int> g_firstDelayMs{ReconnectPolicy::kFirstDelayMs};
-std::atomic<int> g_budgetMs{ReconnectPolicy::kBudgetMs};
-// Each try gets this long at most for the sign-in and the join (less when the budget ends).
-constexpr int kTryTimeLimitMs = 5000;
-constexpr int kMinTryTimeLimitMs = 300;
-
-qint64 now() { return QDateTime::currentMSecsSinceEpoch(); }
-
-// Only a link that did not work is worth another try; the hub's refusals stay refusals.
-bool worthRetrying(int code) {
-  return code == hubproto::ClientConnect || code == hubproto::ClientTimeout ||
-         code == hubproto::ClientConnectionLost;
-}
-} // namespace
-
 LinkResume::LinkResume(MakeClient make, Resumed resumed, GaveUp gaveUp, QObject *parent)
-    : QObject(parent), m_make(std::move(make)), m_resumed(std::move(resumed)), m_gaveUp(std::move(gaveUp)),
-      m_timer(this) {
-  m_timer.setSingleShot(true);
-  connect(&m_timer, &QTimer::timeout, this, &LinkResume::attempt);
-}
+    : QObject(parent), m_make(std::move(make)), m_resumed(std::move(resumed)),
+      m_schedule([this](int timeLimitMs) { attempt(timeLimitMs); }, std::move(gaveUp), this) {}
 
 void LinkResume::setDefaultPolicy(int firstDelayMs, int budgetMs) {
-  g_firstDelayMs = firstDelayMs;
-  g_budgetMs = budgetMs;
+  RetrySchedule::setDefaultPolicy(firstDelayMs, budgetMs);
 }
 
 void LinkResume::start(const Plan &plan, int code, const QString &reason) {
   stop();
   m_plan = plan;
-  m_lastCode = code;
-  m_lastReason = reason;
-  m_policy = ReconnectPolicy(g_firstDelayMs, g_budgetMs);
-  m_policy.start(now());
-  scheduleNext();
+  m_schedule.start(code, reason);
 }
 
 void LinkResume::stop() {
-  m_policy.stop();
-  m_timer.stop();
+  m_schedule.stop();
   if (sdk::HubClient *client = m_client.data()) {
     m_client.clear();
     client->close();
@@ -56,19 +27,10 @@ void LinkResume::stop() {
   }
 }
 
-void LinkResume::scheduleNext() {
-  const int delay = m_policy.nextDelayMs(now());
-  if (delay < 0) {
-    m_gaveUp(m_lastCode, m_lastReason);
-    return;
-  }
-  m_timer.start(delay);
-}
-
-void LinkResume::attempt() {
+void LinkResume::attempt(int timeLimitMs) {
   sdk::HubClient *client = m_make();
   m_client = client;
-  client->setRequestTimeout(qBound(kMinTryTimeLimitMs, m_policy.remainingMs(now()), kTryTimeLimitMs));
+  client->setRequestTimeout(timeLimitMs);
   client->login(m_plan.userId, m_plan.userSig, [this, client](const sdk::HubReply &r) {
     if (client != m_client)
       return;
@@ -95,7 +57,7 @@ void LinkResume::join(sdk::HubClient *client) {
     if (joined.code != 0)
       return failed(client, joined.code, joined.desc);
     m_client.clear();
-    m_policy.stop();
+    m_schedule.succeeded();
     m_resumed(client, joined.body);
   });
 }
@@ -104,14 +66,7 @@ void LinkResume::failed(sdk::HubClient *client, int code, const QString &desc) {
   m_client.clear();
   client->close();
   client->deleteLater();
-  m_lastCode = code;
-  m_lastReason = desc;
-  if (!worthRetrying(code)) {
-    m_policy.stop();
-    m_gaveUp(code, desc);
-    return;
-  }
-  scheduleNext();
+  m_schedule.failed(code, desc);
 }
 
 } // namespace ilivesdk

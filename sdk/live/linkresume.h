@@ -3,15 +3,13 @@
 // joins the same room with the same role and grant, asking for the messages after the last one
 // seen; the session then publishes and subscribes again on the client it is handed. A refusal
 // (signature, grant) ends the tries at once; a link that does not come back within the budget
-// too. Other links (IM, media) come back through the same steps once they have their own
-// transports: the session's resumed step is where they publish and subscribe again.
+// too (the schedule is RetrySchedule's, which an IM server's link shares).
 
-#include "sdk/live/reconnectpolicy.h"
+#include "sdk/live/retryschedule.h"
 
 #include <QJsonObject>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <functional>
 
@@ -48,25 +46,20 @@ public:
 
   void start(const Plan &plan, int code, const QString &reason);
   void stop();
-  bool active() const { return m_policy.active(); }
+  bool active() const { return m_schedule.active(); }
   // The role of the last comeback (the plan's, or its plain role when the stage was gone).
   QString role() const { return m_plan.role; }
 
 private:
-  void attempt();
+  void attempt(int timeLimitMs);
   void join(sdk::HubClient *client);
   void failed(sdk::HubClient *client, int code, const QString &desc);
-  void scheduleNext();
 
   MakeClient m_make;
   Resumed m_resumed;
-  GaveUp m_gaveUp;
-  ReconnectPolicy m_policy;
-  QTimer m_timer;
+  RetrySchedule m_schedule;
   Plan m_plan;
   QPointer<sdk::HubClient> m_client;
-  int m_lastCode = 0;
-  QString m_lastReason;
 };
 
 } // namespace ilivesdk

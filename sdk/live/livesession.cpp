@@ -42,7 +42,9 @@ LiveSession::LiveSession(const LiveCallbacks *callbacks, MediaEngine *media, QOb
     : QObject(parent), m_callbacks(callbacks), m_media(media), m_pingTimer(this),
       m_resume([this] { return makeClient(); },
                [this](sdk::HubClient *client, const QJsonObject &joined) { onResumed(client, joined); },
-               [this](int code, const QString &reason) { onGaveUp(code, reason); }, this) {
+               [this](int code, const QString &reason) { onGaveUp(code, reason); }, this),
+      m_imResume([this] { onImResumed(); }, [this](int code, const QString &reason) { onGaveUp(code, reason); },
+                 this) {
   connect(&m_pingTimer, &QTimer::timeout, this, &LiveSession::onPingTimer);
 }
 
@@ -123,9 +125,8 @@ void LiveSession::attachIm(const ImRoute &route) {
       imbridge::deliver(m);
   });
   connect(m_im, &sdk::ImTransport::forcedOffline, this, &LiveSession::onKicked);
-  // A lost IM server link ends the class as a lost link did before comebacks; the hub's own
-  // link comes back by itself.
-  connect(m_im, &sdk::ImTransport::connectionLost, this, &LiveSession::onGaveUp);
+  // Over the hub the loss is the hub link's; an IM server's link comes back on its own.
+  connect(m_im, &sdk::ImTransport::connectionLost, this, &LiveSession::onImLost);
 }
 
 void LiveSession::onSignedIn(const QString &userId) {
@@ -345,11 +346,9 @@ void LiveSession::sendMessage(hubproto::Conversation conv, const QVector<hubprot
   }
   if (elems.isEmpty())
     return done(ilive::ERR_BAD_ARGUMENT, QStringLiteral("a message needs at least one element"));
-  // IM on its own server keeps its own link; over the hub it waits out a cut with the hub link.
-  if (!imOnHub())
-    return m_im->send(conv, elems, hasPushExt ? &pushExt : nullptr, done);
+  // A send waits out a cut of the link that carries IM, and goes once when it is back.
   PendingSend send{conv, elems, hasPushExt, pushExt, m_unsent.nextKey(), std::move(done)};
-  if (m_resume.active())
+  if (imAway())
     return m_unsent.queue(std::move(send));
   sendNow(std::move(send));
 }
@@ -442,6 +441,11 @@ void LiveSession::reportQuality(const sdk::HubReply &r, qint64 sentAt) {
 }
 
 void LiveSession::leaveRoomState() {
+  if (m_imResume.active()) {
+    m_imResume.stop();
+    m_unsent.failAll(ilive::ERR_CONNECTION_LOST, QStringLiteral("left the class during a cut"));
+    updateReconnecting();
+  }
   m_inRoom = false;
   m_pingTimer.stop();
   m_pushes.clear();

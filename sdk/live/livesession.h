@@ -4,6 +4,7 @@
 // runs on the session's own thread (the SDK object posts to it).
 
 #include "sdk/live/completion.h"
+#include "sdk/live/imresume.h"
 #include "sdk/live/imroute.h"
 #include "sdk/live/linkresume.h"
 #include "sdk/live/mediaroute.h"
@@ -83,8 +84,14 @@ private:
   void republish();
   void cameBackOffStage();
   void sendNow(PendingSend send);
+  // The link that carries IM is away: sends wait for it.
+  bool imAway() const { return imOnHub() ? m_resume.active() : m_imResume.active(); }
+  void sendUnsent();
+  void onImLost(int code, const QString &reason);
+  void onImResumed();
   void onImMessage(const hubproto::ImMessage &m);
-  void notifyReconnecting(bool on) const;
+  // Tells the program whether a link of the class (hub or IM server) is being brought back.
+  void updateReconnecting();
   void reportMembers(const QJsonObject &joined);
   void onMemberNotice(quint32 roomId, const QString &event, const QString &userId, const QString &role);
   void onStreamNotice(quint32 roomId, const QString &userId, hubproto::Source source, bool on);
@@ -131,6 +138,8 @@ private:
   QMap<quint64, quint64> m_hubChannels;
   PendingSends m_unsent;
   LinkResume m_resume;
+  ImResume m_imResume; // IM on its own server comes back on its own
+  bool m_reconnectingShown = false;
 };
 
 } // namespace ilivesdk

@@ -13,10 +13,10 @@ void LiveSession::startResume(int code, const QString &reason) {
   retireClient();
   m_pingTimer.stop();
   m_pingOutstanding = false;
-  notifyReconnecting(true);
   m_resume.start({m_user, m_userSig, m_room.roomId, m_room.role, m_room.authBuffer, m_lastSeq,
                   QLatin1String(hubproto::kRoleGuest)},
                  code, reason);
+  updateReconnecting();
 }
 
 void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
@@ -35,21 +35,22 @@ void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
   republish();
   if (!m_requested.isEmpty())
     requestStreams(m_requested, Completion{});
-  for (PendingSend &send : m_unsent.takeAll())
-    sendNow(std::move(send));
-  notifyReconnecting(false);
+  sendUnsent();
+  updateReconnecting();
 }
 
 // The link stayed away: the room is lost as before there were comebacks.
 void LiveSession::onGaveUp(int code, const QString &reason) {
   const bool wasInRoom = m_inRoom;
   const RoomSpec room = m_room;
+  // One link gave up: the other's comeback is moot.
+  m_resume.stop();
   m_unsent.failAll(ilive::ERR_CONNECTION_LOST, QStringLiteral("the link to the class did not come back"));
   leaveRoomState();
   dropClient();
   if (!wasInRoom)
     return;
-  notifyReconnecting(false);
+  updateReconnecting();
   if (!room.connectionLost)
     return;
   const QByteArray text = (QStringLiteral("connection to the class hub lost (%1): ").arg(code) + reason).toUtf8();
@@ -64,7 +65,7 @@ bool LiveSession::abandonResume() {
   m_unsent.failAll(ilive::ERR_CONNECTION_LOST, QStringLiteral("left the class during a cut"));
   leaveRoomState();
   dropClient();
-  notifyReconnecting(false);
+  updateReconnecting();
   return true;
 }
 
@@ -96,7 +97,31 @@ void LiveSession::republish() {
 
 void LiveSession::sendNow(PendingSend send) {
   // Cut on its way: it goes again, under the same key, once the link is back.
-  m_unsent.sendOn(m_client, std::move(send), [this] { return m_inRoom && !m_user.isEmpty(); });
+  auto comingBack = [this] { return m_inRoom && !m_user.isEmpty(); };
+  if (imOnHub())
+    return m_unsent.sendOn(m_client, std::move(send), comingBack);
+  m_unsent.sendOn(m_im, std::move(send), comingBack);
+}
+
+// What waited for the link that carries IM goes out once, in order.
+void LiveSession::sendUnsent() {
+  if (imAway())
+    return;
+  for (PendingSend &send : m_unsent.takeAll())
+    sendNow(std::move(send));
+}
+
+// The IM server's link dropped: in class it is brought back, meanwhile sends wait.
+void LiveSession::onImLost(int code, const QString &reason) {
+  if (!m_inRoom || m_user.isEmpty())
+    return onGaveUp(code, reason);
+  m_imResume.start(m_im, code, reason);
+  updateReconnecting();
+}
+
+void LiveSession::onImResumed() {
+  sendUnsent();
+  updateReconnecting();
 }
 
 // The hub hands a comeback only what came after the last message seen. IM over the hub is
@@ -108,7 +133,11 @@ void LiveSession::onImMessage(const hubproto::ImMessage &m) {
     imbridge::deliver(m);
 }
 
-void LiveSession::notifyReconnecting(bool on) const {
+void LiveSession::updateReconnecting() {
+  const bool on = m_resume.active() || m_imResume.active();
+  if (on == m_reconnectingShown)
+    return;
+  m_reconnectingShown = on;
   const RoomSpec room = m_room;
   if (room.reconnecting)
     postToGui([room, on] { room.reconnecting(on, room.data); });

@@ -2,6 +2,7 @@
 
 #include "protocol/protocol.h"
 #include "sdk/net/hubclient.h"
+#include "sdk/net/imtransport.h"
 
 #include <QRandomGenerator>
 
@@ -26,14 +27,26 @@ void PendingSends::queue(PendingSend send) {
 }
 
 void PendingSends::sendOn(sdk::HubClient *client, PendingSend send, std::function<bool()> comingBack) {
-  const QString *ext = send.hasPushExt ? &send.pushExt : nullptr;
+  sendOn([client](const PendingSend &s, PendingSend::Done done) {
+    client->sendMessage(s.conv, s.elems, s.hasPushExt ? &s.pushExt : nullptr,
+                        [done](const sdk::HubReply &r) { done(r.code, r.desc); }, s.msgKey);
+  }, std::move(send), std::move(comingBack));
+}
+
+void PendingSends::sendOn(sdk::ImTransport *im, PendingSend send, std::function<bool()> comingBack) {
+  sendOn([im](const PendingSend &s, PendingSend::Done done) {
+    im->send(s.conv, s.elems, s.hasPushExt ? &s.pushExt : nullptr, std::move(done));
+  }, std::move(send), std::move(comingBack));
+}
+
+void PendingSends::sendOn(const Sender &sender, PendingSend send, std::function<bool()> comingBack) {
   const PendingSend kept = send;
-  client->sendMessage(send.conv, send.elems, ext, [this, kept, comingBack](const sdk::HubReply &r) {
-    if (r.code == hubproto::ClientConnectionLost && comingBack())
+  sender(send, [this, kept, comingBack](int code, const QString &desc) {
+    if (code == hubproto::ClientConnectionLost && comingBack())
       return queue(kept);
     if (kept.done)
-      kept.done(r.code, r.desc);
-  }, send.msgKey);
+      kept.done(code, desc);
+  });
 }
 
 QList<PendingSend> PendingSends::takeAll() {

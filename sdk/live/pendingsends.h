@@ -13,6 +13,7 @@
 
 namespace sdk {
 class HubClient;
+class ImTransport;
 }
 
 namespace ilivesdk {
@@ -38,9 +39,15 @@ public:
   bool add(PendingSend send);
   // As add; a send the queue has no room for is answered busy at once.
   void queue(PendingSend send);
+  // Hands a send to a link, which answers through done.
+  using Sender = std::function<void(const PendingSend &send, PendingSend::Done done)>;
   // Sends on the client under the send's key. A send cut on its way is queued again (same
   // key) while comingBack() says the link is being brought back; otherwise it is answered.
   void sendOn(sdk::HubClient *client, PendingSend send, std::function<bool()> comingBack);
+  // The same through an IM server's transport, which keys its messages itself.
+  void sendOn(sdk::ImTransport *im, PendingSend send, std::function<bool()> comingBack);
+  // The same through any link.
+  void sendOn(const Sender &sender, PendingSend send, std::function<bool()> comingBack);
   QList<PendingSend> takeAll();
   void failAll(int code, const QString &desc);
   int size() const { return m_queue.size(); }

@@ -6,6 +6,7 @@
 // and signals come on that thread.
 
 #include "protocol/immessage.h"
+#include "protocol/protocol.h"
 
 #include <QObject>
 #include <QString>
@@ -30,12 +31,22 @@ public:
   // Ends the sign-in without waiting for the server; callbacks still waiting are answered at
   // once with a failure, no signal follows.
   virtual void signOut() = 0;
+  // Brings the link back after connectionLost(): signs in again, rejoins the room it was in
+  // under the same name and hands over through received() what was sent meanwhile, each
+  // message once and in order. done(0) once back; a link that did not work within
+  // timeLimitMs answers ClientConnect, ClientTimeout or ClientConnectionLost, a refusal its
+  // own code. A transport whose loss is its carrier's (the hub's) refuses.
+  virtual void resume(int timeLimitMs, Done done) {
+    Q_UNUSED(timeLimitMs);
+    done(hubproto::NotAllowed, QStringLiteral("this IM link comes back with its carrier"));
+  }
 
 signals:
   void received(const hubproto::ImMessage &message);
   // The same account signed in elsewhere; the transport is signed out.
   void forcedOffline();
-  // The link went away by itself (not after signOut(), not after forcedOffline()).
+  // The link went away by itself (not after signOut(), not after forcedOffline()); the
+  // transport keeps its user and room for resume().
   void connectionLost(int code, const QString &reason);
 };
 

@@ -61,10 +61,14 @@ set_tests_properties(test_session_entry test_session_stage test_session_exit tes
 tarnwick_test(test_session_xmpp SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_xmpp.cpp
               LIBS classroom_test_fixture sdk_net_xmpp service_member raw_xmpp_member DISPLAY TIMEOUT 300)
 add_dependencies(test_session_xmpp tarnwick-local tarnwick-teacher)
+# The same with the IM link cut under the student or the teacher (the fault tests' relays).
+tarnwick_test(test_session_xmppcut SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_xmppcut.cpp
+              LIBS classroom_test_fixture faults_fixture DISPLAY TIMEOUT 300)
+add_dependencies(test_session_xmppcut tarnwick-local)
 # The same pictures with media on Janus, inside the test's own network namespace.
 tarnwick_test(test_session_janus SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_session_janus.cpp
               ${CMAKE_CURRENT_LIST_DIR}/classpictures.cpp ${CMAKE_CURRENT_LIST_DIR}/classpictures.h
               LIBS classroom_test_fixture teacher janus_client DISPLAY NETNS TIMEOUT 300)
 add_dependencies(test_session_janus tarnwick-local tarnwick-teacher)
 # Their classroom windows grab the hot key too.
-set_tests_properties(test_session_xmpp test_session_janus PROPERTIES RESOURCE_LOCK display_input)
+set_tests_properties(test_session_xmpp test_session_xmppcut test_session_janus PROPERTIES RESOURCE_LOCK display_input)

@@ -1,5 +1,7 @@
 #include "support/ejabberdengine.h"
 
+#include "support/localservice.h"
+
 #include <QFile>
 
 namespace {
@@ -44,4 +46,13 @@ void EjabberdEngine::exportServiceEnvironment() const {
 
 QStringList EjabberdEngine::serviceArgs() const {
   return {QStringLiteral("--xmpp"), xmppUrl(), QStringLiteral("--xmpp-api"), apiUrl()};
+}
+
+std::unique_ptr<LocalService> EjabberdEngine::startService(QString *error) const {
+  exportServiceEnvironment();
+  auto service = std::make_unique<LocalService>(serviceArgs());
+  if (service->start())
+    return service;
+  *error = service->errorString();
+  return nullptr;
 }

@@ -10,6 +10,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <memory>
+
+class LocalService;
+
 class EjabberdEngine {
 public:
   EjabberdEngine();
@@ -33,6 +37,9 @@ public:
   // The environment tarnwick-local reads its XMPP values from, and its options.
   void exportServiceEnvironment() const;
   QStringList serviceArgs() const;
+  // A running tarnwick-local that seats its classes' users on this server; null (with *error)
+  // when it did not start.
+  std::unique_ptr<LocalService> startService(QString *error) const;
 
 private:
   QTemporaryDir m_state;

@@ -17,18 +17,11 @@ namespace sdk {
 using hubproto::Conversation;
 
 namespace {
-constexpr int kSelfPresence = 110; // MUC status: this presence is our own
+// Each stream signs in under a resource of its own: the stream a comeback replaces may still
+// linger on the server, and its going must not take the new one out of the room.
+QString freshResource() { return QStringLiteral("tarnwick-") + QXmppUtils::generateStanzaHash(8); }
 
-// The hub's rules, with the room's owner as its teacher. Who holds the stage grant only the
-// hub knows: the classroom drops board data from anyone else, as it does on the hub's path.
-hubproto::SenderRights rightsOf(bool owner) { return hubproto::SenderRights{owner, true}; }
-
-// What the hub would have refused from this sender never reaches the program either.
-bool refusedFrom(const hubproto::ImMessage &m, bool owner) {
-  QString why;
-  return hubproto::refusal(hubproto::scanMessage(m), rightsOf(owner), hubproto::kMaxChatTextBytes, &why) != hubproto::Ok;
-}
-const char kResource[] = "tarnwick";
+qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
 } // namespace
 
 bool XmppAddress::parse(const QString &url, XmppAddress *out) {
@@ -42,20 +35,23 @@ bool XmppAddress::parse(const QString &url, XmppAddress *out) {
 }
 
 XmppImTransport::XmppImTransport(const XmppAddress &address, const QString &token, QObject *parent)
-    : ImTransport(parent), m_address(address), m_token(token), m_client(new QXmppClient(this)), m_joinTimer(this) {
+    : ImTransport(parent), m_address(address), m_token(token), m_joinTimer(this), m_resumeTimer(this) {
   m_joinTimer.setSingleShot(true);
   connect(&m_joinTimer, &QTimer::timeout, this,
           [this] { finishJoin(hubproto::ClientTimeout, QStringLiteral("the IM room did not answer")); });
-  connect(m_client, &QXmppClient::connected, this, &XmppImTransport::onConnected);
-  connect(m_client, &QXmppClient::error, this, &XmppImTransport::onError);
-  connect(m_client, &QXmppClient::disconnected, this, &XmppImTransport::onDisconnected);
-  connect(m_client, &QXmppClient::messageReceived, this, &XmppImTransport::onMessage);
-  connect(m_client, &QXmppClient::presenceReceived, this, &XmppImTransport::onPresence);
+  m_resumeTimer.setSingleShot(true);
+  connect(&m_resumeTimer, &QTimer::timeout, this, [this] {
+    dropStream();
+    m_state = State::Lost;
+    finishResume(hubproto::ClientTimeout, QStringLiteral("the IM server did not take us back in time"));
+  });
 }
 
 XmppImTransport::~XmppImTransport() { signOut(); }
 
 QString XmppImTransport::ownBareJid() const { return m_userId + QLatin1Char('@') + m_address.domain; }
+
+QString XmppImTransport::roomJid() const { return xmppim::roomJid(m_roomId, m_address.domain); }
 
 void XmppImTransport::signIn(const QString &userId, Done done) {
   if (m_state != State::Idle)
@@ -67,13 +63,29 @@ void XmppImTransport::signIn(const QString &userId, Done done) {
   m_userId = userId;
   m_signInDone = std::move(done);
   m_state = State::SigningIn;
+  m_signedInAt = QDateTime::currentDateTimeUtc();
+  connectStream();
+}
+
+// A fresh client for a new stream, in place of the one before.
+void XmppImTransport::connectStream() {
+  dropStream();
+  m_conflict = false;
+  m_client = new QXmppClient(this);
+  m_archive = new xmppim::ArchiveQuery;
+  m_client->addExtension(m_archive);
+  connect(m_client, &QXmppClient::connected, this, &XmppImTransport::onConnected);
+  connect(m_client, &QXmppClient::error, this, &XmppImTransport::onError);
+  connect(m_client, &QXmppClient::disconnected, this, &XmppImTransport::onDisconnected);
+  connect(m_client, &QXmppClient::messageReceived, this, &XmppImTransport::onMessage);
+  connect(m_client, &QXmppClient::presenceReceived, this, &XmppImTransport::onPresence);
   QXmppConfiguration config;
   config.setHost(m_address.host);
   config.setPort(m_address.port);
   config.setDomain(m_address.domain);
-  config.setUser(userId);
+  config.setUser(m_userId);
   config.setPassword(m_token);
-  config.setResource(QLatin1String(kResource));
+  config.setResource(freshResource());
   // Loopback c2s only; anywhere else the server requires TLS.
   config.setStreamSecurityMode(QXmppConfiguration::TLSDisabled);
   config.setSaslAuthMechanism(QStringLiteral("PLAIN"));
@@ -83,10 +95,23 @@ void XmppImTransport::signIn(const QString &userId, Done done) {
   m_client->connectToServer(config);
 }
 
+void XmppImTransport::dropStream() {
+  QXmppClient *client = m_client;
+  m_client = nullptr;
+  m_archive = nullptr;
+  if (!client)
+    return;
+  client->disconnect(this);
+  client->disconnectFromServer();
+  client->deleteLater();
+}
+
 void XmppImTransport::onConnected() {
   if (m_state == State::SigningIn) {
     m_state = State::SignedIn;
     finishSignIn(hubproto::Ok, QString());
+  } else if (m_state == State::Resuming) {
+    rejoin();
   }
 }
 
@@ -101,33 +126,65 @@ void XmppImTransport::finishJoin(int code, const QString &desc) {
   m_joinTimer.stop();
   Done done = std::move(m_joinDone);
   m_joinDone = nullptr;
-  if (code != hubproto::Ok && !m_inRoom)
+  if (code != hubproto::Ok && !m_inRoom && m_state != State::Resuming && m_state != State::Lost)
     m_roomId = 0;
   if (done)
     done(code, desc);
 }
 
+void XmppImTransport::finishResume(int code, const QString &desc) {
+  m_resumeTimer.stop();
+  Done done = std::move(m_resumeDone);
+  m_resumeDone = nullptr;
+  if (done)
+    done(code, desc);
+}
+
 void XmppImTransport::onError() {
-  if (m_client->xmppStreamError() == QXmppStanza::Error::Conflict)
+  if (m_client && m_client->xmppStreamError() == QXmppStanza::Error::Conflict)
     m_conflict = true;
 }
 
 void XmppImTransport::onDisconnected() {
-  if (m_state == State::SigningIn) {
-    const bool refused = m_client->xmppStreamError() == QXmppStanza::Error::NotAuthorized;
+  const bool refused = m_client && m_client->xmppStreamError() == QXmppStanza::Error::NotAuthorized;
+  const QString socketError = m_client ? m_client->socketErrorString() : QString();
+  switch (m_state) {
+  case State::SigningIn:
     fail(refused ? hubproto::SigInvalid : hubproto::ClientConnect,
          refused ? QStringLiteral("the IM server refused the token") : QStringLiteral("the IM server could not be reached"));
     return;
-  }
-  if (m_state != State::SignedIn)
+  case State::Resuming:
+    if (m_conflict)
+      break; // signed in elsewhere meanwhile: no comeback
+    dropStream();
+    m_state = State::Lost;
+    m_inRoom = false;
+    finishJoin(hubproto::ClientConnectionLost, QStringLiteral("IM connection lost"));
+    finishResume(refused ? hubproto::SigInvalid : hubproto::ClientConnect,
+                 refused ? QStringLiteral("the IM server refused the token")
+                         : QStringLiteral("the IM server could not be reached: ") + socketError);
     return;
-  const bool conflict = m_conflict;
-  const QString reason = m_client->socketErrorString();
+  case State::SignedIn:
+    if (m_conflict)
+      break;
+    lose(hubproto::ClientConnectionLost, QStringLiteral("IM server connection lost: ") + socketError);
+    return;
+  default:
+    return;
+  }
   fail(hubproto::ClientConnectionLost, QStringLiteral("IM connection lost"));
-  if (conflict)
-    emit forcedOffline();
-  else
-    emit connectionLost(hubproto::ClientConnectionLost, QStringLiteral("IM server connection lost: ") + reason);
+  emit forcedOffline();
+}
+
+// The link is gone but the sign-in is kept for resume(): the room and what was seen stay.
+void XmppImTransport::lose(int code, const QString &reason) {
+  dropStream();
+  m_state = State::Lost;
+  m_inRoom = false;
+  m_owner = false;
+  m_occupants.clear();
+  finishJoin(code, reason);
+  emit connectionLost(code, reason);
 }
 
 // Ends the sign-in: answers what waits, forgets the room.
@@ -136,12 +193,43 @@ void XmppImTransport::fail(int code, const QString &desc) {
   m_inRoom = false;
   m_owner = false;
   m_occupants.clear();
+  m_roomId = 0;
   finishJoin(code, desc);
   finishSignIn(code, desc);
+  finishResume(code, desc);
+}
+
+void XmppImTransport::resume(int timeLimitMs, Done done) {
+  if (m_state != State::Lost)
+    return done(hubproto::ClientBusy, QStringLiteral("the IM link is not waiting for a comeback"));
+  m_state = State::Resuming;
+  m_resumeDone = std::move(done);
+  m_resumeTimer.start(timeLimitMs);
+  connectStream();
+}
+
+// Back in the room under the same nickname, then what the archives kept meanwhile.
+void XmppImTransport::rejoin() {
+  if (!m_roomId) {
+    m_state = State::SignedIn;
+    return finishResume(hubproto::Ok, QString());
+  }
+  m_inbox.hold();
+  joinRoom(m_roomId, [this](int code, const QString &desc) {
+    if (m_state != State::Resuming)
+      return;
+    if (code != hubproto::Ok) {
+      dropStream();
+      m_state = State::Lost;
+      m_inbox.discard(); // the next catch-up brings it again
+      return finishResume(code, desc);
+    }
+    catchUp();
+  });
 }
 
 void XmppImTransport::joinRoom(quint32 roomId, Done done) {
-  if (m_state != State::SignedIn)
+  if (m_state != State::SignedIn && m_state != State::Resuming)
     return done(hubproto::ClientNotLoggedIn, QStringLiteral("not signed in"));
   if (m_joinDone)
     return done(hubproto::ClientBusy, QStringLiteral("a join is already in progress"));
@@ -150,7 +238,7 @@ void XmppImTransport::joinRoom(quint32 roomId, Done done) {
   m_roomId = roomId;
   m_joinDone = std::move(done);
   QXmppPresence presence;
-  presence.setTo(xmppim::roomJid(roomId, m_address.domain) + QLatin1Char('/') + m_userId);
+  presence.setTo(roomJid() + QLatin1Char('/') + m_userId);
   presence.setMucSupported(true);
   m_client->sendPacket(presence);
   m_joinTimer.start(kJoinTimeoutMs);
@@ -161,7 +249,7 @@ void XmppImTransport::leaveRoom() {
     return;
   if (m_state == State::SignedIn) {
     QXmppPresence presence(QXmppPresence::Unavailable);
-    presence.setTo(xmppim::roomJid(m_roomId, m_address.domain) + QLatin1Char('/') + m_userId);
+    presence.setTo(roomJid() + QLatin1Char('/') + m_userId);
     m_client->sendPacket(presence);
   }
   m_inRoom = false;
@@ -171,41 +259,10 @@ void XmppImTransport::leaveRoom() {
   m_roomId = 0;
 }
 
-void XmppImTransport::onPresence(const QXmppPresence &presence) {
-  if (m_roomId && QXmppUtils::jidToBareJid(presence.from()) == xmppim::roomJid(m_roomId, m_address.domain))
-    onRoomPresence(presence);
-}
-
-void XmppImTransport::onRoomPresence(const QXmppPresence &presence) {
-  const QString nick = QXmppUtils::jidToResource(presence.from());
-  if (presence.type() == QXmppPresence::Error) {
-    if (!m_inRoom)
-      finishJoin(hubproto::NotAllowed, QStringLiteral("the IM room refused the join"));
-    return;
-  }
-  if (presence.type() == QXmppPresence::Unavailable) {
-    m_occupants.remove(nick);
-    if (presence.mucStatusCodes().contains(kSelfPresence) && m_inRoom) {
-      // Removed from the room by the server (kicked, room gone): the class is over for us.
-      m_inRoom = false;
-      emit connectionLost(hubproto::NotInRoom, QStringLiteral("removed from the IM room"));
-    }
-    return;
-  }
-  const QXmppMucItem item = presence.mucItem();
-  const QString realJid = QXmppUtils::jidToBareJid(item.jid());
-  // Without the real account the room is not the non-anonymous one we expect.
-  if (!realJid.isEmpty() && QXmppUtils::jidToDomain(realJid) == m_address.domain)
-    m_occupants.insert(nick, Occupant{QXmppUtils::jidToUser(realJid), item.affiliation() == QXmppMucItem::OwnerAffiliation});
-  if (presence.mucStatusCodes().contains(kSelfPresence) && !m_inRoom) {
-    m_inRoom = true;
-    m_owner = item.affiliation() == QXmppMucItem::OwnerAffiliation;
-    finishJoin(hubproto::Ok, QString());
-  }
-}
-
 void XmppImTransport::send(const Conversation &conv, const QVector<hubproto::Element> &elems,
                            const QString *offlinePushExt, Done done) {
+  if (m_state == State::Lost || m_state == State::Resuming)
+    return done(hubproto::ClientConnectionLost, QStringLiteral("the IM link is being brought back"));
   if (m_state != State::SignedIn)
     return done(hubproto::ClientNotLoggedIn, QStringLiteral("not signed in"));
   hubproto::ImMessage out;
@@ -213,14 +270,15 @@ void XmppImTransport::send(const Conversation &conv, const QVector<hubproto::Ele
   out.hasOfflinePush = offlinePushExt != nullptr;
   out.offlinePushExt = offlinePushExt ? *offlinePushExt : QString();
   QString why;
-  if (const int refused = hubproto::refusal(hubproto::scanMessage(out), rightsOf(m_owner), hubproto::kMaxChatTextBytes, &why))
+  if (const int refused = hubproto::refusal(hubproto::scanMessage(out), hubproto::SenderRights{m_owner, true},
+                                            hubproto::kMaxChatTextBytes, &why))
     return done(refused, why);
   QXmppMessage message;
   if (conv.type == Conversation::Group) {
     if (!m_inRoom || conv.peer != QString::number(m_roomId))
       return done(hubproto::NotInRoom, QStringLiteral("not a member of that group"));
     message.setType(QXmppMessage::GroupChat);
-    message.setTo(xmppim::roomJid(m_roomId, m_address.domain));
+    message.setTo(roomJid());
   } else {
     if (!xmppim::isPlainLocalPart(conv.peer))
       return done(hubproto::BadArgument, QStringLiteral("no such user"));
@@ -228,51 +286,15 @@ void XmppImTransport::send(const Conversation &conv, const QVector<hubproto::Ele
     message.setTo(conv.peer + QLatin1Char('@') + m_address.domain);
   }
   xmppim::writePayload(&message, elems, offlinePushExt);
+  // The id finds the message in the archives after a cut, and goes again with it.
+  const QString id = QXmppUtils::generateStanzaHash(24);
+  message.setId(id);
+  message.setOriginId(id);
   if (!m_client->sendPacket(message))
     return done(hubproto::ClientConnectionLost, QStringLiteral("IM connection lost"));
+  m_outbox.settle(nowMs());
+  m_outbox.add(message, nowMs());
   done(hubproto::Ok, QString());
-}
-
-void XmppImTransport::onMessage(const QXmppMessage &message) {
-  if (m_state != State::SignedIn || message.type() == QXmppMessage::Error)
-    return;
-  hubproto::ImMessage m;
-  if (!xmppim::readPayload(message, &m))
-    return;
-  const bool group = message.type() == QXmppMessage::GroupChat;
-  const QString stampedBy = group ? QXmppUtils::jidToBareJid(message.from()) : ownBareJid();
-  const QDateTime at = xmppim::serverTime(message, stampedBy, QDateTime::currentDateTimeUtc());
-  m.timeMs = at.toMSecsSinceEpoch();
-  m.time = static_cast<quint32>(m.timeMs / 1000);
-  if (group) {
-    onGroupMessage(message, m);
-    return;
-  }
-  const QString from = QXmppUtils::jidToBareJid(message.from());
-  if (message.type() != QXmppMessage::Chat || QXmppUtils::jidToDomain(from) != m_address.domain)
-    return;
-  m.from = QXmppUtils::jidToUser(from);
-  // One-to-one traffic stays inside the room, as on the hub.
-  const Occupant *sender = nullptr;
-  for (const Occupant &o : qAsConst(m_occupants))
-    sender = o.userId == m.from ? &o : sender;
-  if (!sender || refusedFrom(m, sender->owner))
-    return;
-  m.conv = Conversation{Conversation::C2C, m.from};
-  emit received(m);
-}
-
-void XmppImTransport::onGroupMessage(const QXmppMessage &message, hubproto::ImMessage m) {
-  if (!m_inRoom || QXmppUtils::jidToBareJid(message.from()) != xmppim::roomJid(m_roomId, m_address.domain))
-    return;
-  const auto occupant = m_occupants.constFind(QXmppUtils::jidToResource(message.from()));
-  if (occupant == m_occupants.cend() || occupant->userId == m_userId)
-    return; // unknown sender, or our own message coming back
-  if (refusedFrom(m, occupant->owner))
-    return;
-  m.from = occupant->userId;
-  m.conv = Conversation{Conversation::Group, QString::number(m_roomId)};
-  emit received(m);
 }
 
 void XmppImTransport::signOut() {
@@ -280,10 +302,9 @@ void XmppImTransport::signOut() {
     m_state = State::Closed;
     return;
   }
-  m_client->disconnect(this);
   // What still waits is answered now, as a closed hub connection answers its requests.
+  dropStream();
   fail(hubproto::ClientConnectionLost, QStringLiteral("signed out"));
-  m_client->disconnectFromServer();
 }
 
 } // namespace sdk
