@@ -35,6 +35,8 @@ JanusMediaTransport::JanusMediaTransport(const JanusEndpoint &endpoint, const QS
   m_comeback.setSingleShot(true);
   m_comeback.setInterval(kComebackMs);
   connect(&m_comeback, &QTimer::timeout, this, &JanusMediaTransport::open);
+  connect(this, &JanusMediaTransport::trouble, this,
+          [](const QString &why) { qWarning("media: Janus: %s", qPrintable(why)); });
   open();
 }
 
@@ -53,10 +55,8 @@ void JanusMediaTransport::open() {
   connect(m_session, &JanusSession::hangup, this, [this](quint64 handle, const QString &reason) {
     for (auto it = m_incoming.begin(); it != m_incoming.end(); ++it) {
       if (it->second.handle == handle) {
-        dropLink(it->second);
-        m_incoming.erase(it);
         emit trouble(QStringLiteral("Janus hung up a stream: ") + reason);
-        return;
+        return endIncoming(it);
       }
     }
   });
@@ -80,10 +80,21 @@ void JanusMediaTransport::reset() {
   }
 }
 
+// Every stream coming in ends with the link; they are asked for again once it is back.
 void JanusMediaTransport::onLost(const QString &why) {
   emit trouble(why);
+  while (!m_incoming.empty())
+    endIncoming(m_incoming.begin());
   reset();
   m_comeback.start();
+}
+
+void JanusMediaTransport::endIncoming(std::map<quint64, Link>::iterator it) {
+  const Feed feed = m_feeds.value(it->first);
+  dropLink(it->second);
+  m_incoming.erase(it);
+  if (!feed.userId.isEmpty())
+    emit streamEnded(feed.userId, feed.source);
 }
 
 QJsonObject JanusMediaTransport::joinBody(const QString &ptype) const {
@@ -146,12 +157,10 @@ void JanusMediaTransport::notePublishers(const QJsonArray &publishers) {
 }
 
 void JanusMediaTransport::forgetFeed(quint64 feed) {
-  m_feeds.remove(feed);
   auto it = m_incoming.find(feed);
-  if (it == m_incoming.end())
-    return;
-  dropLink(it->second);
-  m_incoming.erase(it);
+  if (it != m_incoming.end())
+    endIncoming(it);
+  m_feeds.remove(feed);
 }
 
 bool JanusMediaTransport::wanted(const Feed &feed) const {

@@ -73,6 +73,8 @@ private:
   void onEvent(quint64 handle, const QJsonObject &data, const QJsonObject &jsep);
   void notePublishers(const QJsonArray &publishers);
   void forgetFeed(quint64 feed);
+  // Drops a stream coming in and says it ended (streamEnded).
+  void endIncoming(std::map<quint64, Link>::iterator it);
   bool wanted(const Feed &feed) const;
   void startPublisher(hubproto::Source source);
   void offerFrom(hubproto::Source source, quint64 handle);
