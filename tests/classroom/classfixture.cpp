@@ -258,6 +258,18 @@ void BoxWatch::closeInformation() {
   }
 }
 
+void useTestDevices(FakeShell &shell) {
+  ilive::Vector<ilive::Pair<ilive::String, ilive::String>> list;
+  GetILive()->getCameraList(list);
+  shell.settings.insert(QStringLiteral("camera_index"), int(list.size()) - 1);
+  shell.settings.insert(QStringLiteral("disable_camera"), 0);
+  list.clear();
+  GetILive()->getMicList(list);
+  for (size_t i = 0; i < list.size(); ++i)
+    if (QString::fromUtf8(list[i].first.c_str()).contains(QLatin1String("tarnwick_source")))
+      shell.settings.insert(QStringLiteral("mic"), int(i));
+}
+
 // ---------------------------------------------------------------------------------------------
 
 ClassWorld::ClassWorld() : hub(std::make_unique<Hub>(kSecret)) {

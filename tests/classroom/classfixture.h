@@ -202,6 +202,10 @@ private:
   QTimer *timer_;
 };
 
+// The shell's device settings for going on stage: the SDK's test-pattern camera and the test
+// session's microphone (scripts/session.sh).
+void useTestDevices(FakeShell &shell);
+
 // A classroom window of the real local service's class: the ordinary device settings (camera
 // off), token, room and teacher set, shown and signing in.
 MainForm *openLocalClass(FakeShell &shell, const QString &token, int roomId, const QString &masterId);
