@@ -21,7 +21,7 @@
 #include "support/ejabberdengine.h"
 #include "support/localservice.h"
 #include "support/seedaccounts.h"
-#include "teacher/console/chatpageview.h"
+#include "teacher/console/consolechatpage.h"
 #include "teacher/console/classpage.h"
 #include "teacher/console/consolechat.h"
 #include "teacher/console/consoleclass.h"
