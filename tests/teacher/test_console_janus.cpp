@@ -7,8 +7,9 @@
 //   shows the student's test pattern, and the console and the classmate get the student's
 //   voice. Taken off stage, the student's publishers leave the room.
 // - The console's camera reaches the student's large view.
-// - Janus restarts under the class: both come back by themselves, the student stays in class,
-//   the view does not keep the old picture meanwhile, and the teacher's picture shows again.
+// - The student's UDP is cut for a while, then Janus restarts under the class: each time the
+//   student's view does not keep the old picture meanwhile, the student stays in class, and
+//   the teacher's picture shows again by itself.
 #include "../classroom/classfixture.h"
 #include "../classroom/classpictures.h"
 #include "../sdk/mediapath.h"
@@ -200,6 +201,17 @@ private slots:
     QTRY_VERIFY2_WITH_TIMEOUT(studentSeesTeacher(), m_janus.log().right(2000).constData(),
                               kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(m_classmateGot.pictures(kMaster) >= kPictures, kWaitMs);
+  }
+
+  // The student's UDP is lost for a while, the link to Janus stands: the teacher's last picture
+  // goes once no frame came for a while, and the picture comes back with the packets.
+  void pictureComesBackAfterAnUdpCut() {
+    QVERIFY(JanusEngine::setUdpLoss(100));
+    const bool blanked = QTest::qWaitFor([this] { return teacherViewOfStudent()->canvasSnapshot().isNull(); },
+                                         sdk::JanusMediaTransport::kStallMs * 3);
+    QVERIFY(JanusEngine::setUdpLoss(0));
+    QVERIFY(blanked);
+    QTRY_VERIFY_WITH_TIMEOUT(studentSeesTeacher(), kWaitMs);
   }
 
   void classComesBackAfterJanusRestarts() {
