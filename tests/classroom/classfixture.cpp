@@ -7,6 +7,7 @@
 #include "messaging/messagehook.h"
 #include "messaging/messagesink.h"
 #include "support/inprocesstransport.h"
+#include "support/localservice.h"
 #include "support/seedaccounts.h"
 #include "support/testenv.h"
 #include "sdk/live/ilive.h"
@@ -256,6 +257,19 @@ void BoxWatch::closeInformation() {
     if (box && box->kind() == QtMessageBox::Information)
       box->close();
   }
+}
+
+bool initLiveOnJanus(const LocalService &service, const QString &janusUrl) {
+  Deployment d = Deployment::instance();
+  d.backendUrl = service.baseUrl();
+  d.hubUrl = service.hubUrl();
+  d.staticUrl = service.baseUrl() + QStringLiteral("/static");
+  d.media = QStringLiteral("janus");
+  d.janusUrl = janusUrl;
+  Deployment::setInstance(d);
+  GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
+  GetILive()->setMediaAddress(d.mediaAddress().toUtf8().constData());
+  return GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0;
 }
 
 void useTestDevices(FakeShell &shell) {

@@ -26,6 +26,7 @@
 #include <memory>
 
 class Hub;
+class LocalService;
 class QTimer;
 
 namespace classtest {
@@ -201,6 +202,10 @@ private:
   QStringList questions_;
   QTimer *timer_;
 };
+
+// The process's deployment record and live SDK pointed at the running service's backend, static
+// pages and hub, with media through the Janus at janusUrl; false when the SDK did not start.
+bool initLiveOnJanus(const LocalService &service, const QString &janusUrl);
 
 // The shell's device settings for going on stage: the SDK's test-pattern camera and the test
 // session's microphone (scripts/session.sh).

@@ -6,7 +6,7 @@
 // - The student called on stage with the camera publishes through Janus: the console's tile
 //   shows the student's test pattern, and the console and the classmate get the student's
 //   voice. Taken off stage, the student's publishers leave the room.
-// - The console's camera reaches the student's large view.
+// - The console's camera, shared screen and voice reach the student and the classmate.
 // - The student's UDP is cut for a while, then Janus restarts under the class: each time the
 //   student's view does not keep the old picture meanwhile, the student stays in class, and
 //   the teacher's picture shows again by itself.
@@ -127,16 +127,7 @@ private slots:
     QVERIFY2(m_janus.start(), qPrintable(m_janus.errorString()));
     m_service = m_janus.makeService();
     QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-    Deployment d = Deployment::instance();
-    d.backendUrl = m_service->baseUrl();
-    d.hubUrl = m_service->hubUrl();
-    d.staticUrl = m_service->baseUrl() + QStringLiteral("/static");
-    d.media = QStringLiteral("janus");
-    d.janusUrl = m_janus.wsUrl();
-    Deployment::setInstance(d);
-    GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
-    GetILive()->setMediaAddress(d.mediaAddress().toUtf8().constData());
-    QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
+    QVERIFY(initLiveOnJanus(*m_service, m_janus.wsUrl()));
 
     m_console = std::make_unique<ConsoleWindow>(ConsoleSetup::fromDeployment());
     m_page = consoledriver::enterDemoClass(*m_console, kWaitMs);
@@ -196,11 +187,17 @@ private slots:
     QTRY_COMPARE_WITH_TIMEOUT(m_classmate->receiving(), 0, kWaitMs);
   }
 
-  void consolesCameraReachesTheStudent() {
+  // The console's camera, shared screen and microphone, each its own publisher in Janus.
+  void consolesCameraScreenAndVoiceReachTheClass() {
     QVERIFY(click(m_page, "btnCamera"));
-    QTRY_VERIFY2_WITH_TIMEOUT(studentSeesTeacher(), m_janus.log().right(2000).constData(),
-                              kWaitMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(studentSeesTeacher(), m_janus.log().right(2000).constData(), kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(m_classmateGot.pictures(kMaster) >= kPictures, kWaitMs);
+    QVERIFY(click(m_page, "btnShareScreen"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_student->screenView()->streamUserId() == kMaster.toUtf8() &&
+                                 !m_student->screenView()->canvasSnapshot().isNull(),
+                             kWaitMs);
+    QVERIFY(click(m_page, "btnMicrophone"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_classmateGot.voice(kMaster) >= kVoicePackets, kWaitMs);
   }
 
   // The student's UDP is lost for a while, the link to Janus stands: the teacher's last picture
