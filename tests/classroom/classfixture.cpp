@@ -7,6 +7,7 @@
 #include "messaging/messagehook.h"
 #include "messaging/messagesink.h"
 #include "support/inprocesstransport.h"
+#include "support/janusengine.h"
 #include "support/localservice.h"
 #include "support/seedaccounts.h"
 #include "support/testenv.h"
@@ -259,17 +260,31 @@ void BoxWatch::closeInformation() {
   }
 }
 
-bool initLiveOnJanus(const LocalService &service, const QString &janusUrl) {
+std::unique_ptr<LocalService> startClassOnJanus(JanusEngine &janus) {
+  if (!janus.start()) {
+    qWarning("Janus did not start: %s", qPrintable(janus.errorString()));
+    return nullptr;
+  }
+  std::unique_ptr<LocalService> service = janus.makeService();
+  if (!service->start()) {
+    qWarning("tarnwick-local did not start: %s", qPrintable(service->errorString()));
+    return nullptr;
+  }
   Deployment d = Deployment::instance();
-  d.backendUrl = service.baseUrl();
-  d.hubUrl = service.hubUrl();
-  d.staticUrl = service.baseUrl() + QStringLiteral("/static");
+  d.backendUrl = service->baseUrl();
+  d.hubUrl = service->hubUrl();
+  d.staticUrl = service->baseUrl() + QStringLiteral("/static");
   d.media = QStringLiteral("janus");
-  d.janusUrl = janusUrl;
+  d.janusUrl = janus.wsUrl();
   Deployment::setInstance(d);
   GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
   GetILive()->setMediaAddress(d.mediaAddress().toUtf8().constData());
-  return GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0;
+  if (GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) != 0) {
+    qWarning("the live SDK did not start");
+    service->stop();
+    return nullptr;
+  }
+  return service;
 }
 
 void useTestDevices(FakeShell &shell) {

@@ -26,6 +26,7 @@
 #include <memory>
 
 class Hub;
+class JanusEngine;
 class LocalService;
 class QTimer;
 
@@ -203,9 +204,10 @@ private:
   QTimer *timer_;
 };
 
-// The process's deployment record and live SDK pointed at the running service's backend, static
-// pages and hub, with media through the Janus at janusUrl; false when the SDK did not start.
-bool initLiveOnJanus(const LocalService &service, const QString &janusUrl);
+// Janus started, tarnwick-local started making its classes' rooms there, and the process's
+// deployment record and live SDK pointed at the service's backend, static pages and hub with
+// media through that Janus; null (and a warning saying why) when any of it failed.
+std::unique_ptr<LocalService> startClassOnJanus(JanusEngine &janus);
 
 // The shell's device settings for going on stage: the SDK's test-pattern camera and the test
 // session's microphone (scripts/session.sh).

@@ -70,10 +70,8 @@ class TestSessionJanus : public QObject {
 
 private slots:
   void initTestCase() {
-    QVERIFY2(m_janus.start(), qPrintable(m_janus.errorString()));
-    m_service = m_janus.makeService();
-    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-    QVERIFY(initLiveOnJanus(*m_service, m_janus.wsUrl()));
+    m_service = startClassOnJanus(m_janus);
+    QVERIFY(m_service);
   }
 
   void cleanupTestCase() {
@@ -82,7 +80,7 @@ private slots:
       m_teacher->waitForFinished(10000);
     }
     GetILive()->release(nullptr, nullptr, nullptr);
-    QVERIFY(m_service->stop());
+    QVERIFY(!m_service || m_service->stop());
   }
 
   void teachersCameraAndSlideReachTheirViews() {

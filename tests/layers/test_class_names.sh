@@ -3,17 +3,8 @@
 # defined in two folders (must fail and name both files), and one name in two namespaces, or
 # once in the program and once in tests (must pass).
 set -uo pipefail
-CHECK="$1"
-SOURCE="$2"
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
-
-if ! out="$(bash "$CHECK" "$SOURCE" 2>&1)"; then
-  fail "the source tree defines a class twice:"; echo "$out"
-fi
-
-scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
+# shellcheck source=checkrun.sh
+source "$(dirname "${BASH_SOURCE[0]}")/checkrun.sh"
 tree() { local t="$scratch/$1"; mkdir -p "$t"; echo "$t"; }
 write() { mkdir -p "$(dirname "$1")"; printf '%b' "$2" > "$1"; }
 

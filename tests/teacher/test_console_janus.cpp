@@ -124,10 +124,8 @@ class TestConsoleJanus : public QObject {
 
 private slots:
   void initTestCase() {
-    QVERIFY2(m_janus.start(), qPrintable(m_janus.errorString()));
-    m_service = m_janus.makeService();
-    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-    QVERIFY(initLiveOnJanus(*m_service, m_janus.wsUrl()));
+    m_service = startClassOnJanus(m_janus);
+    QVERIFY(m_service);
 
     m_console = std::make_unique<ConsoleWindow>(ConsoleSetup::fromDeployment());
     m_page = consoledriver::enterDemoClass(*m_console, kWaitMs);
