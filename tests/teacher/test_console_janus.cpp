@@ -7,9 +7,9 @@
 //   shows the student's test pattern, and the console and the classmate get the student's
 //   voice. Taken off stage, the student's publishers leave the room.
 // - The console's camera, shared screen and voice reach the student and the classmate.
-// - The student's UDP is cut for a while, then Janus restarts under the class: each time the
-//   student's view does not keep the old picture meanwhile, the student stays in class, and
-//   the teacher's picture shows again by itself.
+// - The student's UDP is cut for a while, then Janus restarts under the class with the student
+//   on stage: each time the student's view does not keep the old picture meanwhile, the student
+//   stays in class, and the pictures show again by themselves, both ways.
 #include "../classroom/classfixture.h"
 #include "../classroom/classpictures.h"
 #include "../sdk/mediapath.h"
@@ -201,28 +201,53 @@ private slots:
   // The student's UDP is lost for a while, the link to Janus stands: the teacher's last picture
   // goes once no frame came for a while, and the picture comes back with the packets.
   void pictureComesBackAfterAnUdpCut() {
+    QElapsedTimer took;
+    took.start();
     QVERIFY(JanusEngine::setUdpLoss(100));
     const bool blanked = QTest::qWaitFor([this] { return teacherViewOfStudent()->canvasSnapshot().isNull(); },
                                          sdk::JanusMediaTransport::kStallMs * 3);
+    const qint64 blankAfter = took.restart();
     QVERIFY(JanusEngine::setUdpLoss(0));
     QVERIFY(blanked);
     QTRY_VERIFY_WITH_TIMEOUT(studentSeesTeacher(), kWaitMs);
+    qInfo("UDP cut: the view went black after %lld ms; the picture was back %lld ms after the cut ended",
+          blankAfter, took.elapsed());
   }
 
+  // With the student on stage again: after the restart the student publishes again and
+  // receives again, as the console does.
   void classComesBackAfterJanusRestarts() {
+    const QString student = studentId();
+    m_page->roster()->choose(student);
+    QVERIFY(click(m_page, "btnCallOnStage")); // its camera is still open
+    QTRY_VERIFY_WITH_TIMEOUT(m_student->status() == 3, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(studentSeesTeacher(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(publishers().contains(student), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_page->tiles()->tile(student) != nullptr, kWaitMs);
     const int classmateSaw = m_classmateGot.pictures(kMaster);
+    const int teacherSaw = m_teacherGot.pictures(student);
     QElapsedTimer cut;
     cut.start();
     QVERIFY(m_janus.stop());
-    // Meanwhile the student's view does not hold the teacher's last picture as if live.
+    // Meanwhile the student's view does not hold the teacher's last picture as if live, nor the
+    // console's tile the student's.
     QTRY_VERIFY_WITH_TIMEOUT(teacherViewOfStudent()->canvasSnapshot().isNull(), kCutMs);
+    const qint64 blankAfter = cut.elapsed();
+    QTRY_VERIFY_WITH_TIMEOUT(m_page->tiles()->tile(student) && m_page->tiles()->tile(student)->canvasSnapshot().isNull(),
+                             kCutMs);
     QTest::qWait(int(qMax<qint64>(0, kCutMs - cut.elapsed()))); // the first tries to come back find nobody
     QVERIFY2(m_janus.start(), qPrintable(m_janus.errorString()));
+    cut.restart();
     QTRY_VERIFY2_WITH_TIMEOUT(studentSeesTeacher(),
                               (m_service->output().right(2000) + m_janus.log().right(2000)).constData(), kWaitMs);
+    qInfo("Janus restart: the view went black within %lld ms; the picture was back %lld ms after Janus was up",
+          blankAfter, cut.elapsed());
     QTRY_VERIFY_WITH_TIMEOUT(m_classmateGot.pictures(kMaster) >= classmateSaw + kPictures, kWaitMs);
-    // The student never left the class for it.
-    QVERIFY(m_student->status() >= 2 && !m_student->isClosed());
+    QTRY_VERIFY_WITH_TIMEOUT(m_teacherGot.pictures(student) >= teacherSaw + kPictures, kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(showsCameraOf(m_page->tiles()->tile(student), student), kWaitMs);
+    // The student never left the class or the stage for it.
+    QCOMPARE(m_student->status(), 3);
+    QVERIFY(!m_student->isClosed());
   }
 };
 
