@@ -75,6 +75,14 @@ void QWidgetVideoRender::setOwner(const QByteArray &userId) {
   requestRepaint();
 }
 
+void QWidgetVideoRender::dropPicture() {
+  {
+    QMutexLocker guard(&m_lock);
+    m_stale = true;
+  }
+  requestRepaint();
+}
+
 bool QWidgetVideoRender::showsPicture() const { return !m_front.isEmpty() && !m_stale; }
 
 // The front canvas as an image over its bytes, without a copy.

@@ -39,6 +39,7 @@ public:
   void setName(const QString &name);
   QString name() const { return m_name; }
   void setMicFlag(int on) override;
+  void dropPicture() override;
   void setSpeakingState(int state);
   void setTileIndex(int index) { m_tileIndex = index; }
   int tileIndex() const { return m_tileIndex; }

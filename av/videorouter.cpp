@@ -158,3 +158,14 @@ void VideoRouter::removeUser(const QString &userId) {
     m_teacherView = TeacherView::None;
   }
 }
+
+void VideoRouter::teacherCameraStopped() {
+  QMutexLocker guard(&m_mutex);
+  VideoTarget *target = nullptr;
+  if (m_teacherView == TeacherView::Large)
+    target = m_views.largeView();
+  else if (m_teacherView == TeacherView::Tile)
+    target = m_tiles.find(m_teacherId);
+  if (target)
+    target->dropPicture();
+}

@@ -46,6 +46,10 @@ public:
   // tile the teacher returns to the large view with the next frame.
   void removeUser(const QString &userId);
 
+  // The teacher's camera stopped (or stopped reaching us): its view keeps its place and shows
+  // black until the camera's next frame.
+  void teacherCameraStopped();
+
   TeacherView teacherView() const;
 
 private:

@@ -10,4 +10,7 @@ public:
   virtual void inputFrame(const ilive::LiveVideoFrame &frame) = 0;
   // Non-zero: the microphone icon shows the microphone as on.
   virtual void setMicFlag(int on) = 0;
+  // The stream shown stopped: black until its next frame, never its last picture as if live.
+  // GUI thread.
+  virtual void dropPicture() = 0;
 };

@@ -45,13 +45,16 @@ void ClassVideo::followRoster() {
 }
 
 // A student who stops publishing or leaves gives the tile back; the teacher's camera keeps its
-// place until the class ends.
+// place until the class ends, black while the camera is stopped.
 void ClassVideo::onMemberStatus(int event, const QStringList &userIds) {
   const bool gone = event == ilive::MEMBER_NO_CAMERA || event == ilive::MEMBER_OFF_STAGE ||
                     event == ilive::MEMBER_EXIT;
   if (!gone)
     return;
-  for (const QString &id : userIds)
+  for (const QString &id : userIds) {
     if (id != session_->masterId())
       removeUser(id);
+    else if (event == ilive::MEMBER_NO_CAMERA)
+      router_.teacherCameraStopped();
+  }
 }

@@ -52,7 +52,12 @@ loss() {
   [ "$pct" -eq 0 ] && return 0
   nft add table inet "$LOSS_TABLE"
   nft add chain inet "$LOSS_TABLE" input '{ type filter hook input priority 0; }'
-  nft add rule inet "$LOSS_TABLE" input meta l4proto udp numgen random mod 100 "< $pct" drop
+  # numgen's "< 100" is out of its range: all packets go without it. The counter shows what went.
+  if [ "$pct" -eq 100 ]; then
+    nft add rule inet "$LOSS_TABLE" input meta l4proto udp counter drop
+  else
+    nft add rule inet "$LOSS_TABLE" input meta l4proto udp numgen random mod 100 "< $pct" counter drop
+  fi
 }
 
 case "${1:-}" in

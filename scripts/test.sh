@@ -16,6 +16,8 @@ done
 bash "$ROOT/scripts/install.sh"
 # Folders point one way; a wrong include fails here before anything is built.
 bash "$ROOT/scripts/check-includes.sh"
+# No class is defined twice across the folders (a silent one-definition clash when linked).
+bash "$ROOT/scripts/check-class-names.sh"
 # shellcheck source=session.sh
 source "$ROOT/scripts/session.sh"
 session_start_display

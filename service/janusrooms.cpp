@@ -2,6 +2,7 @@
 
 #include "service/janusapi.h"
 
+#include <QDebug>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMessageAuthenticationCode>
@@ -119,21 +120,42 @@ bool JanusRooms::seat(quint32 roomId, const QString &userId, JanusSeat *out, QSt
   bool roomGone = false;
   if (seatLocked(roomId, userId, out, error, &roomGone))
     return true;
-  if (!roomGone)
+  if (!roomGone || !restoreLocked(roomId, error))
     return false;
-  // Janus lost the room (it restarted): it is made anew, and the member seated in it.
-  m_rooms.remove(roomId);
   return seatLocked(roomId, userId, out, error, &roomGone);
+}
+
+// Janus lost the room (it restarted): the room is made anew and every member's current token
+// stored and let in again, so members whose media link to Janus broke come back by themselves
+// with the seats they hold. A member whose token could not be put back is left out, as if it
+// had never sat there; the next pass or class sign-in tries again.
+bool JanusRooms::restoreLocked(quint32 roomId, QString *error) {
+  bool exists = false;
+  if (!createRoom(roomId, error, &exists) && !exists)
+    return false;
+  const QHash<QString, Member> members = m_rooms.value(roomId);
+  m_rooms.insert(roomId, {});
+  for (auto it = members.constBegin(); it != members.constEnd(); ++it) {
+    if (allowToken(roomId, it->token, error))
+      m_rooms[roomId].insert(it.key(), it.value());
+  }
+  qInfo().noquote() << "janus: room" << roomId << "made anew with" << m_rooms.value(roomId).size() << "of"
+                    << members.size() << "members";
+  return true;
+}
+
+bool JanusRooms::allowToken(quint32 roomId, const QString &token, QString *error, bool *roomGone) {
+  const QJsonObject stored{{QStringLiteral("token"), token},
+                           {QStringLiteral("plugins"), QJsonArray{JanusApi::kVideoRoom}}};
+  return m_api.admin(QStringLiteral("add_token"), stored, error) &&
+         changeAllowed(roomId, QStringLiteral("add"), token, error, roomGone);
 }
 
 bool JanusRooms::seatLocked(quint32 roomId, const QString &userId, JanusSeat *out, QString *error, bool *roomGone) {
   if (!openRoom(roomId, error))
     return false;
   const Member fresh{newToken(), newFeedBlock()};
-  const QJsonObject stored{{QStringLiteral("token"), fresh.token},
-                           {QStringLiteral("plugins"), QJsonArray{JanusApi::kVideoRoom}}};
-  if (!m_api.admin(QStringLiteral("add_token"), stored, error) ||
-      !changeAllowed(roomId, QStringLiteral("add"), fresh.token, error, roomGone))
+  if (!allowToken(roomId, fresh.token, error, roomGone))
     return false;
   QHash<QString, Member> &members = m_rooms[roomId];
   const Member old = members.value(userId);
@@ -152,9 +174,9 @@ bool JanusRooms::participants(quint32 roomId, QList<JanusParticipant> *out, QStr
   QJsonObject data;
   if (!request({{kRequest, QStringLiteral("listparticipants")}, {kRoom, qint64(roomId)}}, &data, error)) {
     if (data.value(kErrorCode).toInt() == kNoSuchRoom) {
-      // Janus lost it: the next class sign-in makes it anew.
       QMutexLocker guard(&m_lock);
-      m_rooms.remove(roomId);
+      QString ignored;
+      restoreLocked(roomId, &ignored);
     }
     return false;
   }

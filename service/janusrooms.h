@@ -4,7 +4,8 @@
 // every class sign-in, a fresh token (stored in Janus, so it opens a session, and on the room's
 // list, so it joins the room; the member's previous token goes) and a fresh block of feed ids
 // it publishes under. The service thus knows whose feed a publisher is, and the guard
-// (JanusStageGuard) removes what nobody was given.
+// (JanusStageGuard) removes what nobody was given. When Janus loses a room (it restarted), the
+// next look at the room makes it anew with the members' current tokens.
 
 #include <QByteArray>
 #include <QHash>
@@ -56,6 +57,9 @@ private:
   bool openRoom(quint32 roomId, QString *error);
   bool createRoom(quint32 roomId, QString *error, bool *exists);
   bool destroyRoom(quint32 roomId, QString *error);
+  bool restoreLocked(quint32 roomId, QString *error);
+  // Stores token in Janus and puts it on the room's list.
+  bool allowToken(quint32 roomId, const QString &token, QString *error, bool *roomGone = nullptr);
   bool seatLocked(quint32 roomId, const QString &userId, JanusSeat *out, QString *error, bool *roomGone);
   // roomGone: set when Janus knows no such room.
   bool changeAllowed(quint32 roomId, const QString &action, const QString &token, QString *error,

@@ -99,6 +99,10 @@ void TeacherSession::attachMedia(const QString &userId) {
   connect(m_media, &sdk::MediaTransport::frameReceived, this, &TeacherSession::onFrame);
   connect(m_media, &sdk::MediaTransport::keyframeRequested, this,
           [this](hubproto::Source source) { m_encoders.requestKeyframe(source); });
+  connect(m_media, &sdk::MediaTransport::streamEnded, this, [this](const QString &userId, hubproto::Source source) {
+    m_decoders.forget(userId.toUtf8(), source);
+    emit streamEnded(userId, source);
+  });
 }
 
 // The IM transport for the route over the current hub client, in place of any earlier one.

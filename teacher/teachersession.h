@@ -102,6 +102,9 @@ signals:
   // The room's video streams decoded, as I420 frames; decoding happens only while something
   // is connected here.
   void pictureReceived(const hubproto::MediaFrame &frame);
+  // A stream of another member stopped coming through the media transport (through Janus also
+  // when the link to it broke or its packets are lost); its pictures come again as they come.
+  void streamEnded(const QString &userId, hubproto::Source source);
   // The connection went away for good or the account signed in elsewhere; the session is
   // signed out.
   void lost(const QString &why);

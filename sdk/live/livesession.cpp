@@ -381,28 +381,34 @@ void LiveSession::onMemberNotice(quint32 roomId, const QString &event, const QSt
     m_mayPublish.remove(userId);
 }
 
+// A stream that stopped is told after the frames of it already on their way to the media
+// thread, so that none of them shows after the program heard the stream is gone.
 void LiveSession::onStreamNotice(quint32 roomId, const QString &userId, Source source, bool on) {
   if (!on) {
     const QByteArray owner = userId.toUtf8();
     toMedia([owner, source](MediaEngine &media) { media.forgetStream(owner, source); });
   }
   if (m_inRoom && roomId == m_room.roomId)
-    memberStatus(streamEvent(source, on), {userId});
+    memberStatus(streamEvent(source, on), {userId}, !on);
 }
 
-void LiveSession::memberStatus(ilive::MemberEvent event, const QStringList &userIds) const {
+void LiveSession::memberStatus(ilive::MemberEvent event, const QStringList &userIds, bool afterMedia) const {
   const RoomSpec room = m_room;
   if (!room.memberStatus)
     return;
   QList<QByteArray> ids;
   for (const QString &id : userIds)
     ids.append(id.toUtf8());
-  postToGui([room, event, ids] {
+  std::function<void()> tell = [room, event, ids] {
     ilive::Vector<ilive::String> list;
     for (const QByteArray &id : ids)
       list.push_back(ilive::String(id.constData(), static_cast<size_t>(id.size())));
     room.memberStatus(event, list, room.data);
-  });
+  };
+  if (afterMedia)
+    toMedia([tell](MediaEngine &) { postToGui(tell); });
+  else
+    postToGui(tell);
 }
 
 void LiveSession::onPingTimer() {

@@ -98,7 +98,8 @@ private:
   void onJoined(const RoomSpec &room, const QJsonObject &reply);
   void onPingTimer();
   void reportQuality(const sdk::HubReply &reply, qint64 sentAt);
-  void memberStatus(ilive::MemberEvent event, const QStringList &userIds) const;
+  // afterMedia: told once the media thread has handled what was queued for it before.
+  void memberStatus(ilive::MemberEvent event, const QStringList &userIds, bool afterMedia = false) const;
   void leaveRoomState();
   void dropClient();
   void retireClient();

@@ -22,6 +22,11 @@ void LiveSession::attachMedia(const QString &userId) {
       return;
     toMedia([frame](MediaEngine &media) { media.onRemoteFrame(frame); });
   });
+  // Over Janus a stream may end while its owner still publishes (the link to Janus broke):
+  // the program hears of it as it hears of a stream stopped.
+  connect(m_mediaLink, &sdk::MediaTransport::streamEnded, this, [this](const QString &userId, hubproto::Source source) {
+    onStreamNotice(m_room.roomId, userId, source, false);
+  });
   updatePublishing();
 }
 

@@ -49,6 +49,9 @@ signals:
   void frameReceived(const hubproto::MediaFrame &frame);
   // A receiver of one of this member's video sources needs a keyframe.
   void keyframeRequested(hubproto::Source source);
+  // A stream of another member that was coming in stopped: its owner stopped it, or the
+  // server or the link to it dropped it. (Over the hub, the hub's own stream notices say so.)
+  void streamEnded(const QString &userId, hubproto::Source source);
 };
 
 } // namespace sdk

@@ -65,6 +65,7 @@ ClassPage::ClassPage(ConsoleClass *klass, const QString &title, const QString &c
   connect(klass, &ConsoleClass::problem, this, &ClassPage::showProblem);
   connect(m_media, &ConsoleMedia::problem, this, &ClassPage::showProblem);
   connect(&klass->session(), &TeacherSession::pictureReceived, m_tiles, &StudentTiles::onFrame);
+  connect(&klass->session(), &TeacherSession::streamEnded, m_tiles, &StudentTiles::onStreamEnded);
   connect(&klass->session(), &TeacherSession::reconnecting, this, &ClassPage::showReconnecting);
   connect(&klass->roster(), &ConsoleRoster::handRaised, this, [this](const QString &userId) {
     showProblem(QStringLiteral("%1 举手了，点名单里的“应答”请他发言").arg(m_class->roster().nameOf(userId)));

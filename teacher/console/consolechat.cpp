@@ -3,7 +3,7 @@
 #include "classroom_widgets/emojipanel.h"
 #include "classroom_widgets/textedit.h"
 #include "messaging/chatmessagebuilder.h"
-#include "teacher/console/chatpageview.h"
+#include "teacher/console/consolechatpage.h"
 #include "teacher/console/consoleclass.h"
 
 #include <QHBoxLayout>
@@ -18,7 +18,7 @@ const QString kBlockBreak = QStringLiteral("\r\n");
 
 ConsoleChat::ConsoleChat(ConsoleClass *klass, const QString &pageUrl, QWidget *parent)
     : QWidget(parent), m_class(klass) {
-  m_page = new ChatPageView(pageUrl, this);
+  m_page = new ConsoleChatPage(pageUrl, this);
   m_emoji = new EmojiPanel(this);
   m_emoji->setObjectName(QStringLiteral("emojiPanel"));
   m_emoji->hide();

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-class ChatPageView;
+class ConsoleChatPage;
 class ConsoleClass;
 class EmojiPanel;
 class QPushButton;
@@ -18,7 +18,7 @@ public:
 
   ConsoleChat(ConsoleClass *klass, const QString &pageUrl, QWidget *parent = nullptr);
 
-  ChatPageView *page() const { return m_page; }
+  ConsoleChatPage *page() const { return m_page; }
   TextEdit *input() const { return m_input; }
   EmojiPanel *emojiPanel() const { return m_emoji; }
 
@@ -29,7 +29,7 @@ private:
   void onFace(int &faceIndex);
 
   ConsoleClass *m_class;
-  ChatPageView *m_page;
+  ConsoleChatPage *m_page;
   TextEdit *m_input;
   EmojiPanel *m_emoji;
   QPushButton *m_faceButton, *m_sendButton;

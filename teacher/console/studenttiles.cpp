@@ -52,6 +52,11 @@ void StudentTiles::onFrame(const hubproto::MediaFrame &frame) {
   view->inputFrame(f);
 }
 
+void StudentTiles::onStreamEnded(const QString &userId, hubproto::Source source) {
+  if (QWidgetVideoRender *view = m_tiles.value(userId); view && source == hubproto::Source::Camera)
+    view->dropPicture();
+}
+
 void StudentTiles::onRosterChanged() {
   for (auto it = m_tiles.begin(); it != m_tiles.end();) {
     const StudentState *s = m_roster->find(it.key());

@@ -22,6 +22,8 @@ public:
   StudentTiles(const QString &teacherId, ConsoleRoster *roster, QWidget *parent = nullptr);
 
   void onFrame(const hubproto::MediaFrame &frame);
+  // A student's camera stopped coming: the tile shows black until its next frame.
+  void onStreamEnded(const QString &userId, hubproto::Source source);
   QWidgetVideoRender *tile(const QString &userId) const { return m_tiles.value(userId); }
   QStringList shown() const { return m_tiles.keys(); }
 

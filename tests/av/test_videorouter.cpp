@@ -14,8 +14,10 @@ namespace {
 struct FakeTarget : VideoTarget {
   int frames = 0;
   int mic = -1;
+  int dropped = 0;
   void inputFrame(const ilive::LiveVideoFrame &) override { ++frames; }
   void setMicFlag(int on) override { mic = on; }
+  void dropPicture() override { ++dropped; }
 };
 
 // Every widget change, in the order asked: "showLarge:<id>", "hideLarge", "showStrip",
@@ -79,6 +81,7 @@ private slots:
   void hideUpOnAndOffBringsTheStripBack();
   void remoteFramesIgnoredWhileClosing();
   void ownFramesAfterTheCameraClosedBringNoTile();
+  void teachersStoppedCameraBlanksItsViewInPlace();
 
 private:
   ilive::LiveVideoFrame frame(const char *owner, ilive::VideoSrc source = ilive::VIDEO_SRC_CAMERA);
@@ -296,6 +299,27 @@ void TestVideoRouter::ownFramesAfterTheCameraClosedBringNoTile() {
   QTest::ignoreMessage(QtDebugMsg, "MainForm::doRender p_render is null");
   m_router->localFrame(frame("me"));
   QVERIFY(m_tiles->find(QStringLiteral("me")));
+}
+
+// The teacher's view, large or in the strip, keeps its place but drops its picture; nobody
+// else's view is touched, and before the teacher has a view nothing happens.
+void TestVideoRouter::teachersStoppedCameraBlanksItsViewInPlace() {
+  m_router->teacherCameraStopped();
+  QCOMPARE(m_views->large.dropped, 0);
+  m_router->remoteFrame(frame("teacher"));
+  m_router->teacherCameraStopped();
+  QCOMPARE(m_views->large.dropped, 1);
+  QCOMPARE(m_router->teacherView(), VideoRouter::TeacherView::Large);
+
+  QTest::ignoreMessage(QtDebugMsg, "MainForm::doRender p_render is null");
+  studentFrames(QStringLiteral("s1"), 1);
+  m_journal->calls.clear();
+  m_router->teacherCameraStopped();
+  QCOMPARE(static_cast<FakeTarget *>(m_tiles->find(kTeacher))->dropped, 1);
+  QCOMPARE(static_cast<FakeTarget *>(m_tiles->find(QStringLiteral("s1")))->dropped, 0);
+  QCOMPARE(m_views->large.dropped, 1);
+  QVERIFY(m_journal->calls.isEmpty());
+  QCOMPARE(m_router->teacherView(), VideoRouter::TeacherView::Tile);
 }
 
 QTEST_MAIN(TestVideoRouter)

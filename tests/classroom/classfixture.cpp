@@ -7,6 +7,8 @@
 #include "messaging/messagehook.h"
 #include "messaging/messagesink.h"
 #include "support/inprocesstransport.h"
+#include "support/janusengine.h"
+#include "support/localservice.h"
 #include "support/seedaccounts.h"
 #include "support/testenv.h"
 #include "sdk/live/ilive.h"
@@ -256,6 +258,45 @@ void BoxWatch::closeInformation() {
     if (box && box->kind() == QtMessageBox::Information)
       box->close();
   }
+}
+
+std::unique_ptr<LocalService> startClassOnJanus(JanusEngine &janus) {
+  if (!janus.start()) {
+    qWarning("Janus did not start: %s", qPrintable(janus.errorString()));
+    return nullptr;
+  }
+  std::unique_ptr<LocalService> service = janus.makeService();
+  if (!service->start()) {
+    qWarning("tarnwick-local did not start: %s", qPrintable(service->errorString()));
+    return nullptr;
+  }
+  Deployment d = Deployment::instance();
+  d.backendUrl = service->baseUrl();
+  d.hubUrl = service->hubUrl();
+  d.staticUrl = service->baseUrl() + QStringLiteral("/static");
+  d.media = QStringLiteral("janus");
+  d.janusUrl = janus.wsUrl();
+  Deployment::setInstance(d);
+  GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
+  GetILive()->setMediaAddress(d.mediaAddress().toUtf8().constData());
+  if (GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) != 0) {
+    qWarning("the live SDK did not start");
+    service->stop();
+    return nullptr;
+  }
+  return service;
+}
+
+void useTestDevices(FakeShell &shell) {
+  ilive::Vector<ilive::Pair<ilive::String, ilive::String>> list;
+  GetILive()->getCameraList(list);
+  shell.settings.insert(QStringLiteral("camera_index"), int(list.size()) - 1);
+  shell.settings.insert(QStringLiteral("disable_camera"), 0);
+  list.clear();
+  GetILive()->getMicList(list);
+  for (size_t i = 0; i < list.size(); ++i)
+    if (QString::fromUtf8(list[i].first.c_str()).contains(QLatin1String("tarnwick_source")))
+      shell.settings.insert(QStringLiteral("mic"), int(i));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -26,6 +26,8 @@
 #include <memory>
 
 class Hub;
+class JanusEngine;
+class LocalService;
 class QTimer;
 
 namespace classtest {
@@ -201,6 +203,15 @@ private:
   QStringList questions_;
   QTimer *timer_;
 };
+
+// Janus started, tarnwick-local started making its classes' rooms there, and the process's
+// deployment record and live SDK pointed at the service's backend, static pages and hub with
+// media through that Janus; null (and a warning saying why) when any of it failed.
+std::unique_ptr<LocalService> startClassOnJanus(JanusEngine &janus);
+
+// The shell's device settings for going on stage: the SDK's test-pattern camera and the test
+// session's microphone (scripts/session.sh).
+void useTestDevices(FakeShell &shell);
 
 // A classroom window of the real local service's class: the ordinary device settings (camera
 // off), token, room and teacher set, shown and signing in.

@@ -5,7 +5,7 @@ add_library(classroom_test_fixture STATIC
   ${CMAKE_CURRENT_LIST_DIR}/classfixture.cpp ${CMAKE_CURRENT_LIST_DIR}/classfixture.h
   ${CMAKE_CURRENT_LIST_DIR}/scriptedclass.cpp ${CMAKE_CURRENT_LIST_DIR}/scriptedclass.h
   ${CMAKE_SOURCE_DIR}/tests/messaging/hubteacher.cpp ${CMAKE_SOURCE_DIR}/tests/messaging/hubteacher.h)
-target_link_libraries(classroom_test_fixture PUBLIC classroom resources hub inproc_transport
+target_link_libraries(classroom_test_fixture PUBLIC classroom resources hub inproc_transport janus_client
                       tarnwick_test_support board_pixels Qt5::Test)
 tarnwick_flags(classroom_test_fixture)
 

@@ -8,7 +8,6 @@
 #include "classpictures.h"
 
 #include "av/qwidgetvideorender.h"
-#include "core/deployment.h"
 #include "sdk/live/ilive.h"
 #include "support/janusengine.h"
 #include "support/localservice.h"
@@ -71,18 +70,8 @@ class TestSessionJanus : public QObject {
 
 private slots:
   void initTestCase() {
-    QVERIFY2(m_janus.start(), qPrintable(m_janus.errorString()));
-    m_service = m_janus.makeService();
-    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-    Deployment d = Deployment::instance();
-    d.backendUrl = m_service->baseUrl();
-    d.hubUrl = m_service->hubUrl();
-    d.media = QStringLiteral("janus");
-    d.janusUrl = m_janus.wsUrl();
-    Deployment::setInstance(d);
-    GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
-    GetILive()->setMediaAddress(d.mediaAddress().toUtf8().constData());
-    QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
+    m_service = startClassOnJanus(m_janus);
+    QVERIFY(m_service);
   }
 
   void cleanupTestCase() {
@@ -91,7 +80,7 @@ private slots:
       m_teacher->waitForFinished(10000);
     }
     GetILive()->release(nullptr, nullptr, nullptr);
-    QVERIFY(m_service->stop());
+    QVERIFY(!m_service || m_service->stop());
   }
 
   void teachersCameraAndSlideReachTheirViews() {

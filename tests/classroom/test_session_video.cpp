@@ -111,11 +111,17 @@ private slots:
     QTRY_COMPARE(tileOf(kOtherStudentId)->render()->name(), QStringLiteral("陈子墨"));
   }
 
+  // The place stays, the last picture does not: the tile is black until the camera's next frame.
   void teacherStopsPublishingKeepsThePlace() {
     stageStudent();
+    remoteFrames(kTeacherId);
+    QVERIFY(tileOf(kTeacherId) && !tileOf(kTeacherId)->render()->canvasSnapshot().isNull());
     emit window()->liveCalls()->memberStatus(ilive::MEMBER_NO_CAMERA, {kTeacherId});
     QVERIFY(tileOf(kTeacherId));
     QCOMPARE(teacherView(), VideoRouter::TeacherView::Tile);
+    QVERIFY(tileOf(kTeacherId)->render()->canvasSnapshot().isNull());
+    remoteFrames(kTeacherId);
+    QVERIFY(!tileOf(kTeacherId)->render()->canvasSnapshot().isNull());
   }
 
   // The student's own camera (frames from the SDK's test-pattern camera) on stage, then taken

@@ -28,6 +28,19 @@ if pgrep -f "$probe" >/dev/null; then fail "a process outlived its namespace"; f
 
 # Dropping packets is for the namespace only.
 if bash "$NETNS" loss 10 2>/dev/null; then fail "loss outside a namespace was accepted"; fi
+# Inside, every share up to all: at 100 % every UDP packet that arrives is dropped (the rule's
+# counter sees all 20), and 0 takes the rule away.
+# shellcheck disable=SC2016
+out="$(bash "$NETNS" run bash -c '
+  bash "$1" loss 10 || echo "loss 10 refused"
+  bash "$1" loss 100 || echo "loss 100 refused"
+  for _ in $(seq 1 20); do echo probe > /dev/udp/127.0.0.2/25999; done
+  nft list table inet tarnwick_loss
+  bash "$1" loss 0
+  nft list tables' _ "$NETNS" 2>&1)"
+grep -q 'refused' <<<"$out" && fail "loss refused: $out"
+grep -q 'meta l4proto udp counter packets 20 bytes [0-9]* drop' <<<"$out" || fail "not every packet dropped at 100 %: $out"
+[ "$(grep -c 'tarnwick_loss' <<<"$out")" -eq 1 ] || fail "the rule outlived loss 0: $out"
 
 # Janus: refused outside, where its ICE would find no address.
 if out="$(bash "$ENGINES" start "$scratch/outside" janus 2>&1)"; then

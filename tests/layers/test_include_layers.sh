@@ -2,17 +2,8 @@
 # Runs the include check on the source tree (must pass), then on small trees with one planted
 # include each (must fail and name the file, or pass where the table allows the include).
 set -uo pipefail
-CHECK="$1"
-SOURCE="$2"
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
-
-if ! out="$(bash "$CHECK" "$SOURCE" 2>&1)"; then
-  fail "the source tree breaks the folder table:"; echo "$out"
-fi
-
-scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
+# shellcheck source=checkrun.sh
+source "$(dirname "${BASH_SOURCE[0]}")/checkrun.sh"
 
 # plant <file> <include> <expect: refused|allowed>
 plant() {

@@ -9,12 +9,10 @@
 #include "support/janusengine.h"
 #include "support/localservice.h"
 #include "support/mediameasure.h"
-#include "support/testenv.h"
 #include "sdk/media/mediaformat.h"
 #include "sdk/net/webrtc/janusmediatransport.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTest>
 
 #include <memory>
@@ -29,11 +27,6 @@ constexpr int kFps = 15;
 // Generous for a machine busy building: ICE, DTLS and the first keyframe usually take < 1 s.
 constexpr int kFirstPictureMs = 20000;
 constexpr double kMinPsnr = 30;
-
-bool setLoss(int percent) {
-  return QProcess::execute(QStringLiteral("bash"), {testenv::sourceDir() + QStringLiteral("/scripts/netns.sh"),
-                                                    QStringLiteral("loss"), QString::number(percent)}) == 0;
-}
 } // namespace
 
 class TestJanusMedia : public QObject {
@@ -92,10 +85,10 @@ private slots:
   }
 
   void picturesComeThroughTenPercentLoss() {
-    QVERIFY(setLoss(10));
+    QVERIFY(JanusEngine::setUdpLoss(10));
     QTest::qWait(1000);
     const bool flowing = picturesFlow(40);
-    QVERIFY(setLoss(0));
+    QVERIFY(JanusEngine::setUdpLoss(0));
     QVERIFY(flowing);
   }
 

@@ -221,6 +221,31 @@ private slots:
     QVERIFY(join(c, seat, seat.feed, kStudentId, seat.token).contains(QStringLiteral("private_id")));
   }
 
+  // Members whose link broke with the restart come back with the seats they hold, without a
+  // new class sign-in: the service's next look at the room puts their tokens back. A token the
+  // service had replaced stays out.
+  void aRestartedJanusLetsCurrentSeatsBackIn() {
+    const Seat old = classSignIn(m_studentToken, QStringLiteral("0"));
+    const Seat seat = classSignIn(m_studentToken, QStringLiteral("0"));
+    QVERIFY(m_janus.stop());
+    QVERIFY2(m_janus.start(), qPrintable(m_janus.errorString()));
+    JanusClient c;
+    QVERIFY(c.open(seat.url));
+    QVERIFY(QTest::qWaitFor([&] { return janusError(c.createSession(seat.token)) == 0; }, kGuardWaitMs));
+    QCOMPARE(janusError(c.attach()), 0);
+    QVERIFY(join(c, seat, seat.feed, kStudentId, seat.token).contains(QStringLiteral("private_id")));
+    // The guard, which looks at the room in the meantime, lets it stay.
+    QTest::qWait(3000);
+    const QJsonObject listed = JanusClient::pluginData(c.message(
+        {{QStringLiteral("request"), QStringLiteral("listparticipants")}, {QStringLiteral("room"), qint64(kRoom)}}));
+    QCOMPARE(listed.value(QStringLiteral("participants")).toArray().size(), 1);
+    QCOMPARE(listed.value(QStringLiteral("participants")).toArray().first().toObject().value(QStringLiteral("id")).toDouble(),
+             double(seat.feed));
+    JanusClient late;
+    QVERIFY(late.open(old.url));
+    QCOMPARE(janusError(late.createSession(old.token)), kUnauthorized);
+  }
+
   void secretsStayOutOfTheLog() {
     const QByteArray out = m_service->output();
     QVERIFY(out.contains("janus: kicked feed"));

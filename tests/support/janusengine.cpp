@@ -1,8 +1,10 @@
 #include "support/janusengine.h"
 
 #include "support/localservice.h"
+#include "support/testenv.h"
 
 #include <QFile>
+#include <QProcess>
 
 namespace {
 // Janus is up in a fraction of a second; a machine busy building may take far longer.
@@ -51,4 +53,9 @@ QByteArray JanusEngine::log() const {
 std::unique_ptr<LocalService> JanusEngine::makeService() const {
   exportServiceEnvironment();
   return std::make_unique<LocalService>(serviceArgs());
+}
+
+bool JanusEngine::setUdpLoss(int percent) {
+  return QProcess::execute(QStringLiteral("bash"), {testenv::sourceDir() + QStringLiteral("/scripts/netns.sh"),
+                                                    QStringLiteral("loss"), QString::number(percent)}) == 0;
 }

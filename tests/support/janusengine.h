@@ -38,6 +38,9 @@ public:
   std::unique_ptr<LocalService> makeService() const;
   // Janus's log so far, for a failure's message.
   QByteArray log() const;
+  // Drops that share of the UDP packets arriving in the test's namespace (0: none), through
+  // scripts/netns.sh loss; false when the rule could not be set.
+  static bool setUdpLoss(int percent);
 
 private:
   QTemporaryDir m_state;

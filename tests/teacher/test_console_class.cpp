@@ -5,6 +5,7 @@
 // on the console too. Once with IM on the hub, once on ejabberd (started for that row only).
 #include "../board/boarddriver.h"
 #include "../classroom/classfixture.h"
+#include "consoledriver.h"
 
 #include "av/qwidgetvideorender.h"
 #include "av/qwidgetvideorendercontainer.h"
@@ -20,7 +21,7 @@
 #include "support/ejabberdengine.h"
 #include "support/localservice.h"
 #include "support/seedaccounts.h"
-#include "teacher/console/chatpageview.h"
+#include "teacher/console/consolechatpage.h"
 #include "teacher/console/classpage.h"
 #include "teacher/console/consolechat.h"
 #include "teacher/console/consoleclass.h"
@@ -42,6 +43,7 @@
 #include <QTimer>
 
 using namespace classtest;
+using consoledriver::click;
 using seed::kMaster;
 using seed::kRoomId;
 
@@ -50,14 +52,6 @@ namespace {
 const QString kTeacherName = QStringLiteral("周老师");
 const int kFace = 5;
 const int kWaitMs = 15000;
-
-bool click(QWidget *parent, const char *name) {
-  auto *button = parent->findChild<QAbstractButton *>(QLatin1String(name));
-  if (!button || !button->isEnabled())
-    return false;
-  QTest::mouseClick(button, Qt::LeftButton);
-  return true;
-}
 
 // Board coordinates (1600 × 900) on a render window of any size.
 QPoint onBoard(QWidget *view, int x, int y) {
@@ -72,19 +66,6 @@ QColor boardPixel(QWindowWhiteBoard *w, int x, int y) {
 }
 
 bool isBlue(const QColor &c) { return c.blue() > 200 && c.red() < 80; }
-
-// The student's devices: the SDK's test-pattern camera and the test session's microphone.
-void useTestDevices(FakeShell &shell) {
-  ilive::Vector<ilive::Pair<ilive::String, ilive::String>> list;
-  GetILive()->getCameraList(list);
-  shell.settings.insert(QStringLiteral("camera_index"), int(list.size()) - 1);
-  shell.settings.insert(QStringLiteral("disable_camera"), 0);
-  list.clear();
-  GetILive()->getMicList(list);
-  for (size_t i = 0; i < list.size(); ++i)
-    if (QString::fromUtf8(list[i].first.c_str()).contains(QLatin1String("tarnwick_source")))
-      shell.settings.insert(QStringLiteral("mic"), int(i));
-}
 
 } // namespace
 
@@ -125,19 +106,8 @@ private slots:
     // The teacher signs in with the demo account the console fills in and enters 300101.
     ConsoleSetup setup = ConsoleSetup::fromDeployment();
     ConsoleWindow console(setup);
-    console.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&console));
-    SignInPage *signIn = console.signInPage();
-    QCOMPARE(signIn->phone(), QLatin1String(SignInPage::kDemoPhone));
-    QVERIFY(click(signIn, "btnSignIn"));
-    auto *classes = signIn->findChild<QListWidget *>(QStringLiteral("listClasses"));
-    QTRY_COMPARE_WITH_TIMEOUT(classes->count(), 2, kWaitMs);
-    const QList<QListWidgetItem *> math = classes->findItems(QString::number(kRoomId), Qt::MatchContains);
-    QCOMPARE(math.size(), 1);
-    classes->setCurrentItem(math.first());
-    QVERIFY(click(signIn, "btnEnter"));
-    QTRY_VERIFY_WITH_TIMEOUT(console.classPage() != nullptr, kWaitMs);
-    ClassPage *page = console.classPage();
+    ClassPage *page = consoledriver::enterDemoClass(console, kWaitMs);
+    QVERIFY(page);
 
     // The student signs in and enters; the class starts once the teacher is seen in the room.
     const QString token = service.signIn(seed::kStudentPhone, seed::kStudentPassword);

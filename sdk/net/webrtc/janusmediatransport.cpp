@@ -31,10 +31,16 @@ bool JanusMediaTransport::sourceOfFeed(quint64 feed, hubproto::Source *source) {
 }
 
 JanusMediaTransport::JanusMediaTransport(const JanusEndpoint &endpoint, const QString &userId, QObject *parent)
-    : MediaTransport(parent), m_endpoint(endpoint), m_userId(userId), m_comeback(this) {
+    : MediaTransport(parent), m_endpoint(endpoint), m_userId(userId), m_comeback(this), m_stallCheck(this) {
   m_comeback.setSingleShot(true);
   m_comeback.setInterval(kComebackMs);
   connect(&m_comeback, &QTimer::timeout, this, &JanusMediaTransport::open);
+  m_clock.start();
+  m_stallCheck.setInterval(kStallMs / 4);
+  connect(&m_stallCheck, &QTimer::timeout, this, &JanusMediaTransport::checkStalls);
+  m_stallCheck.start();
+  connect(this, &JanusMediaTransport::trouble, this,
+          [](const QString &why) { qWarning("media: Janus: %s", qPrintable(why)); });
   open();
 }
 
@@ -53,10 +59,8 @@ void JanusMediaTransport::open() {
   connect(m_session, &JanusSession::hangup, this, [this](quint64 handle, const QString &reason) {
     for (auto it = m_incoming.begin(); it != m_incoming.end(); ++it) {
       if (it->second.handle == handle) {
-        dropLink(it->second);
-        m_incoming.erase(it);
         emit trouble(QStringLiteral("Janus hung up a stream: ") + reason);
-        return;
+        return endIncoming(it);
       }
     }
   });
@@ -80,10 +84,43 @@ void JanusMediaTransport::reset() {
   }
 }
 
+// Every stream coming in ends with the link; they are asked for again once it is back.
 void JanusMediaTransport::onLost(const QString &why) {
   emit trouble(why);
+  while (!m_incoming.empty())
+    endIncoming(m_incoming.begin());
   reset();
   m_comeback.start();
+}
+
+void JanusMediaTransport::noteFrame(quint64 feed) {
+  auto it = m_incoming.find(feed);
+  if (it == m_incoming.end())
+    return;
+  it->second.lastFrameMs = m_clock.elapsed();
+  it->second.stalled = false;
+}
+
+void JanusMediaTransport::checkStalls() {
+  const qint64 now = m_clock.elapsed();
+  for (auto &entry : m_incoming) {
+    Link &link = entry.second;
+    const Feed feed = m_feeds.value(entry.first);
+    if (link.stalled || link.lastFrameMs < 0 || now - link.lastFrameMs < kStallMs || feed.userId.isEmpty() ||
+        feed.source == hubproto::Source::Audio)
+      continue;
+    link.stalled = true;
+    emit trouble(QStringLiteral("no pictures from %1 for %2 ms").arg(feed.userId).arg(now - link.lastFrameMs));
+    emit streamEnded(feed.userId, feed.source);
+  }
+}
+
+void JanusMediaTransport::endIncoming(std::map<quint64, Link>::iterator it) {
+  const Feed feed = m_feeds.value(it->first);
+  dropLink(it->second);
+  m_incoming.erase(it);
+  if (!feed.userId.isEmpty())
+    emit streamEnded(feed.userId, feed.source);
 }
 
 QJsonObject JanusMediaTransport::joinBody(const QString &ptype) const {
@@ -146,12 +183,10 @@ void JanusMediaTransport::notePublishers(const QJsonArray &publishers) {
 }
 
 void JanusMediaTransport::forgetFeed(quint64 feed) {
-  m_feeds.remove(feed);
   auto it = m_incoming.find(feed);
-  if (it == m_incoming.end())
-    return;
-  dropLink(it->second);
-  m_incoming.erase(it);
+  if (it != m_incoming.end())
+    endIncoming(it);
+  m_feeds.remove(feed);
 }
 
 bool JanusMediaTransport::wanted(const Feed &feed) const {
@@ -266,7 +301,8 @@ void JanusMediaTransport::answerOffer(quint64 feed, quint64 handle, const QJsonO
   const Feed whose = m_feeds.value(feed);
   RtcPeer *peer = makePeer(handle);
   m_incoming[feed].peer = peer;
-  connect(peer, &RtcPeer::received, this, [this, whose](hubproto::MediaFrame frame) {
+  connect(peer, &RtcPeer::received, this, [this, whose, feed](hubproto::MediaFrame frame) {
+    noteFrame(feed);
     frame.userId = whose.userId.toUtf8();
     if (frame.kind == hubproto::MediaFrame::Video)
       frame.source = whose.source;

@@ -14,6 +14,7 @@
 #include "sdk/net/webrtc/janusendpoint.h"
 #include "sdk/net/webrtc/janussession.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QPointer>
@@ -30,6 +31,11 @@ class JanusMediaTransport : public MediaTransport {
   Q_OBJECT
 public:
   static constexpr int kComebackMs = 1000;
+  // A received video stream that brought no frame for this long (its packets are lost on the
+  // way, while the link to Janus itself stands) is said to have ended (streamEnded), so that
+  // its last picture is not shown as if live; its frames are handed on again when they come.
+  // Every video source sends at least one frame a second.
+  static constexpr int kStallMs = 4000;
   static constexpr const char *kPlugin = "janus.plugin.videoroom";
 
   JanusMediaTransport(const JanusEndpoint &endpoint, const QString &userId, QObject *parent = nullptr);
@@ -64,6 +70,8 @@ private:
   struct Link { // one handle with its peer connection
     quint64 handle = 0;
     QPointer<RtcPeer> peer;
+    qint64 lastFrameMs = -1; // received video: when its last frame came
+    bool stalled = false;    // received video: said to have ended, frames may come again
   };
 
   void open();
@@ -73,6 +81,10 @@ private:
   void onEvent(quint64 handle, const QJsonObject &data, const QJsonObject &jsep);
   void notePublishers(const QJsonArray &publishers);
   void forgetFeed(quint64 feed);
+  // Drops a stream coming in and says it ended (streamEnded).
+  void endIncoming(std::map<quint64, Link>::iterator it);
+  void noteFrame(quint64 feed);
+  void checkStalls();
   bool wanted(const Feed &feed) const;
   void startPublisher(hubproto::Source source);
   void offerFrom(hubproto::Source source, quint64 handle);
@@ -85,7 +97,9 @@ private:
   JanusEndpoint m_endpoint;
   QString m_userId;
   JanusSession *m_session = nullptr;
-  QTimer m_comeback;
+  QTimer m_comeback;   // children, so that they move with the transport to another thread
+  QTimer m_stallCheck;
+  QElapsedTimer m_clock;
   quint64 m_watcher = 0;
   QSet<int> m_publishing;        // sources the program publishes
   std::map<int, Link> m_outgoing; // by source

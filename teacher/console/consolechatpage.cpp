@@ -1,4 +1,4 @@
-#include "teacher/console/chatpageview.h"
+#include "teacher/console/consolechatpage.h"
 
 #include "classroom_widgets/qtimageview.h"
 
@@ -20,9 +20,9 @@ window.tarnwick = { invoke: function () {
 } };
 )";
 
-class ChatPage : public QWebEnginePage {
+class BridgedPage : public QWebEnginePage {
 public:
-  ChatPage(ChatPageView *view) : QWebEnginePage(view), m_view(view) {}
+  BridgedPage(ConsoleChatPage *view) : QWebEnginePage(view), m_view(view) {}
 
 protected:
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int, const QString &) override {
@@ -34,14 +34,14 @@ protected:
   }
 
 private:
-  ChatPageView *m_view;
+  ConsoleChatPage *m_view;
 };
 
 } // namespace
 
-ChatPageView::ChatPageView(const QString &pageUrl, QWidget *parent) : QWebEngineView(parent) {
+ConsoleChatPage::ConsoleChatPage(const QString &pageUrl, QWidget *parent) : QWebEngineView(parent) {
   setObjectName(QStringLiteral("chatPage"));
-  auto *page = new ChatPage(this);
+  auto *page = new BridgedPage(this);
   QWebEngineScript bridge;
   bridge.setName(QStringLiteral("console-bridge"));
   bridge.setInjectionPoint(QWebEngineScript::DocumentCreation);
@@ -60,13 +60,13 @@ ChatPageView::ChatPageView(const QString &pageUrl, QWidget *parent) : QWebEngine
   load(QUrl(pageUrl));
 }
 
-void ChatPageView::post(const QString &text, quint32 time) {
+void ConsoleChatPage::post(const QString &text, quint32 time) {
   m_waiting.append({text, time});
   if (m_ready)
     flush();
 }
 
-void ChatPageView::flush() {
+void ConsoleChatPage::flush() {
   for (const auto &w : qAsConst(m_waiting)) {
     const QJsonObject detail{{QStringLiteral("message"), w.first}, {QStringLiteral("time"), QString::number(w.second)}};
     const QString json = QString::fromUtf8(QJsonDocument(detail).toJson(QJsonDocument::Compact));
@@ -75,7 +75,7 @@ void ChatPageView::flush() {
   m_waiting.clear();
 }
 
-void ChatPageView::imageViewRequested(const QString &url) {
+void ConsoleChatPage::imageViewRequested(const QString &url) {
   if (!m_viewer)
     m_viewer = new QtImageView(this);
   m_viewer->showImage(url);

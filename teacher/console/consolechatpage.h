@@ -9,10 +9,10 @@
 
 class QtImageView;
 
-class ChatPageView : public QWebEngineView {
+class ConsoleChatPage : public QWebEngineView {
   Q_OBJECT
 public:
-  explicit ChatPageView(const QString &pageUrl, QWidget *parent = nullptr);
+  explicit ConsoleChatPage(const QString &pageUrl, QWidget *parent = nullptr);
 
   // A chat page message (JSON text) or "toBottom"; time in seconds, 0 = now.
   void post(const QString &text, quint32 time);
