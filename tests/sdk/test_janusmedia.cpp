@@ -27,6 +27,8 @@ constexpr int kFps = 15;
 // Generous for a machine busy building: ICE, DTLS and the first keyframe usually take < 1 s.
 constexpr int kFirstPictureMs = 20000;
 constexpr double kMinPsnr = 30;
+// Longer than ICE tries its checks for, and than a subscription may go without a first frame.
+constexpr int kCutMs = 15000;
 } // namespace
 
 class TestJanusMedia : public QObject {
@@ -97,6 +99,25 @@ private slots:
     QVERIFY(QTest::qWaitFor([&] { return m_student->receiving() == 0; }, 10000));
     m_sender->start(kFps);
     QVERIFY(picturesFlow(10));
+  }
+
+  // A classmate that comes in while UDP is cut cannot connect its subscription; ICE gives up
+  // during the cut. Once the cut ends, the subscription that brought nothing is asked for
+  // again, and pictures come.
+  void aSubscriptionMadeDuringACutComesUpAfterIt() {
+    const sdk::JanusEndpoint seat = mediapath::janusSeat(*m_service, QStringLiteral("13800000002"),
+                                                         QStringLiteral("tarnwick02"), QStringLiteral("0"), kRoom);
+    QVERIFY(seat.isUsable());
+    QVERIFY(JanusEngine::setUdpLoss(100));
+    auto late = std::make_unique<sdk::JanusMediaTransport>(seat, QStringLiteral("s10002"));
+    mediapath::Receiver pictures(late.get());
+    QVERIFY(QTest::qWaitFor([&] { return late->isInRoom() && late->receiving() > 0; }, 10000));
+    QTest::qWait(kCutMs);
+    const int duringCut = pictures.pictures();
+    QVERIFY(JanusEngine::setUdpLoss(0));
+    QVERIFY2(QTest::qWaitFor([&] { return pictures.pictures() >= 10; }, kFirstPictureMs),
+             m_janus.log().right(2000).constData());
+    QCOMPARE(duringCut, 0);
   }
 
   void cleanupTestCase() {

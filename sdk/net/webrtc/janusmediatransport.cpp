@@ -101,7 +101,25 @@ void JanusMediaTransport::noteFrame(quint64 feed) {
   it->second.stalled = false;
 }
 
+// Dropped and asked for again from the start: a new handle, offer and connection.
+void JanusMediaTransport::retryUnstarted() {
+  const qint64 now = m_clock.elapsed();
+  QList<quint64> again;
+  for (const auto &entry : m_incoming) {
+    if (entry.second.lastFrameMs < 0 && entry.second.askedMs >= 0 && now - entry.second.askedMs >= kFirstFrameMs)
+      again.append(entry.first);
+  }
+  for (quint64 feed : again) {
+    emit trouble(QStringLiteral("no frame from feed %1 in %2 ms; asking again").arg(feed).arg(kFirstFrameMs));
+    dropLink(m_incoming[feed]);
+    m_incoming.erase(feed);
+    if (m_session && m_feeds.contains(feed) && wanted(m_feeds.value(feed)))
+      startSubscriber(feed);
+  }
+}
+
 void JanusMediaTransport::checkStalls() {
+  retryUnstarted();
   const qint64 now = m_clock.elapsed();
   for (auto &entry : m_incoming) {
     Link &link = entry.second;
@@ -275,20 +293,31 @@ void JanusMediaTransport::subscribe(const QList<StreamRequest> &streams) {
 
 // One handle per received stream: Janus offers, we answer and start.
 void JanusMediaTransport::startSubscriber(quint64 feed) {
-  m_incoming[feed] = Link();
+  Link &link = m_incoming[feed];
+  link = Link();
+  link.askedMs = m_clock.elapsed();
+  link.ask = ++m_asks;
+  const quint64 ask = link.ask;
   JanusSession *session = m_session;
-  session->attach(QLatin1String(kPlugin), [this, session, feed](const JanusSession::Answer &a) {
-    if (session != m_session || m_incoming.find(feed) == m_incoming.end())
+  // Answers to an earlier ask of the same feed, dropped since, are let go (and their handle with them).
+  auto current = [this, session, feed, ask] {
+    auto it = m_incoming.find(feed);
+    return session == m_session && it != m_incoming.end() && it->second.ask == ask;
+  };
+  session->attach(QLatin1String(kPlugin), [this, session, feed, current](const JanusSession::Answer &a) {
+    const quint64 handle = a.error.isEmpty() ? idOf(a.data().value(QLatin1String("id"))) : 0;
+    if (!current()) {
+      if (handle != 0 && session == m_session)
+        session->detach(handle);
       return;
+    }
     if (!a.error.isEmpty())
       return emit trouble(QStringLiteral("no handle to receive on: ") + a.error);
-    const quint64 handle = idOf(a.data().value(QLatin1String("id")));
     m_incoming[feed].handle = handle;
     QJsonObject body = joinBody(QStringLiteral("subscriber"));
     body.insert(QStringLiteral("streams"), QJsonArray{QJsonObject{{QStringLiteral("feed"), double(feed)}}});
-    session->message(handle, body, {}, [this, session, feed, handle](const JanusSession::Answer &attached) {
-      auto it = m_incoming.find(feed);
-      if (session != m_session || it == m_incoming.end() || it->second.handle != handle)
+    session->message(handle, body, {}, [this, feed, handle, current](const JanusSession::Answer &attached) {
+      if (!current())
         return;
       if (!attached.error.isEmpty() || attached.jsep().isEmpty())
         return emit trouble(QStringLiteral("Janus offered no stream: ") + attached.error);

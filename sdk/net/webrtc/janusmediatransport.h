@@ -36,6 +36,10 @@ public:
   // its last picture is not shown as if live; its frames are handed on again when they come.
   // Every video source sends at least one frame a second.
   static constexpr int kStallMs = 4000;
+  // A subscription that brought no frame at all this long after it was asked for (Janus
+  // refused it, or its connection never came up, for instance across a UDP cut) is asked for
+  // again, as long as the feed is there.
+  static constexpr int kFirstFrameMs = 10000;
   static constexpr const char *kPlugin = "janus.plugin.videoroom";
 
   JanusMediaTransport(const JanusEndpoint &endpoint, const QString &userId, QObject *parent = nullptr);
@@ -71,6 +75,8 @@ private:
     quint64 handle = 0;
     QPointer<RtcPeer> peer;
     qint64 lastFrameMs = -1; // received video: when its last frame came
+    qint64 askedMs = -1;     // received: when the subscription was asked for
+    quint64 ask = 0;         // received: which ask of its feed this is
     bool stalled = false;    // received video: said to have ended, frames may come again
   };
 
@@ -85,6 +91,7 @@ private:
   void endIncoming(std::map<quint64, Link>::iterator it);
   void noteFrame(quint64 feed);
   void checkStalls();
+  void retryUnstarted();
   bool wanted(const Feed &feed) const;
   void startPublisher(hubproto::Source source);
   void offerFrom(hubproto::Source source, quint64 handle);
@@ -106,6 +113,7 @@ private:
   QHash<quint64, Feed> m_feeds;  // the others' publishers, by Janus feed id
   std::map<quint64, Link> m_incoming; // by feed id
   QList<StreamRequest> m_asked;
+  quint64 m_asks = 0; // subscriptions asked for so far
   MediaStats m_stats;
 };
 
