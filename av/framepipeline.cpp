@@ -6,11 +6,9 @@
 #include <QDebug>
 
 #include <algorithm>
-#include <cstring>
 
 #include <libyuv/convert_argb.h>
 #include <libyuv/planar_functions.h>
-#include <libyuv/rotate.h>
 
 namespace {
 
