@@ -6,6 +6,7 @@
 #include "core/processwindows.h"
 #include "messaging/messagehook.h"
 #include "messaging/messagesink.h"
+#include "support/ejabberdengine.h"
 #include "support/inprocesstransport.h"
 #include "support/janusengine.h"
 #include "support/localservice.h"
@@ -279,6 +280,27 @@ std::unique_ptr<LocalService> startClassOnJanus(JanusEngine &janus) {
   Deployment::setInstance(d);
   GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
   GetILive()->setMediaAddress(d.mediaAddress().toUtf8().constData());
+  if (GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) != 0) {
+    qWarning("the live SDK did not start");
+    service->stop();
+    return nullptr;
+  }
+  return service;
+}
+
+std::unique_ptr<LocalService> startClassOnEjabberd(const EjabberdEngine &engine, const QString &imAddress) {
+  QString why;
+  std::unique_ptr<LocalService> service = engine.startService(&why);
+  if (!service) {
+    qWarning("tarnwick-local did not start: %s", qPrintable(why));
+    return nullptr;
+  }
+  Deployment d = Deployment::instance();
+  d.backendUrl = service->baseUrl();
+  d.hubUrl = service->hubUrl();
+  Deployment::setInstance(d);
+  GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
+  GetILive()->setImAddress(imAddress.toUtf8().constData());
   if (GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) != 0) {
     qWarning("the live SDK did not start");
     service->stop();

@@ -26,6 +26,7 @@
 #include <memory>
 
 class Hub;
+class EjabberdEngine;
 class JanusEngine;
 class LocalService;
 class QTimer;
@@ -208,6 +209,10 @@ private:
 // deployment record and live SDK pointed at the service's backend, static pages and hub with
 // media through that Janus; null (and a warning saying why) when any of it failed.
 std::unique_ptr<LocalService> startClassOnJanus(JanusEngine &janus);
+// tarnwick-local started with IM on the running ejabberd, and the process's live SDK pointed at
+// the service's hub and at imAddress for IM (the engine itself, or a relay in front of it);
+// null (and a warning saying why) when any of it failed.
+std::unique_ptr<LocalService> startClassOnEjabberd(const EjabberdEngine &engine, const QString &imAddress);
 
 // The shell's device settings for going on stage: the SDK's test-pattern camera and the test
 // session's microphone (scripts/session.sh).

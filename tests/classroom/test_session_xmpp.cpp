@@ -182,16 +182,8 @@ class TestSessionXmpp : public QObject {
 private slots:
   void initTestCase() {
     QVERIFY2(m_engine.start(), qPrintable(m_engine.errorString()));
-    QString why;
-    m_service = m_engine.startService(&why);
-    QVERIFY2(m_service, qPrintable(why));
-    Deployment d = Deployment::instance();
-    d.backendUrl = m_service->baseUrl();
-    d.hubUrl = m_service->hubUrl();
-    Deployment::setInstance(d);
-    GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
-    GetILive()->setImAddress(m_engine.xmppUrl().toUtf8().constData());
-    QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
+    m_service = startClassOnEjabberd(m_engine, m_engine.xmppUrl());
+    QVERIFY(m_service);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TARNWICK_IM"), QStringLiteral("xmpp"));
     env.insert(QStringLiteral("TARNWICK_XMPP_URL"), m_engine.xmppUrl());

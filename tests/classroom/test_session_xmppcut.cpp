@@ -140,18 +140,10 @@ class TestSessionXmppCut : public QObject {
 private slots:
   void initTestCase() {
     QVERIFY2(m_engine.start(), qPrintable(m_engine.errorString()));
-    QString why;
-    m_service = m_engine.startService(&why);
-    QVERIFY2(m_service, qPrintable(why));
     m_studentIm = std::make_unique<LoopbackProxy>(m_engine.c2sPort());
     m_teacherIm = std::make_unique<LoopbackProxy>(m_engine.c2sPort());
-    Deployment d = Deployment::instance();
-    d.backendUrl = m_service->baseUrl();
-    d.hubUrl = m_service->hubUrl();
-    Deployment::setInstance(d);
-    GetILive()->setHubAddress(d.hubUrl.toUtf8().constData());
-    GetILive()->setImAddress(relayUrl(*m_studentIm).toUtf8().constData());
-    QVERIFY(GetILive()->init(uint32_t(d.sdkAppId), uint32_t(d.sdkAccountType), true) == 0);
+    m_service = startClassOnEjabberd(m_engine, relayUrl(*m_studentIm));
+    QVERIFY(m_service);
     m_class = std::make_unique<ScriptedClass>(*m_service);
   }
 
