@@ -33,13 +33,34 @@ QJsonObject JanusSession::Answer::data() const {
 
 JanusSession::JanusSession(const QUrl &url, const QString &token, QObject *parent)
     : QObject(parent), m_url(url), m_token(token), m_socket(QString(), QWebSocketProtocol::VersionLatest, this),
-      m_keepAlive(this) {
+      m_keepAlive(this), m_answerDeadline(this) {
+  m_keepAlive.setInterval(kKeepAliveMs);
+  m_answerDeadline.setSingleShot(true);
+  m_answerDeadline.setInterval(kKeepAliveAnswerMs);
   connect(&m_socket, &QWebSocket::connected, this, &JanusSession::onConnected);
   connect(&m_socket, &QWebSocket::textMessageReceived, this, &JanusSession::onText);
   connect(&m_socket, &QWebSocket::disconnected, this, [this] { fail(QStringLiteral("the link to Janus closed")); });
-  connect(&m_keepAlive, &QTimer::timeout, this, [this] {
-    send({{kJanus, QStringLiteral("keepalive")}}, Done()); // answered by an ack
+  connect(&m_keepAlive, &QTimer::timeout, this, &JanusSession::sendKeepAlive);
+  connect(&m_answerDeadline, &QTimer::timeout, this, [this] {
+    fail(QStringLiteral("Janus did not answer a keep-alive within %1 s").arg(m_answerDeadline.interval() / 1000.0));
   });
+}
+
+void JanusSession::setKeepAlive(int intervalMs, int answerMs) {
+  m_keepAlive.setInterval(intervalMs);
+  m_answerDeadline.setInterval(answerMs);
+}
+
+// Answered by an ack; any word from Janus before the deadline will do.
+void JanusSession::sendKeepAlive() {
+  send({{kJanus, QStringLiteral("keepalive")}}, Done());
+  if (!m_answerDeadline.isActive())
+    m_answerDeadline.start();
+}
+
+void JanusSession::stopKeepAlive() {
+  m_keepAlive.stop();
+  m_answerDeadline.stop();
 }
 
 JanusSession::~JanusSession() {
@@ -60,7 +81,7 @@ void JanusSession::onConnected() {
     if (!a.error.isEmpty() || id == 0)
       return fail(QStringLiteral("Janus made no session: ") + a.error);
     m_sessionId = id;
-    m_keepAlive.start(kKeepAliveMs);
+    m_keepAlive.start();
     emit opened();
   });
 }
@@ -91,7 +112,7 @@ void JanusSession::trickle(quint64 handle, int mlineIndex, const QString &candid
 
 void JanusSession::close() {
   m_closing = true;
-  m_keepAlive.stop();
+  stopKeepAlive();
   failPending(QStringLiteral("the session was closed"));
   if (isOpen())
     send({{kJanus, QStringLiteral("destroy")}}, Done());
@@ -118,6 +139,7 @@ void JanusSession::send(QJsonObject request, Done done) {
 }
 
 void JanusSession::onText(const QString &text) {
+  m_answerDeadline.stop(); // the link is alive
   const QJsonObject m = QJsonDocument::fromJson(text.toUtf8()).object();
   const QString kind = m.value(kJanus).toString();
   const QString transaction = m.value(kTransaction).toString();
@@ -153,7 +175,7 @@ void JanusSession::fail(const QString &why) {
   if (m_closing)
     return;
   m_closing = true;
-  m_keepAlive.stop();
+  stopKeepAlive();
   m_sessionId = 0;
   failPending(why);
   emit lost(why);

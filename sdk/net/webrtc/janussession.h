@@ -28,6 +28,9 @@ public:
   };
   using Done = std::function<void(const Answer &answer)>;
   static constexpr int kKeepAliveMs = 25000; // Janus drops a session after 60 s of silence
+  // A link that died without a word (a cable pulled, a machine gone) shows only as silence:
+  // a keep-alive Janus has not answered in this time counts as a lost link.
+  static constexpr int kKeepAliveAnswerMs = 10000;
 
   // token goes into every request: Janus opens nothing without one the service stored.
   JanusSession(const QUrl &url, const QString &token, QObject *parent = nullptr);
@@ -45,6 +48,8 @@ public:
   void trickle(quint64 handle, int mlineIndex, const QString &candidate);
   // Destroys the session and closes the link; no lost() follows.
   void close();
+  // Shorter times for tests; before open().
+  void setKeepAlive(int intervalMs, int answerMs);
 
 signals:
   void opened();
@@ -61,11 +66,14 @@ private:
   void onConnected();
   void fail(const QString &why);
   void failPending(const QString &why);
+  void sendKeepAlive();
+  void stopKeepAlive();
 
   QUrl m_url;
   QString m_token;
   QWebSocket m_socket; // a child, so that it moves with the session to another thread
   QTimer m_keepAlive;
+  QTimer m_answerDeadline; // runs from a keep-alive until Janus says anything
   quint64 m_sessionId = 0;
   quint64 m_nextTransaction = 1;
   QHash<QString, Done> m_pending;
