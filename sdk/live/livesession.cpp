@@ -42,9 +42,9 @@ LiveSession::LiveSession(const LiveCallbacks *callbacks, MediaEngine *media, QOb
     : QObject(parent), m_callbacks(callbacks), m_media(media), m_pingTimer(this),
       m_resume([this] { return makeClient(); },
                [this](sdk::HubClient *client, const QJsonObject &joined) { onResumed(client, joined); },
-               [this](int code, const QString &reason) { onGaveUp(code, reason); }, this),
-      m_imResume([this] { onImResumed(); }, [this](int code, const QString &reason) { onGaveUp(code, reason); },
-                 this) {
+               [this](int code, const QString &reason) { onGaveUp(ClassLink::Hub, code, reason); }, this),
+      m_imResume([this] { onImResumed(); },
+                 [this](int code, const QString &reason) { onGaveUp(ClassLink::ImServer, code, reason); }, this) {
   connect(&m_pingTimer, &QTimer::timeout, this, &LiveSession::onPingTimer);
 }
 
@@ -363,7 +363,7 @@ void LiveSession::onKicked() {
 void LiveSession::onConnectionLost(int code, const QString &reason) {
   if (m_inRoom && !m_user.isEmpty())
     return startResume(code, reason);
-  onGaveUp(code, reason);
+  onGaveUp(ClassLink::Hub, code, reason);
 }
 
 void LiveSession::onMemberNotice(quint32 roomId, const QString &event, const QString &userId, const QString &role) {

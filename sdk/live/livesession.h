@@ -79,7 +79,9 @@ private:
   sdk::HubClient *makeClient();
   void startResume(int code, const QString &reason);
   void onResumed(sdk::HubClient *client, const QJsonObject &joined);
-  void onGaveUp(int code, const QString &reason);
+  // Which of the class's links gave up, as the program's log tells it.
+  enum class ClassLink { Hub, ImServer };
+  void onGaveUp(ClassLink link, int code, const QString &reason);
   bool abandonResume();
   void republish();
   void cameBackOffStage();

@@ -40,7 +40,7 @@ void LiveSession::onResumed(sdk::HubClient *client, const QJsonObject &joined) {
 }
 
 // The link stayed away: the room is lost as before there were comebacks.
-void LiveSession::onGaveUp(int code, const QString &reason) {
+void LiveSession::onGaveUp(ClassLink link, int code, const QString &reason) {
   const bool wasInRoom = m_inRoom;
   const RoomSpec room = m_room;
   // One link gave up: the other's comeback is moot.
@@ -53,7 +53,9 @@ void LiveSession::onGaveUp(int code, const QString &reason) {
   updateReconnecting();
   if (!room.connectionLost)
     return;
-  const QByteArray text = (QStringLiteral("connection to the class hub lost (%1): ").arg(code) + reason).toUtf8();
+  const QString lost = link == ClassLink::Hub ? QStringLiteral("connection to the class hub lost (%1): ")
+                                               : QStringLiteral("connection to the class IM server lost (%1): ");
+  const QByteArray text = (lost.arg(code) + reason).toUtf8();
   postToGui([room, text] { room.connectionLost(ilive::ERR_CONNECTION_LOST, text.constData(), room.data); });
 }
 
@@ -114,7 +116,7 @@ void LiveSession::sendUnsent() {
 // The IM server's link dropped: in class it is brought back, meanwhile sends wait.
 void LiveSession::onImLost(int code, const QString &reason) {
   if (!m_inRoom || m_user.isEmpty())
-    return onGaveUp(code, reason);
+    return onGaveUp(ClassLink::ImServer, code, reason);
   m_imResume.start(m_im, code, reason);
   updateReconnecting();
 }

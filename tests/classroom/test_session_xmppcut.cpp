@@ -167,7 +167,7 @@ private slots:
   void cleanupTestCase() {
     m_class.reset();
     GetILive()->release(nullptr, nullptr, nullptr);
-    QVERIFY(m_service->stop());
+    QVERIFY(!m_service || m_service->stop()); // none when the engine did not start
   }
 
   // The student's IM link away for three seconds, the board shown: the banner shows and goes,
@@ -292,6 +292,7 @@ private slots:
     QVERIFY(seat.w);
     MainForm *w = seat.w;
     QSignalSpy released(w, &MainForm::releaseFinished);
+    QSignalSpy shown(w->session(), &ClassSession::codeErrorShown);
     QElapsedTimer sinceCut;
     m_studentIm->setFrozen(true);
     m_studentIm->cutAll();
@@ -299,6 +300,10 @@ private slots:
     QTRY_VERIFY_WITH_TIMEOUT(w->reconnectBanner()->isVisible(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(BoxWatch::informationCount(kConnectionLost), 1, kBudgetMs + kClassMs);
     QVERIFY2(sinceCut.elapsed() >= kBudgetMs - 1000, "the class was given up before the tries ran out");
+    // The detail that goes to the log names the link that was lost: here the IM server's.
+    QCOMPARE(shown.count(), 1);
+    const QString detail = shown.first().at(2).toString();
+    QVERIFY2(detail.startsWith(QLatin1String("connection to the class IM server lost")), qPrintable(detail));
     QTRY_VERIFY_WITH_TIMEOUT(w->isClosed(), kClassMs);
     QCOMPARE(released.count(), 1);
     QTest::qWait(1000);

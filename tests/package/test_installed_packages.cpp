@@ -259,7 +259,7 @@ private slots:
   }
 
   void nothingWasWrittenUnderTheInstallRoot() {
-    QVERIFY(m_service->stop());
+    QVERIFY(!m_service || m_service->stop()); // none when the engine did not start
     const QMap<QString, QString> after = snapshot(m_root);
     QStringList changed;
     for (auto it = after.begin(); it != after.end(); ++it)
