@@ -10,19 +10,6 @@
 
 namespace {
 
-// The widget half of lending a tile; queued, so the tile may be gone by then.
-void showInStage(QPointer<QWidgetVideoRenderContainer> tile, QPointer<QtWidgetUp> stage,
-                 const QString &userId, const QString &name, int position) {
-  runOnGuiThread([tile, stage, userId, name, position] {
-    if (!tile || !stage)
-      return;
-    tile->render()->addRootView(userId, ilive::VIDEO_SRC_CAMERA);
-    tile->render()->setName(name);
-    stage->tileLayout()->insertWidget(position, tile);
-    tile->show();
-  });
-}
-
 void removeFromStage(QPointer<QWidgetVideoRenderContainer> tile, QPointer<QtWidgetUp> stage) {
   runOnGuiThread([tile, stage] {
     if (!tile)
@@ -35,6 +22,21 @@ void removeFromStage(QPointer<QWidgetVideoRenderContainer> tile, QPointer<QtWidg
 
 } // namespace
 
+// The widget half of lending a tile; queued, so the tile may be gone by then. The name is read
+// when it runs: one learnt while this waited (relabel runs at once on the GUI thread) would
+// otherwise be overwritten by the one known when the tile was lent, often none yet.
+void VideoTilePool::showInStage(QWidgetVideoRenderContainer *tile, const QPointer<QtWidgetUp> &stage,
+                                const QString &userId, int position) {
+  runOnGuiThread([tile = QPointer<QWidgetVideoRenderContainer>(tile), stage, userId, position, this] {
+    if (!tile || !stage || this->tile(userId) != tile)
+      return;
+    tile->render()->addRootView(userId, ilive::VIDEO_SRC_CAMERA);
+    tile->render()->setName(label(userId));
+    stage->tileLayout()->insertWidget(position, tile);
+    tile->show();
+  });
+}
+
 VideoTilePool &VideoTilePool::instance(bool reset, QWidget *tileParent) {
   static VideoTilePool pool;
   if (reset)
@@ -45,6 +47,7 @@ VideoTilePool &VideoTilePool::instance(bool reset, QWidget *tileParent) {
 void VideoTilePool::reset(QWidget *tileParent) {
   QMutexLocker guard(&m_mutex);
   m_inUse.clear();
+  m_labels.clear();
   m_free.clear();
   for (int i = 0; i < kTiles; ++i) {
     auto *tile = new QWidgetVideoRenderContainer(tileParent);
@@ -65,6 +68,11 @@ void VideoTilePool::setStage(QtWidgetUp *stage) {
   m_stage = stage;
 }
 
+QString VideoTilePool::label(const QString &userId) const {
+  QMutexLocker guard(&m_mutex);
+  return m_labels.value(userId);
+}
+
 QtWidgetUp *VideoTilePool::stage() const {
   QMutexLocker guard(&m_mutex);
   return m_stage;
@@ -81,17 +89,25 @@ VideoTarget *VideoTilePool::find(const QString &userId) const {
 }
 
 VideoTarget *VideoTilePool::attach(const QString &userId, const QString &name, int position) {
-  QMutexLocker guard(&m_mutex);
-  QWidgetVideoRenderContainer *t = m_inUse.value(userId, nullptr);
-  if (!t) {
-    if (m_free.isEmpty())
-      return nullptr;
-    t = m_free.takeLast();
-    m_inUse.insert(userId, t);
-    t->render()->setOwner(userId.toUtf8());
+  QWidgetVideoRenderContainer *t = nullptr;
+  QPointer<QtWidgetUp> stage;
+  {
+    QMutexLocker guard(&m_mutex);
+    t = m_inUse.value(userId, nullptr);
+    if (!t) {
+      if (m_free.isEmpty())
+        return nullptr;
+      t = m_free.takeLast();
+      m_inUse.insert(userId, t);
+      t->render()->setOwner(userId.toUtf8());
+    }
+    if (!name.isEmpty() || !m_labels.contains(userId))
+      m_labels.insert(userId, name);
+    stage = m_stage;
   }
-  if (m_stage)
-    showInStage(t, m_stage, userId, name, position);
+  // Outside the lock: on the GUI thread the widget work runs at once and reads the pool.
+  if (stage)
+    showInStage(t, stage, userId, position);
   return t->render();
 }
 
@@ -102,17 +118,23 @@ void VideoTilePool::detach(const QString &userId) {
     return;
   removeFromStage(t, m_stage);
   m_inUse.remove(userId);
+  m_labels.remove(userId);
   m_free.append(t);
 }
 
 void VideoTilePool::relabel(const QString &userId, const QString &name) {
-  const QPointer<QWidgetVideoRenderContainer> t = tile(userId);
-  if (!t)
-    return;
-  runOnGuiThread([t, userId, name, this] {
+  QPointer<QWidgetVideoRenderContainer> t;
+  {
+    QMutexLocker guard(&m_mutex);
+    t = m_inUse.value(userId, nullptr);
+    if (!t)
+      return;
+    m_labels.insert(userId, name);
+  }
+  runOnGuiThread([t, userId, this] {
     // The tile may have been handed to someone else in the meantime.
     if (t && tile(userId) == t)
-      t->render()->setName(name);
+      t->render()->setName(label(userId));
   });
 }
 

@@ -34,13 +34,18 @@ public:
   int count() const override;
 
   QWidgetVideoRenderContainer *tile(const QString &userId) const;
+  // The name userId's tile shows: the latest given by attach or relabel.
+  QString label(const QString &userId) const;
 
 private:
   VideoTilePool() = default;
   void reset(QWidget *tileParent);
+  void showInStage(QWidgetVideoRenderContainer *tile, const QPointer<QtWidgetUp> &stage, const QString &userId,
+                   int position);
 
   mutable QMutex m_mutex;
   QMap<QString, QWidgetVideoRenderContainer *> m_inUse;
+  QMap<QString, QString> m_labels; // by user, for the tiles in use
   QList<QWidgetVideoRenderContainer *> m_free;
   QPointer<QtWidgetUp> m_stage;
 };

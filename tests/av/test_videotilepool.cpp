@@ -42,6 +42,7 @@ private slots:
   void sameStageTwiceChangesNothing();
   void newStageReceivesLentTiles();
   void widgetWorkFromMediaThreadRunsInOrderOnGuiThread();
+  void aNameLearntWhileTheTileWaitsIsKept();
 
 private:
   std::unique_ptr<QWidget> m_window;
@@ -159,6 +160,28 @@ void TestVideoTilePool::widgetWorkFromMediaThreadRunsInOrderOnGuiThread() {
   QCOMPARE(stripOrder(*m_stage, *m_pool, {"t", "s2"}), QStringList({"t", "s2"}));
   QCOMPARE(m_stage->tileLayout()->count(), 2);
   QCOMPARE(m_pool->tile(QStringLiteral("t"))->render()->name(), QStringLiteral("师"));
+}
+
+// A classmate's frames come before the roster has the name: the tile is lent nameless on the
+// media thread, the name arrives on the GUI thread before the queued lending runs, and the tile
+// must show it (it used to be overwritten by the empty one).
+void TestVideoTilePool::aNameLearntWhileTheTileWaitsIsKept() {
+  std::thread media([this] { m_pool->attach(QStringLiteral("s2"), QString(), VideoTiles::kAtEnd); });
+  media.join();
+  m_pool->relabel(QStringLiteral("s2"), QStringLiteral("陈子墨"));
+  QCoreApplication::processEvents();
+  QCOMPARE(m_pool->tile(QStringLiteral("s2"))->render()->name(), QStringLiteral("陈子墨"));
+  // Lent again by a later frame that still knows no name: the name stays.
+  std::thread again([this] { m_pool->attach(QStringLiteral("s2"), QString(), VideoTiles::kAtEnd); });
+  again.join();
+  QCoreApplication::processEvents();
+  QCOMPARE(m_pool->tile(QStringLiteral("s2"))->render()->name(), QStringLiteral("陈子墨"));
+  // A tile given back and lent to someone else shows the newcomer's name, not the old one.
+  m_pool->detach(QStringLiteral("s2"));
+  m_pool->attach(QStringLiteral("s3"), QStringLiteral("王思远"), VideoTiles::kAtEnd);
+  QCoreApplication::processEvents();
+  QCOMPARE(m_pool->tile(QStringLiteral("s3"))->render()->name(), QStringLiteral("王思远"));
+  QCOMPARE(m_pool->label(QStringLiteral("s2")), QString());
 }
 
 QTEST_MAIN(TestVideoTilePool)
