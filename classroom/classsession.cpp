@@ -320,10 +320,24 @@ void ClassSession::onScreenStreamFailed(int code, const QString &desc) {
 // The stage area (video tiles) follows members through these events.
 void ClassSession::onMemberStatus(int event, const QStringList &userIds) {
   qDebug("member status %d: %s", event, qUtf8Printable(userIds.join(QLatin1Char(','))));
+  fetchUnknownMembers(event, userIds);
   if (event != ilive::MEMBER_ON_STAGE && event != ilive::MEMBER_OFF_STAGE && event != ilive::MEMBER_EXIT)
     return;
   for (const QString &id : userIds)
     boardWriters_.setOnStage(id, event == ilive::MEMBER_ON_STAGE);
+}
+
+// A classmate who comes in or on stage before any roster answer or notice lists them would
+// show nameless (in chat and on a stage tile) until the next full refresh, up to its interval
+// later: the one member is asked for at once, as for a notice's unknown entry.
+void ClassSession::fetchUnknownMembers(int event, const QStringList &userIds) {
+  if (event != ilive::MEMBER_ENTER && event != ilive::MEMBER_ON_STAGE && event != ilive::MEMBER_HAS_CAMERA)
+    return;
+  if (roster_->rowCount() == 0)
+    return; // the first full answer is on its way and lists whoever is in already
+  for (const QString &id : userIds)
+    if (!id.isEmpty() && id != userId_ && roster_->rowOfMember(id) < 0)
+      backend_->oneRoomUser(id);
 }
 
 // ---------------------------------------------------------------------------------------------

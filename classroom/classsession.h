@@ -167,6 +167,7 @@ private slots:
   void onKicked();
   void onConnectionLost(int reason, const QString &text);
   void onMemberStatus(int event, const QStringList &userIds);
+  void fetchUnknownMembers(int event, const QStringList &userIds);
 
 private:
   // ClassBackendListener

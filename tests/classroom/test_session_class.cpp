@@ -41,6 +41,25 @@ private slots:
                 backend().calls("live-service/room_user").last().params.value("is_addition") == "1");
   }
 
+  // A classmate who comes in before any roster lists them is asked for at once, and named:
+  // with a teacher who sends no notices they stayed nameless until the next full refresh.
+  void aClassmateNoRosterListsIsAskedForWhenTheyComeIn() {
+    backend().answer("live-service/one_room_user",
+                     FakeBackend::ok({{"idlist", QJsonArray{QJsonObject{{"uid", kOtherStudentId},
+                                                                        {"name", "陈子墨"},
+                                                                        {"role", "0"}}}}}));
+    QVERIFY(world_->enter());
+    MainForm *w = window();
+    QTRY_COMPARE(w->roster()->rowCount(), 2);
+    QCOMPARE(backend().count("live-service/one_room_user"), 0); // the teacher and the student are known
+    world_->otherStudent();
+    QVERIFY(backend().waitFor("live-service/one_room_user", 1));
+    QCOMPARE(backend().calls("live-service/one_room_user").at(0).params.value("uid"), kOtherStudentId);
+    QTRY_COMPARE(w->roster()->memberText(kOtherStudentId, MemberRoster::ColName), QStringLiteral("陈子墨"));
+    QTest::qWait(300);
+    QCOMPARE(backend().count("live-service/one_room_user"), 1);
+  }
+
   void welcomeLinesNowOrAfterTwoSeconds() {
     QVERIFY(world_->enter());
     MainForm *w = window();
