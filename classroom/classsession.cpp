@@ -285,7 +285,10 @@ int ClassSession::signatureExpiry() const { return upload_->signatureExpiry(); }
 
 void ClassSession::onRoomUserReply(const QVariantList &idlist) { roster_->applyFullRoster(idlist); }
 
-void ClassSession::onOneRoomUserReply(const QVariantList &idlist) { roster_->applyMembers(idlist); }
+void ClassSession::onOneRoomUserReply(const QVariantList &idlist) {
+  membersAsked_.clear();
+  roster_->applyMembers(idlist);
+}
 
 void ClassSession::changeDisplay(const QString &display) {
   qDebug("changeDisplay:%s", qUtf8Printable(display));
@@ -335,9 +338,13 @@ void ClassSession::fetchUnknownMembers(int event, const QStringList &userIds) {
     return;
   if (roster_->rowCount() == 0)
     return; // the first full answer is on its way and lists whoever is in already
-  for (const QString &id : userIds)
-    if (!id.isEmpty() && id != userId_ && roster_->rowOfMember(id) < 0)
-      backend_->oneRoomUser(id);
+  for (const QString &id : userIds) {
+    // Coming in and on stage arrive together: one question each until an answer comes.
+    if (id.isEmpty() || id == userId_ || roster_->rowOfMember(id) >= 0 || membersAsked_.contains(id))
+      continue;
+    membersAsked_.insert(id);
+    backend_->oneRoomUser(id);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include "messaging/livemessage.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QVariantMap>
 #include <memory>
@@ -220,6 +221,7 @@ private:
   ClassBackend *backend_;
   LiveCalls *live_;
   MemberRoster *roster_;
+  QSet<QString> membersAsked_; // one_room_user questions without an answer yet
   ChatPictureUpload *upload_;
   ClassChatView *chat_ = nullptr;
   ClassControls *controls_ = nullptr;
