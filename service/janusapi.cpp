@@ -110,6 +110,11 @@ bool JanusApi::videoroom(const QJsonObject &body, QJsonObject *data, QString *er
   return true;
 }
 
+quint64 JanusApi::ownSession() {
+  QMutexLocker guard(&m_lock);
+  return m_session;
+}
+
 bool JanusApi::admin(const QString &request, QJsonObject args, QString *error) {
   QJsonObject reply;
   return adminAt(kAdminPath, request, std::move(args), &reply, error);

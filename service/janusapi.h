@@ -30,6 +30,9 @@ public:
   // or about Janus (list_sessions) when session is 0: Janus's answer in *reply.
   bool adminQuery(const QString &request, quint64 session, quint64 handle, QJsonObject *reply, QString *error);
 
+  // The service's own session (0 before its first VideoRoom request): it holds no member's handles.
+  quint64 ownSession();
+
   static constexpr int kTimeoutS = 5;
   static const QString kVideoRoom; // "janus.plugin.videoroom"
 

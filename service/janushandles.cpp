@@ -23,9 +23,12 @@ bool JanusHandles::refresh(QString *error) {
   QJsonObject reply;
   if (!m_api.adminQuery(QStringLiteral("list_sessions"), 0, 0, &reply, error))
     return false;
+  // The service's own handle never joins a room: it would only be asked about again and again.
+  const quint64 own = m_api.ownSession();
   QHash<quint64, Handle> seen;
-  for (const QJsonValue &session : reply.value(QStringLiteral("sessions")).toArray()) {
-    if (!listHandles(idOf(session), &seen, error))
+  for (const QJsonValue &v : reply.value(QStringLiteral("sessions")).toArray()) {
+    const quint64 session = idOf(v);
+    if (session != own && !listHandles(session, &seen, error))
       return false;
   }
   m_handles = seen;
