@@ -5,6 +5,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace {
 // The session or handle went between Janus's list and the question about it.
 constexpr int kNoSuchSession = 458;
@@ -32,12 +34,35 @@ bool JanusHandles::refresh(QString *error) {
       return false;
   }
   m_handles = seen;
-  m_byFeed.clear();
+  index();
+  return true;
+}
+
+void JanusHandles::index() {
+  QHash<QPair<quint32, quint64>, QList<quint64>> claims;
   for (auto it = m_handles.constBegin(); it != m_handles.constEnd(); ++it) {
     if (it->room != 0)
-      m_byFeed.insert({it->room, it->feed}, it.key());
+      claims[{it->room, it->feed}].append(it.key());
   }
-  return true;
+  m_byFeed.clear();
+  for (auto it = claims.constBegin(); it != claims.constEnd(); ++it) {
+    QList<quint64> holders = it.value();
+    if (holders.size() > 1)
+      holders.erase(std::remove_if(holders.begin(), holders.end(), [this](quint64 h) { return !stillJoined(h); }),
+                    holders.end());
+    // Janus lets one participant at a time hold an id: anything else leaves the id unaccounted for.
+    if (holders.size() == 1)
+      m_byFeed.insert(it.key(), holders.first());
+  }
+}
+
+bool JanusHandles::stillJoined(quint64 handle) {
+  Handle &h = m_handles[handle];
+  h.settled = false;
+  h.room = 0;
+  bool gone = false;
+  QString error;
+  return readHandle(handle, &h, &gone, &error) && h.room != 0;
 }
 
 bool JanusHandles::listHandles(quint64 session, QHash<quint64, Handle> *seen, QString *error) {

@@ -8,7 +8,10 @@
 // takes no second join on a handle, not even after a leave or a kick. So each handle is asked
 // about (handle_info) until it has joined a room or subscribed, and after that only looked for
 // in its session's list: a pass costs one request for Janus's sessions, one per session, and
-// one per handle that is new or has not joined yet. Used from one thread (the guard's).
+// one per handle that is new or has not joined yet. A handle that left or was kicked while it
+// stays attached still claims its old id here; when a new participant takes that id, both
+// claimants are asked about again, and the one no longer in the room drops out. Used from one
+// thread (the guard's).
 
 #include <QHash>
 #include <QPair>
@@ -33,12 +36,16 @@ public:
 private:
   struct Handle {
     quint64 session = 0;
-    bool settled = false; // joined (or subscribed, or left): nothing about it changes any more
+    bool settled = false; // joined or subscribed: only leaving can change it
     quint32 room = 0;     // 0: not a publisher in a room
     quint64 feed = 0;
     QString tag;
   };
   bool listHandles(quint64 session, QHash<quint64, Handle> *seen, QString *error);
+  // Rebuilds m_byFeed: a (room, feed) two handles claim goes to the one that still holds it.
+  void index();
+  // Asks about a handle again; whether it still sits in a room.
+  bool stillJoined(quint64 handle);
   // Reads handle_info into h; false with *error when Janus could not say, and *gone set when
   // the handle went in the meantime.
   bool readHandle(quint64 handle, Handle *h, bool *gone, QString *error);

@@ -224,6 +224,17 @@ private slots:
     QVERIFY(staysFor(camera));
     QVERIFY(participants().value(camera));
     QVERIFY(participants().contains(m_teacherSeat.feed));
+
+    // The attacker keeps its handles attached after the kicks, so they still claim the id;
+    // the teacher's own screen, when it comes, is left alone all the same.
+    JanusClient again;
+    QVERIFY(connect(again, student));
+    QVERIFY(join(again, student, screen, kTeacherId, student.token).contains(QStringLiteral("private_id")));
+    QVERIFY(waitGone(screen));
+    JanusClient teacherScreen;
+    QVERIFY(connect(teacherScreen, m_teacherSeat));
+    QVERIFY(join(teacherScreen, m_teacherSeat, screen, kTeacherId, m_teacherSeat.token).contains(QStringLiteral("private_id")));
+    QVERIFY(staysFor(screen));
   }
 
   // A handle is its opener's: one tagged by another member, by nobody, or by the member's

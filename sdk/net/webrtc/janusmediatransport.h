@@ -7,7 +7,8 @@
 // the block's first id listens, the next ones carry the sources (block + 1 + source). Blocks
 // start at multiples of their size, so a feed's id says its source and its display name its
 // owner; every handle carries the tag of the member's token, by which the service knows the
-// handles are the member's own. Cameras and voices of the others are received unasked, other sources once asked for.
+// handles are the member's own. Cameras and voices of the others are received unasked, other
+// sources once asked for.
 // NACK, PLI and Janus's bandwidth estimate look after loss and congestion. When the link to
 // Janus goes, it is made again after a pause, with what was published and asked for.
 
