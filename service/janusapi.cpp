@@ -110,15 +110,35 @@ bool JanusApi::videoroom(const QJsonObject &body, QJsonObject *data, QString *er
   return true;
 }
 
+quint64 JanusApi::ownSession() {
+  QMutexLocker guard(&m_lock);
+  return m_session;
+}
+
 bool JanusApi::admin(const QString &request, QJsonObject args, QString *error) {
+  QJsonObject reply;
+  return adminAt(kAdminPath, request, std::move(args), &reply, error);
+}
+
+bool JanusApi::adminQuery(const QString &request, quint64 session, quint64 handle, QJsonObject *reply,
+                          QString *error) {
+  QString path = kAdminPath;
+  if (session != 0)
+    path += QStringLiteral("/%1").arg(session);
+  if (session != 0 && handle != 0)
+    path += QStringLiteral("/%1").arg(handle);
+  return adminAt(path, request, QJsonObject(), reply, error);
+}
+
+bool JanusApi::adminAt(const QString &path, const QString &request, QJsonObject args, QJsonObject *reply,
+                       QString *error) const {
   args.insert(kJanus, request);
   args.insert(QStringLiteral("transaction"), QUuid::createUuid().toString(QUuid::WithoutBraces));
   args.insert(QStringLiteral("admin_secret"), QString::fromUtf8(m_adminSecret));
-  QJsonObject reply;
-  if (!post(m_admin, kAdminPath, args, &reply, error))
+  if (!post(m_admin, path, args, reply, error))
     return false;
-  if (reply.value(kJanus).toString() != QLatin1String("success")) {
-    *error = errorText(request, reply);
+  if (reply->value(kJanus).toString() != QLatin1String("success")) {
+    *error = errorText(request, *reply);
     return false;
   }
   return true;

@@ -26,6 +26,12 @@ public:
   bool videoroom(const QJsonObject &body, QJsonObject *data, QString *error);
   // One Admin API request (add_token, remove_token, …); false with *error when refused.
   bool admin(const QString &request, QJsonObject args, QString *error);
+  // One Admin API request about a session (list_handles) or one of its handles (handle_info),
+  // or about Janus (list_sessions) when session is 0: Janus's answer in *reply.
+  bool adminQuery(const QString &request, quint64 session, quint64 handle, QJsonObject *reply, QString *error);
+
+  // The service's own session (0 before its first VideoRoom request): it holds no member's handles.
+  quint64 ownSession();
 
   static constexpr int kTimeoutS = 5;
   static const QString kVideoRoom; // "janus.plugin.videoroom"
@@ -40,6 +46,9 @@ private:
             QString *error) const;
   // A Janus API request with the API secret and a transaction; false with *error for "error".
   bool call(const QString &path, QJsonObject request, QJsonObject *reply, QString *error) const;
+  // An Admin API request at path (/admin, /admin/<session>, …) with the admin secret.
+  bool adminAt(const QString &path, const QString &request, QJsonObject args, QJsonObject *reply,
+               QString *error) const;
   bool openHandle(QString *error);
   bool sendToHandle(const QJsonObject &body, QJsonObject *reply, QString *error);
 

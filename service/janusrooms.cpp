@@ -1,6 +1,7 @@
 #include "service/janusrooms.h"
 
 #include "service/janusapi.h"
+#include "protocol/janushandletag.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -40,6 +41,11 @@ QString JanusRooms::newToken() {
 quint64 JanusRooms::newFeedBlock() {
   const quint64 blocks = kIdLimit / kFeedsPerMember;
   return (1 + QRandomGenerator::system()->generate64() % (blocks - 1)) * kFeedsPerMember;
+}
+
+JanusRooms::Member JanusRooms::newMember() {
+  const QString token = newToken();
+  return {token, newFeedBlock(), janushandletag::of(token)};
 }
 
 QString JanusRooms::roomSecret(quint32 roomId) const {
@@ -154,7 +160,7 @@ bool JanusRooms::allowToken(quint32 roomId, const QString &token, QString *error
 bool JanusRooms::seatLocked(quint32 roomId, const QString &userId, JanusSeat *out, QString *error, bool *roomGone) {
   if (!openRoom(roomId, error))
     return false;
-  const Member fresh{newToken(), newFeedBlock()};
+  const Member fresh = newMember();
   if (!allowToken(roomId, fresh.token, error, roomGone))
     return false;
   QHash<QString, Member> &members = m_rooms[roomId];
@@ -198,14 +204,26 @@ bool JanusRooms::kick(quint32 roomId, quint64 feedId, QString *error) {
                  &data, error);
 }
 
-QString JanusRooms::ownerOf(quint32 roomId, quint64 feedId) const {
+QString JanusRooms::ownerOf(quint32 roomId, quint64 feedId, QString *handleTag) const {
   QMutexLocker guard(&m_lock);
-  const auto room = m_rooms.constFind(roomId);
-  if (room == m_rooms.constEnd())
-    return QString();
-  for (auto it = room->constBegin(); it != room->constEnd(); ++it)
-    if (feedId >= it->feed && feedId < it->feed + kFeedsPerMember)
+  const QHash<QString, Member> members = m_rooms.value(roomId);
+  for (auto it = members.constBegin(); it != members.constEnd(); ++it) {
+    if (feedId >= it->feed && feedId < it->feed + kFeedsPerMember) {
+      if (handleTag)
+        *handleTag = it->handleTag;
       return it.key();
+    }
+  }
+  return QString();
+}
+
+QString JanusRooms::memberOfTag(quint32 roomId, const QString &handleTag) const {
+  QMutexLocker guard(&m_lock);
+  const QHash<QString, Member> members = m_rooms.value(roomId);
+  for (auto it = members.constBegin(); it != members.constEnd(); ++it) {
+    if (!handleTag.isEmpty() && it->handleTag == handleTag)
+      return it.key();
+  }
   return QString();
 }
 

@@ -45,15 +45,20 @@ public:
   bool seat(quint32 roomId, const QString &userId, JanusSeat *out, QString *error);
   bool participants(quint32 roomId, QList<JanusParticipant> *out, QString *error);
   bool kick(quint32 roomId, quint64 feedId, QString *error);
-  // The member whose current feed block holds feedId; empty when none.
-  QString ownerOf(quint32 roomId, quint64 feedId) const;
+  // The member whose current feed block holds feedId; empty when none. *handleTag, when given,
+  // receives the tag that member's handles carry (janushandletag).
+  QString ownerOf(quint32 roomId, quint64 feedId, QString *handleTag = nullptr) const;
+  // The member whose handles carry handleTag; empty when none.
+  QString memberOfTag(quint32 roomId, const QString &handleTag) const;
   QList<quint32> rooms() const;
 
 private:
   struct Member {
     QString token;
     quint64 feed = 0;
+    QString handleTag;
   };
+  static Member newMember();
   bool openRoom(quint32 roomId, QString *error);
   bool createRoom(quint32 roomId, QString *error, bool *exists);
   bool destroyRoom(quint32 roomId, QString *error);

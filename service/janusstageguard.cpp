@@ -4,8 +4,8 @@
 
 #include <QDebug>
 
-JanusStageGuard::JanusStageGuard(JanusRooms &rooms, PublishRight mayPublish)
-    : m_rooms(rooms), m_mayPublish(std::move(mayPublish)) {}
+JanusStageGuard::JanusStageGuard(JanusRooms &rooms, JanusApi &api, PublishRight mayPublish)
+    : m_rooms(rooms), m_mayPublish(std::move(mayPublish)), m_handles(api) {}
 
 JanusStageGuard::~JanusStageGuard() { stop(); }
 
@@ -34,12 +34,14 @@ void JanusStageGuard::stop() {
     m_thread.join();
 }
 
-JanusStageGuard::Verdict JanusStageGuard::judge(const JanusParticipant &p, const QString &owner, bool ownerMayPublish) {
-  if (owner.isEmpty())
+JanusStageGuard::Verdict JanusStageGuard::judge(const JanusParticipant &p, const Facts &facts) {
+  if (facts.owner.isEmpty())
     return Verdict::UnknownFeed;
-  if (p.display != owner)
+  if (p.display != facts.owner)
     return Verdict::WrongName;
-  if (p.publisher && !ownerMayPublish)
+  if (!facts.ownersHandle)
+    return Verdict::ForeignHandle;
+  if (p.publisher && !facts.ownerMayPublish)
     return Verdict::NoStage;
   return Verdict::Keep;
 }
@@ -48,40 +50,79 @@ QString JanusStageGuard::reason(Verdict v) {
   switch (v) {
   case Verdict::UnknownFeed: return QStringLiteral("a feed id no member holds");
   case Verdict::WrongName: return QStringLiteral("a display that is not the feed holder's");
+  case Verdict::ForeignHandle: return QStringLiteral("a handle the feed holder did not open");
   case Verdict::NoStage: return QStringLiteral("publishing without the stage");
   case Verdict::Keep: break;
   }
   return QString();
 }
 
+// The rooms are listed before Janus's handles are looked at, so that every participant listed
+// has its handle among them (unless it left in the meantime).
 int JanusStageGuard::checkNow() {
+  std::lock_guard<std::mutex> pass(m_passLock);
+  QList<QPair<quint32, QList<JanusParticipant>>> listed;
+  bool anyone = false;
+  for (quint32 roomId : m_rooms.rooms()) {
+    QList<JanusParticipant> list;
+    QString error;
+    if (!m_rooms.participants(roomId, &list, &error)) {
+      qWarning().noquote() << "janus: room" << roomId << error;
+      continue;
+    }
+    anyone = anyone || !list.isEmpty();
+    listed.append({roomId, list});
+  }
+  if (!anyone)
+    return 0;
+  QString error;
+  const bool handlesKnown = m_handles.refresh(&error);
+  if (!handlesKnown)
+    qWarning().noquote() << "janus: whose handles the participants sit on is unknown this pass:" << error;
   int kicked = 0;
-  for (quint32 roomId : m_rooms.rooms())
-    kicked += checkRoom(roomId);
+  for (const auto &room : qAsConst(listed))
+    kicked += checkRoom(room.first, room.second, handlesKnown);
   return kicked;
 }
 
-int JanusStageGuard::checkRoom(quint32 roomId) {
-  QList<JanusParticipant> list;
-  QString error;
-  if (!m_rooms.participants(roomId, &list, &error)) {
-    qWarning().noquote() << "janus: room" << roomId << error;
-    return 0;
-  }
+JanusStageGuard::Facts JanusStageGuard::factsOf(quint32 roomId, const JanusParticipant &p, bool handlesKnown) {
+  Facts facts;
+  QString holderTag;
+  facts.owner = m_rooms.ownerOf(roomId, p.id, &holderTag);
+  QString tag;
+  facts.ownersHandle = !handlesKnown || (m_handles.tagOf(roomId, p.id, &tag) && tag == holderTag);
+  facts.ownerMayPublish = !facts.owner.isEmpty() && m_mayPublish(facts.owner, roomId);
+  return facts;
+}
+
+int JanusStageGuard::checkRoom(quint32 roomId, const QList<JanusParticipant> &list, bool handlesKnown) {
   int kicked = 0;
   for (const JanusParticipant &p : list) {
-    const QString owner = m_rooms.ownerOf(roomId, p.id);
-    const bool mayPublish = !owner.isEmpty() && m_mayPublish(owner, roomId);
-    const Verdict verdict = judge(p, owner, mayPublish);
+    const Facts facts = factsOf(roomId, p, handlesKnown);
+    const Verdict verdict = judge(p, facts);
     if (verdict == Verdict::Keep)
       continue;
+    QString error;
     if (m_rooms.kick(roomId, p.id, &error)) {
       ++kicked;
-      qInfo().noquote() << "janus: kicked feed" << p.id << "of" << (owner.isEmpty() ? QStringLiteral("nobody") : owner)
-                        << "from room" << roomId << "for" << reason(verdict);
+      logKick(roomId, p, facts, verdict);
     } else {
       qWarning().noquote() << "janus: room" << roomId << error;
     }
   }
   return kicked;
+}
+
+// Names whose handle it was, never the tag: the tag lets whoever knows it pass as its member.
+void JanusStageGuard::logKick(quint32 roomId, const JanusParticipant &p, const Facts &facts, Verdict verdict) {
+  QString whose;
+  if (verdict == Verdict::ForeignHandle) {
+    QString tag;
+    const QString opener = m_handles.tagOf(roomId, p.id, &tag) ? m_rooms.memberOfTag(roomId, tag) : QString();
+    whose = QStringLiteral(" (its handle is %1)")
+                .arg(opener.isEmpty() ? QStringLiteral("no member's") : QStringLiteral("%1's").arg(opener));
+  }
+  qInfo().noquote() << "janus: kicked feed" << p.id << "of"
+                    << (facts.owner.isEmpty() ? QStringLiteral("nobody") : facts.owner) << "from room" << roomId
+                    << "for" << reason(verdict) + whose;
 }

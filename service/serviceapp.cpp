@@ -154,7 +154,7 @@ std::unique_ptr<ServiceApp> ServiceApp::start(const ServiceOptions &options, QSt
   const Hub *hub = &p.hub->hub();
   if (p.janusRooms) {
     const RoomStore *classes = &p.rooms;
-    p.janusGuard = std::make_unique<JanusStageGuard>(*p.janusRooms, [hub, classes](const QString &userId, quint32 roomId) {
+    p.janusGuard = std::make_unique<JanusStageGuard>(*p.janusRooms, *p.janusApi, [hub, classes](const QString &userId, quint32 roomId) {
       const std::optional<ClassRoom> room = classes->room(roomId);
       return (room && room->teacherId == userId) || hub->isOnStage(userId, roomId);
     });

@@ -1,13 +1,17 @@
 // Media on Janus, against a real Janus inside the test's own network namespace and the built
 // tarnwick-local: the class sign-in makes the class's VideoRoom and hands out tokens and feed
 // ids; Janus lets in only holders of a current token; the service's guard kicks feeds nobody
-// holds, wrong names, and publishers without the teacher's stage grant.
+// holds, wrong names, participants on handles their feed's holder did not open, and publishers
+// without the teacher's stage grant.
 
 #include "support/janusclient.h"
 #include "support/janusengine.h"
 #include "support/localservice.h"
 #include "support/servicemember.h"
 #include "support/webrtcpublisher.h"
+
+#include "protocol/janushandletag.h"
+#include "sdk/net/webrtc/janusmediatransport.h"
 
 #include <QJsonArray>
 #include <QTest>
@@ -44,6 +48,7 @@ class TestServiceJanus : public QObject {
   QString m_teacherToken;
   // The teacher's client in the room: it watches the participant list.
   JanusClient m_watcher;
+  Seat m_teacherSeat;
 
   Seat classSignIn(const QString &token, const QString &role) {
     const LocalService::Reply r = m_service->call(QStringLiteral("live-service"), QStringLiteral("bgp_login"),
@@ -92,10 +97,8 @@ class TestServiceJanus : public QObject {
     return participants().contains(feed);
   }
 
-  // Joins as the student's feed and sends media; true once Janus counts it as publishing.
-  bool publish(JanusClient &c, WebRtcPublisher &media, const Seat &seat) {
-    if (!connect(c, seat) || !join(c, seat, seat.feed, kStudentId, seat.token).contains(QStringLiteral("private_id")))
-      return false;
+  // Sends media from c, which joined the room as a publisher; true once Janus answered.
+  bool sendMedia(JanusClient &c, WebRtcPublisher &media) {
     QString offer, error;
     if (!media.makeOffer(&offer, &error)) {
       qWarning().noquote() << error;
@@ -108,7 +111,20 @@ class TestServiceJanus : public QObject {
       qWarning().noquote() << "no answer:" << reply;
       return false;
     }
-    return QTest::qWaitFor([&] { return participants().value(seat.feed); }, kMediaWaitMs);
+    return true;
+  }
+
+  // Joins as feed under display and sends media; true once Janus counts it as publishing.
+  bool publish(JanusClient &c, WebRtcPublisher &media, const Seat &seat, quint64 feed, const QString &display) {
+    return connect(c, seat) && join(c, seat, feed, display, seat.token).contains(QStringLiteral("private_id")) &&
+           sendMedia(c, media) && QTest::qWaitFor([&] { return participants().value(feed); }, kMediaWaitMs);
+  }
+  bool publish(JanusClient &c, WebRtcPublisher &media, const Seat &seat) {
+    return publish(c, media, seat, seat.feed, kStudentId);
+  }
+
+  bool kickedFor(const QByteArray &reason) {
+    return QTest::qWaitFor([&] { return m_service->output().contains(reason); }, kGuardWaitMs);
   }
 
 private slots:
@@ -119,9 +135,10 @@ private slots:
     m_studentToken = m_service->signIn(QStringLiteral("13800000001"), QStringLiteral("tarnwick01"));
     m_teacherToken = m_service->signIn(QStringLiteral("13900000001"), QStringLiteral("teacher01"));
     QVERIFY(!m_studentToken.isEmpty() && !m_teacherToken.isEmpty());
-    const Seat teacher = classSignIn(m_teacherToken, QStringLiteral("1"));
-    QVERIFY(connect(m_watcher, teacher));
-    QVERIFY(join(m_watcher, teacher, teacher.feed, kTeacherId, teacher.token).contains(QStringLiteral("private_id")));
+    m_teacherSeat = classSignIn(m_teacherToken, QStringLiteral("1"));
+    QVERIFY(connect(m_watcher, m_teacherSeat));
+    QVERIFY(join(m_watcher, m_teacherSeat, m_teacherSeat.feed, kTeacherId, m_teacherSeat.token)
+                .contains(QStringLiteral("private_id")));
   }
 
   void signInHandsOutTheClassRoom() {
@@ -178,6 +195,70 @@ private slots:
     QVERIFY(waitGone(foreign));
     QVERIFY(waitGone(seat.feed + 1));
     QVERIFY(staysFor(seat.feed + 2));
+  }
+
+  // The hostile student: it saw the teacher's camera feed, works out the teacher's screen id
+  // from it, and publishes there under the teacher's name, on a session and handle of its own
+  // valid token. It goes; the teacher's own feeds stay.
+  void aStudentCannotPublishAsTheTeacher() {
+    const quint64 camera = sdk::JanusMediaTransport::feedOf(m_teacherSeat.feed, hubproto::Source::Camera);
+    const quint64 screen = sdk::JanusMediaTransport::feedOf(m_teacherSeat.feed, hubproto::Source::Screen);
+    JanusClient teacherCamera;
+    WebRtcPublisher teacherMedia;
+    QVERIFY2(publish(teacherCamera, teacherMedia, m_teacherSeat, camera, kTeacherId), m_janus.log().right(2000).constData());
+
+    const Seat student = classSignIn(m_studentToken, QStringLiteral("0"));
+    JanusClient attacker;
+    WebRtcPublisher attackerMedia;
+    QVERIFY(connect(attacker, student));
+    QVERIFY(join(attacker, student, screen, kTeacherId, student.token).contains(QStringLiteral("private_id")));
+    (void)sendMedia(attacker, attackerMedia); // the guard may be quicker than the offer
+    QVERIFY(waitGone(screen));
+    QVERIFY(kickedFor(QStringLiteral("kicked feed %1 of %2 from room %3 for a handle the feed holder did not open "
+                                     "(its handle is %4's)")
+                          .arg(screen)
+                          .arg(kTeacherId)
+                          .arg(kRoom)
+                          .arg(kStudentId)
+                          .toUtf8()));
+    QVERIFY(staysFor(camera));
+    QVERIFY(participants().value(camera));
+    QVERIFY(participants().contains(m_teacherSeat.feed));
+
+    // The attacker keeps its handles attached after the kicks, so they still claim the id;
+    // the teacher's own screen, when it comes, is left alone all the same.
+    JanusClient again;
+    QVERIFY(connect(again, student));
+    QVERIFY(join(again, student, screen, kTeacherId, student.token).contains(QStringLiteral("private_id")));
+    QVERIFY(waitGone(screen));
+    JanusClient teacherScreen;
+    QVERIFY(connect(teacherScreen, m_teacherSeat));
+    QVERIFY(join(teacherScreen, m_teacherSeat, screen, kTeacherId, m_teacherSeat.token).contains(QStringLiteral("private_id")));
+    QVERIFY(staysFor(screen));
+  }
+
+  // A handle is its opener's: one tagged by another member, by nobody, or by the member's
+  // earlier sign-in carries none of the member's feeds; one with the current tag does.
+  void aHandleCarriesOnlyItsOpenersFeeds() {
+    const Seat old = classSignIn(m_studentToken, QStringLiteral("0"));
+    const Seat seat = classSignIn(m_studentToken, QStringLiteral("0"));
+    JanusClient teachers, untagged, stale, own;
+    QVERIFY(connect(teachers, m_teacherSeat));
+    QVERIFY(untagged.open(seat.url) && janusError(untagged.createSession(seat.token)) == 0 &&
+            janusError(untagged.attach(QString())) == 0);
+    QVERIFY(stale.open(seat.url) && janusError(stale.createSession(seat.token)) == 0 &&
+            janusError(stale.attach(janushandletag::of(old.token))) == 0);
+    QVERIFY(connect(own, seat));
+    QVERIFY(join(teachers, seat, seat.feed + 1, kStudentId, m_teacherSeat.token).contains(QStringLiteral("private_id")));
+    QVERIFY(join(untagged, seat, seat.feed + 2, kStudentId, seat.token).contains(QStringLiteral("private_id")));
+    QVERIFY(join(stale, seat, seat.feed + 3, kStudentId, seat.token).contains(QStringLiteral("private_id")));
+    QVERIFY(join(own, seat, seat.feed + 4, kStudentId, seat.token).contains(QStringLiteral("private_id")));
+    QVERIFY(waitGone(seat.feed + 1));
+    QVERIFY(waitGone(seat.feed + 2));
+    QVERIFY(waitGone(seat.feed + 3));
+    QVERIFY(kickedFor(QStringLiteral("(its handle is %1's)").arg(kTeacherId).toUtf8()));
+    QVERIFY(kickedFor("(its handle is no member's)"));
+    QVERIFY(staysFor(seat.feed + 4));
   }
 
   void publishingFollowsTheStageGrant() {
@@ -249,7 +330,8 @@ private slots:
   void secretsStayOutOfTheLog() {
     const QByteArray out = m_service->output();
     QVERIFY(out.contains("janus: kicked feed"));
-    for (const QByteArray &secret : {m_janus.apiSecret(), m_janus.adminSecret(), m_janus.roomKey()})
+    for (const QByteArray &secret : {m_janus.apiSecret(), m_janus.adminSecret(), m_janus.roomKey(),
+                                     m_teacherSeat.token.toUtf8(), janushandletag::of(m_teacherSeat.token).toUtf8()})
       QVERIFY(!out.contains(secret));
   }
 

@@ -1,5 +1,7 @@
 #include "support/janusclient.h"
 
+#include "protocol/janushandletag.h"
+
 #include <QJsonDocument>
 #include <QNetworkRequest>
 #include <QTest>
@@ -67,9 +69,13 @@ QJsonObject JanusClient::createSession(const QString &withToken) {
   return reply;
 }
 
-QJsonObject JanusClient::attach() {
-  const QJsonObject reply =
-      send({{kJanus, QStringLiteral("attach")}, {QStringLiteral("plugin"), QStringLiteral("janus.plugin.videoroom")}}, false);
+QJsonObject JanusClient::attach() { return attach(token.isEmpty() ? QString() : janushandletag::of(token)); }
+
+QJsonObject JanusClient::attach(const QString &tag) {
+  QJsonObject request{{kJanus, QStringLiteral("attach")}, {QStringLiteral("plugin"), QStringLiteral("janus.plugin.videoroom")}};
+  if (!tag.isEmpty())
+    request.insert(QStringLiteral("opaque_id"), tag);
+  const QJsonObject reply = send(request, false);
   handle = idOf(reply);
   return reply;
 }

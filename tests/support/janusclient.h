@@ -17,8 +17,10 @@ public:
   bool open(const QString &url);
   // "create" with the token (empty: none); the Janus answer ("success" or "error").
   QJsonObject createSession(const QString &token);
-  // "attach" to the VideoRoom on the open session.
+  // "attach" to the VideoRoom on the open session, with the tag of the session's token as the
+  // SDK does, or with the tag given (none when empty).
   QJsonObject attach();
+  QJsonObject attach(const QString &tag);
   // A VideoRoom request on the handle, with an optional jsep; the plugin's answer (the first
   // reply to it that is not an "ack"), whole.
   QJsonObject message(const QJsonObject &body, const QJsonObject &jsep = QJsonObject());

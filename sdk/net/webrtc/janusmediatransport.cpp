@@ -1,6 +1,7 @@
 #include "sdk/net/webrtc/janusmediatransport.h"
 
 #include "sdk/net/webrtc/rtcpeer.h"
+#include "protocol/janushandletag.h"
 
 #include <QJsonArray>
 
@@ -31,7 +32,8 @@ bool JanusMediaTransport::sourceOfFeed(quint64 feed, hubproto::Source *source) {
 }
 
 JanusMediaTransport::JanusMediaTransport(const JanusEndpoint &endpoint, const QString &userId, QObject *parent)
-    : MediaTransport(parent), m_endpoint(endpoint), m_userId(userId), m_comeback(this), m_stallCheck(this) {
+    : MediaTransport(parent), m_endpoint(endpoint), m_userId(userId),
+      m_handleTag(janushandletag::of(endpoint.token)), m_comeback(this), m_stallCheck(this) {
   m_comeback.setSingleShot(true);
   m_comeback.setInterval(kComebackMs);
   connect(&m_comeback, &QTimer::timeout, this, &JanusMediaTransport::open);
@@ -152,7 +154,7 @@ QJsonObject JanusMediaTransport::joinBody(const QString &ptype) const {
 // The watcher joins first; publishers start once it is in.
 void JanusMediaTransport::onOpened() {
   JanusSession *session = m_session;
-  session->attach(QLatin1String(kPlugin), [this, session](const JanusSession::Answer &a) {
+  session->attach(QLatin1String(kPlugin), m_handleTag, [this, session](const JanusSession::Answer &a) {
     if (session != m_session)
       return;
     if (!a.error.isEmpty())
@@ -238,7 +240,7 @@ void JanusMediaTransport::unpublish(hubproto::Source source) {
 void JanusMediaTransport::startPublisher(hubproto::Source source) {
   m_outgoing[int(source)] = Link();
   JanusSession *session = m_session;
-  session->attach(QLatin1String(kPlugin), [this, session, source](const JanusSession::Answer &a) {
+  session->attach(QLatin1String(kPlugin), m_handleTag, [this, session, source](const JanusSession::Answer &a) {
     if (session != m_session || m_outgoing.find(int(source)) == m_outgoing.end())
       return;
     if (!a.error.isEmpty())
@@ -304,7 +306,7 @@ void JanusMediaTransport::startSubscriber(quint64 feed) {
     auto it = m_incoming.find(feed);
     return session == m_session && it != m_incoming.end() && it->second.ask == ask;
   };
-  session->attach(QLatin1String(kPlugin), [this, session, feed, current](const JanusSession::Answer &a) {
+  session->attach(QLatin1String(kPlugin), m_handleTag, [this, session, feed, current](const JanusSession::Answer &a) {
     const quint64 handle = a.error.isEmpty() ? idOf(a.data().value(QLatin1String("id"))) : 0;
     if (!current()) {
       if (handle != 0 && session == m_session)

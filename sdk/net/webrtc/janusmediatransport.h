@@ -6,7 +6,9 @@
 // them join under the member's user id as display name and with ids from the member's block:
 // the block's first id listens, the next ones carry the sources (block + 1 + source). Blocks
 // start at multiples of their size, so a feed's id says its source and its display name its
-// owner. Cameras and voices of the others are received unasked, other sources once asked for.
+// owner; every handle carries the tag of the member's token, by which the service knows the
+// handles are the member's own. Cameras and voices of the others are received unasked, other
+// sources once asked for.
 // NACK, PLI and Janus's bandwidth estimate look after loss and congestion. When the link to
 // Janus goes, it is made again after a pause, with what was published and asked for.
 
@@ -103,6 +105,7 @@ private:
 
   JanusEndpoint m_endpoint;
   QString m_userId;
+  QString m_handleTag; // every handle carries it: the service tells our handles by it
   JanusSession *m_session = nullptr;
   QTimer m_comeback;   // children, so that they move with the transport to another thread
   QTimer m_stallCheck;

@@ -86,8 +86,11 @@ void JanusSession::onConnected() {
   });
 }
 
-void JanusSession::attach(const QString &plugin, Done done) {
-  send({{kJanus, QStringLiteral("attach")}, {QStringLiteral("plugin"), plugin}}, std::move(done));
+void JanusSession::attach(const QString &plugin, const QString &opaqueId, Done done) {
+  QJsonObject request{{kJanus, QStringLiteral("attach")}, {QStringLiteral("plugin"), plugin}};
+  if (!opaqueId.isEmpty())
+    request.insert(QStringLiteral("opaque_id"), opaqueId);
+  send(request, std::move(done));
 }
 
 void JanusSession::detach(quint64 handle) {

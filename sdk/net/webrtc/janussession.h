@@ -39,8 +39,9 @@ public:
   // Connects and creates the session; opened() or lost() follows.
   void open();
   bool isOpen() const { return m_sessionId != 0; }
-  // A handle on the plugin; done's data() carries its "id".
-  void attach(const QString &plugin, Done done);
+  // A handle on the plugin, tagged with opaqueId (none when empty); done's data() carries its
+  // "id".
+  void attach(const QString &plugin, const QString &opaqueId, Done done);
   void detach(quint64 handle);
   // A plugin request on a handle, with an SDP when the request carries one.
   void message(quint64 handle, const QJsonObject &body, const QJsonObject &jsep, Done done);

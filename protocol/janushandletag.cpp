@@ -1,0 +1,13 @@
+#include "protocol/janushandletag.h"
+
+#include <QCryptographicHash>
+
+namespace janushandletag {
+
+QString of(const QString &token) {
+  const QByteArray digest =
+      QCryptographicHash::hash("tarnwick-janus-handle\n" + token.toUtf8(), QCryptographicHash::Sha256);
+  return QString::fromLatin1(digest.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+}
+
+} // namespace janushandletag
