@@ -89,8 +89,8 @@ JanusStageGuard::Facts JanusStageGuard::factsOf(quint32 roomId, const JanusParti
   Facts facts;
   QString holderTag;
   facts.owner = m_rooms.ownerOf(roomId, p.id, &holderTag);
-  QString tag;
-  facts.ownersHandle = !handlesKnown || (m_handles.tagOf(roomId, p.id, &tag) && tag == holderTag);
+  const bool tagged = handlesKnown && m_handles.tagOf(roomId, p.id, &facts.handleTag);
+  facts.ownersHandle = !handlesKnown || (tagged && facts.handleTag == holderTag);
   facts.ownerMayPublish = !facts.owner.isEmpty() && m_mayPublish(facts.owner, roomId);
   return facts;
 }
@@ -117,8 +117,7 @@ int JanusStageGuard::checkRoom(quint32 roomId, const QList<JanusParticipant> &li
 void JanusStageGuard::logKick(quint32 roomId, const JanusParticipant &p, const Facts &facts, Verdict verdict) {
   QString whose;
   if (verdict == Verdict::ForeignHandle) {
-    QString tag;
-    const QString opener = m_handles.tagOf(roomId, p.id, &tag) ? m_rooms.memberOfTag(roomId, tag) : QString();
+    const QString opener = m_rooms.memberOfTag(roomId, facts.handleTag);
     whose = QStringLiteral(" (its handle is %1)")
                 .arg(opener.isEmpty() ? QStringLiteral("no member's") : QStringLiteral("%1's").arg(opener));
   }

@@ -35,6 +35,7 @@ public:
   // What the guard knows of one participant.
   struct Facts {
     QString owner;            // the holder of its feed id; empty for none
+    QString handleTag;        // the tag of the handle it sits on; empty when not known
     bool ownersHandle = true; // its handle carries the holder's tag (true when Janus could not say)
     bool ownerMayPublish = false;
   };
