@@ -2,6 +2,7 @@
 
 #include "av/framerotation.h"
 #include "av/planetranspose.h"
+#include "av/quarterturn.h"
 
 #include <QDebug>
 
@@ -118,8 +119,11 @@ void FramePipeline::ensureConverter(int width, int height, int rotation) {
   m_width = width;
   m_height = height;
   m_rotation = rotation;
-  const int uprightW = rotation % 2 == 1 ? height : width;
-  m_turned.resize(rotation == 0 ? 0 : stripBytes(uprightW));
+  const bool sideways = rotation % 2 == 1;
+  const int uprightW = sideways ? height : width;
+  const int uprightH = sideways ? width : height;
+  m_quarterTurn = sideways && convertsQuarterTurn(uprightW, uprightH);
+  m_turned.resize(rotation == 0 ? 0 : m_quarterTurn ? quarterTurnScratchBytes(uprightW, uprightH) : stripBytes(uprightW));
   qDebug().nospace() << "InitPlay, width:" << width << ",height:" << height;
   ++m_builds;
 }
@@ -190,6 +194,13 @@ void FramePipeline::place(const ilive::LiveVideoFrame &frame, int uprightW, int 
   ensureConverter(w, h, rotation);
   if (rotation == 0) {
     convertI420(I420Planes(frame.data, w, h), w, h, dst, dstStride);
+    return;
+  }
+  if (m_quarterTurn) {
+    const I420Planes in(frame.data, w, h);
+    const TurnedI420 turned{{in.planes[0], in.planes[1], in.planes[2]}, {in.strides[0], in.strides[1], in.strides[2]},
+                            w, h, rotation};
+    convertQuarterTurn(turned, dst, dstStride, m_turned.data());
     return;
   }
   convertTurned(frame, uprightW, uprightH, dst, dstStride);

@@ -39,6 +39,7 @@ private:
   int m_height = 0;
   int m_rotation = -1;
   int m_builds = 0;
+  bool m_quarterTurn = false; // a sideways frame converted in tiles (quarterturn.h), not strips
   std::vector<uint8_t> m_turned; // one strip of a turned frame's I420 planes, upright
   std::vector<uint8_t> m_packed; // a turned packed frame, upright
 };
