@@ -2,7 +2,7 @@
 
 #include "av/framerotation.h"
 #include "av/planetranspose.h"
-#include "av/quarterturn.h"
+#include "av/turnedi420.h"
 
 #include <QDebug>
 
@@ -111,8 +111,9 @@ bool FramePipeline::acceptable(const ilive::LiveVideoFrame &frame) {
   return static_cast<qint64>(frame.dataSize) == expected;
 }
 
-// A new width, height or rotation sizes the scratch strip that turned frames pass through
-// (none for upright ones), so that a steady stream allocates nothing.
+// A new width, height or rotation chooses how a turned frame is turned and sizes its scratch
+// (a strip it passes through, or the odd lines of a turn in registers; none for upright
+// frames), so that a steady stream allocates nothing.
 void FramePipeline::ensureConverter(int width, int height, int rotation) {
   if (m_builds > 0 && width == m_width && height == m_height && rotation == m_rotation)
     return;
@@ -122,8 +123,8 @@ void FramePipeline::ensureConverter(int width, int height, int rotation) {
   const bool sideways = rotation % 2 == 1;
   const int uprightW = sideways ? height : width;
   const int uprightH = sideways ? width : height;
-  m_quarterTurn = sideways && convertsQuarterTurn(uprightW, uprightH);
-  m_turned.resize(rotation == 0 ? 0 : m_quarterTurn ? quarterTurnScratchBytes(uprightW, uprightH) : stripBytes(uprightW));
+  m_inTiles = rotation != 0 && m_turning == Turning::Best && convertsTurnedI420(uprightW, uprightH);
+  m_turned.resize(rotation == 0 ? 0 : m_inTiles ? turnedI420ScratchBytes(uprightW, uprightH) : stripBytes(uprightW));
   qDebug().nospace() << "InitPlay, width:" << width << ",height:" << height;
   ++m_builds;
 }
@@ -181,7 +182,8 @@ void FramePipeline::placePacked(const ilive::LiveVideoFrame &frame, int uprightW
 
 // Converted or packed pixels into the canvas at dst. An upright I420 frame is converted
 // straight into the canvas; a turned one is turned in its planes (half the bytes of turning
-// the converted picture) strip by strip on its way into the converter.
+// the converted picture) on its way into the converter: in registers where it can, which costs
+// about as much as the upright conversion, else strip by strip.
 void FramePipeline::place(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst,
                           int dstStride) {
   const int w = static_cast<int>(frame.width);
@@ -196,11 +198,11 @@ void FramePipeline::place(const ilive::LiveVideoFrame &frame, int uprightW, int 
     convertI420(I420Planes(frame.data, w, h), w, h, dst, dstStride);
     return;
   }
-  if (m_quarterTurn) {
+  if (m_inTiles) {
     const I420Planes in(frame.data, w, h);
     const TurnedI420 turned{{in.planes[0], in.planes[1], in.planes[2]}, {in.strides[0], in.strides[1], in.strides[2]},
                             w, h, rotation};
-    convertQuarterTurn(turned, dst, dstStride, m_turned.data());
+    convertTurnedI420(turned, dst, dstStride, m_turned.data());
     return;
   }
   convertTurned(frame, uprightW, uprightH, dst, dstStride);

