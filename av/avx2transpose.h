@@ -11,34 +11,9 @@
 #define TARNWICK_HAS_AVX2_TRANSPOSE 1
 #define TARNWICK_AVX2 __attribute__((target("avx2")))
 
-// rows[i]: row i of two 16 × 16 byte blocks; cols[c]: their column c. The loops are unrolled by
-// force: left as loops, the arrays live on the stack and every stage goes through memory,
-// which made a block more than twice as slow.
-TARNWICK_AVX2 inline void transposeBytes16x16(const __m256i rows[16], __m256i cols[16]) {
-  __m256i r[16];
-  __m256i t[16];
-  _Pragma("GCC unroll 16") for (int i = 0; i < 8; ++i) { // byte pairs of two rows
-    t[2 * i] = _mm256_unpacklo_epi8(rows[2 * i], rows[2 * i + 1]);
-    t[2 * i + 1] = _mm256_unpackhi_epi8(rows[2 * i], rows[2 * i + 1]);
-  }
-  _Pragma("GCC unroll 16") for (int g = 0; g < 4; ++g) { // columns of four rows
-    r[4 * g] = _mm256_unpacklo_epi16(t[4 * g], t[4 * g + 2]);
-    r[4 * g + 1] = _mm256_unpackhi_epi16(t[4 * g], t[4 * g + 2]);
-    r[4 * g + 2] = _mm256_unpacklo_epi16(t[4 * g + 1], t[4 * g + 3]);
-    r[4 * g + 3] = _mm256_unpackhi_epi16(t[4 * g + 1], t[4 * g + 3]);
-  }
-  _Pragma("GCC unroll 16") for (int h = 0; h < 2; ++h) // pairs of columns of eight rows
-    _Pragma("GCC unroll 16") for (int q = 0; q < 4; ++q) {
-      t[8 * h + 2 * q] = _mm256_unpacklo_epi32(r[8 * h + q], r[8 * h + 4 + q]);
-      t[8 * h + 2 * q + 1] = _mm256_unpackhi_epi32(r[8 * h + q], r[8 * h + 4 + q]);
-    }
-  _Pragma("GCC unroll 16") for (int m = 0; m < 8; ++m) { // whole columns
-    cols[2 * m] = _mm256_unpacklo_epi64(t[m], t[8 + m]);
-    cols[2 * m + 1] = _mm256_unpackhi_epi64(t[m], t[8 + m]);
-  }
-}
-
-// rows[i]: row i of two 8 × 8 blocks of 16-bit words; cols[c]: their column c.
+// rows[i]: row i of two 8 × 8 blocks of 16-bit words; cols[c]: their column c. The loops are
+// unrolled by force: left as loops, the arrays live on the stack and every stage goes through
+// memory, which made a block more than twice as slow.
 TARNWICK_AVX2 inline void transposeWords8x8(const __m256i rows[8], __m256i cols[8]) {
   __m256i t[8];
   __m256i u[8];
@@ -56,6 +31,20 @@ TARNWICK_AVX2 inline void transposeWords8x8(const __m256i rows[8], __m256i cols[
     cols[2 * q] = _mm256_unpacklo_epi64(u[q], u[4 + q]);
     cols[2 * q + 1] = _mm256_unpackhi_epi64(u[q], u[4 + q]);
   }
+}
+
+// rows[i]: row i of two 16 × 16 byte blocks; cols[c]: their column c. Interleaving the bytes
+// of each pair of rows makes two 8 × 8 blocks of 16-bit words, one of columns 0-7 and one of
+// columns 8-15, whose columns are the byte columns.
+TARNWICK_AVX2 inline void transposeBytes16x16(const __m256i rows[16], __m256i cols[16]) {
+  __m256i low[8];
+  __m256i high[8];
+  _Pragma("GCC unroll 8") for (int i = 0; i < 8; ++i) {
+    low[i] = _mm256_unpacklo_epi8(rows[2 * i], rows[2 * i + 1]);
+    high[i] = _mm256_unpackhi_epi8(rows[2 * i], rows[2 * i + 1]);
+  }
+  transposeWords8x8(low, cols);
+  transposeWords8x8(high, cols + 8);
 }
 
 #else
