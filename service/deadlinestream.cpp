@@ -68,7 +68,12 @@ bool DeadlineStream::waitFor(short events, int ms) const {
   return false;
 }
 
-bool DeadlineStream::is_readable() const { return waitFor(POLLIN, msLeft()); }
+bool DeadlineStream::is_readable() const {
+  if (waitFor(POLLIN, msLeft()))
+    return true;
+  m_overran = m_overran || msLeft() == 0;
+  return false;
+}
 
 bool DeadlineStream::is_writable() const { return waitFor(POLLOUT, m_writeMs); }
 

@@ -21,6 +21,10 @@ public:
 
   // A new request begins: its headers are due headerMs from now.
   void startRequest();
+  // Whether a read failed because its limit had passed. The library answers such a request
+  // with 400 and would wait for the next one on the connection, giving a trickling client a
+  // fresh limit each time: the connection must end instead.
+  bool overran() const { return m_overran; }
 
   bool is_readable() const override;
   bool is_writable() const override;
@@ -45,5 +49,6 @@ private:
   StopCheck m_stopping;
   Clock::time_point m_deadline;
   bool m_inHeaders = true;
+  mutable bool m_overran = false;
   std::uint32_t m_tail = 0; // the last four bytes read
 };

@@ -58,7 +58,7 @@ bool GuardedServer::serve(socket_t sock) {
     stream.startRequest();
     bool closed = false;
     ok = process_request(stream, left == 1, closed, nullptr);
-    if (!ok || closed) break;
+    if (!ok || closed || stream.overran()) break;
   }
   return ok;
 }

@@ -94,6 +94,36 @@ private slots:
     QVERIFY(!s->readAll().startsWith("HTTP/1.1 200"));
   }
 
+  // The server answers a request cut at its limit, and then ends the connection: the bytes that
+  // keep coming must not start a next request with a limit of its own, which gave a trickling
+  // client five limits on one connection. Slow and fast tricklers reach the limit in a wait
+  // and in a read respectively.
+  void aCutRequestEndsItsConnection_data() {
+    QTest::addColumn<int>("stepMs");
+    QTest::newRow("a byte every 250 ms") << 250;
+    QTest::newRow("a byte every 20 ms") << 20;
+  }
+  void aCutRequestEndsItsConnection() {
+    QFETCH(int, stepMs);
+    auto s = connectFrom("127.0.0.15", m_port);
+    QVERIFY(s);
+    s->write("GET /hello HTTP/1.1\r\nHost: x\r\nX-Slow: ");
+    QElapsedTimer t;
+    t.start();
+    qint64 answeredAt = -1;
+    // Bounded: at most four limits' time.
+    while (s->state() == QAbstractSocket::ConnectedState && t.elapsed() < 4 * shortLimits().headerMs) {
+      s->write("a");
+      s->waitForDisconnected(stepMs);
+      if (answeredAt < 0 && s->bytesAvailable() > 0) answeredAt = t.elapsed();
+    }
+    QVERIFY2(answeredAt >= 0, "the cut request was not answered");
+    QVERIFY2(s->state() != QAbstractSocket::ConnectedState,
+             qPrintable(QStringLiteral("still open %1 ms after the answer").arg(t.elapsed() - answeredAt)));
+    // A second limit would end it a whole limit after the answer.
+    QVERIFY2(t.elapsed() - answeredAt < shortLimits().headerMs / 2, qPrintable(QString::number(t.elapsed() - answeredAt)));
+  }
+
   void trickledBodyIsCutAtItsLimit() {
     auto s = connectFrom("127.0.0.12", m_port);
     QVERIFY(s);
