@@ -39,11 +39,6 @@ void DeadlineStream::startRequest() {
   m_deadline = Clock::now() + std::chrono::milliseconds(m_headerMs);
 }
 
-int DeadlineStream::msLeft() const {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now()).count();
-  return left > 0 ? int(left) : 0;
-}
-
 void DeadlineStream::watchHeaderEnd(const char *data, size_t size) {
   for (size_t i = 0; i < size && m_inHeaders; ++i) {
     m_tail = (m_tail << 8) | static_cast<unsigned char>(data[i]);
@@ -54,28 +49,30 @@ void DeadlineStream::watchHeaderEnd(const char *data, size_t size) {
   }
 }
 
-// Ready sockets are served even while stopping; only a wait is cut short.
-bool DeadlineStream::waitFor(short events, int ms) const {
-  const auto until = Clock::now() + std::chrono::milliseconds(ms);
-  for (int left = ms; left > 0;) {
+// Ready sockets are served even while stopping; only a wait is cut short. The poll's
+// milliseconds are rounded up, so that a wait that runs out has reached until.
+bool DeadlineStream::waitFor(short events, Clock::time_point until) const {
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+    if (left <= 0) return false;
     pollfd p{m_sock, events, 0};
-    const int n = ::poll(&p, 1, m_stopping ? std::min(left, kStopStepMs) : left);
+    const int n = ::poll(&p, 1, int(m_stopping ? std::min<long long>(left, kStopStepMs) : left));
     if (n > 0) return p.revents & (events | POLLHUP | POLLERR);
     if (n < 0 && errno != EINTR) return false;
     if (m_stopping && m_stopping()) return false;
-    left = int(std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count());
   }
-  return false;
 }
 
 bool DeadlineStream::is_readable() const {
-  if (waitFor(POLLIN, msLeft()))
+  if (waitFor(POLLIN, m_deadline))
     return true;
-  m_overran = m_overran || msLeft() == 0;
+  m_overran = m_overran || Clock::now() >= m_deadline;
   return false;
 }
 
-bool DeadlineStream::is_writable() const { return waitFor(POLLOUT, m_writeMs); }
+bool DeadlineStream::is_writable() const {
+  return waitFor(POLLOUT, Clock::now() + std::chrono::milliseconds(m_writeMs));
+}
 
 ssize_t DeadlineStream::read(char *ptr, size_t size) {
   if (!is_readable()) return -1;

@@ -35,12 +35,10 @@ public:
   int socket() const override { return m_sock; }
 
 private:
-  // Milliseconds left before the current limit; 0 once it has passed.
-  int msLeft() const;
   // Follows the bytes read for the blank line that ends the headers.
   void watchHeaderEnd(const char *data, size_t size);
-  // Polls for events for up to ms, in short steps that look at the stop check.
-  bool waitFor(short events, int ms) const;
+  // Polls for events until then, in short steps that look at the stop check.
+  bool waitFor(short events, Clock::time_point until) const;
 
   int m_sock;
   int m_headerMs;
