@@ -1,15 +1,26 @@
 #pragma once
-// Transposes in AVX2 registers, for the turning of frames. The unpacks work within 128-bit
-// lanes, so each lane is transposed as a block of its own: a register holds one row of two
-// blocks, one per lane, and comes out holding one column of both.
-// Only for x86 code compiled for AVX2 or inside functions marked target("avx2"); callers check
-// the processor first.
+// Transposes in AVX2 registers for the turning of frames, with the loads and the processor
+// check they go with. The unpacks work within 128-bit lanes, so each lane is transposed as a
+// block of its own: a register holds one row of two blocks, one per lane, and comes out
+// holding one column of both. Only for functions marked TARNWICK_AVX2, called after hasAvx2().
+
+#include <cstdint>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 
+#include <libyuv/cpu_id.h>
+
 #define TARNWICK_HAS_AVX2_TRANSPOSE 1
 #define TARNWICK_AVX2 __attribute__((target("avx2")))
+
+inline bool hasAvx2() { return libyuv::TestCpuFlag(libyuv::kCpuHasAVX2) != 0; }
+
+// 16 bytes of one row in the low lane and 16 of another in the high lane.
+TARNWICK_AVX2 inline __m256i twoRows(const uint8_t *low, const uint8_t *high) {
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(low))),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i *>(high)), 1);
+}
 
 // rows[i]: row i of two 8 × 8 blocks of 16-bit words; cols[c]: their column c. The loops are
 // unrolled by force: left as loops, the arrays live on the stack and every stage goes through

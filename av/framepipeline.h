@@ -45,6 +45,6 @@ private:
   int m_rotation = -1;
   int m_builds = 0;
   bool m_inTiles = false; // a turned frame converted in registers (turnedi420.h), not in strips
-  std::vector<uint8_t> m_turned; // one strip of a turned frame's I420 planes, upright
+  std::vector<uint8_t> m_turned; // one strip of a turned frame's planes, or the odd lines of a turn in registers
   std::vector<uint8_t> m_packed; // a turned packed frame, upright
 };

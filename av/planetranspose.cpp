@@ -4,17 +4,14 @@
 
 #include <cstddef>
 
-#include <libyuv/cpu_id.h>
 #include <libyuv/rotate.h>
-
-#define PLANETRANSPOSE_AVX2 TARNWICK_HAS_AVX2_TRANSPOSE
 
 namespace {
 
 constexpr int kBlockCols = 16; // source columns of a block: destination rows
 constexpr int kBlockRows = 32; // source rows of a block: bytes of each destination row
 
-#if PLANETRANSPOSE_AVX2
+#if TARNWICK_HAS_AVX2_TRANSPOSE
 
 // Rows i and i + 16 of a block share a register, one per lane, so that a destination row
 // comes out as one 32-byte register.
@@ -22,24 +19,19 @@ TARNWICK_AVX2 void transposeBlock(const uint8_t *src, std::ptrdiff_t srcStride, 
                                   std::ptrdiff_t dstStride) {
   __m256i rows[16];
   __m256i cols[16];
-  _Pragma("GCC unroll 16") for (int i = 0; i < 16; ++i) {
-    const __m128i top = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i * srcStride));
-    const __m128i bottom = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + (i + 16) * srcStride));
-    rows[i] = _mm256_inserti128_si256(_mm256_castsi128_si256(top), bottom, 1);
-  }
+  _Pragma("GCC unroll 16") for (int i = 0; i < 16; ++i)
+    rows[i] = twoRows(src + i * srcStride, src + (i + 16) * srcStride);
   transposeBytes16x16(rows, cols);
   _Pragma("GCC unroll 16") for (int c = 0; c < 16; ++c)
     _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + c * dstStride), cols[c]);
 }
-
-bool hasAvx2() { return libyuv::TestCpuFlag(libyuv::kCpuHasAVX2) != 0; }
 
 #endif
 
 } // namespace
 
 void transposePlane(const uint8_t *src, int srcStride, uint8_t *dst, int dstStride, int width, int height) {
-#if PLANETRANSPOSE_AVX2
+#if TARNWICK_HAS_AVX2_TRANSPOSE
   if (hasAvx2()) {
     const int fullCols = width / kBlockCols * kBlockCols;
     const int fullRows = height / kBlockRows * kBlockRows;

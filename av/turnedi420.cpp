@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include <libyuv/convert_argb.h>
-#include <libyuv/cpu_id.h>
 #include <libyuv/row.h>
 
 namespace {
@@ -13,6 +12,9 @@ namespace {
 constexpr int kTile = 32;          // upright pixels on each side of a tile
 constexpr int kChromaTile = kTile / 2;
 constexpr int kBytesPerPixel = 4;
+
+// The scratch of the odd lines: a line's Y, U and V bytes, then its 32-bit pixels.
+size_t lineBytes(int longest) { return 2 * static_cast<size_t>(longest) + 2; }
 
 // One plane of the frame as it arrives, read turned. Upright pixel (x, r) of the plane is
 // source (column r, row h - 1 - x) for rotation 1, (column w - 1 - x, row h - 1 - r) for
@@ -133,11 +135,6 @@ TARNWICK_AVX2 inline void convertRow(__m256i luma, const ChromaTerms &t, const C
     _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + 64 * i), _mm256_unpacklo_epi16(bg[i], ra[i]));
     _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + 64 * i + 32), _mm256_unpackhi_epi16(bg[i], ra[i]));
   }
-}
-
-TARNWICK_AVX2 inline __m256i twoRows(const uint8_t *first, const uint8_t *second) {
-  return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(first))),
-                                 _mm_loadu_si128(reinterpret_cast<const __m128i *>(second)), 1);
 }
 
 // Where each byte of a tile row comes from, relative to the tile's first source row.
@@ -264,8 +261,6 @@ TARNWICK_AVX2 void convertHalfTurn(const Walks &in, int evenW, int evenH, uint8_
   }
 }
 
-bool hasAvx2() { return libyuv::TestCpuFlag(libyuv::kCpuHasAVX2) != 0; }
-
 #endif
 
 } // namespace
@@ -281,8 +276,8 @@ bool convertsTurnedI420(int uprightW, int uprightH) {
 }
 
 size_t turnedI420ScratchBytes(int uprightW, int uprightH) {
-  const size_t longest = static_cast<size_t>(std::max(uprightW, uprightH));
-  return 2 * longest + 2 + longest * kBytesPerPixel;
+  const int longest = std::max(uprightW, uprightH);
+  return lineBytes(longest) + static_cast<size_t>(longest) * kBytesPerPixel;
 }
 
 void convertTurnedI420(const TurnedI420 &in, uint8_t *dst, std::ptrdiff_t dstStride, uint8_t *scratch) {
@@ -295,7 +290,7 @@ void convertTurnedI420(const TurnedI420 &in, uint8_t *dst, std::ptrdiff_t dstStr
     convertQuarterTurn(walks, uprightW & ~1, uprightH & ~1, dst, dstStride);
   else
     convertHalfTurn(walks, uprightW & ~1, uprightH & ~1, dst, dstStride);
-  uint8_t *const lineArgb = scratch + 2 * std::max(uprightW, uprightH) + 2;
+  uint8_t *const lineArgb = scratch + lineBytes(std::max(uprightW, uprightH));
   if (uprightW % 2 == 1) {
     convertLine(walks, uprightH, true, uprightW - 1, lineArgb, scratch);
     for (int r = 0; r < uprightH; ++r)
