@@ -172,12 +172,15 @@ struct BareRun {
 
 // The alternatives to the path's choices, on the bare upright picture (no letterbox).
 struct AlternativeRun {
-  enum Way { ByteLoopTurnThenSws, LibyuvTurnThenLibyuv };
+  enum Way { ByteLoopTurnThenSws, LibyuvTurnThenLibyuv, PathInStrips };
   Way way;
+  FramePipeline strips{FramePipeline::Turning::Strips}; // the path as it turns without AVX2
+  VideoCanvas canvas;
+  ilive::LiveVideoFrame source;
   int uprightW, uprightH;
   SwsContext *context = nullptr;
   std::vector<uint8_t> turned, out;
-  AlternativeRun(const Source &s, Way w) : way(w) {
+  AlternativeRun(const Source &s, Way w) : way(w), source(frameOf(s)) {
     const bool sideways = s.rotation % 2 == 1;
     uprightW = sideways ? s.height : s.width;
     uprightH = sideways ? s.width : s.height;
@@ -196,6 +199,10 @@ struct AlternativeRun {
     stride[1] = stride[2] = cw;
   }
   void frame(const Source &s) {
+    if (way == PathInStrips) {
+      strips.render(source, canvas);
+      return;
+    }
     const uint8_t *in[3], *up[3];
     int inStride[3], upStride[3];
     planes(s.i420.data(), s.width, s.height, in, inStride);
@@ -303,19 +310,6 @@ double alternative(const Source &s, AlternativeRun::Way way, int frames) {
   return median(times);
 }
 
-// Median time per frame of the path made to turn in strips, as it does without AVX2.
-double inStrips(const Source &s, int frames) {
-  FramePipeline pipeline(FramePipeline::Turning::Strips);
-  VideoCanvas canvas;
-  const ilive::LiveVideoFrame frame = frameOf(s);
-  for (int i = 0; i < 10; ++i)
-    pipeline.render(frame, canvas);
-  std::vector<double> times;
-  for (int r = 0; r < kRounds; ++r)
-    times.push_back(microsPerFrame(frames, [&] { pipeline.render(frame, canvas); }));
-  return median(times);
-}
-
 // The luma plane of a frame turned a quarter clockwise, in strips of 64 upright rows as the
 // path's strips turn it, by the path's transpose and by libyuv's.
 void transposes(int frames) {
@@ -408,7 +402,7 @@ int main(int argc, char **argv) {
     char strips[32] = "-";
     if (a[2] != 0) {
       std::snprintf(byteLoop, sizeof byteLoop, "%.1f", alternative(s, AlternativeRun::ByteLoopTurnThenSws, frames));
-      std::snprintf(strips, sizeof strips, "%.1f", inStrips(s, frames));
+      std::snprintf(strips, sizeof strips, "%.1f", alternative(s, AlternativeRun::PathInStrips, frames));
     }
     std::printf("%-16s %14.1f %18s %18.1f %18s\n", frame, median(bareTimes), byteLoop,
                 alternative(s, AlternativeRun::LibyuvTurnThenLibyuv, frames), strips);
